@@ -1,0 +1,56 @@
+#pragma once
+
+// The terminal tool's commands. Each command file registers itself with a
+// static `Registration`, so adding a command means adding one file to
+// cli/CMakeLists.txt and nothing else.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "core/store/dates.h"
+#include "core/store/paths.h"
+#include "core/store/startup.h"
+
+namespace vz::cli {
+
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitFailure = 1,
+    kExitUsage = 2,
+    kExitDogsMissing = 3,
+};
+
+// What every command gets: the folders, the run's today, and the program
+// state the start-up procedure filled.
+struct Context {
+    store::AppPaths paths;
+    store::Date today;
+    store::ProgramState state;
+    // stdin and stderr are both terminals: questions may be asked and
+    // progress shown.
+    bool interactive = false;
+};
+
+struct Command {
+    CLI::App* app = nullptr;
+    std::function<int(Context&)> run;
+    // The command may be given an application folder that does not exist yet.
+    bool createsAppDir = false;
+};
+
+using Registrar = std::function<void(CLI::App& root, std::vector<Command>& commands)>;
+
+struct Registration {
+    explicit Registration(Registrar registrar);
+};
+
+std::vector<Registrar>& registrars();
+
+// Asks a Yes/No question on the terminal. Without a terminal the answer is
+// No and the caller refuses; `--yes` answers Yes without asking.
+bool confirm(const Context& ctx, const std::string& question, bool assumeYes);
+
+}  // namespace vz::cli

@@ -1,0 +1,100 @@
+// vovoziruzu-cli: the core of the system from a terminal.
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+#include <fmt/format.h>
+
+#include "cli/command.h"
+#include "core/store/error.h"
+
+namespace {
+
+std::optional<vz::store::Date> parseToday(const std::string& text) {
+    if (text.empty()) {
+        return vz::store::today();
+    }
+    return vz::store::fromIso(text);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace vz;
+    CLI::App app{"vovoziruzu-cli: greyhound handicapping from the terminal"};
+    app.set_version_flag("--version", std::string("vovoziruzu-cli 1.0.5"));
+    app.require_subcommand(1);
+
+    std::string appDir;
+    std::string profileDir;
+    std::string todayText;
+    app.add_option("--app-dir", appDir, "Application folder (default: the program's own folder)");
+    app.add_option("--profile-dir", profileDir,
+                   "Profile folder holding Results (default: USERPROFILE, else HOME)");
+    app.add_option("--today", todayText, "The date the run takes as today (YYYY-MM-DD)");
+
+    std::vector<cli::Command> commands;
+    for (const cli::Registrar& r : cli::registrars()) {
+        r(app, commands);
+    }
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        return code == 0 ? cli::kExitOk : cli::kExitUsage;
+    }
+
+    cli::Context ctx;
+    const auto today = parseToday(todayText);
+    if (!today) {
+        std::cerr << "--today: not a date in the form YYYY-MM-DD: " << todayText << "\n";
+        return cli::kExitUsage;
+    }
+    ctx.today = *today;
+    ctx.interactive = ::isatty(STDIN_FILENO) != 0 && ::isatty(STDERR_FILENO) != 0;
+
+    const cli::Command* chosen = nullptr;
+    for (const cli::Command& c : commands) {
+        if (c.app->parsed()) {
+            chosen = &c;
+        }
+    }
+    if (chosen == nullptr) {
+        std::cerr << app.help();
+        return cli::kExitUsage;
+    }
+
+    try {
+        ctx.paths.appDir = appDir.empty() ? store::executableFolder()
+                                          : std::filesystem::absolute(appDir);
+        ctx.paths.profileDir = profileDir.empty() ? store::profileFolderFromEnvironment()
+                                                  : std::filesystem::absolute(profileDir);
+        std::error_code ec;
+        if (!std::filesystem::is_directory(ctx.paths.appDir, ec)) {
+            if (!chosen->createsAppDir) {
+                throw Error(fmt::format("The application folder {} does not exist.",
+                                        ctx.paths.appDir.string()),
+                            Error::kPathNotFound);
+            }
+            std::filesystem::create_directories(ctx.paths.appDir);
+        }
+        // Every command starts as the main program does: folders, settings,
+        // recent files. A damaged settings file is reported once and the run
+        // goes on with what could be read.
+        ctx.state = store::initializeProgram(ctx.paths, store::kDefaultScreen, ctx.today);
+        for (const Error& e : ctx.state.errors) {
+            std::cerr << e.what() << " - " << e.number() << "\n";
+        }
+        return chosen->run(ctx);
+    } catch (const Error& e) {
+        std::cerr << e.what() << "\n";
+        return cli::kExitFailure;
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n";
+        return cli::kExitFailure;
+    }
+}

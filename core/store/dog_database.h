@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/store/database.h"
+#include "core/store/records.h"
+
+namespace vz::store {
+
+// The dog database `Data/Data.mdb`: tables `Main` (one row per dog) and
+// `RaceHistory` (the dogs' past race lines). Names compare without regard to
+// letter case, as the stored column collation says.
+class DogDatabase {
+public:
+    explicit DogDatabase(const std::filesystem::path& file, OpenMode mode = OpenMode::ReadWrite);
+    ~DogDatabase();
+    DogDatabase(const DogDatabase&) = delete;
+    DogDatabase& operator=(const DogDatabase&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+    // Main
+    std::vector<Dog> dogs() const;               // by RegName
+    std::vector<std::string> dogNames() const;   // by RegName
+    std::optional<Dog> findDog(std::string_view regName) const;
+    std::int64_t dogCount() const;
+    std::int64_t addDog(const Dog& dog);         // returns the new row's id
+    void updateDog(const Dog& dog);              // by dog.rowId
+    void deleteDog(std::int64_t rowId);
+
+    // RaceHistory. A dog's lines come newest first; lines of one date come in
+    // the order they were added.
+    std::vector<RaceLine> raceLines(std::string_view regName) const;
+    std::vector<RaceLine> newestRaceLines(std::string_view regName, int count) const;
+    std::int64_t raceLineCount() const;
+    std::int64_t addRaceLine(const RaceLine& line);
+    void updateRaceLine(const RaceLine& line);   // by line.rowId
+    void deleteRaceLine(std::int64_t rowId);
+
+    // A write transaction (BEGIN IMMEDIATE): nothing is kept unless commit()
+    // is called before it is destroyed.
+    class Transaction {
+    public:
+        explicit Transaction(DogDatabase& db);
+        void commit();
+
+    private:
+        SQLite::Transaction tx_;
+    };
+
+    // For the other files of core/store only.
+    SQLite::Database& connection() const { return *db_; }
+
+private:
+    std::filesystem::path path_;
+    std::unique_ptr<SQLite::Database> db_;
+    struct Cache;
+    std::unique_ptr<Cache> cache_;
+};
+
+// Reads one RaceHistory row from a statement whose columns are, in order,
+// rowid followed by the table's fourteen columns. For core/store files.
+RaceLine readRaceLine(const SQLite::Statement& st, int firstColumn = 0);
+
+}  // namespace vz::store

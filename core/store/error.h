@@ -1,0 +1,34 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace vz {
+
+// The one error type of the core. Its message is what the user reads; the
+// number follows the classic runtime's error numbers where one applies, so
+// the windows can show "description - number" as users know it.
+class Error : public std::runtime_error {
+public:
+    enum Number : int {
+        kGeneric = 0,
+        kOverflow = 6,
+        kTypeMismatch = 13,
+        kFileNotFound = 53,
+        kInputPastEnd = 62,
+        kPermissionDenied = 70,
+        kPathNotFound = 76,
+        kNoCurrentRecord = 3021,
+        kDatabase = 3000,
+    };
+
+    explicit Error(const std::string& message, int number = kGeneric)
+        : std::runtime_error(message), number_(number) {}
+
+    int number() const noexcept { return number_; }
+
+private:
+    int number_;
+};
+
+}  // namespace vz

@@ -1,0 +1,59 @@
+#include "core/store/lookup_database.h"
+
+#include <SQLiteCpp/Statement.h>
+
+#include "core/store/error.h"
+#include "core/store/sql_values.h"
+
+namespace vz::store {
+
+namespace {
+
+constexpr const char* kWhat = "lookup database";
+
+std::vector<LookupCode> readCodes(SQLite::Database& db, const char* query) {
+    SQLite::Statement st(db, query);
+    std::vector<LookupCode> out;
+    while (st.executeStep()) {
+        out.push_back(LookupCode{sql::text(st.getColumn(0)), sql::optInt(st.getColumn(1))});
+    }
+    return out;
+}
+
+}  // namespace
+
+LookupDatabase::LookupDatabase(const std::filesystem::path& file)
+    : db_(openDatabase(file, kWhat, OpenMode::ReadOnly, false)) {}
+
+LookupDatabase::~LookupDatabase() = default;
+
+std::vector<LookupCode> LookupDatabase::grades() const {
+    try {
+        return readCodes(*db_, "SELECT Grade, OrderNum FROM Grades ORDER BY OrderNum, rowid");
+    } catch (...) {
+        rethrowAsError(kWhat);
+    }
+}
+
+std::vector<LookupCode> LookupDatabase::distances() const {
+    try {
+        return readCodes(*db_, "SELECT Distance, OrderNum FROM Length ORDER BY OrderNum, rowid");
+    } catch (...) {
+        rethrowAsError(kWhat);
+    }
+}
+
+std::vector<std::string> LookupDatabase::styles() const {
+    try {
+        SQLite::Statement st(*db_, "SELECT RunningStyle FROM Style ORDER BY RunningStyle");
+        std::vector<std::string> out;
+        while (st.executeStep()) {
+            out.push_back(sql::text(st.getColumn(0)));
+        }
+        return out;
+    } catch (...) {
+        rethrowAsError(kWhat);
+    }
+}
+
+}  // namespace vz::store

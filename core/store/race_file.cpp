@@ -1,0 +1,204 @@
+#include "core/store/race_file.h"
+
+#include <SQLiteCpp/Statement.h>
+
+#include "core/store/error.h"
+#include "core/store/fileio.h"
+#include "core/store/sql_values.h"
+
+namespace vz::store {
+
+namespace {
+
+constexpr const char* kWhat = "race file";
+
+Race readRace(const SQLite::Statement& st) {
+    Race r;
+    r.rowId = st.getColumn(0).getInt64();
+    r.RaceNum = sql::optInt(st.getColumn(1));
+    r.Distance = sql::optText(st.getColumn(2));
+    r.Grade = sql::optText(st.getColumn(3));
+    r.RaceDate = sql::optDate(st.getColumn(4));
+    return r;
+}
+
+Post readPost(const SQLite::Statement& st) {
+    Post p;
+    p.rowId = st.getColumn(0).getInt64();
+    p.RaceDate = sql::optDate(st.getColumn(1));
+    p.RaceNum = sql::optInt(st.getColumn(2));
+    p.Post = sql::optInt(st.getColumn(3));
+    p.RegName = sql::optText(st.getColumn(4));
+    return p;
+}
+
+void bindRace(SQLite::Statement& st, const Race& r) {
+    sql::bind(st, 1, r.RaceNum);
+    sql::bind(st, 2, r.Distance);
+    sql::bind(st, 3, r.Grade);
+    sql::bind(st, 4, r.RaceDate);
+}
+
+void bindPost(SQLite::Statement& st, const Post& p) {
+    sql::bind(st, 1, p.RaceDate);
+    sql::bind(st, 2, p.RaceNum);
+    sql::bind(st, 3, p.Post);
+    sql::bind(st, 4, p.RegName);
+}
+
+}  // namespace
+
+RaceFile::RaceFile(const std::filesystem::path& file, OpenMode mode)
+    : path_(file), db_(openDatabase(file, kWhat, mode, false)) {
+    try {
+        if (!db_->tableExists("Races") || !db_->tableExists("Posts")) {
+            throw Error("The file " + file.string() +
+                            " is not a race file: it has no Races and Posts tables.",
+                        Error::kDatabase);
+        }
+    } catch (...) {
+        rethrowAsError(kWhat);
+    }
+}
+
+RaceFile::~RaceFile() = default;
+
+void RaceFile::createFromTemplate(const std::filesystem::path& raceTemplate,
+                                  const std::filesystem::path& dest) {
+    checkDatabaseFile(raceTemplate, "race template");
+    copyFileReplacing(raceTemplate, dest);
+}
+
+std::vector<Race> RaceFile::races() const {
+    try {
+        SQLite::Statement st(*db_,
+                             "SELECT rowid, RaceNum, Distance, Grade, RaceDate FROM Races "
+                             "ORDER BY RaceDate, RaceNum, rowid");
+        std::vector<Race> out;
+        while (st.executeStep()) {
+            out.push_back(readRace(st));
+        }
+        return out;
+    } catch (...) {
+        rethrowAsError(kWhat);
+    }
+}
+
+std::vector<Post> RaceFile::posts(const std::optional<Date>& raceDate,
+                                  const std::optional<int>& raceNum) const {
+    try {
+        SQLite::Statement st(*db_,
+                             "SELECT rowid, RaceDate, RaceNum, Post, RegName FROM Posts "
+                             "WHERE RaceDate = ? AND RaceNum = ? ORDER BY Post, rowid");
+        sql::bind(st, 1, raceDate);
+        sql::bind(st, 2, raceNum);
+        std::vector<Post> out;
+        while (st.executeStep()) {
+            out.push_back(readPost(st));
+        }
+        return out;
+    } catch (...) {
+        rethrowAsError(kWhat);
+    }
+}
+
+std::vector<Post> RaceFile::allPosts() const {
+    try {
+        SQLite::Statement st(*db_,
+                             "SELECT rowid, RaceDate, RaceNum, Post, RegName FROM Posts "
+                             "ORDER BY RaceDate, RaceNum, Post, rowid");
+        std::vector<Post> out;
+        while (st.executeStep()) {
+            out.push_back(readPost(st));
+        }
+        return out;
+    } catch (...) {
+        rethrowAsError(kWhat);
+    }
+}
+
+std::int64_t RaceFile::addRace(const Race& race) {
+    try {
+        SQLite::Statement st(
+            *db_, "INSERT INTO Races (RaceNum, Distance, Grade, RaceDate) VALUES (?, ?, ?, ?)");
+        bindRace(st, race);
+        st.exec();
+        return db_->getLastInsertRowid();
+    } catch (...) {
+        rethrowAsError(kWhat);
+    }
+}
+
+void RaceFile::updateRace(const Race& race) {
+    try {
+        SQLite::Statement st(*db_,
+                             "UPDATE Races SET RaceNum = ?, Distance = ?, Grade = ?, RaceDate = ? "
+                             "WHERE rowid = ?");
+        bindRace(st, race);
+        st.bind(5, race.rowId);
+        st.exec();
+    } catch (...) {
+        rethrowAsError(kWhat);
+    }
+}
+
+void RaceFile::deleteRace(std::int64_t rowId) {
+    try {
+        SQLite::Statement st(*db_, "DELETE FROM Races WHERE rowid = ?");
+        st.bind(1, rowId);
+        st.exec();
+    } catch (...) {
+        rethrowAsError(kWhat);
+    }
+}
+
+std::int64_t RaceFile::addPost(const Post& post) {
+    try {
+        SQLite::Statement st(
+            *db_, "INSERT INTO Posts (RaceDate, RaceNum, Post, RegName) VALUES (?, ?, ?, ?)");
+        bindPost(st, post);
+        st.exec();
+        return db_->getLastInsertRowid();
+    } catch (...) {
+        rethrowAsError(kWhat);
+    }
+}
+
+void RaceFile::updatePost(const Post& post) {
+    try {
+        SQLite::Statement st(*db_,
+                             "UPDATE Posts SET RaceDate = ?, RaceNum = ?, Post = ?, RegName = ? "
+                             "WHERE rowid = ?");
+        bindPost(st, post);
+        st.bind(5, post.rowId);
+        st.exec();
+    } catch (...) {
+        rethrowAsError(kWhat);
+    }
+}
+
+void RaceFile::deletePost(std::int64_t rowId) {
+    try {
+        SQLite::Statement st(*db_, "DELETE FROM Posts WHERE rowid = ?");
+        st.bind(1, rowId);
+        st.exec();
+    } catch (...) {
+        rethrowAsError(kWhat);
+    }
+}
+
+RaceFile::Transaction::Transaction(RaceFile& file) try
+    : tx_(*file.db_, SQLite::TransactionBehavior::IMMEDIATE) {
+} catch (...) {
+    rethrowAsError(kWhat);
+}
+
+void RaceFile::Transaction::commit() {
+    try {
+        tx_.commit();
+    } catch (...) {
+        rethrowAsError(kWhat);
+    }
+}
+
+}  // namespace vz::store

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/store/database.h"
+#include "core/store/records.h"
+
+namespace vz::store {
+
+// A race file (`*.rac`): tables `Races` and `Posts` of one race card.
+class RaceFile {
+public:
+    explicit RaceFile(const std::filesystem::path& file, OpenMode mode = OpenMode::ReadWrite);
+    ~RaceFile();
+    RaceFile(const RaceFile&) = delete;
+    RaceFile& operator=(const RaceFile&) = delete;
+
+    // A new race file is a byte-for-byte copy of the template, replacing any
+    // file at `dest`.
+    static void createFromTemplate(const std::filesystem::path& raceTemplate,
+                                   const std::filesystem::path& dest);
+
+    const std::filesystem::path& path() const { return path_; }
+
+    // By race date, then race number (then the order they were added).
+    std::vector<Race> races() const;
+    // The posts of one race, by post. An empty date or number matches nothing.
+    std::vector<Post> posts(const std::optional<Date>& raceDate,
+                            const std::optional<int>& raceNum) const;
+    // Every post of the file, by date, race and post.
+    std::vector<Post> allPosts() const;
+
+    std::int64_t addRace(const Race& race);
+    void updateRace(const Race& race);  // by race.rowId
+    void deleteRace(std::int64_t rowId);
+    std::int64_t addPost(const Post& post);
+    void updatePost(const Post& post);  // by post.rowId
+    void deletePost(std::int64_t rowId);
+
+    class Transaction {
+    public:
+        explicit Transaction(RaceFile& file);
+        void commit();
+
+    private:
+        SQLite::Transaction tx_;
+    };
+
+    // For the other files of core/store only.
+    SQLite::Database& connection() const { return *db_; }
+
+private:
+    std::filesystem::path path_;
+    std::unique_ptr<SQLite::Database> db_;
+};
+
+}  // namespace vz::store

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+#include "core/store/dates.h"
+#include "core/store/error.h"
+
+namespace vz::store {
+
+// The nine values of `Vovoziruzu.ini`, in file order.
+struct Settings {
+    std::int16_t MainLeft = 0;  // twips
+    std::int16_t MainTop = 0;
+    std::int16_t MainWidth = 0;
+    std::int16_t MainHeight = 0;
+    std::int16_t MainWindowState = 0;  // 2 maximised, else 0
+    std::int16_t FreshSettings = 0;    // 1 in a new file, 0 after an exit
+    double TimeFactorL = 0.0;
+    double TimeFactorR = 0.0;
+    std::optional<Date> LastStyleUpdate;
+
+    bool operator==(const Settings&) const = default;
+};
+
+inline constexpr double kFirstTimeFactorL = 0.8191767;
+inline constexpr double kFirstTimeFactorR = 0.8;
+
+struct FirstSettings {
+    Settings settings;
+    // Set when the screen is so large that its size does not fit the file's
+    // 16-bit values; that value is then 0.
+    std::optional<Error> error;
+};
+
+// The values of a newly created file for a screen of the given size in twips.
+FirstSettings firstSettings(long screenWidthTwips, long screenHeightTwips, Date today);
+
+struct SettingsRead {
+    Settings settings;
+    // The first fault met; the values read before it are kept, the others
+    // keep what `previous` held.
+    std::optional<Error> error;
+};
+
+// Reads the file positionally. A missing file is reported as an error too.
+SettingsRead readSettings(const std::filesystem::path& file, const Settings& previous = {});
+
+// The file's text for these values: one line, CR LF.
+std::string settingsText(const Settings& s);
+
+// Writes the file whole, through a temporary file and a rename.
+void writeSettings(const std::filesystem::path& file, const Settings& s);
+
+}  // namespace vz::store

@@ -1,0 +1,67 @@
+#include "core/store/startup.h"
+
+#include <fmt/format.h>
+
+namespace vz::store {
+namespace fs = std::filesystem;
+
+namespace {
+
+void createFolder(const fs::path& dir, std::vector<Error>& errors) {
+    std::error_code ec;
+    if (fs::is_directory(dir, ec)) {
+        return;
+    }
+    fs::create_directories(dir, ec);
+    if (ec) {
+        errors.emplace_back(
+            fmt::format("Cannot create the folder {}: {}", dir.string(), ec.message()),
+            Error::kPathNotFound);
+    }
+}
+
+}  // namespace
+
+ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date today) {
+    ProgramState state;
+    createFolder(paths.dataDir(), state.errors);
+    createFolder(paths.resultsDir(), state.errors);
+
+    std::error_code ec;
+    if (!fs::exists(paths.settingsFile(), ec)) {
+        FirstSettings first = firstSettings(screen.widthTwips, screen.heightTwips, today);
+        state.settings = first.settings;
+        if (first.error) {
+            state.errors.push_back(*first.error);
+        }
+        try {
+            writeSettings(paths.settingsFile(), state.settings);
+        } catch (const Error& e) {
+            state.errors.push_back(e);
+        }
+    } else {
+        SettingsRead read = readSettings(paths.settingsFile());
+        state.settings = read.settings;
+        if (read.error) {
+            state.errors.push_back(*read.error);
+        }
+    }
+
+    RecentFilesRead recent = readRecentFiles(paths.recentFile());
+    state.recentFiles = recent.files;
+    if (recent.error) {
+        state.errors.push_back(*recent.error);
+    }
+
+    state.currentFolder = paths.dataDir();
+    return state;
+}
+
+bool styleReminderDue(const Settings& settings, Date today) {
+    if (!settings.LastStyleUpdate) {
+        return true;
+    }
+    return daysBetween(*settings.LastStyleUpdate, today) > 30;
+}
+
+}  // namespace vz::store

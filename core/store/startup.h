@@ -1,0 +1,41 @@
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+#include "core/store/dates.h"
+#include "core/store/error.h"
+#include "core/store/paths.h"
+#include "core/store/recent_files.h"
+#include "core/store/settings.h"
+
+namespace vz::store {
+
+// Screen size in twips, for the first-creation window size.
+struct ScreenSize {
+    long widthTwips = 0;
+    long heightTwips = 0;
+};
+
+// The screen the terminal tool assumes: 1024 x 768 pixels at 15 twips a pixel.
+inline constexpr ScreenSize kDefaultScreen{1024 * 15, 768 * 15};
+
+// Program-wide state filled at start-up.
+struct ProgramState {
+    Settings settings;
+    RecentFiles recentFiles;
+    std::filesystem::path currentFolder;  // where the race-file dialogs open
+    // Each step that failed, in order; the steps after a failure still ran.
+    std::vector<Error> errors;
+};
+
+// The start-up procedure: creates the data and results folders when missing,
+// reads `Vovoziruzu.ini` or creates it with the first values, reads the
+// recent-file list.
+ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date today);
+
+// The 30-day reminder is due when the last style update is more than 30 days
+// before today (or was never recorded).
+bool styleReminderDue(const Settings& settings, Date today);
+
+}  // namespace vz::store

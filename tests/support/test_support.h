@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "core/store/paths.h"
+
+namespace vz::test {
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// The folder where the build placed the shipped data files.
+std::filesystem::path shippedDir();
+// The repository's root (for data/samples and expected files).
+std::filesystem::path sourceDir();
+
+// A usable application folder under `root`/app with fresh copies of the
+// shipped Data/Data.mdb, Static.mdb and RaceTemplate.tmp, and a profile
+// folder `root`/profile with its Results folder.
+store::AppPaths makeAppFolder(const std::filesystem::path& root);
+
+// A new race file at `path`, copied from the shipped template.
+void makeRaceFile(const std::filesystem::path& path);
+
+void writeText(const std::filesystem::path& path, std::string_view bytes);
+std::string readText(const std::filesystem::path& path);
+
+}  // namespace vz::test
