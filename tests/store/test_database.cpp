@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "core/store/dog_database.h"
+#include "core/store/error.h"
+#include "core/store/lookup_database.h"
+#include "core/store/race_file.h"
+#include "tests/support/test_support.h"
+
+namespace vz::store {
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::day;
+using std::chrono::month;
+using std::chrono::year;
+
+Date date(int y, unsigned m, unsigned d) { return Date{year{y}, month{m}, day{d}}; }
+
+Dog dog(const std::string& name) {
+    Dog d;
+    d.RegName = name;
+    d.RunningStyle = "M";
+    d.NumStarts = 0;
+    d.NumFirsts = 0;
+    d.NumSeconds = 0;
+    d.NumThirds = 0;
+    return d;
+}
+
+RaceLine line(const std::string& name, Date when, int raceNum) {
+    RaceLine l;
+    l.RegName = name;
+    l.RaceDate = when;
+    l.RaceNum = raceNum;
+    l.Distance = "S";
+    l.FinishTime = 3050 + raceNum;
+    return l;
+}
+
+class DogDatabaseTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    AppPaths paths = test::makeAppFolder(dir.path());
+};
+
+TEST_F(DogDatabaseTest, DogsComeInNameOrderAndAreFoundWithoutRegardToCase) {
+    DogDatabase db(paths.dogDatabase());
+    for (const char* n : {"Zulu Flash", "alpha Star", "Mighty \"Mo\"", "Beta Boy"}) {
+        db.addDog(dog(n));
+    }
+    std::vector<std::string> names;
+    for (const Dog& d : db.dogs()) {
+        names.push_back(d.RegName);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"alpha Star", "Beta Boy", "Mighty \"Mo\"",
+                                               "Zulu Flash"}));
+    EXPECT_EQ(db.dogNames(), names);
+    ASSERT_TRUE(db.findDog("ALPHA STAR"));
+    EXPECT_EQ(db.findDog("ALPHA STAR")->RegName, "alpha Star");
+    ASSERT_TRUE(db.findDog("mighty \"mo\""));
+    EXPECT_EQ(db.findDog("Mighty \"Mo\"")->RunningStyle, "M");
+    EXPECT_FALSE(db.findDog("alpha"));
+    EXPECT_FALSE(db.findDog("alpha Star "));
+    EXPECT_EQ(db.dogCount(), 4);
+}
+
+TEST_F(DogDatabaseTest, NamesAreUniqueWithoutRegardToCase) {
+    DogDatabase db(paths.dogDatabase());
+    db.addDog(dog("Fast Lady"));
+    EXPECT_THROW(db.addDog(dog("FAST LADY")), Error);
+    EXPECT_EQ(db.dogCount(), 1);
+}
+
+TEST_F(DogDatabaseTest, LinesComeNewestFirstAndSameDayInTheOrderAdded) {
+    DogDatabase db(paths.dogDatabase());
+    db.addDog(dog("Fast Lady"));
+    db.addRaceLine(line("Fast Lady", date(2026, 11, 1), 1));
+    db.addRaceLine(line("fast lady", date(2026, 12, 5), 2));
+    db.addRaceLine(line("Fast Lady", date(2026, 11, 20), 3));
+    db.addRaceLine(line("Fast Lady", date(2026, 11, 20), 4));
+    db.addRaceLine(line("Other Dog", date(2026, 12, 6), 5));
+    std::vector<int> order;
+    for (const RaceLine& l : db.raceLines("FAST LADY")) {
+        order.push_back(*l.RaceNum);
+    }
+    EXPECT_EQ(order, (std::vector<int>{2, 3, 4, 1}));
+    const auto newest = db.newestRaceLines("Fast Lady", 2);
+    ASSERT_EQ(newest.size(), 2u);
+    EXPECT_EQ(newest[0].RaceNum, 2);
+    EXPECT_EQ(newest[1].RaceNum, 3);
+    EXPECT_TRUE(db.raceLines("Nobody").empty());
+    EXPECT_EQ(db.raceLineCount(), 5);
+}
+
+TEST_F(DogDatabaseTest, RowsRoundTripWithEmptyFields) {
+    DogDatabase db(paths.dogDatabase());
+    RaceLine full = line("Fast Lady", date(2024, 2, 29), 7);
+    full.WinningTime = 3011;
+    full.Post = 8;
+    full.Break = 1;
+    full.Eighth = 2;
+    full.Stretch = 3;
+    full.Finish = 4;
+    full.FinishLength = 2.5;
+    full.Odds = 4.2;
+    full.Grade = "TA";
+    full.rowId = db.addRaceLine(full);
+    RaceLine sparse;
+    sparse.RegName = "Fast Lady";
+    sparse.rowId = db.addRaceLine(sparse);
+    const auto lines = db.raceLines("Fast Lady");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], full);  // a dated line sorts before an undated one
+    EXPECT_EQ(lines[1], sparse);
+
+    full.Finish = 1;
+    full.Grade.reset();
+    db.updateRaceLine(full);
+    EXPECT_EQ(db.raceLines("Fast Lady")[0], full);
+    db.deleteRaceLine(sparse.rowId);
+    EXPECT_EQ(db.raceLineCount(), 1);
+
+    Dog d = dog("Fast Lady");
+    d.Comments = "Likes the rail";
+    d.rowId = db.addDog(d);
+    d.NumStarts = 12;
+    d.RegName = "Fast Lady II";
+    db.updateDog(d);
+    EXPECT_EQ(db.findDog("fast lady ii"), d);
+    db.deleteDog(d.rowId);
+    EXPECT_EQ(db.dogCount(), 0);
+    // The dog's lines stay: they belong to the history, not to the row.
+    EXPECT_EQ(db.raceLineCount(), 1);
+}
+
+TEST_F(DogDatabaseTest, TransactionWithoutCommitChangesNothing) {
+    DogDatabase db(paths.dogDatabase());
+    {
+        DogDatabase::Transaction tx(db);
+        db.addDog(dog("Ghost"));
+    }
+    EXPECT_EQ(db.dogCount(), 0);
+    {
+        DogDatabase::Transaction tx(db);
+        db.addDog(dog("Kept"));
+        tx.commit();
+    }
+    EXPECT_EQ(db.dogCount(), 1);
+}
+
+TEST_F(DogDatabaseTest, TwoConnectionsCanUseTheFileAtOnce) {
+    DogDatabase first(paths.dogDatabase());
+    DogDatabase second(paths.dogDatabase());
+    first.addDog(dog("One"));
+    EXPECT_TRUE(second.findDog("one"));
+}
+
+TEST(DatabaseOpen, RefusesWhatIsNotADatabaseOfItsKind) {
+    test::TempDir dir;
+    const AppPaths paths = test::makeAppFolder(dir.path());
+    test::writeText(dir / "access.mdb",
+                    std::string("\x00\x01\x00\x00Standard Jet DB\x00\x01\x00\x00\x00", 24));
+    test::writeText(dir / "text.rac", "Race 1, post 1: Fast Lady\r\n");
+    test::writeText(dir / "empty.mdb", "");
+
+    struct Case {
+        fs::path file;
+        int number;
+        const char* needle;
+    } cases[] = {
+        {dir / "missing.mdb", Error::kFileNotFound, "does not exist"},
+        {dir / "access.mdb", Error::kDatabase, "Access database, which this version cannot open yet"},
+        {dir / "text.rac", Error::kDatabase, "is not a database"},
+        {dir / "empty.mdb", Error::kDatabase, "is not a database"},
+        {paths.staticDatabase(), Error::kDatabase, "is not a dog database"},
+    };
+    for (const Case& c : cases) {
+        try {
+            DogDatabase db(c.file);
+            ADD_FAILURE() << c.file;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.number(), c.number) << c.file;
+            EXPECT_NE(std::string(e.what()).find(c.needle), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.file.string()), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_FALSE(fs::exists(dir / "missing.mdb"));
+    EXPECT_THROW(RaceFile(paths.dogDatabase()), Error);
+}
+
+TEST(DatabaseOpen, AReadOnlyFileIsRefusedForWritingButOpensForReading) {
+    test::TempDir dir;
+    const AppPaths paths = test::makeAppFolder(dir.path());
+    fs::permissions(paths.dogDatabase(), fs::perms::owner_read | fs::perms::group_read,
+                    fs::perm_options::replace);
+    if (::access(paths.dogDatabase().c_str(), W_OK) == 0) {
+        GTEST_SKIP() << "running with rights that ignore file permissions";
+    }
+    EXPECT_THROW(DogDatabase(paths.dogDatabase(), OpenMode::ReadWrite), Error);
+    DogDatabase reader(paths.dogDatabase(), OpenMode::ReadOnly);
+    EXPECT_EQ(reader.dogCount(), 0);
+}
+
+TEST(RaceFileTest, RacesAndPostsInTheirOrders) {
+    test::TempDir dir;
+    const AppPaths paths = test::makeAppFolder(dir.path());
+    const fs::path card = dir / "Card.rac";
+    RaceFile::createFromTemplate(paths.raceTemplate(), card);
+    EXPECT_EQ(test::readText(card), test::readText(paths.raceTemplate()));
+
+    RaceFile file(card);
+    EXPECT_TRUE(file.races().empty());
+    const Date d1 = date(2026, 12, 7);
+    const Date d2 = date(2026, 12, 8);
+    for (auto [when, num] : {std::pair{d2, 1}, std::pair{d1, 2}, std::pair{d1, 1}}) {
+        Race r;
+        r.RaceDate = when;
+        r.RaceNum = num;
+        r.Grade = "B";
+        r.Distance = "S";
+        file.addRace(r);
+    }
+    std::vector<std::string> order;
+    for (const Race& r : file.races()) {
+        order.push_back(toIso(*r.RaceDate) + "/" + std::to_string(*r.RaceNum));
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"2026-12-07/1", "2026-12-07/2", "2026-12-08/1"}));
+
+    for (int post : {3, 1, 2}) {
+        Post p;
+        p.RaceDate = d1;
+        p.RaceNum = 2;
+        p.Post = post;
+        p.RegName = "Dog \"" + std::to_string(post) + "\"";
+        file.addPost(p);
+    }
+    Post other;
+    other.RaceDate = d1;
+    other.RaceNum = 1;
+    other.Post = 1;
+    other.RegName = "Elsewhere";
+    file.addPost(other);
+
+    const auto posts = file.posts(d1, 2);
+    ASSERT_EQ(posts.size(), 3u);
+    EXPECT_EQ(posts[0].Post, 1);
+    EXPECT_EQ(posts[2].RegName, "Dog \"3\"");
+    EXPECT_TRUE(file.posts(std::nullopt, 2).empty());
+    EXPECT_TRUE(file.posts(d2, 1).empty());
+    EXPECT_EQ(file.allPosts().size(), 4u);
+
+    Post moved = posts[0];
+    moved.Post = 9;
+    file.updatePost(moved);
+    EXPECT_EQ(file.posts(d1, 2).back().Post, 9);
+    file.deletePost(moved.rowId);
+    file.deleteRace(file.races().front().rowId);
+    EXPECT_EQ(file.races().size(), 2u);
+    EXPECT_EQ(file.allPosts().size(), 3u);  // deleting a race leaves its posts
+}
+
+TEST(LookupDatabaseTest, ShippedCodesComeInTheirOrder) {
+    LookupDatabase lookup(AppPaths{test::shippedDir(), {}}.staticDatabase());
+    const auto grades = lookup.grades();
+    ASSERT_GE(grades.size(), 9u);
+    EXPECT_EQ(grades[0].code, "AA");
+    EXPECT_EQ(grades[1].code, "A");
+    std::vector<std::string> distances;
+    for (const auto& d : lookup.distances()) {
+        distances.push_back(d.code);
+    }
+    EXPECT_EQ(distances, (std::vector<std::string>{"S", "L", "R"}));
+    EXPECT_EQ(lookup.styles(), (std::vector<std::string>{"M", "R", "W"}));
+}
+
+}  // namespace
+}  // namespace vz::store
