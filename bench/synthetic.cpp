@@ -2,17 +2,19 @@
 
 #include <random>
 
-#include <fmt/format.h>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
+#include <fmt/format.h>
 
 #include "core/store/fileio.h"
 
 namespace vz::bench {
 namespace fs = std::filesystem;
 
-std::string syntheticDogName(int i) { return fmt::format("Dog {:06d}", i); }
+std::string syntheticDogName(int i) {
+    return fmt::format("Dog {:06d}", i);
+}
 
 namespace {
 

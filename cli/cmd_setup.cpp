@@ -64,8 +64,7 @@ int runPaths(Context& ctx) {
               << fmt::format("Race template:      {}\n", p.raceTemplate().string())
               << fmt::format("Settings file:      {}\n", p.settingsFile().string())
               << fmt::format("Recent-file list:   {}\n", p.recentFile().string())
-              << fmt::format("Results folder:     {}\n", p.resultsDir().string())
-              << "\nSettings:\n"
+              << fmt::format("Results folder:     {}\n", p.resultsDir().string()) << "\nSettings:\n"
               << fmt::format("  MainLeft        {}\n", s.MainLeft)
               << fmt::format("  MainTop         {}\n", s.MainTop)
               << fmt::format("  MainWidth       {}\n", s.MainWidth)
@@ -79,8 +78,8 @@ int runPaths(Context& ctx) {
     const std::size_t n = store::recentFileCount(ctx.state.recentFiles);
     std::cout << "\nRecent race files:" << (n == 0 ? " (none)" : "") << "\n";
     for (std::size_t i = 0; i < n; ++i) {
-        std::cout << "  " << ctx.state.recentFiles[i].Title << "  "
-                  << ctx.state.recentFiles[i].Path << "\n";
+        std::cout << "  " << ctx.state.recentFiles[i].Title << "  " << ctx.state.recentFiles[i].Path
+                  << "\n";
     }
     return kExitOk;
 }

@@ -9,7 +9,9 @@ std::vector<Registrar>& registrars() {
     return all;
 }
 
-Registration::Registration(Registrar registrar) { registrars().push_back(std::move(registrar)); }
+Registration::Registration(Registrar registrar) {
+    registrars().push_back(std::move(registrar));
+}
 
 bool confirm(const Context& ctx, const std::string& question, bool assumeYes) {
     if (assumeYes) {

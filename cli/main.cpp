@@ -69,8 +69,8 @@ int main(int argc, char** argv) {
     }
 
     try {
-        ctx.paths.appDir = appDir.empty() ? store::executableFolder()
-                                          : std::filesystem::absolute(appDir);
+        ctx.paths.appDir =
+            appDir.empty() ? store::executableFolder() : std::filesystem::absolute(appDir);
         ctx.paths.profileDir = profileDir.empty() ? store::profileFolderFromEnvironment()
                                                   : std::filesystem::absolute(profileDir);
         std::error_code ec;

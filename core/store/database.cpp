@@ -13,6 +13,23 @@
 namespace vz::store {
 namespace fs = std::filesystem;
 
+namespace {
+
+// A file without any write permission bit is read-only even to a user whose
+// rights would let the write through: the user marked it so on purpose.
+bool writable(const fs::path& file) {
+    std::error_code ec;
+    const fs::perms p = fs::status(file, ec).permissions();
+    if (ec) {
+        return false;
+    }
+    constexpr fs::perms anyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    return (p & anyWrite) != fs::perms::none && ::access(file.c_str(), W_OK) == 0;
+}
+
+}  // namespace
+
 FileKind detectFileKind(const fs::path& file) {
     std::error_code ec;
     if (!fs::exists(file, ec)) {
@@ -52,21 +69,20 @@ void checkDatabaseFile(const fs::path& file, const char* what) {
         case FileKind::Other:
             break;
     }
-    throw Error(fmt::format("The {} {} is not a database.", what, file.string()),
-                Error::kDatabase);
+    throw Error(fmt::format("The {} {} is not a database.", what, file.string()), Error::kDatabase);
 }
 
 std::unique_ptr<SQLite::Database> openDatabase(const fs::path& file, const char* what,
                                                OpenMode mode, bool shared) {
     checkDatabaseFile(file, what);
-    if (mode == OpenMode::ReadWrite && ::access(file.c_str(), W_OK) != 0) {
-        throw Error(fmt::format("The {} {} is read-only: it cannot be changed.", what,
-                                file.string()),
-                    Error::kPermissionDenied);
+    if (mode == OpenMode::ReadWrite && !writable(file)) {
+        throw Error(
+            fmt::format("The {} {} is read-only: it cannot be changed.", what, file.string()),
+            Error::kPermissionDenied);
     }
     try {
-        const int flags = mode == OpenMode::ReadOnly ? SQLite::OPEN_READONLY
-                                                          : SQLite::OPEN_READWRITE;
+        const int flags =
+            mode == OpenMode::ReadOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE;
         auto db = std::make_unique<SQLite::Database>(file.string(), flags, 5000);
         if (shared && mode == OpenMode::ReadWrite) {
             db->exec("PRAGMA journal_mode=WAL");

@@ -1,6 +1,7 @@
 #include "core/store/dog_database.h"
 
 #include <SQLiteCpp/Statement.h>
+#include <sqlite3.h>
 
 #include "core/store/error.h"
 #include "core/store/sql_values.h"
@@ -104,8 +105,8 @@ DogDatabase::~DogDatabase() = default;
 
 std::vector<Dog> DogDatabase::dogs() const {
     try {
-        SQLite::Statement st(*db_, std::string("SELECT ") + kDogColumns +
-                                       " FROM Main ORDER BY RegName, rowid");
+        SQLite::Statement st(
+            *db_, std::string("SELECT ") + kDogColumns + " FROM Main ORDER BY RegName, rowid");
         std::vector<Dog> out;
         while (st.executeStep()) {
             out.push_back(readDog(st));

@@ -17,7 +17,7 @@ namespace vz::store {
 // `RaceHistory` (the dogs' past race lines). Names compare without regard to
 // letter case, as the stored column collation says.
 class DogDatabase {
-public:
+  public:
     explicit DogDatabase(const std::filesystem::path& file, OpenMode mode = OpenMode::ReadWrite);
     ~DogDatabase();
     DogDatabase(const DogDatabase&) = delete;
@@ -26,12 +26,12 @@ public:
     const std::filesystem::path& path() const { return path_; }
 
     // Main
-    std::vector<Dog> dogs() const;               // by RegName
-    std::vector<std::string> dogNames() const;   // by RegName
+    std::vector<Dog> dogs() const;              // by RegName
+    std::vector<std::string> dogNames() const;  // by RegName
     std::optional<Dog> findDog(std::string_view regName) const;
     std::int64_t dogCount() const;
-    std::int64_t addDog(const Dog& dog);         // returns the new row's id
-    void updateDog(const Dog& dog);              // by dog.rowId
+    std::int64_t addDog(const Dog& dog);  // returns the new row's id
+    void updateDog(const Dog& dog);       // by dog.rowId
     void deleteDog(std::int64_t rowId);
 
     // RaceHistory. A dog's lines come newest first; lines of one date come in
@@ -40,24 +40,24 @@ public:
     std::vector<RaceLine> newestRaceLines(std::string_view regName, int count) const;
     std::int64_t raceLineCount() const;
     std::int64_t addRaceLine(const RaceLine& line);
-    void updateRaceLine(const RaceLine& line);   // by line.rowId
+    void updateRaceLine(const RaceLine& line);  // by line.rowId
     void deleteRaceLine(std::int64_t rowId);
 
     // A write transaction (BEGIN IMMEDIATE): nothing is kept unless commit()
     // is called before it is destroyed.
     class Transaction {
-    public:
+      public:
         explicit Transaction(DogDatabase& db);
         void commit();
 
-    private:
+      private:
         SQLite::Transaction tx_;
     };
 
     // For the other files of core/store only.
     SQLite::Database& connection() const { return *db_; }
 
-private:
+  private:
     std::filesystem::path path_;
     std::unique_ptr<SQLite::Database> db_;
     struct Cache;

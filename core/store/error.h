@@ -9,7 +9,7 @@ namespace vz {
 // number follows the classic runtime's error numbers where one applies, so
 // the windows can show "description - number" as users know it.
 class Error : public std::runtime_error {
-public:
+  public:
     enum Number : int {
         kGeneric = 0,
         kOverflow = 6,
@@ -27,7 +27,7 @@ public:
 
     int number() const noexcept { return number_; }
 
-private:
+  private:
     int number_;
 };
 

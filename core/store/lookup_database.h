@@ -13,7 +13,7 @@ namespace vz::store {
 // The lookup database `Static.mdb`: the valid grades, distances and running
 // styles for the pickers. Opened read-only: nothing writes it.
 class LookupDatabase {
-public:
+  public:
     explicit LookupDatabase(const std::filesystem::path& file);
     ~LookupDatabase();
 
@@ -21,7 +21,7 @@ public:
     std::vector<LookupCode> distances() const;  // by OrderNum
     std::vector<std::string> styles() const;    // by RunningStyle
 
-private:
+  private:
     std::unique_ptr<SQLite::Database> db_;
 };
 

@@ -33,8 +33,7 @@ fs::path profileFolderFromEnvironment() {
 
 std::string resultsFileName(std::string_view raceFileTitle) {
     const std::size_t at = instrNoCase(raceFileTitle, ".rac");
-    const std::string stem =
-        at == 0 ? std::string(raceFileTitle) : left(raceFileTitle, at - 1);
+    const std::string stem = at == 0 ? std::string(raceFileTitle) : left(raceFileTitle, at - 1);
     return stem + " - Results.txt";
 }
 

@@ -13,7 +13,7 @@ namespace vz::store {
 
 // A race file (`*.rac`): tables `Races` and `Posts` of one race card.
 class RaceFile {
-public:
+  public:
     explicit RaceFile(const std::filesystem::path& file, OpenMode mode = OpenMode::ReadWrite);
     ~RaceFile();
     RaceFile(const RaceFile&) = delete;
@@ -42,18 +42,18 @@ public:
     void deletePost(std::int64_t rowId);
 
     class Transaction {
-    public:
+      public:
         explicit Transaction(RaceFile& file);
         void commit();
 
-    private:
+      private:
         SQLite::Transaction tx_;
     };
 
     // For the other files of core/store only.
     SQLite::Database& connection() const { return *db_; }
 
-private:
+  private:
     std::filesystem::path path_;
     std::unique_ptr<SQLite::Database> db_;
 };

@@ -218,7 +218,9 @@ double SeqReader::readNumber() {
     return x;
 }
 
-std::int16_t SeqReader::readInt16() { return toInt16(readNumber()); }
+std::int16_t SeqReader::readInt16() {
+    return toInt16(readNumber());
+}
 
 Date SeqReader::readDate() {
     bool quoted = false;

@@ -13,7 +13,7 @@
 namespace vz::store {
 
 class SeqWriter {
-public:
+  public:
     // A double quote inside a string is written doubled, so that any text
     // (a path may hold one) reads back as it was written.
     SeqWriter& str(std::string_view s);
@@ -24,7 +24,7 @@ public:
 
     const std::string& text() const { return text_; }
 
-private:
+  private:
     void separate();
 
     std::string text_;
@@ -36,7 +36,7 @@ private:
 // "Type mismatch" (13) for a value of the wrong kind, "Overflow" (6) for a
 // number out of range.
 class SeqReader {
-public:
+  public:
     explicit SeqReader(std::string_view text);
 
     // True when nothing but blanks and line ends is left.
@@ -50,7 +50,7 @@ public:
     // Skips what is left of the current line.
     void skipLine();
 
-private:
+  private:
     std::string_view rawField(bool& quoted);
     void skipBlanks();
 

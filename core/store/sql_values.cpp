@@ -62,7 +62,9 @@ std::optional<Date> optDate(const SQLite::Column& c) {
                 Error::kTypeMismatch);
 }
 
-std::string text(const SQLite::Column& c) { return c.isNull() ? std::string() : c.getString(); }
+std::string text(const SQLite::Column& c) {
+    return c.isNull() ? std::string() : c.getString();
+}
 
 void bind(SQLite::Statement& st, int index, const std::optional<int>& v) {
     if (v) {
@@ -96,6 +98,8 @@ void bind(SQLite::Statement& st, int index, const std::optional<Date>& v) {
     }
 }
 
-void bind(SQLite::Statement& st, int index, const std::string& v) { st.bind(index, v); }
+void bind(SQLite::Statement& st, int index, const std::string& v) {
+    st.bind(index, v);
+}
 
 }  // namespace vz::store::sql

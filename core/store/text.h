@@ -45,7 +45,6 @@ bool equalsNoCase(std::string_view a, std::string_view b);
 std::size_t instr(std::string_view haystack, std::string_view needle, std::size_t start = 1);
 
 // Same, ignoring ASCII letter case.
-std::size_t instrNoCase(std::string_view haystack, std::string_view needle,
-                        std::size_t start = 1);
+std::size_t instrNoCase(std::string_view haystack, std::string_view needle, std::size_t start = 1);
 
 }  // namespace vz::store

@@ -13,12 +13,9 @@ TEST(Paths, ResultsNameIsCutBeforeTheFirstRac) {
         const char* title;
         const char* name;
     } cases[] = {
-        {"Tuesday.rac", "Tuesday - Results.txt"},
-        {"Card 12.rac", "Card 12 - Results.txt"},
-        {"a.rac.rac", "a - Results.txt"},
-        {"CARD.RAC", "CARD - Results.txt"},
-        {"Mixed.Rac", "Mixed - Results.txt"},
-        {"card", "card - Results.txt"},
+        {"Tuesday.rac", "Tuesday - Results.txt"}, {"Card 12.rac", "Card 12 - Results.txt"},
+        {"a.rac.rac", "a - Results.txt"},         {"CARD.RAC", "CARD - Results.txt"},
+        {"Mixed.Rac", "Mixed - Results.txt"},     {"card", "card - Results.txt"},
         {"my.racecard.rac", "my - Results.txt"},
     };
     for (const Case& c : cases) {

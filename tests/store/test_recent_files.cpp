@@ -60,7 +60,7 @@ TEST(RecentFiles, FileRoundTripAndFiveLineLimit) {
     test::TempDir dir;
     const RecentFiles rows = listOf({"Mon.rac", "Tue \"late\".rac", "Wed.rac"});
     writeRecentFiles(dir / "VudozuridaZAZ.dat", rows);
-    EXPECT_EQ(test::readText(dir / "VudozuridaZAZ.dat").substr(0, 34),
+    EXPECT_EQ(test::readText(dir / "VudozuridaZAZ.dat").substr(0, 33),
               "\"Mon.rac\",\"/races/Mon.rac\"\r\n\"Tue ");
     const RecentFilesRead read = readRecentFiles(dir / "VudozuridaZAZ.dat");
     EXPECT_FALSE(read.error);

@@ -13,7 +13,12 @@ using std::chrono::year;
 TEST(SeqWriter, WritesQuotedStringsNumbersAndDatesWithCrLf) {
     SeqWriter w;
     w.str("Card 12.rac").str("/home/u/Card 12.rac").endLine();
-    w.num(10LL).num(-3LL).num(0.8191767).num(0.8).date(Date{year{2026}, month{12}, day{7}}).endLine();
+    w.num(10LL)
+        .num(-3LL)
+        .num(0.8191767)
+        .num(0.8)
+        .date(Date{year{2026}, month{12}, day{7}})
+        .endLine();
     EXPECT_EQ(w.text(),
               "\"Card 12.rac\",\"/home/u/Card 12.rac\"\r\n"
               "10,-3,0.8191767,0.8,#2026-12-07#\r\n");

@@ -36,8 +36,12 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
-fs::path shippedDir() { return fs::path(VZ_SHIPPED_DIR); }
-fs::path sourceDir() { return fs::path(VZ_SOURCE_DIR); }
+fs::path shippedDir() {
+    return fs::path(VZ_SHIPPED_DIR);
+}
+fs::path sourceDir() {
+    return fs::path(VZ_SOURCE_DIR);
+}
 
 store::AppPaths makeAppFolder(const fs::path& root) {
     store::AppPaths paths{root / "app", root / "profile"};
