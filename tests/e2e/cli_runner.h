@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace vz::test {
+
+struct CliResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the built terminal tool with `args`, stdin from /dev/null (or from
+// `input`), and waits for it. The environment is the test's own.
+CliResult runCli(const std::vector<std::string>& args, const std::string& input = {});
+
+// The same with --app-dir and --profile-dir of a folder made by makeAppFolder.
+CliResult runCliIn(const std::filesystem::path& root, const std::vector<std::string>& args,
+                   const std::string& input = {});
+
+std::filesystem::path cliPath();
+
+}  // namespace vz::test

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/store/dog_database.h"
+#include "tests/e2e/cli_runner.h"
+#include "tests/support/test_support.h"
+
+namespace vz::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(CliSetup, InitMakesAUsableApplicationFolderAndRefusesToOverwrite) {
+    TempDir dir;
+    const fs::path app = dir / "new" / "app";
+    CliResult r = runCli({"--app-dir", app.string(), "--profile-dir", (dir / "p").string(),
+                          "--today", "2026-12-07", "init"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const char* f : {"Data/Data.mdb", "Static.mdb", "RaceTemplate.tmp", "Vovoziruzu.ini"}) {
+        EXPECT_TRUE(fs::exists(app / f)) << f;
+    }
+    EXPECT_TRUE(fs::is_directory(dir / "p" / "Results"));
+    EXPECT_EQ(readText(app / "Vovoziruzu.ini"),
+              "10,10,15160,11320,0,1,0.8191767,0.8,#2026-12-07#\r\n");
+    {
+        store::DogDatabase db(app / "Data" / "Data.mdb");
+        store::Dog d;
+        d.RegName = "Keeper";
+        db.addDog(d);
+    }
+    r = runCli({"--app-dir", app.string(), "--profile-dir", (dir / "p").string(), "init"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("already exists"), std::string::npos) << r.err;
+    EXPECT_EQ(store::DogDatabase(app / "Data" / "Data.mdb").dogCount(), 1);
+}
+
+TEST(CliSetup, PathsShowsTheFoldersAndSettings) {
+    TempDir dir;
+    makeAppFolder(dir.path());
+    const CliResult r = runCliIn(dir.path(), {"--today", "2026-12-07", "paths"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find((dir / "app" / "Data" / "Data.mdb").string()), std::string::npos);
+    EXPECT_NE(r.out.find((dir / "profile" / "Results").string()), std::string::npos);
+    EXPECT_NE(r.out.find("TimeFactorL     0.8191767"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("LastStyleUpdate 2026-12-07"), std::string::npos) << r.out;
+}
+
+TEST(CliSetup, ADamagedSettingsFileIsReportedOnceAndTheCommandGoesOn) {
+    TempDir dir;
+    const store::AppPaths paths = makeAppFolder(dir.path());
+    writeText(paths.settingsFile(), "100,200,\"wide\"\r\n");
+    const CliResult r = runCliIn(dir.path(), {"paths"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "Type mismatch - 13\n");
+    EXPECT_NE(r.out.find("MainTop         200"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("MainWidth       0"), std::string::npos) << r.out;
+}
+
+TEST(CliSetup, BadCommandLinesExitWithTwo) {
+    struct Case {
+        std::vector<std::string> args;
+    } cases[] = {
+        {{}},
+        {{"no-such-command"}},
+        {{"--today", "7/12/2026", "paths"}},
+        {{"--today", "2026-02-30", "paths"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(runCli(c.args).exitCode, 2) << (c.args.empty() ? "" : c.args[0]);
+    }
+    EXPECT_EQ(runCli({"--help"}).exitCode, 0);
+    const CliResult v = runCli({"--version"});
+    EXPECT_EQ(v.exitCode, 0);
+    EXPECT_NE(v.out.find("1.0.5"), std::string::npos);
+}
+
+TEST(CliSetup, AMissingApplicationFolderIsAnError) {
+    TempDir dir;
+    const CliResult r = runCliIn(dir / "absent", {"paths"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("does not exist"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir / "absent"));
+}
+
+}  // namespace
+}  // namespace vz::test
