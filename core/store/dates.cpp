@@ -274,7 +274,7 @@ std::optional<Date> fromIso(std::string_view text) {
 
 std::string shortDate(Date d) {
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%u/%u/%d", monthNumber(d), dayNumber(d), yearNumber(d));
+    std::snprintf(buffer, sizeof buffer, "%u/%u/%04d", monthNumber(d), dayNumber(d), yearNumber(d));
     return buffer;
 }
 

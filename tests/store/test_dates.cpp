@@ -171,6 +171,16 @@ INSTANTIATE_TEST_SUITE_P(
         FormCase{ymd(2026, 10, 12), "2026-10-12", "10/12/2026", "12-Oct-26", "10/12/26"},
         FormCase{ymd(2026, 11, 26), "2026-11-26", "11/26/2026", "26-Nov-26", "11/26/26"}));
 
+TEST(DateFormsTest, ShortFormKeepsFourYearDigits) {
+    // Early years are padded so that the short form still reads back.
+    EXPECT_EQ(shortDate(ymd(438, 12, 7)), "12/7/0438");
+    EXPECT_EQ(show(readDate(shortDate(ymd(438, 12, 7)))), "0438-12-07");
+    EXPECT_EQ(toIso(ymd(438, 12, 7)), "0438-12-07");
+    // The two-digit forms keep only the last two digits.
+    EXPECT_EQ(mediumDate(ymd(1850, 3, 1)), "01-Mar-50");
+    EXPECT_EQ(mmddyy(ymd(1850, 3, 1)), "03/01/50");
+}
+
 // ---------------------------------------------------------------- arithmetic
 
 struct DiffCase {

@@ -306,7 +306,7 @@ TEST(TextRobustnessTest, ArbitraryBytesAreSafe) {
             EXPECT_EQ(left(s, n) + mid(s, n + 1), s);
             EXPECT_EQ(left(s, 1) + mid(s, 2), s);
             EXPECT_EQ(right(s, 1), "x");
-            EXPECT_EQ(instr(s, "x"), n);
+            EXPECT_EQ(instr(s, "x", n), n);
             EXPECT_EQ(charCount(decodeText(s)), decodeText(s) == s ? n : 3u);
             (void)splitLines(s);
             (void)instrNoCase(s, s.substr(1));
