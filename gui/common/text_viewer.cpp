@@ -1,0 +1,214 @@
+#include "gui/common/text_viewer.h"
+
+#include <QAction>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "core/store/fileio.h"
+#include "core/store/text.h"
+#include "gui/common/file_dialogs.h"
+#include "gui/common/messages.h"
+#include "gui/common/qt_setup.h"
+
+namespace vz::gui {
+
+TextViewer::TextViewer(QWidget* parent) : QMainWindow(parent) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    edit_ = new QTextEdit(central);
+    edit_->setReadOnly(true);
+    edit_->setLineWrapMode(QTextEdit::NoWrap);
+    edit_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    edit_->setObjectName(QStringLiteral("txtReport"));
+    layout->addWidget(edit_);
+
+    findBar_ = new QWidget(central);
+    auto* findLayout = new QHBoxLayout(findBar_);
+    findLayout->setContentsMargins(4, 2, 4, 2);
+    findLayout->addWidget(new QLabel(tr("Find:"), findBar_));
+    findField_ = new QLineEdit(findBar_);
+    findField_->setObjectName(QStringLiteral("txtFind"));
+    findLayout->addWidget(findField_, 1);
+    auto* next = new QPushButton(tr("Find &Next"), findBar_);
+    findLayout->addWidget(next);
+    findStatus_ = new QLabel(findBar_);
+    findLayout->addWidget(findStatus_);
+    layout->addWidget(findBar_);
+    findBar_->hide();
+    auto doFind = [this] {
+        findStatus_->setText(findNext(findField_->text()) ? QString() : tr("Not found"));
+    };
+    connect(next, &QPushButton::clicked, this, doFind);
+    connect(findField_, &QLineEdit::returnPressed, this, doFind);
+
+    setCentralWidget(central);
+
+    QMenu* fileMenu = menuBar()->addMenu(tr("&File"));
+    QAction* printAction = fileMenu->addAction(tr("&Print..."), this, &TextViewer::print);
+    printAction->setShortcut(QKeySequence::Print);
+    fileMenu->addAction(tr("Save as P&DF..."), this, &TextViewer::saveAsPdfDialog);
+    fileMenu->addSeparator();
+    QAction* closeAction = fileMenu->addAction(tr("&Close"), this, &QWidget::close);
+    closeAction->setShortcut(QKeySequence::Close);
+    QMenu* editMenu = menuBar()->addMenu(tr("&Edit"));
+    QAction* copyAction = editMenu->addAction(tr("&Copy"), edit_, &QTextEdit::copy);
+    copyAction->setShortcut(QKeySequence::Copy);
+    QAction* findAction = editMenu->addAction(tr("&Find..."), this, &TextViewer::showFind);
+    findAction->setShortcut(QKeySequence::Find);
+    QAction* againAction = editMenu->addAction(tr("Find &Again"), this, doFind);
+    againAction->setShortcut(QKeySequence::FindNext);
+
+    resize(760, 600);
+}
+
+TextViewer* TextViewer::showFile(const std::filesystem::path& file, QWidget* parent) {
+    auto* viewer = new TextViewer(parent);
+    viewer->setWindowFlag(Qt::Window, true);
+    try {
+        viewer->loadFile(file);
+    } catch (...) {
+        delete viewer;
+        throw;
+    }
+    viewer->show();
+    bringToFront(viewer);
+    return viewer;
+}
+
+void TextViewer::loadFile(const std::filesystem::path& file) {
+    const std::string text = store::decodeText(store::readFile(file));
+    file_ = file;
+    setText(QString::fromStdString(text), qpath(file.filename()));
+}
+
+void TextViewer::setText(const QString& text, const QString& title) {
+    setWindowTitle(title);
+    QTextDocument* doc = edit_->document();
+    doc->clear();
+    doc->setDefaultFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QTextCursor cursor(doc);
+    const std::vector<std::string> lines = store::splitLines(text.toStdString());
+    bool first = true;
+    bool breakBefore = false;
+    for (const std::string& raw : lines) {
+        QString line = QString::fromStdString(raw);
+        if (line.contains(QChar(u'\f'))) {
+            // A form feed starts a new page; the rest of its line follows it.
+            line.remove(QChar(u'\f'));
+            if (!first) {
+                QTextBlockFormat ruled = cursor.blockFormat();
+                ruled.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth,
+                                  QTextLength(QTextLength::PercentageLength, 100));
+                cursor.setBlockFormat(ruled);
+            }
+            breakBefore = true;
+            if (line.isEmpty())
+                continue;
+        }
+        if (!first)
+            cursor.insertBlock();
+        QTextBlockFormat format;
+        if (breakBefore)
+            format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        cursor.setBlockFormat(format);
+        cursor.insertText(line);
+        first = false;
+        breakBefore = false;
+    }
+    edit_->moveCursor(QTextCursor::Start);
+}
+
+QTextDocument* TextViewer::document() const {
+    return edit_->document();
+}
+
+QString TextViewer::plainText() const {
+    QString out;
+    for (QTextBlock b = edit_->document()->begin(); b.isValid(); b = b.next()) {
+        if (b.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+            out += QStringLiteral("\f\n");
+        out += b.text();
+        out += QChar(u'\n');
+    }
+    return out;
+}
+
+int TextViewer::pageBreakCount() const {
+    int count = 0;
+    for (QTextBlock b = edit_->document()->begin(); b.isValid(); b = b.next())
+        if (b.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+            ++count;
+    return count;
+}
+
+bool TextViewer::findNext(const QString& what) {
+    if (what.isEmpty())
+        return false;
+    if (edit_->find(what))
+        return true;
+    // Wrap once to the top.
+    QTextCursor saved = edit_->textCursor();
+    edit_->moveCursor(QTextCursor::Start);
+    if (edit_->find(what))
+        return true;
+    edit_->setTextCursor(saved);
+    return false;
+}
+
+void TextViewer::showFind() {
+    findBar_->show();
+    findField_->setFocus();
+    findField_->selectAll();
+}
+
+void TextViewer::print() {
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(tr("Print"));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    edit_->document()->print(&printer);
+}
+
+void TextViewer::saveAsPdf(const QString& pdfPath) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdfPath);
+    printer.setDocName(windowTitle());
+    edit_->document()->print(&printer);
+}
+
+void TextViewer::saveAsPdfDialog() {
+    QString proposed = windowTitle();
+    const qsizetype dot = proposed.lastIndexOf(QChar(u'.'));
+    if (dot > 0)
+        proposed = proposed.left(dot);
+    const QString folder = file_.empty() ? QString() : qpath(file_.parent_path());
+    auto chosen =
+        chooseFile(this, {FileDialogRequest::Mode::Save, tr("Save as PDF"), folder,
+                          tr("PDF Files (*.pdf)"), proposed + QStringLiteral(".pdf"), true});
+    if (!chosen)
+        return;
+    QString path = *chosen;
+    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        path += QStringLiteral(".pdf");
+    saveAsPdf(path);
+}
+
+}  // namespace vz::gui

@@ -1,0 +1,144 @@
+#include <QApplication>
+#include <QFile>
+#include <QLocalSocket>
+#include <QTest>
+
+#include "core/store/error.h"
+#include "gui/common/file_dialogs.h"
+#include "gui/common/messages.h"
+#include "gui/common/qt_setup.h"
+#include "gui/common/single_instance.h"
+#include "gui/common/text_viewer.h"
+#include "tests/support/test_support.h"
+
+using namespace vz::gui;
+
+class GuiCommonTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void commonErrorTextJoinsDescriptionAndNumber() {
+        QCOMPARE(commonErrorText(vz::Error("File not found", 53)),
+                 QStringLiteral("File not found - 53"));
+        MessageRecorder recorder;
+        showCommonError(nullptr, std::runtime_error("boom"));
+        QCOMPARE(recorder.messages().size(), std::size_t{1});
+        QCOMPARE(recorder.lastTitle(), QStringLiteral("Vellicor Vovoziruzu"));
+        QCOMPARE(recorder.lastText(), QStringLiteral("boom - 0"));
+        QCOMPARE(recorder.messages()[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+
+    void recorderAnswersInOrder() {
+        MessageRecorder recorder;
+        recorder.answer(QMessageBox::No);
+        QVERIFY(!askYesNo(nullptr, QStringLiteral("Confirm"), QStringLiteral("a?")));
+        QVERIFY(askYesNo(nullptr, QStringLiteral("Confirm"), QStringLiteral("b?")));
+        QCOMPARE(recorder.messages().size(), std::size_t{2});
+    }
+
+    void fileDialogScriptAnswersAndCancels() {
+        FileDialogScript script;
+        script.choose(QStringLiteral("/tmp/a.rac"));
+        auto first = chooseFile(nullptr, {FileDialogRequest::Mode::Open, QStringLiteral("T"),
+                                          QStringLiteral("/tmp"), QString(), QString(), false});
+        QVERIFY(first.has_value());
+        QCOMPARE(*first, QStringLiteral("/tmp/a.rac"));
+        QVERIFY(!chooseFile(nullptr, {}).has_value());
+        QCOMPARE(script.requests().size(), std::size_t{2});
+        QCOMPARE(script.requests()[0].title, QStringLiteral("T"));
+    }
+
+    void twipsRoundTrip() {
+        // 1440 twips are one inch at the screen's logical DPI.
+        const int inch = twipsToPixelsX(1440);
+        QVERIFY(inch > 0);
+        QCOMPARE(pixelsToTwipsX(inch), 1440L);
+        QCOMPARE(twipsToPixelsY(0), 0);
+    }
+
+    void dateConversionRoundTrip() {
+        const vz::store::Date d{std::chrono::year{2026}, std::chrono::month{12},
+                                std::chrono::day{7}};
+        QCOMPARE(toQDate(d), QDate(2026, 12, 7));
+        QVERIFY(fromQDate(QDate(2026, 12, 7)) == d);
+        QVERIFY(!fromQDate(QDate()).has_value());
+    }
+
+    void secondInstanceIsRefusedAndNotifies() {
+        const QString name =
+            QStringLiteral("vz-test-single-") + QString::number(QCoreApplication::applicationPid());
+        SingleInstance first(name);
+        QVERIFY(first.listen());
+        SingleInstance second(name);
+        QVERIFY(!second.listen());
+        QVERIFY(SingleInstance::notifyRunning(name, 200));
+
+        QWidget window;
+        first.setWindow(&window);
+        bool activated = false;
+        QObject::connect(&first, &SingleInstance::activated, [&] { activated = true; });
+        // A socket from the running loop, as a second process would send it.
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        QVERIFY(socket.waitForConnected(500));
+        socket.write("activate\n");
+        socket.flush();
+        QTRY_VERIFY_WITH_TIMEOUT(activated, 3000);
+        QVERIFY(window.isVisible());
+    }
+
+    void nobodyRunningMeansNoNotify() {
+        QVERIFY(!SingleInstance::notifyRunning(QStringLiteral("vz-test-nobody-here"), 100));
+    }
+
+    void viewerShowsFormFeedsAsPageBreaks() {
+        vz::test::TempDir dir;
+        const auto file = dir / "Card - Results.txt";
+        vz::test::writeText(file, "race 1\r\n\r\n\r\nrace 2\r\n\r\n\f\r\nrace 3\r\nend\r\n");
+        TextViewer viewer;
+        viewer.loadFile(file);
+        QCOMPARE(viewer.windowTitle(), QStringLiteral("Card - Results.txt"));
+        QCOMPARE(viewer.pageBreakCount(), 1);
+        QCOMPARE(viewer.plainText(), QStringLiteral("race 1\n\n\nrace 2\n\n\f\nrace 3\nend\n"));
+        QVERIFY(!viewer.plainText().contains(QStringLiteral("\f\f")));
+    }
+
+    void viewerFindsAndWraps() {
+        TextViewer viewer;
+        viewer.setText(QStringLiteral("alpha\r\nbeta\r\nalpha\r\n"), QStringLiteral("t"));
+        QVERIFY(viewer.findNext(QStringLiteral("alpha")));
+        QVERIFY(viewer.findNext(QStringLiteral("alpha")));
+        QVERIFY(viewer.findNext(QStringLiteral("alpha")));  // wraps to the top
+        QVERIFY(!viewer.findNext(QStringLiteral("gamma")));
+        QVERIFY(!viewer.findNext(QString()));
+    }
+
+    void viewerSavesPdf() {
+        vz::test::TempDir dir;
+        TextViewer viewer;
+        viewer.setText(QStringLiteral("page one\r\n\f\r\npage two\r\n"), QStringLiteral("t"));
+        const QString pdf = qpath(dir / "out.pdf");
+        viewer.saveAsPdf(pdf);
+        QFile f(pdf);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QVERIFY(bytes.startsWith("%PDF"));
+        // Two pages: the form feed started a new one.
+        QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
+                     bytes.count("/Type /Page "),
+                 2);
+    }
+
+    void viewerRefusesMissingFile() {
+        vz::test::TempDir dir;
+        bool threw = false;
+        try {
+            TextViewer::showFile(dir / "missing.txt");
+        } catch (const vz::Error&) {
+            threw = true;
+        }
+        QVERIFY(threw);
+    }
+};
+
+QTEST_MAIN(GuiCommonTest)
+#include "test_gui_common.moc"
