@@ -1,0 +1,79 @@
+#pragma once
+
+// The common interface of the import formats. A format reads its input (the
+// bytes of each input file: text for the program formats, fixed records for
+// QAV TEST) and drives a Session. Each format is one file under formats/ and
+// one line in registry.cpp.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/import/import_failed.h"
+#include "core/import/session.h"
+
+namespace vz::import {
+
+// One input file the user picks for a format.
+struct InputSpec {
+    std::string dialogTitle;    // "Select TrackInfo file to import from..."
+    std::string filter;         // "TrackInfo Files|*.txt|All Files|*.*"
+    std::string folderSetting;  // the remembered folder: "TrackInfoFolder"
+};
+
+// What the windows and the terminal tool show of a format.
+struct FormatInfo {
+    std::string key;             // "trackinfo": the registry and command-line name
+    std::string sourceName;      // "TrackInfo"
+    std::string menuLabel;       // "Import from TrackInfo"
+    std::string windowName;      // "ImportTrackInfo"
+    std::string caption;         // "Import from TrackInfo"
+    std::string readyText;       // "Ready to import from TrackInfo"
+    std::string completionText;  // "Import from TrackInfo is complete."
+    std::string settingsFile;    // "TrackInfo.ini"
+    bool writesRaceFile = true;
+    std::vector<InputSpec> inputs;
+};
+
+class Format {
+  public:
+    virtual ~Format() = default;
+    virtual const FormatInfo& info() const = 0;
+    // `files` holds the bytes of each input, in the order of info().inputs.
+    // Structural faults throw ImportFailed; a field that cannot be converted
+    // only keeps the previous value.
+    virtual void run(const std::vector<std::string>& files, Session& session) const = 0;
+};
+
+// Text input: decoded (UTF-8 when valid, else Windows-1252) and split at
+// CR LF, LF or CR.
+std::vector<std::string> textLines(std::string_view bytes);
+
+// Walks the lines of a text input in order.
+class LineReader {
+  public:
+    explicit LineReader(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+
+    bool atEnd() const { return pos_ >= lines_.size(); }
+    // The next line; throws ImportFailed past the end.
+    const std::string& next();
+    // Reads and drops `count` lines, whatever they hold; throws ImportFailed
+    // when fewer are left.
+    void discard(std::size_t count);
+
+    // Lines read so far, and all, for progress.
+    long done() const { return static_cast<long>(pos_); }
+    long total() const { return static_cast<long>(lines_.size()); }
+    // 1-based number of the line last read.
+    std::size_t lineNumber() const { return pos_; }
+
+  private:
+    std::vector<std::string> lines_;
+    std::size_t pos_ = 0;
+};
+
+// Nothing left after trimming spaces: every parser skips such lines.
+bool isBlankLine(std::string_view line);
+
+}  // namespace vz::import

@@ -1,0 +1,200 @@
+// TrackInfo programs: a header line per race, an entry line per runner, and
+// under each entry the runner's past lines in fixed columns.
+
+#include <string>
+
+#include "core/import/format.h"
+#include "core/import/rules.h"
+#include "core/store/text.h"
+#include "core/store/vb.h"
+
+namespace vz::import::formats {
+
+namespace {
+
+using store::mid;
+using store::trim;
+using store::val;
+
+class TrackInfo final : public Format {
+  public:
+    const FormatInfo& info() const override {
+        static const FormatInfo kInfo = {
+            .key = "trackinfo",
+            .sourceName = "TrackInfo",
+            .menuLabel = "Import from TrackInfo",
+            .windowName = "ImportTrackInfo",
+            .caption = "Import from TrackInfo",
+            .readyText = "Ready to import from TrackInfo",
+            .completionText = "Import from TrackInfo is complete.",
+            .settingsFile = "TrackInfo.ini",
+            .writesRaceFile = true,
+            .inputs = {{"Select TrackInfo file to import from...",
+                        "TrackInfo Files|*.txt|All Files|*.*", "TrackInfoFolder"}},
+        };
+        return kInfo;
+    }
+
+    void run(const std::vector<std::string>& files, Session& session) const override;
+};
+
+// The state carried from line to line.
+struct State {
+    int raceNum = 0;
+    std::optional<store::Date> raceDate;
+    std::string dog;
+    std::optional<store::Date> lineDate;
+};
+
+bool isRaceHeader(const std::string& line) {
+    if (line.find("RACE") == std::string::npos) {
+        return false;
+    }
+    const std::size_t first = line.find('/');
+    return first != std::string::npos && line.find('/', first + 1) != std::string::npos;
+}
+
+bool isEntryLine(const std::string& line) {
+    return val(mid(line, 1, 2)) > 0 && mid(line, 3, 1) != "/";
+}
+
+void readHeader(const std::string& line, State& state, Session& session) {
+    const std::size_t slash = store::instr(line, "/");
+    if (slash < 3) {
+        throw ImportFailed("race header without room for a date before its first slash");
+    }
+    const std::size_t gradeAt = store::instr(line, "Grade:");
+    if (gradeAt == 0) {
+        throw ImportFailed("race header without \"Grade:\"");
+    }
+    const std::size_t comma = store::instr(line, ",", gradeAt);
+    if (comma == 0) {
+        throw ImportFailed("race header without a comma after \"Grade:\"");
+    }
+    state.raceNum = wholeVal(mid(line, 1, 2));
+    if (const auto d = store::readDate(mid(line, slash - 2, 8))) {
+        state.raceDate = d;
+    }
+    const std::string grade =
+        adjustHeaderGrade(trim(mid(line, gradeAt + 6, comma - (gradeAt + 6))));
+    // Without the label there is no distance to read; the base class is taken.
+    const std::size_t distAt = store::instr(line, "Distance:");
+    const std::string distance = distAt == 0 ? std::string() : trim(mid(line, distAt + 9, 20));
+
+    store::Race race;
+    race.RaceNum = state.raceNum;
+    race.RaceDate = state.raceDate;
+    race.Distance = distanceClass(distance);
+    race.Grade = grade;
+    session.addRace(race);
+}
+
+void readEntry(const std::string& line, State& state, Session& session) {
+    const int post = wholeVal(mid(line, 1, 2));
+    state.dog = trim(mid(line, 4, 17));
+    session.findOrAddDog(state.dog);
+    store::Post p;
+    p.RaceNum = state.raceNum;
+    p.RaceDate = state.raceDate;
+    p.Post = post;
+    p.RegName = state.dog;
+    session.addPost(p);
+}
+
+std::string pastGrade(const std::string& line) {
+    const std::string g = trim(mid(line, 73, 3));
+    const std::string first = mid(g, 1, 1);
+    if (first == "S") {
+        return "L";
+    }
+    if (first == "T") {
+        return mid(g, 2, 1) + first;
+    }
+    return first;
+}
+
+void readPastLine(const std::string& line, State& state, Session& session) {
+    if (const auto d = store::readDate(mid(line, 1, 8))) {
+        state.lineDate = d;
+    }
+    if (!session.dogKnown(state.dog)) {
+        session.skipLineWithoutDog();
+        return;
+    }
+    if (!state.lineDate) {
+        session.skipLineWithoutDate();
+        return;
+    }
+    if (session.isDuplicate(state.dog, *state.lineDate)) {
+        return;
+    }
+    store::RaceLine l;
+    l.RegName = state.dog;
+    l.RaceDate = state.lineDate;
+    l.RaceNum = wholeVal(mid(line, 10, 2));
+    l.Distance = distanceClass(mid(line, 17, 4));
+    l.Post = wholeVal(mid(line, 35, 1));
+    l.Break = wholeVal(mid(line, 37, 1));
+    l.Eighth = wholeVal(mid(line, 39, 1));
+    l.Stretch = wholeVal(mid(line, 44, 2));
+
+    std::string lengths = "OO";
+    int finish = 9;
+    if (const std::size_t dash = store::instr(line, "-", 48); dash != 0) {
+        finish = wholeVal(mid(line, dash - 1, 1));
+        lengths = trim(mid(line, dash + 1, 4));
+    }
+    l.Finish = finish;
+    if (lengths == "oo" || lengths == "OO") {
+        l.FinishLength = 99;
+    } else {
+        const double v = val(lengths);
+        l.FinishLength = v == 0 ? 1 : v;
+    }
+    l.WinningTime = wholeVal(mid(line, 23, 2) + mid(line, 26, 2));
+    const std::string own = trim(mid(line, 59, 6));
+    const int ownTime = wholeVal(mid(own, 1, 2) + mid(own, 4, 2));
+    l.FinishTime = ownTime == 0 ? 9999 : ownTime;
+    l.Odds = val(mid(line, 66, 6));
+    l.Grade = pastGrade(line);
+
+    // Schooling lines (stored as grade L) are kept but are no start.
+    std::optional<int> counted;
+    if (*l.Grade != "L") {
+        counted = finish;
+    }
+    session.addRaceLine(l, counted);
+}
+
+void TrackInfo::run(const std::vector<std::string>& files, Session& session) const {
+    LineReader in(textLines(files.at(0)));
+    State state;
+    while (!in.atEnd()) {
+        const std::string& line = in.next();
+        session.progress(in.done(), in.total());
+        if (isBlankLine(line) || line.starts_with("Track Handicapper:") ||
+            line.starts_with("Program Format")) {
+            continue;
+        }
+        if (isRaceHeader(line)) {
+            readHeader(line, state, session);
+            in.discard(2);
+        } else if (isEntryLine(line)) {
+            readEntry(line, state, session);
+            in.discard(2);
+        } else if (line[0] == '_' || line[0] == '=' || line[0] == ' ') {
+            continue;
+        } else if (!isBlankLine(mid(line, 73, 3))) {
+            readPastLine(line, state, session);
+        }
+    }
+}
+
+}  // namespace
+
+const Format& trackInfo() {
+    static const TrackInfo kFormat;
+    return kFormat;
+}
+
+}  // namespace vz::import::formats

@@ -1,0 +1,55 @@
+#include "core/import/rules.h"
+
+#include "core/store/text.h"
+#include "core/store/vb.h"
+
+namespace vz::import {
+
+std::string distanceClass(std::string_view distance) {
+    const std::string d = store::trim(distance);
+    const double v = store::val(d);
+    if (d == "3-8" || d == "3/8" || (v >= 600 && v < 700)) {
+        return "L";
+    }
+    if (d == "7-16" || d == "7/16" || v >= 700) {
+        return "R";
+    }
+    return "S";
+}
+
+std::string adjustHeaderGrade(std::string_view grade) {
+    std::string g(grade);
+    if (store::left(g, 1) == "T") {
+        g = store::mid(g, 2, 1) + store::mid(g, 1, 1) + store::mid(g, 3);
+    }
+    if (store::left(g, 1) == "M") {
+        g = "M";
+    }
+    return g;
+}
+
+int wholeVal(std::string_view text) {
+    return store::toInt32(store::val(text));
+}
+
+std::vector<std::size_t> wordStarts(std::string_view line, std::size_t from) {
+    // A space is one byte in UTF-8 and never part of another character, so
+    // the bytes are walked and only the first byte of each character counted.
+    std::vector<std::size_t> out;
+    std::size_t column = 0;
+    bool prevSpace = false;
+    for (const char ch : line) {
+        if ((static_cast<unsigned char>(ch) & 0xC0) == 0x80) {
+            continue;
+        }
+        ++column;
+        const bool space = ch == ' ';
+        if (column > from && !space && prevSpace) {
+            out.push_back(column);
+        }
+        prevSpace = space;
+    }
+    return out;
+}
+
+}  // namespace vz::import

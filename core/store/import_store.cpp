@@ -1,0 +1,218 @@
+#include "core/store/import_store.h"
+
+#include <string>
+
+#include <SQLiteCpp/Statement.h>
+#include <sqlite3.h>
+
+#include "core/store/error.h"
+#include "core/store/sql_values.h"
+
+namespace vz::store {
+
+namespace {
+constexpr const char* kDogs = "dog database";
+constexpr const char* kRaces = "race file";
+}  // namespace
+
+struct ImportStore::Statements {
+    std::unique_ptr<SQLite::Statement> findDog;
+    std::unique_ptr<SQLite::Statement> addDog;
+    std::unique_ptr<SQLite::Statement> lineDates;
+    std::unique_ptr<SQLite::Statement> addLine;
+    std::unique_ptr<SQLite::Statement> counters;
+    std::unique_ptr<SQLite::Statement> addRace;
+    std::unique_ptr<SQLite::Statement> addPost;
+};
+
+ImportStore::ImportStore(DogDatabase& dogs, RaceFile* raceFile)
+    : dogs_(dogs), raceFile_(raceFile), st_(std::make_unique<Statements>()) {
+    SQLite::Database& db = dogs_.connection();
+    try {
+        st_->findDog = std::make_unique<SQLite::Statement>(
+            db, "SELECT rowid FROM Main WHERE RegName = ? ORDER BY rowid LIMIT 1");
+        st_->addDog = std::make_unique<SQLite::Statement>(
+            db,
+            "INSERT INTO Main (RegName, RunningStyle, NumStarts, NumFirsts, NumSeconds, "
+            "NumThirds, Comments) VALUES (?, ?, ?, ?, ?, ?, ?)");
+        st_->lineDates = std::make_unique<SQLite::Statement>(
+            db, "SELECT RaceDate FROM RaceHistory WHERE RegName = ?");
+        st_->addLine = std::make_unique<SQLite::Statement>(
+            db,
+            "INSERT INTO RaceHistory (RegName, RaceDate, RaceNum, Distance, WinningTime, Post, "
+            "Break, Eighth, Stretch, Finish, FinishLength, FinishTime, Odds, Grade) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        st_->counters = std::make_unique<SQLite::Statement>(
+            db,
+            "UPDATE Main SET NumStarts = coalesce(NumStarts, 0) + ?, "
+            "NumFirsts = coalesce(NumFirsts, 0) + ?, NumSeconds = coalesce(NumSeconds, 0) + ?, "
+            "NumThirds = coalesce(NumThirds, 0) + ? WHERE rowid = ?");
+    } catch (...) {
+        rethrowAsError(kDogs);
+    }
+    if (raceFile_ != nullptr) {
+        try {
+            SQLite::Database& rf = raceFile_->connection();
+            st_->addRace = std::make_unique<SQLite::Statement>(
+                rf, "INSERT INTO Races (RaceNum, Distance, Grade, RaceDate) VALUES (?, ?, ?, ?)");
+            st_->addPost = std::make_unique<SQLite::Statement>(
+                rf, "INSERT INTO Posts (RaceDate, RaceNum, Post, RegName) VALUES (?, ?, ?, ?)");
+        } catch (...) {
+            rethrowAsError(kRaces);
+        }
+    }
+}
+
+ImportStore::~ImportStore() = default;
+
+std::optional<std::int64_t> ImportStore::findDog(std::string_view regName) {
+    try {
+        SQLite::Statement& st = *st_->findDog;
+        st.reset();
+        st.bind(1, std::string(regName));
+        std::optional<std::int64_t> out;
+        if (st.executeStep()) {
+            out = st.getColumn(0).getInt64();
+        }
+        st.reset();
+        return out;
+    } catch (...) {
+        rethrowAsError(kDogs);
+    }
+}
+
+std::int64_t ImportStore::addDog(const Dog& dog) {
+    try {
+        SQLite::Statement& st = *st_->addDog;
+        st.reset();
+        sql::bind(st, 1, dog.RegName);
+        sql::bind(st, 2, dog.RunningStyle);
+        sql::bind(st, 3, dog.NumStarts);
+        sql::bind(st, 4, dog.NumFirsts);
+        sql::bind(st, 5, dog.NumSeconds);
+        sql::bind(st, 6, dog.NumThirds);
+        sql::bind(st, 7, dog.Comments);
+        st.exec();
+        st.reset();
+        return dogs_.connection().getLastInsertRowid();
+    } catch (const SQLite::Exception& e) {
+        if (e.getExtendedErrorCode() == SQLITE_CONSTRAINT_UNIQUE) {
+            throw Error("A dog named " + dog.RegName + " is already on file.", Error::kDatabase);
+        }
+        rethrowAsError(kDogs);
+    } catch (...) {
+        rethrowAsError(kDogs);
+    }
+}
+
+std::vector<Date> ImportStore::lineDates(std::string_view regName) {
+    try {
+        SQLite::Statement& st = *st_->lineDates;
+        st.reset();
+        st.bind(1, std::string(regName));
+        std::vector<Date> out;
+        while (st.executeStep()) {
+            if (const auto d = sql::optDate(st.getColumn(0))) {
+                out.push_back(*d);
+            }
+        }
+        st.reset();
+        return out;
+    } catch (...) {
+        rethrowAsError(kDogs);
+    }
+}
+
+void ImportStore::addRaceLine(const RaceLine& l) {
+    try {
+        SQLite::Statement& st = *st_->addLine;
+        st.reset();
+        sql::bind(st, 1, l.RegName);
+        sql::bind(st, 2, l.RaceDate);
+        sql::bind(st, 3, l.RaceNum);
+        sql::bind(st, 4, l.Distance);
+        sql::bind(st, 5, l.WinningTime);
+        sql::bind(st, 6, l.Post);
+        sql::bind(st, 7, l.Break);
+        sql::bind(st, 8, l.Eighth);
+        sql::bind(st, 9, l.Stretch);
+        sql::bind(st, 10, l.Finish);
+        sql::bind(st, 11, l.FinishLength);
+        sql::bind(st, 12, l.FinishTime);
+        sql::bind(st, 13, l.Odds);
+        sql::bind(st, 14, l.Grade);
+        st.exec();
+        st.reset();
+    } catch (...) {
+        rethrowAsError(kDogs);
+    }
+}
+
+void ImportStore::addToCounters(std::int64_t rowId, int starts, int firsts, int seconds,
+                                int thirds) {
+    try {
+        SQLite::Statement& st = *st_->counters;
+        st.reset();
+        st.bind(1, starts);
+        st.bind(2, firsts);
+        st.bind(3, seconds);
+        st.bind(4, thirds);
+        st.bind(5, rowId);
+        st.exec();
+        st.reset();
+    } catch (...) {
+        rethrowAsError(kDogs);
+    }
+}
+
+void ImportStore::addRace(const Race& r) {
+    if (raceFile_ == nullptr) {
+        throw Error("This import writes no race file.");
+    }
+    try {
+        SQLite::Statement& st = *st_->addRace;
+        st.reset();
+        sql::bind(st, 1, r.RaceNum);
+        sql::bind(st, 2, r.Distance);
+        sql::bind(st, 3, r.Grade);
+        sql::bind(st, 4, r.RaceDate);
+        st.exec();
+        st.reset();
+    } catch (...) {
+        rethrowAsError(kRaces);
+    }
+}
+
+void ImportStore::addPost(const Post& p) {
+    if (raceFile_ == nullptr) {
+        throw Error("This import writes no race file.");
+    }
+    try {
+        SQLite::Statement& st = *st_->addPost;
+        st.reset();
+        sql::bind(st, 1, p.RaceDate);
+        sql::bind(st, 2, p.RaceNum);
+        sql::bind(st, 3, p.Post);
+        sql::bind(st, 4, p.RegName);
+        st.exec();
+        st.reset();
+    } catch (...) {
+        rethrowAsError(kRaces);
+    }
+}
+
+void ImportStore::resetAll() {
+    for (auto* p : {&st_->findDog, &st_->addDog, &st_->lineDates, &st_->addLine, &st_->counters,
+                    &st_->addRace, &st_->addPost}) {
+        if (*p) {
+            try {
+                (*p)->reset();
+            } catch (...) {
+                // A statement that failed reports its error again on reset; the
+                // error was already handled where it happened.
+            }
+        }
+    }
+}
+
+}  // namespace vz::store

@@ -1,0 +1,81 @@
+#include "tests/import/import_fixture.h"
+
+namespace vz::test {
+
+namespace fs = std::filesystem;
+
+ImportFixture::ImportFixture() : paths_(makeAppFolder(dir_.path())) {}
+
+import::ImportSummary ImportFixture::importText(const std::string& format,
+                                                const std::vector<std::string>& inputs){
+    std::vector<fs::path> files;
+for (const std::string& text : inputs) {
+    files.push_back(dir_ / ("input" + std::to_string(++inputCounter_) + ".txt"));
+    writeText(files.back(), text);
+}
+return importFiles(format, files);
+}  // namespace vz::test
+
+import::ImportSummary ImportFixture::importFiles(const std::string& format,
+                                                 const std::vector<fs::path>& inputs){
+    import::ImportRequest req;
+req.format = format;
+req.inputs = inputs;
+req.raceFile = raceFile();
+req.paths = paths_;
+req.today = today_;
+return import::runImport(req);
+}
+
+std::vector<store::Race> ImportFixture::races() const {
+    return store::RaceFile(raceFile(), store::OpenMode::ReadOnly).races();
+}
+
+std::vector<store::Post> ImportFixture::posts() const {
+    return store::RaceFile(raceFile(), store::OpenMode::ReadOnly).allPosts();
+}
+
+std::vector<store::RaceLine> ImportFixture::lines(const std::string& name) const {
+    return dogs().raceLines(name);
+}
+
+std::optional<store::Dog> ImportFixture::dog(const std::string& name) const {
+    return dogs().findDog(name);
+}
+
+void ImportFixture::addDog(const std::string& name, int starts, int firsts) {
+    store::DogDatabase db(paths_.dogDatabase());
+    store::Dog d;
+    d.RegName = name;
+    d.RunningStyle = "R";
+    d.NumStarts = starts;
+    d.NumFirsts = firsts;
+    d.NumSeconds = 0;
+    d.NumThirds = 0;
+    db.addDog(d);
+}
+
+store::Date ymd(int y, unsigned m, unsigned d) {
+    return store::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
+}
+
+std::string fit(std::string_view text, std::size_t width) {
+    std::string s(text.substr(0, width));
+    s.resize(width, ' ');
+    return s;
+}
+
+std::string columns(std::initializer_list<std::pair<std::size_t, std::string_view>> pieces,
+                    std::size_t width) {
+    std::string line(width, ' ');
+    for (const auto& [col, text] : pieces) {
+        const std::size_t at = col - 1;
+        if (line.size() < at + text.size()) {
+            line.resize(at + text.size(), ' ');
+        }
+        line.replace(at, text.size(), text);
+    }
+    return line;
+}
+
+}  // namespace vz::test

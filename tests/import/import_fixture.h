@@ -1,0 +1,57 @@
+#pragma once
+
+// A fresh application folder per test and one-call imports from text, for
+// the tests of every format.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/import/import.h"
+#include "core/store/dog_database.h"
+#include "core/store/race_file.h"
+#include "tests/support/test_support.h"
+
+namespace vz::test {
+
+class ImportFixture : public ::testing::Test {
+  protected:
+    ImportFixture();
+
+    // Writes each input text to a file and imports them with `format` into
+    // the race file raceFile() (when the format writes one).
+    import::ImportSummary importText(const std::string& format,
+                                     const std::vector<std::string>& inputs);
+    import::ImportSummary importFiles(const std::string& format,
+                                      const std::vector<std::filesystem::path>& inputs);
+
+    std::filesystem::path raceFile() const { return dir_ / "card.rac"; }
+
+    store::DogDatabase dogs() const { return store::DogDatabase(paths_.dogDatabase()); }
+    std::vector<store::Race> races() const;
+    std::vector<store::Post> posts() const;
+    std::vector<store::RaceLine> lines(const std::string& dog) const;
+    std::optional<store::Dog> dog(const std::string& name) const;
+
+    // Adds a dog as the editor would, with the given counters.
+    void addDog(const std::string& name, int starts = 0, int firsts = 0);
+
+    TempDir dir_;
+    store::AppPaths paths_;
+    store::Date today_{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{8}};
+    int inputCounter_ = 0;
+};
+
+store::Date ymd(int y, unsigned m, unsigned d);
+
+// Pads or cuts `text` to exactly `width` characters (ASCII).
+std::string fit(std::string_view text, std::size_t width);
+
+// A line built from (1-based column, text) pieces over spaces.
+std::string columns(std::initializer_list<std::pair<std::size_t, std::string_view>> pieces,
+                    std::size_t width = 0);
+
+}  // namespace vz::test

@@ -1,0 +1,168 @@
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "core/import/import.h"
+#include "core/import/registry.h"
+#include "core/store/fileio.h"
+#include "tests/import/import_fixture.h"
+#include "tests/import/trackinfo_text.h"
+
+namespace vz::test {
+namespace {
+
+namespace ti = trackinfo;
+namespace fs = std::filesystem;
+
+// A two-race card whose second part is broken: `tail` is appended after a
+// good first race with two dogs and their lines.
+std::string cardWith(const std::string& tail) {
+    ti::Past a;
+    ti::Past b;
+    b.date = "11/21/26";
+    b.finish = "3-2";
+    return ti::header(1, "12/08/26", "C", "5/16") + "\n" + ti::afterHeader() +
+           ti::entry(1, "Swift Arrow") + "\n" + ti::afterEntry() + ti::past(a) + "\n" +
+           ti::past(b) + "\n" + ti::entry(2, "Blue Comet") + "\n" + ti::afterEntry() + ti::past(a) +
+           "\n" + tail;
+}
+
+class RunTest : public ImportFixture {};
+
+TEST_F(RunTest, RegistryKnowsItsFormatsWithTheirTexts) {
+    const import::Format* f = import::findFormat("trackinfo");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->info().completionText, "Import from TrackInfo is complete.");
+    EXPECT_EQ(f->info().inputs.size(), 1u);
+    ASSERT_NE(import::findFormat("rosnet"), nullptr);
+    EXPECT_EQ(import::findFormat("rosnet")->info().settingsFile, "ROS.ini");
+    EXPECT_EQ(import::findFormat("nonsense"), nullptr);
+    // Keys are unique.
+    for (const import::Format* x : import::allFormats()) {
+        EXPECT_EQ(import::findFormat(x->info().key), x);
+    }
+}
+
+TEST_F(RunTest, GoodCardIsWrittenWhole) {
+    const auto s = importText("trackinfo", {cardWith("")});
+    EXPECT_EQ(s.dogsAdded, 2);
+    EXPECT_EQ(s.linesAdded, 3);
+    EXPECT_EQ(s.racesWritten, 1);
+    EXPECT_EQ(s.postsWritten, 2);
+    EXPECT_EQ(races().size(), 1u);
+    EXPECT_EQ(posts().size(), 2u);
+}
+
+TEST_F(RunTest, FailedRunChangesNothing) {
+    addDog("Swift Arrow", 7, 2);
+    const auto before = dogs().dogs();
+    const char* tails[] = {
+        // A header without "Grade:".
+        " 2  12/08/26  RACE 2   Class: C, Distance: 3/8\n",
+        // A header whose grade has no comma after it.
+        " 2  12/08/26  RACE 2   Grade: C  Distance: 3/8\n",
+        // An entry line as the last line.
+        " 3 Late Entry          Trainer: K. Doe\n",
+        // A header with one line after it.
+        " 2  12/08/26  RACE 2   Grade: C, Distance: 3/8\nPurse\n",
+    };
+    for (const char* tail : tails) {
+        try {
+            importText("trackinfo", {cardWith(tail)});
+            ADD_FAILURE() << "no failure for " << tail;
+        } catch (const import::ImportFailed& e) {
+            EXPECT_STREQ(e.what(),
+                         "Error importing file.\nPerhaps you selected the wrong import type?");
+            EXPECT_FALSE(e.detail().empty());
+        }
+        EXPECT_EQ(dogs().dogs(), before) << tail;
+        EXPECT_EQ(dogs().raceLineCount(), 0) << tail;
+        // The race file is the empty copy of the template, byte for byte.
+        EXPECT_EQ(readText(raceFile()), readText(paths_.raceTemplate())) << tail;
+    }
+}
+
+TEST_F(RunTest, RaceFileIsReplacedByAFreshCopy) {
+    importText("trackinfo", {cardWith("")});
+    // A second run into the same file: the card is written again, not added.
+    const auto s = importText("trackinfo", {cardWith("")});
+    EXPECT_EQ(s.linesAdded, 0);
+    EXPECT_EQ(s.dogsAdded, 0);
+    EXPECT_EQ(s.duplicatesSkipped, 3);
+    EXPECT_EQ(races().size(), 1u);
+    EXPECT_EQ(posts().size(), 2u);
+    const auto d = dog("Swift Arrow");
+    EXPECT_EQ(d->NumStarts, 2);
+    EXPECT_EQ(d->NumFirsts, 1);
+    EXPECT_EQ(d->NumThirds, 1);
+}
+
+TEST_F(RunTest, RequestFaultsAreErrorsNotImportFailures) {
+    import::ImportRequest req;
+    req.paths = paths_;
+    req.today = today_;
+    req.raceFile = raceFile();
+    req.format = "nonsense";
+    req.inputs = {dir_ / "x.txt"};
+    EXPECT_THROW(
+        {
+            try {
+                import::runImport(req);
+            } catch (const import::ImportFailed&) {
+                FAIL() << "not an input fault";
+            }
+        },
+        Error);
+
+    req.format = "trackinfo";
+    req.inputs = {};
+    EXPECT_THROW(import::runImport(req), Error);
+
+    req.inputs = {dir_ / "missing.txt"};
+    try {
+        import::runImport(req);
+        FAIL();
+    } catch (const import::ImportFailed&) {
+        FAIL() << "a missing file is not the wrong import type";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), Error::kFileNotFound);
+    }
+    EXPECT_FALSE(fs::exists(raceFile()));
+
+    writeText(dir_ / "x.txt", cardWith(""));
+    req.inputs = {dir_ / "x.txt"};
+    req.raceFile.reset();
+    EXPECT_THROW(import::runImport(req), Error);
+    EXPECT_EQ(dogs().dogCount(), 0);
+}
+
+TEST_F(RunTest, MissingDogDatabaseIsAnErrorAndNoRaceFileIsMade) {
+    fs::remove(paths_.dogDatabase());
+    writeText(dir_ / "x.txt", cardWith(""));
+    EXPECT_THROW(importFiles("trackinfo", {dir_ / "x.txt"}), Error);
+    EXPECT_FALSE(fs::exists(raceFile()));
+    EXPECT_FALSE(fs::exists(paths_.dogDatabase()));
+}
+
+TEST_F(RunTest, ProgressReachesTheEnd) {
+    writeText(dir_ / "x.txt", cardWith(""));
+    import::ImportRequest req;
+    req.format = "trackinfo";
+    req.inputs = {dir_ / "x.txt"};
+    req.raceFile = raceFile();
+    req.paths = paths_;
+    req.today = today_;
+    long lastDone = 0;
+    long lastTotal = -1;
+    req.progress = [&](long done, long total) {
+        EXPECT_GE(done, lastDone);
+        lastDone = done;
+        lastTotal = total;
+    };
+    import::runImport(req);
+    EXPECT_EQ(lastDone, lastTotal);
+    EXPECT_GT(lastTotal, 0);
+}
+
+}  // namespace
+}  // namespace vz::test
