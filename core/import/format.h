@@ -17,9 +17,10 @@ namespace vz::import {
 
 // One input file the user picks for a format.
 struct InputSpec {
-    std::string dialogTitle;    // "Select TrackInfo file to import from..."
-    std::string filter;         // "TrackInfo Files|*.txt|All Files|*.*"
-    std::string folderSetting;  // the remembered folder: "TrackInfoFolder"
+    std::string dialogTitle;       // "Select TrackInfo file to import from..."
+    std::string filter;            // "TrackInfo Files|*.txt|All Files|*.*"
+    std::string folderSetting;     // the remembered folder: "TrackInfoFolder"
+    std::string argName = "FILE";  // its name on the command line: "SETUP", "LINES"
 };
 
 // What the windows and the terminal tool show of a format.

@@ -1,0 +1,135 @@
+// import: read an outside race program into the dog database and a new race
+// file, one subcommand per source format.
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include <fmt/format.h>
+
+#include "cli/command.h"
+#include "cli/progress.h"
+#include "core/import/import.h"
+#include "core/import/registry.h"
+#include "core/store/error.h"
+
+namespace vz::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct FormatArgs {
+    const import::Format* format = nullptr;
+    CLI::App* app = nullptr;
+    std::vector<std::string> inputs;
+    std::string raceFile;
+    bool overwrite = false;
+};
+
+struct ImportArgs {
+    std::vector<std::unique_ptr<FormatArgs>> formats;
+};
+
+int runFormat(Context& ctx, const FormatArgs& a) {
+    const import::FormatInfo& info = a.format->info();
+    import::ImportRequest req;
+    req.format = info.key;
+    for (const std::string& in : a.inputs) {
+        req.inputs.push_back(fs::absolute(in));
+    }
+    if (info.writesRaceFile) {
+        const fs::path out = fs::absolute(a.raceFile);
+        std::error_code ec;
+        if (fs::exists(out, ec)) {
+            const std::string question =
+                fmt::format("This file\n{}\nalready exists.  Overwrite?", out.string());
+            if (!confirm(ctx, question, a.overwrite)) {
+                std::cerr << fmt::format(
+                    "The race file {} already exists; give --overwrite to replace it.\n",
+                    out.string());
+                return kExitFailure;
+            }
+        }
+        req.raceFile = out;
+    }
+    req.paths = ctx.paths;
+    req.today = ctx.today;
+
+    import::ImportSummary s;
+    try {
+        Progress progress(::isatty(STDERR_FILENO) != 0, "Importing, please wait...", std::cerr);
+        req.progress = progress.callback();
+        s = import::runImport(req);
+    } catch (const import::ImportFailed&) {
+        std::cerr << import::ImportFailed::kFirstLine << "\n"
+                  << import::ImportFailed::kSecondLine << "\n";
+        return kExitFailure;
+    }
+
+    std::cout << info.completionText << "\n";
+    if (info.writesRaceFile) {
+        std::cout << "You should run 'Update Running Style' before processing a race.\n";
+    }
+    std::cout << fmt::format("Dogs added:         {}\n", s.dogsAdded)
+              << fmt::format("Lines added:        {}\n", s.linesAdded)
+              << fmt::format("Duplicates skipped: {}\n", s.duplicatesSkipped);
+    if (info.writesRaceFile) {
+        std::cout << fmt::format("Races written:      {}\n", s.racesWritten)
+                  << fmt::format("Posts written:      {}\n", s.postsWritten);
+    }
+    if (s.linesWithoutDog != 0) {
+        std::cout << fmt::format("Lines without a dog, left out:  {}\n", s.linesWithoutDog);
+    }
+    if (s.linesWithoutDate != 0) {
+        std::cout << fmt::format("Lines without a date, left out: {}\n", s.linesWithoutDate);
+    }
+    return kExitOk;
+}
+
+const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
+    auto args = std::make_shared<ImportArgs>();
+    Command cmd;
+    cmd.app = root.add_subcommand(
+        "import", "Import a race program into the dog database and a new race file");
+    cmd.app->require_subcommand(1);
+    for (const import::Format* f : import::allFormats()) {
+        const import::FormatInfo& info = f->info();
+        auto a = std::make_unique<FormatArgs>();
+        a->format = f;
+        a->app = cmd.app->add_subcommand(info.key, info.menuLabel);
+        std::string names;
+        for (const import::InputSpec& in : info.inputs) {
+            names += (names.empty() ? "" : " ") + in.argName;
+        }
+        a->app
+            ->add_option(names.find(' ') == std::string::npos ? names : std::string("FILES"),
+                         a->inputs,
+                         fmt::format("Input file{}: {}", info.inputs.size() == 1 ? "" : "s", names))
+            ->required()
+            ->expected(static_cast<int>(info.inputs.size()))
+            ->check(CLI::ExistingFile);
+        if (info.writesRaceFile) {
+            a->app
+                ->add_option("--race-file", a->raceFile,
+                             "The new race file, made from RaceTemplate.tmp")
+                ->required();
+            a->app->add_flag("--overwrite", a->overwrite, "Replace an existing race file");
+        }
+        args->formats.push_back(std::move(a));
+    }
+    cmd.run = [args](Context& ctx) {
+        for (const auto& a : args->formats) {
+            if (a->app->parsed()) {
+                return runFormat(ctx, *a);
+            }
+        }
+        return static_cast<int>(kExitUsage);
+    };
+    commands.push_back(cmd);
+});
+
+}  // namespace
+}  // namespace vz::cli
