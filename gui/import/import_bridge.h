@@ -1,0 +1,87 @@
+#pragma once
+
+// The Import windows' only doorway into core/import: the per-format texts,
+// the source settings files and the import run, in the shapes the windows use.
+
+#include <QString>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/store/dates.h"
+#include "core/store/paths.h"
+
+namespace vz::gui {
+
+// The six remembered folders of the five source settings files.
+struct RememberedFolders {
+    std::string qavFolder;
+    std::string setupFolder;
+    std::string linesFolder;
+    std::string rosnetFolder;
+    std::string derbyLaneFolder;
+    std::string trackInfoFolder;
+};
+
+// One input file dialog of an importer.
+struct ImporterInput {
+    QString title;
+    QString filter;                 // "Name|pattern|Name|pattern"
+    std::string* folder = nullptr;  // the remembered folder it starts in and updates
+};
+
+// What one importer window shows and asks.
+struct ImporterDescription {
+    std::string formatKey;  // the core's key, such as "trackinfo"
+    QString caption;
+    std::vector<ImporterInput> inputs;
+    bool makesRaceFile = true;
+    QString readyText;
+    QString completionText;  // the whole completion message
+};
+
+// The five formats in the menu's order (TrackInfo, Rosnet, DogPak/QuickDog,
+// Derby Lane, QAV TEST); the inputs point into `folders`.
+std::vector<ImporterDescription> importerDescriptions(RememberedFolders& folders);
+
+// Folder remembered after a file was chosen in a dialog.
+std::string rememberedFolderOf(const std::filesystem::path& chosenFile);
+
+// The save dialog's question when the race file exists.
+QString overwriteQuestion(const QString& path);
+
+// One fault of reading or writing a settings file, shown by the menu.
+struct SettingsFault {
+    int number = 0;
+    QString description;
+};
+
+std::vector<SettingsFault> loadRememberedFolders(const store::AppPaths& paths,
+                                                 RememberedFolders& folders);
+std::vector<SettingsFault> saveRememberedFolders(const store::AppPaths& paths,
+                                                 const RememberedFolders& folders);
+
+struct ImportJob {
+    std::string formatKey;
+    std::vector<std::filesystem::path> inputs;
+    std::optional<std::filesystem::path> raceFile;
+    store::AppPaths paths;
+    store::Date today;
+};
+
+struct ImportOutcome {
+    enum class Kind { Done, ImportFailed, OtherError };
+    Kind kind = Kind::Done;
+    QString message;  // the failure's text for the user
+    int number = 0;
+};
+
+// Progress as (done, total); called on the import's own thread.
+using ImportProgress = std::function<void(long long done, long long total)>;
+
+// Runs the import; never throws.
+ImportOutcome runImportJob(const ImportJob& job, const ImportProgress& progress);
+
+}  // namespace vz::gui

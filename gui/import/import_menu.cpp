@@ -1,0 +1,139 @@
+#include "gui/import/import_menu.h"
+
+#include <QFont>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/import/importer_dialog.h"
+#include "gui/import/track_info_list.h"
+#include "gui/import/ui_hooks.h"
+
+namespace vz::gui {
+
+void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        emit clicked();
+    }
+    QLabel::mouseReleaseEvent(event);
+}
+
+namespace {
+
+struct MenuRow {
+    const char* button;
+    const char* label;
+    const char* text;
+};
+
+// Same order as importerDescriptions().
+constexpr MenuRow kRows[] = {
+    {"cmdTrackInfo", "lblTrackInfo", "Import from TrackInfo"},
+    {"cmdROS", "lblROS", "Import from Rosnet"},
+    {"cmdDPAK", "lblDPAK", "Import from DogPak/QuickDog"},
+    {"cmdDerbyLane", "lblDerbyLane", "Import from Derby Lane"},
+    {"cmdQavTest", "lblQavTest", "Import from QAV TEST File"},
+};
+
+}  // namespace
+
+ImportMenu::ImportMenu(store::AppPaths paths, ImportUiHooks& hooks, QWidget* parent)
+    : QDialog(parent), paths_(std::move(paths)), hooks_(hooks), today_(store::today()) {
+    setObjectName(QStringLiteral("ImportMenu"));
+    setWindowTitle(QStringLiteral("Vellicor Vovoziruzu Import"));
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(8);
+    for (int i = 0; i < static_cast<int>(std::size(kRows)); ++i) {
+        auto* button = new QPushButton(this);
+        button->setObjectName(QString::fromLatin1(kRows[i].button));
+        button->setFixedSize(22, 22);
+        button->setAutoDefault(false);
+        auto* label = new ClickableLabel(QString::fromLatin1(kRows[i].text), this);
+        label->setObjectName(QString::fromLatin1(kRows[i].label));
+        label->setCursor(Qt::PointingHandCursor);
+        grid->addWidget(button, i, 0);
+        grid->addWidget(label, i, 1);
+        connect(button, &QPushButton::clicked, this, [this, i] { openImporter(i); });
+        connect(label, &ClickableLabel::clicked, this, [this, i] { openImporter(i); });
+    }
+    auto* trackList = new ClickableLabel(QStringLiteral("Click here for track list"), this);
+    trackList->setObjectName(QStringLiteral("lblTrackInfoList"));
+    QFont linkFont(QStringLiteral("MS Sans Serif"));
+    linkFont.setPointSize(8);
+    linkFont.setUnderline(true);
+    linkFont.setStyleHint(QFont::SansSerif);
+    trackList->setFont(linkFont);
+    QPalette linkPalette = trackList->palette();
+    linkPalette.setColor(QPalette::WindowText, Qt::blue);
+    trackList->setPalette(linkPalette);
+    trackList->setCursor(Qt::PointingHandCursor);
+    grid->addWidget(trackList, 0, 2);
+    grid->setColumnStretch(1, 1);
+    connect(trackList, &ClickableLabel::clicked, this, &ImportMenu::openTrackList);
+
+    auto* version = new QLabel(QStringLiteral("Version 1.0.10"), this);
+    version->setObjectName(QStringLiteral("Label1"));
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    close->setObjectName(QStringLiteral("cmdClose"));
+    close->setAutoDefault(false);
+    connect(close, &QPushButton::clicked, this, &ImportMenu::close);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(version);
+    bottom->addStretch();
+    bottom->addWidget(close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 16, 16, 12);
+    layout->addLayout(grid);
+    layout->addSpacing(12);
+    layout->addLayout(bottom);
+    setFixedSize(400, 250);
+
+    showFaults(loadRememberedFolders(paths_, folders_));
+}
+
+ImportMenu::~ImportMenu() = default;
+
+void ImportMenu::done(int result) {
+    // Every way of closing (Close, the close box, Escape) comes through here.
+    if (!saved_) {
+        saved_ = true;
+        showFaults(saveRememberedFolders(paths_, folders_));
+    }
+    QDialog::done(result);
+}
+
+void ImportMenu::showFaults(const std::vector<SettingsFault>& faults) {
+    for (const SettingsFault& fault : faults) {
+        hooks_.inform(this, importAppTitle(),
+                      QStringLiteral("%1 - %2").arg(fault.number).arg(fault.description));
+    }
+}
+
+void ImportMenu::openImporter(int index) {
+    std::vector<ImporterDescription> descriptions = importerDescriptions(folders_);
+    if (index < 0 || index >= static_cast<int>(descriptions.size())) {
+        return;
+    }
+    ImporterDialog dialog(std::move(descriptions[static_cast<std::size_t>(index)]), paths_, today_,
+                          hooks_, this);
+    if (!dialog.prepare()) {
+        return;
+    }
+    if (onImporterReady) {
+        onImporterReady(dialog);
+    }
+    dialog.exec();
+}
+
+void ImportMenu::openTrackList() {
+    TrackInfoList list(this);
+    list.exec();
+}
+
+}  // namespace vz::gui

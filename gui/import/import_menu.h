@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <functional>
+#include <vector>
+
+#include "core/store/dates.h"
+#include "core/store/paths.h"
+#include "gui/import/import_bridge.h"
+
+class QPushButton;
+
+namespace vz::gui {
+
+class ImportUiHooks;
+class ImporterDialog;
+
+// A label that acts like a button when clicked.
+class ClickableLabel : public QLabel {
+    Q_OBJECT
+  public:
+    using QLabel::QLabel;
+
+  signals:
+    void clicked();
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// `ImportMenu`, the Import program's start-up window. Opening it reads the
+// five source settings files; closing it writes them and ends the program.
+class ImportMenu : public QDialog {
+    Q_OBJECT
+  public:
+    ImportMenu(store::AppPaths paths, ImportUiHooks& hooks, QWidget* parent = nullptr);
+    ~ImportMenu() override;
+
+    const RememberedFolders& folders() const { return folders_; }
+    // The date the imports take as today (a test may fix it).
+    void setToday(store::Date today) { today_ = today; }
+
+    // Called with each importer window after its files were chosen, before
+    // it is shown (a test hooks in here).
+    std::function<void(ImporterDialog&)> onImporterReady;
+
+  public slots:
+    // Row `index` of the menu (0 TrackInfo ... 4 QAV TEST).
+    void openImporter(int index);
+    void openTrackList();
+
+  protected:
+    void done(int result) override;
+
+  private:
+    void showFaults(const std::vector<SettingsFault>& faults);
+
+    store::AppPaths paths_;
+    ImportUiHooks& hooks_;
+    store::Date today_;
+    RememberedFolders folders_;
+    bool saved_ = false;
+};
+
+}  // namespace vz::gui

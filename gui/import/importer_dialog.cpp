@@ -1,0 +1,223 @@
+#include "gui/import/importer_dialog.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFont>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+#include <atomic>
+#include <memory>
+
+#include "core/store/error.h"
+#include "core/store/race_file.h"
+#include "gui/import/ui_hooks.h"
+
+namespace vz::gui {
+
+namespace {
+
+QString pathText(const std::filesystem::path& p) {
+    return QString::fromStdString(p.string());
+}
+
+std::filesystem::path toPath(const QString& s) {
+    return std::filesystem::path(s.toStdString());
+}
+
+}  // namespace
+
+ImporterDialog::ImporterDialog(ImporterDescription description, store::AppPaths paths,
+                               store::Date today, ImportUiHooks& hooks, QWidget* parent)
+    : QDialog(parent),
+      description_(std::move(description)),
+      paths_(std::move(paths)),
+      today_(today),
+      hooks_(hooks),
+      label1_(new QLabel(QStringLiteral("Ready to import"), this)),
+      cmdOK_(new QPushButton(QStringLiteral("Start Import"), this)),
+      cmdCancel_(new QPushButton(QStringLiteral("Cancel"), this)),
+      progress_(new QProgressBar(this)) {
+    setWindowTitle(description_.caption);
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    setModal(true);
+
+    label1_->setObjectName(QStringLiteral("Label1"));
+    QFont status(QStringLiteral("Arial"));
+    status.setPointSize(12);
+    status.setBold(true);
+    status.setStyleHint(QFont::SansSerif);
+    label1_->setFont(status);
+    label1_->setAlignment(Qt::AlignCenter);
+    label1_->setWordWrap(true);
+
+    cmdOK_->setObjectName(QStringLiteral("cmdOK"));
+    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
+    cmdOK_->setDefault(true);
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setRange(0, 0);
+    progress_->setTextVisible(false);
+    progress_->hide();
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK_);
+    buttons->addWidget(cmdCancel_);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addStretch();
+    layout->addWidget(label1_);
+    layout->addWidget(progress_);
+    layout->addLayout(buttons);
+    layout->addStretch();
+    setFixedSize(420, 150);
+
+    connect(cmdOK_, &QPushButton::clicked, this, &ImporterDialog::startImport);
+    connect(cmdCancel_, &QPushButton::clicked, this, &ImporterDialog::reject);
+}
+
+ImporterDialog::~ImporterDialog() {
+    if (worker_ != nullptr) {
+        worker_->wait();
+    }
+}
+
+QString ImporterDialog::statusText() const {
+    return label1_->text();
+}
+
+bool ImporterDialog::prepare() {
+    if (!chooseInputs() || !chooseRaceFile()) {
+        return false;
+    }
+    label1_->setText(description_.readyText);
+    return true;
+}
+
+bool ImporterDialog::chooseInputs() {
+    inputs_.clear();
+    for (const ImporterInput& input : description_.inputs) {
+        const QString start = QString::fromStdString(*input.folder);
+        const QString chosen = hooks_.openFile(this, input.title, start, input.filter);
+        if (chosen.isEmpty()) {
+            return false;  // a cancelled dialog ends the window silently
+        }
+        inputs_.push_back(toPath(chosen));
+        // Remembered at once: a later cancel keeps it.
+        *input.folder = rememberedFolderOf(inputs_.back());
+    }
+    return true;
+}
+
+bool ImporterDialog::chooseRaceFile() {
+    if (!description_.makesRaceFile) {
+        return true;
+    }
+    QString start = pathText(paths_.dataDir()) + QLatin1Char('/');
+    QString chosen;
+    for (;;) {
+        chosen = hooks_.saveFile(this, QStringLiteral("Name new race file..."), start,
+                                 QStringLiteral("Race Files (*.rac)|*.rac"));
+        if (chosen.isEmpty()) {
+            return false;
+        }
+        std::error_code ec;
+        if (!std::filesystem::exists(toPath(chosen), ec)) {
+            break;
+        }
+        if (hooks_.askYesNo(this, QStringLiteral("Confirm"), overwriteQuestion(chosen))) {
+            break;
+        }
+        start = chosen;  // the dialog opens again on the name just refused
+    }
+    try {
+        store::RaceFile::createFromTemplate(paths_.raceTemplate(), toPath(chosen));
+    } catch (const vz::Error& e) {
+        // Unlike a cancel, a failed copy is not the user's choice: say why.
+        hooks_.warn(
+            this, importAppTitle(),
+            QStringLiteral("%1 - %2").arg(e.number()).arg(QString::fromStdString(e.what())));
+        return false;
+    }
+    raceFile_ = toPath(chosen);
+    return true;
+}
+
+void ImporterDialog::startImport() {
+    if (worker_ != nullptr) {
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    cmdOK_->hide();
+    cmdCancel_->hide();
+    label1_->setText(QStringLiteral("Importing, please wait..."));
+    progress_->setRange(0, 0);
+    progress_->show();
+    repaint();
+
+    ImportJob job{description_.formatKey, inputs_, raceFile_, paths_, today_};
+    auto lastPercent = std::make_shared<std::atomic<int>>(-1);
+    QProgressBar* bar = progress_;
+    ImportProgress report = [bar, lastPercent](long long done, long long total) {
+        if (total <= 0) {
+            return;
+        }
+        const int percent = static_cast<int>(done * 100 / total);
+        // One event per percent: the window never drowns in progress events.
+        if (lastPercent->exchange(percent) == percent) {
+            return;
+        }
+        QMetaObject::invokeMethod(
+            bar,
+            [bar, percent] {
+                bar->setRange(0, 100);
+                bar->setValue(percent);
+            },
+            Qt::QueuedConnection);
+    };
+    worker_ = QThread::create([this, job = std::move(job), report = std::move(report)] {
+        outcome_ = runImportJob(job, report);
+    });
+    connect(worker_, &QThread::finished, this, &ImporterDialog::onWorkerDone);
+    worker_->start();
+}
+
+void ImporterDialog::onWorkerDone() {
+    worker_->deleteLater();
+    worker_ = nullptr;
+    QApplication::restoreOverrideCursor();
+    progress_->hide();
+    switch (outcome_.kind) {
+        case ImportOutcome::Kind::Done:
+            hooks_.inform(this, importAppTitle(), description_.completionText);
+            break;
+        case ImportOutcome::Kind::ImportFailed:
+            hooks_.warn(this, QStringLiteral("Error"), outcome_.message);
+            break;
+        case ImportOutcome::Kind::OtherError:
+            hooks_.warn(this, QStringLiteral("Error"), outcome_.message);
+            break;
+    }
+    emit importFinished();
+    accept();
+}
+
+void ImporterDialog::closeEvent(QCloseEvent* event) {
+    if (worker_ != nullptr) {
+        event->ignore();  // a run cannot be stopped once started
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void ImporterDialog::reject() {
+    if (worker_ != nullptr) {
+        return;
+    }
+    QDialog::reject();
+}
+
+}  // namespace vz::gui

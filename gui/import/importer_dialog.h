@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "core/store/dates.h"
+#include "core/store/paths.h"
+#include "gui/import/import_bridge.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QThread;
+
+namespace vz::gui {
+
+class ImportUiHooks;
+
+// One importer window (`ImportDPAK`, `ImportQAV`, `ImportROS`,
+// `ImportTrackInfo`, `ImportDerbyLane`), driven by its format's description.
+// prepare() asks for the files; exec() then waits for "Start Import" or
+// "Cancel". The import itself runs on a thread of its own, so the window
+// keeps painting its progress; it cannot be closed until the run ends.
+class ImporterDialog : public QDialog {
+    Q_OBJECT
+  public:
+    ImporterDialog(ImporterDescription description, store::AppPaths paths, store::Date today,
+                   ImportUiHooks& hooks, QWidget* parent = nullptr);
+    ~ImporterDialog() override;
+
+    // The open sequence: input dialogs, the new race file's name and its
+    // copy of the template. False when it did not complete (a cancelled
+    // dialog or an error); the window is then not to be shown.
+    bool prepare();
+
+    QString statusText() const;
+    const std::vector<std::filesystem::path>& inputFiles() const { return inputs_; }
+    const std::optional<std::filesystem::path>& raceFile() const { return raceFile_; }
+    bool importing() const { return worker_ != nullptr; }
+
+  signals:
+    void importFinished();
+
+  public slots:
+    void startImport();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+  private:
+    bool chooseInputs();
+    bool chooseRaceFile();
+    void onWorkerDone();
+
+    ImporterDescription description_;
+    store::AppPaths paths_;
+    store::Date today_;
+    ImportUiHooks& hooks_;
+
+    QLabel* label1_;
+    QPushButton* cmdOK_;
+    QPushButton* cmdCancel_;
+    QProgressBar* progress_;
+
+    std::vector<std::filesystem::path> inputs_;
+    std::optional<std::filesystem::path> raceFile_;
+    QThread* worker_ = nullptr;
+    ImportOutcome outcome_;
+};
+
+}  // namespace vz::gui

@@ -1,0 +1,387 @@
+// The importer window: its open sequence (input dialogs, the race file's
+// name with the overwrite loop, the template copy), Cancel, and an import
+// run through the window for each format, with its completion and failure
+// messages.
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <filesystem>
+
+#include "core/store/dog_database.h"
+#include "core/store/race_file.h"
+#include "gui/import/import_bridge.h"
+#include "gui/import/importer_dialog.h"
+#include "tests/gui/test_import_hooks.h"
+#include "tests/support/test_support.h"
+
+namespace fs = std::filesystem;
+using vz::gui::ImporterDescription;
+using vz::gui::ImporterDialog;
+using vz::test::ScriptedHooks;
+
+namespace {
+
+constexpr int kTrackInfo = 0;
+constexpr int kRosnet = 1;
+constexpr int kDogPak = 2;
+constexpr int kDerbyLane = 3;
+constexpr int kQav = 4;
+
+QString q(const fs::path& p) {
+    return QString::fromStdString(p.string());
+}
+
+const QString kAdvice =
+    QStringLiteral("You should run 'Update Running Style' before processing a race.");
+const QString kFailure =
+    QStringLiteral("Error importing file.\rPerhaps you selected the wrong import type?");
+
+// An application folder with its remembered folders, as the menu holds them.
+struct Fixture {
+    vz::test::TempDir dir;
+    vz::store::AppPaths paths = vz::test::makeAppFolder(dir.path());
+    vz::gui::RememberedFolders folders;
+    ScriptedHooks hooks;
+
+    Fixture() { vz::gui::loadRememberedFolders(paths, folders); }
+
+    ImporterDescription describe(int index) {
+        return vz::gui::importerDescriptions(folders).at(static_cast<std::size_t>(index));
+    }
+    fs::path input(const std::string& name, const std::string& text) {
+        const fs::path p = dir / "inputs" / name;
+        fs::create_directories(p.parent_path());
+        vz::test::writeText(p, text);
+        return p;
+    }
+    std::string templateBytes() const { return vz::test::readText(paths.raceTemplate()); }
+};
+
+// Where the sample input of a format lies: the project's samples when they
+// are there, else the small inputs kept beside these tests.
+fs::path sampleFile(const std::string& name) {
+    const fs::path own = vz::test::sourceDir() / "tests/gui/data/import" / name;
+    return own;
+}
+
+}  // namespace
+
+class ImporterDialogTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void showsItsCaptionAndReadyText_data();
+    void showsItsCaptionAndReadyText();
+    void cancelledInputDialogClosesSilently();
+    void cancellingSecondDogPakDialogKeepsFirstFolder();
+    void overwriteLoopAsksAgainOnNo();
+    void overwriteAnsweredYesReplacesFileWithTemplate();
+    void cancelledSaveDialogCreatesNothing();
+    void cancelLeavesEmptyRaceFile();
+    void failedTemplateCopyIsReported();
+    void wrongFileShowsImportFailure();
+    void importsThroughTheWindow_data();
+    void importsThroughTheWindow();
+};
+
+void ImporterDialogTest::showsItsCaptionAndReadyText_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QStringList>("filters");
+    QTest::addColumn<QString>("ready");
+    QTest::addColumn<bool>("asksRaceFile");
+    QTest::newRow("TrackInfo") << kTrackInfo << "Import from TrackInfo"
+                               << QStringList{"Select TrackInfo file to import from..."}
+                               << QStringList{"TrackInfo Files|*.txt|All Files|*.*"}
+                               << "Ready to import from TrackInfo" << true;
+    QTest::newRow("Rosnet") << kRosnet << "Import from Rosnet"
+                            << QStringList{"Select Rosnet file to import from..."}
+                            << QStringList{"Rosnet Files|*.txt|All Files|*.*"}
+                            << "Ready to import from Rosnet" << true;
+    QTest::newRow("DogPak") << kDogPak << "Import from DogPak/QuickDog"
+                            << QStringList{"Select DogPak/QuickDog SETUP file to import from...",
+                                           "Select DogPak/QuickDog LINES file to import from..."}
+                            << QStringList{"DogPak/QuickDog Setup Files|setup.txt|All Files|*.*",
+                                           "DogPak/QuickDog Lines Files|lines.txt|All Files|*.*"}
+                            << "Ready to import from DogPak/QuickDog" << true;
+    QTest::newRow("Derby Lane") << kDerbyLane << "Import from Derby Lane"
+                                << QStringList{"Select Derby Lane file to import from..."}
+                                << QStringList{"Derby Lane Files|*.txt|All Files|*.*"}
+                                << "Ready to import from Derby Lane" << true;
+    QTest::newRow("QAV TEST") << kQav << "Import from QAV TEST"
+                              << QStringList{"Select QAV TEST file to import from..."}
+                              << QStringList{"QAV TEST File|TEST|All Files|*.*"}
+                              << "Ready to import from QAV TEST" << false;
+}
+
+void ImporterDialogTest::showsItsCaptionAndReadyText() {
+    QFETCH(int, index);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, titles);
+    QFETCH(QStringList, filters);
+    QFETCH(QString, ready);
+    QFETCH(bool, asksRaceFile);
+
+    Fixture f;
+    const fs::path in = f.input("one.txt", "x\r\n");
+    for (int i = 0; i < titles.size(); ++i) {
+        f.hooks.openAnswers.push_back(q(in));
+    }
+    const fs::path race = f.dir / "card.rac";
+    f.hooks.saveAnswers.push_back(q(race));
+
+    ImporterDialog dialog(f.describe(index), f.paths, vz::store::today(), f.hooks);
+    QCOMPARE(dialog.windowTitle(), caption);
+    QCOMPARE(dialog.statusText(), QStringLiteral("Ready to import"));
+    QVERIFY(dialog.prepare());
+    QCOMPARE(dialog.statusText(), ready);
+
+    const auto opens = f.hooks.callsOf("open");
+    QCOMPARE(static_cast<int>(opens.size()), titles.size());
+    for (int i = 0; i < titles.size(); ++i) {
+        QCOMPARE(opens[static_cast<std::size_t>(i)].title, titles[i]);
+        QCOMPARE(opens[static_cast<std::size_t>(i)].filter, filters[i]);
+        QCOMPARE(opens[static_cast<std::size_t>(i)].window, caption);
+        // A first start offers the data folder, without trailing separator.
+        QCOMPARE(opens[static_cast<std::size_t>(i)].text, q(f.paths.dataDir()));
+    }
+    const auto saves = f.hooks.callsOf("save");
+    if (asksRaceFile) {
+        QCOMPARE(saves.size(), std::size_t{1});
+        QCOMPARE(saves[0].title, QStringLiteral("Name new race file..."));
+        QCOMPARE(saves[0].filter, QStringLiteral("Race Files (*.rac)|*.rac"));
+        QCOMPARE(saves[0].text, q(f.paths.dataDir()) + QLatin1Char('/'));
+        QVERIFY(dialog.raceFile().has_value());
+        QCOMPARE(vz::test::readText(race), f.templateBytes());
+    } else {
+        QVERIFY(saves.empty());
+        QVERIFY(!dialog.raceFile().has_value());
+        QVERIFY(!fs::exists(race));
+    }
+    QCOMPARE(dialog.inputFiles().size(), static_cast<std::size_t>(titles.size()));
+    QCOMPARE(dialog.inputFiles().front(), in);
+}
+
+void ImporterDialogTest::cancelledInputDialogClosesSilently() {
+    Fixture f;
+    const std::string before = f.folders.trackInfoFolder;
+    ImporterDialog dialog(f.describe(kTrackInfo), f.paths, vz::store::today(), f.hooks);
+    QVERIFY(!dialog.prepare());
+    QCOMPARE(f.hooks.kinds(), QStringList{"open"});  // no save dialog, no message
+    QCOMPARE(f.folders.trackInfoFolder, before);
+    QVERIFY(!dialog.raceFile().has_value());
+}
+
+void ImporterDialogTest::cancellingSecondDogPakDialogKeepsFirstFolder() {
+    Fixture f;
+    const fs::path setup = f.input("setupdir/setup.txt", "s\r\n");
+    f.hooks.openAnswers.push_back(q(setup));  // the lines dialog is then cancelled
+    const std::string lines = f.folders.linesFolder;
+    ImporterDialog dialog(f.describe(kDogPak), f.paths, vz::store::today(), f.hooks);
+    QVERIFY(!dialog.prepare());
+    QCOMPARE(f.hooks.kinds(), (QStringList{"open", "open"}));
+    // The folder of the chosen file, with its trailing separator.
+    QCOMPARE(f.folders.setupFolder, setup.parent_path().string() + "/");
+    QCOMPARE(f.folders.linesFolder, lines);
+    // The lines dialog starts in its own remembered folder.
+    QCOMPARE(f.hooks.callsOf("open")[1].text, QString::fromStdString(lines));
+}
+
+void ImporterDialogTest::overwriteLoopAsksAgainOnNo() {
+    Fixture f;
+    const fs::path in = f.input("card.txt", "x\r\n");
+    const fs::path existing = f.dir / "old.rac";
+    const fs::path fresh = f.dir / "new card";  // used as typed: no extension added
+    vz::test::writeText(existing, "keep me");
+    f.hooks.openAnswers = {q(in)};
+    f.hooks.saveAnswers = {q(existing), q(fresh)};
+    f.hooks.askAnswers = {false};
+
+    ImporterDialog dialog(f.describe(kRosnet), f.paths, vz::store::today(), f.hooks);
+    QVERIFY(dialog.prepare());
+    QCOMPARE(f.hooks.kinds(), (QStringList{"open", "save", "ask", "save"}));
+    const auto ask = f.hooks.callsOf("ask").at(0);
+    QCOMPARE(ask.title, QStringLiteral("Confirm"));
+    QCOMPARE(ask.text, QStringLiteral("This file\r") + q(existing) +
+                           QStringLiteral("\ralready exists.  Overwrite?"));
+    // The dialog comes back on the name just refused.
+    QCOMPARE(f.hooks.callsOf("save").at(1).text, q(existing));
+    QCOMPARE(vz::test::readText(existing), std::string("keep me"));
+    QCOMPARE(dialog.raceFile().value(), fresh);
+    QCOMPARE(vz::test::readText(fresh), f.templateBytes());
+}
+
+void ImporterDialogTest::overwriteAnsweredYesReplacesFileWithTemplate() {
+    Fixture f;
+    const fs::path in = f.input("card.txt", "x\r\n");
+    const fs::path existing = f.dir / "old.rac";
+    vz::test::writeText(existing, "old contents");
+    f.hooks.openAnswers = {q(in)};
+    f.hooks.saveAnswers = {q(existing), q(existing)};
+    f.hooks.askAnswers = {false, true};
+
+    ImporterDialog dialog(f.describe(kDerbyLane), f.paths, vz::store::today(), f.hooks);
+    QVERIFY(dialog.prepare());
+    QCOMPARE(f.hooks.kinds(), (QStringList{"open", "save", "ask", "save", "ask"}));
+    QCOMPARE(vz::test::readText(existing), f.templateBytes());
+    QCOMPARE(dialog.statusText(), QStringLiteral("Ready to import from Derby Lane"));
+}
+
+void ImporterDialogTest::cancelledSaveDialogCreatesNothing() {
+    Fixture f;
+    const fs::path in = f.input("card.txt", "x\r\n");
+    f.hooks.openAnswers = {q(in)};
+    ImporterDialog dialog(f.describe(kTrackInfo), f.paths, vz::store::today(), f.hooks);
+    QVERIFY(!dialog.prepare());
+    QCOMPARE(f.hooks.kinds(), (QStringList{"open", "save"}));
+    QVERIFY(!dialog.raceFile().has_value());
+    // The input's folder was remembered before the cancel.
+    QCOMPARE(f.folders.trackInfoFolder, in.parent_path().string() + "/");
+    for (const auto& entry : fs::directory_iterator(f.paths.dataDir())) {
+        QVERIFY(entry.path().extension() != ".rac");
+    }
+}
+
+void ImporterDialogTest::cancelLeavesEmptyRaceFile() {
+    Fixture f;
+    const fs::path in = f.input("card.txt", "x\r\n");
+    const fs::path race = f.dir / "empty.rac";
+    f.hooks.openAnswers = {q(in)};
+    f.hooks.saveAnswers = {q(race)};
+    ImporterDialog dialog(f.describe(kTrackInfo), f.paths, vz::store::today(), f.hooks);
+    QVERIFY(dialog.prepare());
+    auto* cancel = dialog.findChild<QPushButton*>("cmdCancel");
+    QVERIFY(cancel != nullptr);
+    QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
+    QCOMPARE(dialog.findChild<QPushButton*>("cmdOK")->text(), QStringLiteral("Start Import"));
+    dialog.show();
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QCOMPARE(dialog.result(), static_cast<int>(QDialog::Rejected));
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(vz::test::readText(race), f.templateBytes());
+    vz::store::RaceFile file(race);
+    QVERIFY(file.races().empty());
+    QVERIFY(f.hooks.callsOf("inform").empty());
+    QVERIFY(f.hooks.callsOf("warn").empty());
+}
+
+void ImporterDialogTest::failedTemplateCopyIsReported() {
+    Fixture f;
+    const fs::path in = f.input("card.txt", "x\r\n");
+    fs::remove(f.paths.raceTemplate());
+    f.hooks.openAnswers = {q(in)};
+    f.hooks.saveAnswers = {q(f.dir / "x.rac")};
+    ImporterDialog dialog(f.describe(kTrackInfo), f.paths, vz::store::today(), f.hooks);
+    QVERIFY(!dialog.prepare());
+    const auto warns = f.hooks.callsOf("warn");
+    QCOMPARE(warns.size(), std::size_t{1});
+    QCOMPARE(warns[0].title, QStringLiteral("Import"));
+    QVERIFY2(warns[0].text.startsWith(QStringLiteral("53 - ")), qPrintable(warns[0].text));
+    QVERIFY(!fs::exists(f.dir / "x.rac"));
+}
+
+namespace {
+
+// Starts the import and waits for the window to close itself.
+bool runThroughWindow(ImporterDialog& dialog) {
+    QSignalSpy finished(&dialog, &ImporterDialog::importFinished);
+    dialog.show();
+    QPushButton* ok = dialog.findChild<QPushButton*>("cmdOK");
+    QTest::mouseClick(ok, Qt::LeftButton);
+    if (!dialog.importing() && finished.isEmpty()) {
+        return false;
+    }
+    // While the run goes, the buttons are hidden and the status says so.
+    if (finished.isEmpty()) {
+        if (ok->isVisible() || dialog.findChild<QPushButton*>("cmdCancel")->isVisible()) {
+            return false;
+        }
+        if (dialog.statusText() != QStringLiteral("Importing, please wait...")) {
+            return false;
+        }
+        dialog.close();  // cannot be closed during the run
+        if (!dialog.isVisible()) {
+            return false;
+        }
+    }
+    return finished.wait(60000) || !finished.isEmpty();
+}
+
+}  // namespace
+
+void ImporterDialogTest::wrongFileShowsImportFailure() {
+    Fixture f;
+    // A TrackInfo race header without "Grade:" cannot be cut: the run fails.
+    const fs::path in = f.input("wrong.txt",
+                                "RACE 1 12/07/26 Distance: 5/16\r\n"
+                                "1 Some Dog\r\nx\r\ny\r\n");
+    f.hooks.openAnswers = {q(in)};
+    f.hooks.saveAnswers = {q(f.dir / "w.rac")};
+    ImporterDialog dialog(f.describe(kTrackInfo), f.paths, vz::store::today(), f.hooks);
+    QVERIFY(dialog.prepare());
+    QVERIFY(runThroughWindow(dialog));
+    const auto warns = f.hooks.callsOf("warn");
+    QCOMPARE(warns.size(), std::size_t{1});
+    QCOMPARE(warns[0].title, QStringLiteral("Error"));
+    QCOMPARE(warns[0].text, kFailure);
+    QVERIFY(f.hooks.callsOf("inform").empty());
+    QVERIFY(!dialog.isVisible());
+}
+
+void ImporterDialogTest::importsThroughTheWindow_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("completion");
+    QTest::newRow("TrackInfo") << kTrackInfo << QStringList{"trackinfo.txt"}
+                               << "Import from TrackInfo is complete.\r" + kAdvice;
+    QTest::newRow("Rosnet") << kRosnet << QStringList{"rosnet.txt"}
+                            << "Import from Rosnet is complete.\r" + kAdvice;
+    QTest::newRow("DogPak") << kDogPak << QStringList{"setup.txt", "lines.txt"}
+                            << "Import from DogPak/QuickDog is complete.\r" + kAdvice;
+    QTest::newRow("Derby Lane") << kDerbyLane << QStringList{"derbylane.txt"}
+                                << "Import from Derby Lane is complete.\r" + kAdvice;
+    QTest::newRow("QAV TEST") << kQav << QStringList{"TEST"}
+                              << QStringLiteral("Import from QAV TEST is complete.");
+}
+
+void ImporterDialogTest::importsThroughTheWindow() {
+    QFETCH(int, index);
+    QFETCH(QStringList, files);
+    QFETCH(QString, completion);
+
+    Fixture f;
+    for (const QString& name : files) {
+        const fs::path p = sampleFile(name.toStdString());
+        QVERIFY2(fs::exists(p), p.string().c_str());
+        f.hooks.openAnswers.push_back(q(p));
+    }
+    const fs::path race = f.dir / "card.rac";
+    f.hooks.saveAnswers = {q(race)};
+    ImporterDialog dialog(f.describe(index), f.paths, vz::store::today(), f.hooks);
+    QVERIFY(dialog.prepare());
+    QVERIFY(runThroughWindow(dialog));
+
+    QVERIFY(f.hooks.callsOf("warn").empty());
+    const auto informs = f.hooks.callsOf("inform");
+    QCOMPARE(informs.size(), std::size_t{1});
+    QCOMPARE(informs[0].title, QStringLiteral("Import"));
+    QCOMPARE(informs[0].text, completion);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
+
+    vz::store::DogDatabase dogs(f.paths.dogDatabase());
+    QVERIFY(dogs.dogCount() > 0);
+    QVERIFY(dogs.raceLineCount() > 0);
+    if (index != kQav) {
+        vz::store::RaceFile card(race);
+        QVERIFY(!card.races().empty());
+        QVERIFY(!card.allPosts().empty());
+    }
+}
+
+QTEST_MAIN(ImporterDialogTest)
+#include "test_import_dialog.moc"
