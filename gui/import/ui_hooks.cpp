@@ -1,8 +1,11 @@
 #include "gui/import/ui_hooks.h"
 
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
+
+#include "gui/common/file_dialogs.h"
+#include "gui/common/messages.h"
 
 namespace vz::gui {
 
@@ -17,7 +20,14 @@ QString qtFileFilter(const QString& pipeFilter) {
                 p = QStringLiteral("*");
             }
         }
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(QLatin1Char(' ')));
+        const QString shown = patterns.join(QLatin1Char(' '));
+        // A name that already shows its patterns ("Race Files (*.rac)") keeps its own.
+        if (parts[i].endsWith(QStringLiteral("(%1)").arg(parts[i + 1]))) {
+            filters << parts[i].left(parts[i].lastIndexOf(QLatin1Char('('))) +
+                           QStringLiteral("(%1)").arg(shown);
+        } else {
+            filters << QStringLiteral("%1 (%2)").arg(parts[i], shown);
+        }
     }
     return filters.join(QStringLiteral(";;"));
 }
@@ -29,43 +39,47 @@ QString screenText(const QString& text) {
     return shown;
 }
 
-QString DefaultImportUiHooks::openFile(QWidget* parent, const QString& title, const QString& folder,
-                                       const QString& filter) {
-    QFileDialog dialog(parent, title, folder, qtFileFilter(filter));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::ReadOnly, false);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return {};
-    }
-    return dialog.selectedFiles().constFirst();
+// The real dialogs and boxes are those both programs share.
+
+QString DefaultImportUiHooks::openFile(QWidget* parent, const QString& title,
+                                       const QString& folder, const QString& filter) {
+    FileDialogRequest request;
+    request.mode = FileDialogRequest::Mode::Open;
+    request.title = title;
+    request.folder = folder;
+    request.filter = qtFileFilter(filter);
+    return chooseFile(parent, request).value_or(QString());
 }
 
 QString DefaultImportUiHooks::saveFile(QWidget* parent, const QString& title, const QString& start,
                                        const QString& filter) {
-    QFileDialog dialog(parent, title, start, qtFileFilter(filter));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    FileDialogRequest request;
+    request.mode = FileDialogRequest::Mode::Save;
+    request.title = title;
+    const QFileInfo info(start);
+    if (start.endsWith(QLatin1Char('/')) || info.isDir()) {
+        request.folder = start;
+    } else {
+        request.folder = info.path();
+        request.fileName = info.fileName();
+    }
+    request.filter = qtFileFilter(filter);
     // The importer asks its own overwrite question, and the name is used as
     // typed: no extension is added.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return {};
-    }
-    return dialog.selectedFiles().constFirst();
+    request.confirmOverwrite = false;
+    return chooseFile(parent, request).value_or(QString());
 }
 
 bool DefaultImportUiHooks::askYesNo(QWidget* parent, const QString& title, const QString& text) {
-    return QMessageBox::question(parent, title, screenText(text),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return vz::gui::askYesNo(parent, title, screenText(text));
 }
 
 void DefaultImportUiHooks::inform(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox::information(parent, title, screenText(text), QMessageBox::Ok);
+    vz::gui::inform(parent, title, screenText(text), QMessageBox::Information);
 }
 
 void DefaultImportUiHooks::warn(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox::critical(parent, title, screenText(text), QMessageBox::Ok);
+    vz::gui::inform(parent, title, screenText(text), QMessageBox::Critical);
 }
 
 }  // namespace vz::gui
