@@ -10,20 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "core/import/source_settings.h"
 #include "core/store/dates.h"
 #include "core/store/paths.h"
 
 namespace vz::gui {
 
 // The six remembered folders of the five source settings files.
-struct RememberedFolders {
-    std::string qavFolder;
-    std::string setupFolder;
-    std::string linesFolder;
-    std::string rosnetFolder;
-    std::string derbyLaneFolder;
-    std::string trackInfoFolder;
-};
+using RememberedFolders = import::SourceFolders;
 
 // One input file dialog of an importer.
 struct ImporterInput {
@@ -47,7 +41,7 @@ struct ImporterDescription {
 std::vector<ImporterDescription> importerDescriptions(RememberedFolders& folders);
 
 // Folder remembered after a file was chosen in a dialog.
-std::string rememberedFolderOf(const std::filesystem::path& chosenFile);
+std::string rememberedFolderOf(const QString& chosenFile);
 
 // The save dialog's question when the race file exists.
 QString overwriteQuestion(const QString& path);

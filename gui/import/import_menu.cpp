@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/import/importer_dialog.h"
 #include "gui/import/track_info_list.h"
@@ -23,18 +24,18 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
 namespace {
 
 struct MenuRow {
+    const char* format;  // the core's key of the format the row opens
     const char* button;
     const char* label;
     const char* text;
 };
 
-// Same order as importerDescriptions().
 constexpr MenuRow kRows[] = {
-    {"cmdTrackInfo", "lblTrackInfo", "Import from TrackInfo"},
-    {"cmdROS", "lblROS", "Import from Rosnet"},
-    {"cmdDPAK", "lblDPAK", "Import from DogPak/QuickDog"},
-    {"cmdDerbyLane", "lblDerbyLane", "Import from Derby Lane"},
-    {"cmdQavTest", "lblQavTest", "Import from QAV TEST File"},
+    {"trackinfo", "cmdTrackInfo", "lblTrackInfo", "Import from TrackInfo"},
+    {"rosnet", "cmdROS", "lblROS", "Import from Rosnet"},
+    {"dogpak", "cmdDPAK", "lblDPAK", "Import from DogPak/QuickDog"},
+    {"derbylane", "cmdDerbyLane", "lblDerbyLane", "Import from Derby Lane"},
+    {"qav", "cmdQavTest", "lblQavTest", "Import from QAV TEST File"},
 };
 
 }  // namespace
@@ -116,12 +117,17 @@ void ImportMenu::showFaults(const std::vector<SettingsFault>& faults) {
 }
 
 void ImportMenu::openImporter(int index) {
-    std::vector<ImporterDescription> descriptions = importerDescriptions(folders_);
-    if (index < 0 || index >= static_cast<int>(descriptions.size())) {
+    if (index < 0 || index >= static_cast<int>(std::size(kRows))) {
         return;
     }
-    ImporterDialog dialog(std::move(descriptions[static_cast<std::size_t>(index)]), paths_, today_,
-                          hooks_, this);
+    const std::string key = kRows[index].format;
+    std::vector<ImporterDescription> descriptions = importerDescriptions(folders_);
+    const auto it = std::find_if(descriptions.begin(), descriptions.end(),
+                                 [&](const ImporterDescription& d) { return d.formatKey == key; });
+    if (it == descriptions.end()) {
+        return;
+    }
+    ImporterDialog dialog(std::move(*it), paths_, today_, hooks_, this);
     if (!dialog.prepare()) {
         return;
     }

@@ -107,7 +107,7 @@ bool ImporterDialog::chooseInputs() {
         }
         inputs_.push_back(toPath(chosen));
         // Remembered at once: a later cancel keeps it.
-        *input.folder = rememberedFolderOf(inputs_.back());
+        *input.folder = rememberedFolderOf(chosen);
     }
     return true;
 }

@@ -13,8 +13,7 @@ int main(int argc, char** argv) {
     // One copy at a time: a second start (or the main program's Import
     // command) brings the running menu forward instead.
     vz::gui::SingleInstance instance(vz::gui::importServerName());
-    if (!instance.listen() &&
-        vz::gui::SingleInstance::notifyRunning(vz::gui::importServerName())) {
+    if (!instance.listen() && vz::gui::SingleInstance::notifyRunning(vz::gui::importServerName())) {
         return 0;
     }
 

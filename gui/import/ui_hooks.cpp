@@ -41,8 +41,8 @@ QString screenText(const QString& text) {
 
 // The real dialogs and boxes are those both programs share.
 
-QString DefaultImportUiHooks::openFile(QWidget* parent, const QString& title,
-                                       const QString& folder, const QString& filter) {
+QString DefaultImportUiHooks::openFile(QWidget* parent, const QString& title, const QString& folder,
+                                       const QString& filter) {
     FileDialogRequest request;
     request.mode = FileDialogRequest::Mode::Open;
     request.title = title;

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <filesystem>
+#include <optional>
 
 #include "core/store/dog_database.h"
 #include "core/store/race_file.h"
@@ -21,6 +22,12 @@ namespace fs = std::filesystem;
 using vz::gui::ImporterDescription;
 using vz::gui::ImporterDialog;
 using vz::test::ScriptedHooks;
+
+// The description of a format, failing the test when it is not registered.
+#define DESCRIBE(var, fixture, index)                                          \
+    std::optional<ImporterDescription> var##Found = (fixture).describe(index); \
+    QVERIFY2(var##Found.has_value(), "format not registered");                 \
+    ImporterDescription var = *var##Found
 
 namespace {
 
@@ -48,8 +55,14 @@ struct Fixture {
 
     Fixture() { vz::gui::loadRememberedFolders(paths, folders); }
 
-    ImporterDescription describe(int index) {
-        return vz::gui::importerDescriptions(folders).at(static_cast<std::size_t>(index));
+    std::optional<ImporterDescription> describe(int index) {
+        static const char* const keys[] = {"trackinfo", "rosnet", "dogpak", "derbylane", "qav"};
+        for (ImporterDescription& d : vz::gui::importerDescriptions(folders)) {
+            if (d.formatKey == keys[index]) {
+                return d;
+            }
+        }
+        return std::nullopt;
     }
     fs::path input(const std::string& name, const std::string& text) {
         const fs::path p = dir / "inputs" / name;
@@ -134,7 +147,8 @@ void ImporterDialogTest::showsItsCaptionAndReadyText() {
     const fs::path race = f.dir / "card.rac";
     f.hooks.saveAnswers.push_back(q(race));
 
-    ImporterDialog dialog(f.describe(index), f.paths, vz::store::today(), f.hooks);
+    DESCRIBE(description, f, index);
+    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
     QCOMPARE(dialog.windowTitle(), caption);
     QCOMPARE(dialog.statusText(), QStringLiteral("Ready to import"));
     QVERIFY(dialog.prepare());
@@ -168,11 +182,12 @@ void ImporterDialogTest::showsItsCaptionAndReadyText() {
 
 void ImporterDialogTest::cancelledInputDialogClosesSilently() {
     Fixture f;
-    const std::string before = f.folders.trackInfoFolder;
-    ImporterDialog dialog(f.describe(kTrackInfo), f.paths, vz::store::today(), f.hooks);
+    const std::string before = f.folders.TrackInfoFolder;
+    DESCRIBE(description, f, kTrackInfo);
+    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
     QVERIFY(!dialog.prepare());
     QCOMPARE(f.hooks.kinds(), QStringList{"open"});  // no save dialog, no message
-    QCOMPARE(f.folders.trackInfoFolder, before);
+    QCOMPARE(f.folders.TrackInfoFolder, before);
     QVERIFY(!dialog.raceFile().has_value());
 }
 
@@ -180,13 +195,14 @@ void ImporterDialogTest::cancellingSecondDogPakDialogKeepsFirstFolder() {
     Fixture f;
     const fs::path setup = f.input("setupdir/setup.txt", "s\r\n");
     f.hooks.openAnswers.push_back(q(setup));  // the lines dialog is then cancelled
-    const std::string lines = f.folders.linesFolder;
-    ImporterDialog dialog(f.describe(kDogPak), f.paths, vz::store::today(), f.hooks);
+    const std::string lines = f.folders.LinesFolder;
+    DESCRIBE(description, f, kDogPak);
+    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
     QVERIFY(!dialog.prepare());
     QCOMPARE(f.hooks.kinds(), (QStringList{"open", "open"}));
     // The folder of the chosen file, with its trailing separator.
-    QCOMPARE(f.folders.setupFolder, setup.parent_path().string() + "/");
-    QCOMPARE(f.folders.linesFolder, lines);
+    QCOMPARE(f.folders.SetupFolder, setup.parent_path().string() + "/");
+    QCOMPARE(f.folders.LinesFolder, lines);
     // The lines dialog starts in its own remembered folder.
     QCOMPARE(f.hooks.callsOf("open")[1].text, QString::fromStdString(lines));
 }
@@ -201,7 +217,8 @@ void ImporterDialogTest::overwriteLoopAsksAgainOnNo() {
     f.hooks.saveAnswers = {q(existing), q(fresh)};
     f.hooks.askAnswers = {false};
 
-    ImporterDialog dialog(f.describe(kRosnet), f.paths, vz::store::today(), f.hooks);
+    DESCRIBE(description, f, kRosnet);
+    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
     QVERIFY(dialog.prepare());
     QCOMPARE(f.hooks.kinds(), (QStringList{"open", "save", "ask", "save"}));
     const auto ask = f.hooks.callsOf("ask").at(0);
@@ -224,7 +241,8 @@ void ImporterDialogTest::overwriteAnsweredYesReplacesFileWithTemplate() {
     f.hooks.saveAnswers = {q(existing), q(existing)};
     f.hooks.askAnswers = {false, true};
 
-    ImporterDialog dialog(f.describe(kDerbyLane), f.paths, vz::store::today(), f.hooks);
+    DESCRIBE(description, f, kDerbyLane);
+    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
     QVERIFY(dialog.prepare());
     QCOMPARE(f.hooks.kinds(), (QStringList{"open", "save", "ask", "save", "ask"}));
     QCOMPARE(vz::test::readText(existing), f.templateBytes());
@@ -235,12 +253,13 @@ void ImporterDialogTest::cancelledSaveDialogCreatesNothing() {
     Fixture f;
     const fs::path in = f.input("card.txt", "x\r\n");
     f.hooks.openAnswers = {q(in)};
-    ImporterDialog dialog(f.describe(kTrackInfo), f.paths, vz::store::today(), f.hooks);
+    DESCRIBE(description, f, kTrackInfo);
+    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
     QVERIFY(!dialog.prepare());
     QCOMPARE(f.hooks.kinds(), (QStringList{"open", "save"}));
     QVERIFY(!dialog.raceFile().has_value());
     // The input's folder was remembered before the cancel.
-    QCOMPARE(f.folders.trackInfoFolder, in.parent_path().string() + "/");
+    QCOMPARE(f.folders.TrackInfoFolder, in.parent_path().string() + "/");
     for (const auto& entry : fs::directory_iterator(f.paths.dataDir())) {
         QVERIFY(entry.path().extension() != ".rac");
     }
@@ -252,7 +271,8 @@ void ImporterDialogTest::cancelLeavesEmptyRaceFile() {
     const fs::path race = f.dir / "empty.rac";
     f.hooks.openAnswers = {q(in)};
     f.hooks.saveAnswers = {q(race)};
-    ImporterDialog dialog(f.describe(kTrackInfo), f.paths, vz::store::today(), f.hooks);
+    DESCRIBE(description, f, kTrackInfo);
+    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
     QVERIFY(dialog.prepare());
     auto* cancel = dialog.findChild<QPushButton*>("cmdCancel");
     QVERIFY(cancel != nullptr);
@@ -275,7 +295,8 @@ void ImporterDialogTest::failedTemplateCopyIsReported() {
     fs::remove(f.paths.raceTemplate());
     f.hooks.openAnswers = {q(in)};
     f.hooks.saveAnswers = {q(f.dir / "x.rac")};
-    ImporterDialog dialog(f.describe(kTrackInfo), f.paths, vz::store::today(), f.hooks);
+    DESCRIBE(description, f, kTrackInfo);
+    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
     QVERIFY(!dialog.prepare());
     const auto warns = f.hooks.callsOf("warn");
     QCOMPARE(warns.size(), std::size_t{1});
@@ -321,7 +342,8 @@ void ImporterDialogTest::wrongFileShowsImportFailure() {
                                 "1 Some Dog\r\nx\r\ny\r\n");
     f.hooks.openAnswers = {q(in)};
     f.hooks.saveAnswers = {q(f.dir / "w.rac")};
-    ImporterDialog dialog(f.describe(kTrackInfo), f.paths, vz::store::today(), f.hooks);
+    DESCRIBE(description, f, kTrackInfo);
+    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
     QVERIFY(dialog.prepare());
     QVERIFY(runThroughWindow(dialog));
     const auto warns = f.hooks.callsOf("warn");
@@ -361,7 +383,8 @@ void ImporterDialogTest::importsThroughTheWindow() {
     }
     const fs::path race = f.dir / "card.rac";
     f.hooks.saveAnswers = {q(race)};
-    ImporterDialog dialog(f.describe(index), f.paths, vz::store::today(), f.hooks);
+    DESCRIBE(description, f, index);
+    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
     QVERIFY(dialog.prepare());
     QVERIFY(runThroughWindow(dialog));
 

@@ -21,13 +21,16 @@ class ImportDefaultHooksTest : public QObject {
 void ImportDefaultHooksTest::convertsFilters_data() {
     QTest::addColumn<QString>("pipe");
     QTest::addColumn<QString>("qt");
-    QTest::newRow("race files") << "Race Files (*.rac)|*.rac" << "Race Files (*.rac)";
+    QTest::newRow("race files") << "Race Files (*.rac)|*.rac"
+                                << "Race Files (*.rac)";
     QTest::newRow("setup") << "DogPak/QuickDog Setup Files|setup.txt|All Files|*.*"
                            << "DogPak/QuickDog Setup Files (setup.txt);;All Files (*)";
     QTest::newRow("no extension") << "QAV TEST File|TEST|All Files|*.*"
                                   << "QAV TEST File (TEST);;All Files (*)";
-    QTest::newRow("several patterns") << "Text|*.txt;*.TXT" << "Text (*.txt *.TXT)";
-    QTest::newRow("odd part dropped") << "Text|*.txt|Dangling" << "Text (*.txt)";
+    QTest::newRow("several patterns") << "Text|*.txt;*.TXT"
+                                      << "Text (*.txt *.TXT)";
+    QTest::newRow("odd part dropped") << "Text|*.txt|Dangling"
+                                      << "Text (*.txt)";
 }
 
 void ImportDefaultHooksTest::convertsFilters() {

@@ -112,8 +112,8 @@ void ImportMenuTest::firstStartCreatesSettingsFiles() {
         for (const char* name : kFiles) {
             QVERIFY2(fs::exists(paths.importSettings(name)), name);
         }
-        QCOMPARE(menu.folders().setupFolder, data);
-        QCOMPARE(menu.folders().trackInfoFolder, data);
+        QCOMPARE(menu.folders().SetupFolder, data);
+        QCOMPARE(menu.folders().TrackInfoFolder, data);
         menu.show();
         QTest::mouseClick(menu.findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
         QVERIFY(!menu.isVisible());
@@ -134,12 +134,12 @@ void ImportMenuTest::readsFoldersAndWritesThemBackOnClose() {
     writeFolders(paths);
     ScriptedHooks hooks;
     ImportMenu menu(paths, hooks);
-    QCOMPARE(menu.folders().qavFolder, std::string("/q/"));
-    QCOMPARE(menu.folders().setupFolder, std::string("/setup/"));
-    QCOMPARE(menu.folders().linesFolder, std::string("/lines/"));
-    QCOMPARE(menu.folders().rosnetFolder, std::string("/ros/"));
-    QCOMPARE(menu.folders().derbyLaneFolder, std::string("/derby/"));
-    QCOMPARE(menu.folders().trackInfoFolder, std::string("/track/"));
+    QCOMPARE(menu.folders().QavFolder, std::string("/q/"));
+    QCOMPARE(menu.folders().SetupFolder, std::string("/setup/"));
+    QCOMPARE(menu.folders().LinesFolder, std::string("/lines/"));
+    QCOMPARE(menu.folders().RosnetFolder, std::string("/ros/"));
+    QCOMPARE(menu.folders().DerbyLaneFolder, std::string("/derby/"));
+    QCOMPARE(menu.folders().TrackInfoFolder, std::string("/track/"));
     for (const char* name : kFiles) {
         fs::remove(paths.importSettings(name));
     }
@@ -167,7 +167,7 @@ void ImportMenuTest::chosenFolderIsWrittenOnCloseNotBefore() {
     QCOMPARE(hooks.callsOf("open")[0].text, QStringLiteral("/setup/"));
     QCOMPARE(hooks.callsOf("open")[1].text, QStringLiteral("/lines/"));
     const std::string chosen = (dir / "cards").string() + "/";
-    QCOMPARE(menu.folders().setupFolder, chosen);
+    QCOMPARE(menu.folders().SetupFolder, chosen);
     QCOMPARE(vz::test::readText(paths.importSettings("DPAK.ini")),
              std::string("\"/setup/\",\"/lines/\"\r\n"));
     menu.close();
@@ -241,9 +241,9 @@ void ImportMenuTest::unreadableSettingsFileGivesMessageAndOthersStillRead() {
         QVERIFY2(m.text.contains(QRegularExpression(QStringLiteral("^\\d+ - \\S"))),
                  qPrintable(m.text));
     }
-    QCOMPARE(menu.folders().qavFolder, std::string("/q/"));
-    QCOMPARE(menu.folders().derbyLaneFolder, std::string("/derby/"));
-    QCOMPARE(menu.folders().trackInfoFolder, std::string("/track/"));
+    QCOMPARE(menu.folders().QavFolder, std::string("/q/"));
+    QCOMPARE(menu.folders().DerbyLaneFolder, std::string("/derby/"));
+    QCOMPARE(menu.folders().TrackInfoFolder, std::string("/track/"));
     menu.close();
 }
 
