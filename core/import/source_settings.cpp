@@ -5,6 +5,7 @@
 #include "core/store/error.h"
 #include "core/store/fileio.h"
 #include "core/store/seqfile.h"
+#include "core/store/text.h"
 
 namespace vz::import {
 
@@ -66,7 +67,8 @@ SourceFolders loadSourceSettings(const store::AppPaths& paths,
             continue;
         }
         try {
-            const std::string text = store::readFile(file);
+            // Files written by older versions may be in Windows-1252.
+            const std::string text = store::decodeText(store::readFile(file));
             store::SeqReader r(text);
             for (auto member : spec.values) {
                 out.*member = r.readString();

@@ -1,0 +1,94 @@
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "core/store/dog_database.h"
+#include "core/store/race_file.h"
+#include "tests/e2e/cli_runner.h"
+#include "tests/support/test_support.h"
+
+namespace vz::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CliImportTest : public ::testing::Test {
+  protected:
+    CliImportTest() { makeAppFolder(dir_.path()); }
+    CliResult run(std::vector<std::string> args) {
+        args.insert(args.begin(), "import");
+        return runCliIn(dir_.path(), args);
+    }
+    fs::path sample(const char* name) const { return sourceDir() / "data" / "samples" / name; }
+    fs::path dogDb() const { return dir_ / "app" / "Data" / "Data.mdb"; }
+    TempDir dir_;
+};
+
+TEST_F(CliImportTest, ImportsASampleAndPrintsTheCompletionAndCounts) {
+    const fs::path out = dir_ / "Tuesday.rac";
+    CliResult r =
+        run({"trackinfo", sample("trackinfo_sample.txt").string(), "--race-file", out.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Import from TrackInfo is complete.\n"
+              "You should run 'Update Running Style' before processing a race.\n"
+              "Dogs added:         96\n"
+              "Lines added:        766\n"
+              "Duplicates skipped: 2\n"
+              "Races written:      12\n"
+              "Posts written:      96\n");
+    EXPECT_EQ(r.err, "");  // no terminal: no progress
+    EXPECT_EQ(store::RaceFile(out).races().size(), 12u);
+
+    const fs::path out2 = dir_ / "Wednesday.rac";
+    r = run({"rosnet", sample("rosnet_sample.txt").string(), "--race-file", out2.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Import from Rosnet is complete.\n"), std::string::npos);
+    // Thirteen of its runners also ran in the TrackInfo program: found, not added.
+    EXPECT_NE(r.out.find("Dogs added:         91\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Posts written:      104\n"), std::string::npos) << r.out;
+    EXPECT_EQ(store::DogDatabase(dogDb()).dogCount(), 96 + 91);
+}
+
+TEST_F(CliImportTest, ExistingRaceFileNeedsOverwrite) {
+    const fs::path out = dir_ / "card.rac";
+    writeText(out, "keep me");
+    CliResult r =
+        run({"trackinfo", sample("trackinfo_sample.txt").string(), "--race-file", out.string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("already exists"), std::string::npos) << r.err;
+    EXPECT_EQ(readText(out), "keep me");
+    EXPECT_EQ(store::DogDatabase(dogDb()).dogCount(), 0);
+
+    r = run({"trackinfo", sample("trackinfo_sample.txt").string(), "--race-file", out.string(),
+             "--overwrite"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(store::RaceFile(out).races().size(), 12u);
+}
+
+TEST_F(CliImportTest, WrongTypeShowsTheTwoLinesAndLeavesAnEmptyCard) {
+    const fs::path out = dir_ / "card.rac";
+    // A Rosnet program is not a TrackInfo one: its race lines have no "Grade:".
+    writeText(dir_ / "odd.txt", "Program 12/08/2026\nRACE 1 C 5/16 12/08/26\nx\ny\n");
+    CliResult r = run({"trackinfo", (dir_ / "odd.txt").string(), "--race-file", out.string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "Error importing file.\nPerhaps you selected the wrong import type?\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(readText(out), readText(dir_ / "app" / "RaceTemplate.tmp"));
+}
+
+TEST_F(CliImportTest, UsageFaults) {
+    // No race file named.
+    CliResult r = run({"trackinfo", sample("trackinfo_sample.txt").string()});
+    EXPECT_EQ(r.exitCode, 2);
+    // An input that does not exist.
+    r = run({"rosnet", (dir_ / "missing.txt").string(), "--race-file", (dir_ / "x.rac").string()});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_FALSE(fs::exists(dir_ / "x.rac"));
+    // No format.
+    r = run({});
+    EXPECT_EQ(r.exitCode, 2);
+}
+
+}  // namespace
+}  // namespace vz::test
