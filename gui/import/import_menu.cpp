@@ -5,6 +5,8 @@
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -41,7 +43,7 @@ constexpr MenuRow kRows[] = {
 }  // namespace
 
 ImportMenu::ImportMenu(store::AppPaths paths, ImportUiHooks& hooks, QWidget* parent)
-    : QDialog(parent), paths_(std::move(paths)), hooks_(hooks), today_(store::today()) {
+    : QDialog(parent), paths_(std::move(paths)), hooks_(hooks) {
     setObjectName(QStringLiteral("ImportMenu"));
     setWindowTitle(QStringLiteral("Vellicor Vovoziruzu Import"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -109,6 +111,16 @@ void ImportMenu::done(int result) {
     QDialog::done(result);
 }
 
+void ImportMenu::showEvent(QShowEvent* event) {
+    // Centred on the screen when it first appears.
+    if (!placed_ && screen() != nullptr) {
+        placed_ = true;
+        const QRect area = screen()->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+    QDialog::showEvent(event);
+}
+
 void ImportMenu::showFaults(const std::vector<SettingsFault>& faults) {
     for (const SettingsFault& fault : faults) {
         hooks_.inform(this, importAppTitle(),
@@ -127,7 +139,7 @@ void ImportMenu::openImporter(int index) {
     if (it == descriptions.end()) {
         return;
     }
-    ImporterDialog dialog(std::move(*it), paths_, today_, hooks_, this);
+    ImporterDialog dialog(std::move(*it), paths_, today_.value_or(store::today()), hooks_, this);
     if (!dialog.prepare()) {
         return;
     }

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "core/store/dates.h"
@@ -38,7 +39,8 @@ class ImportMenu : public QDialog {
     ~ImportMenu() override;
 
     const RememberedFolders& folders() const { return folders_; }
-    // The date the imports take as today (a test may fix it).
+    // The date the imports take as today; the clock's date unless fixed
+    // (a test may fix it).
     void setToday(store::Date today) { today_ = today; }
 
     // Called with each importer window after its files were chosen, before
@@ -52,15 +54,17 @@ class ImportMenu : public QDialog {
 
   protected:
     void done(int result) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void showFaults(const std::vector<SettingsFault>& faults);
 
     store::AppPaths paths_;
     ImportUiHooks& hooks_;
-    store::Date today_;
+    std::optional<store::Date> today_;
     RememberedFolders folders_;
     bool saved_ = false;
+    bool placed_ = false;
 };
 
 }  // namespace vz::gui

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -101,6 +102,11 @@ void ImportMenuTest::showsItsRowsAndTexts() {
     }
     QCOMPARE(menu.findChild<QPushButton*>("cmdClose")->text(), QStringLiteral("Close"));
     QVERIFY(hooks.calls.empty());
+    menu.show();
+    const QPoint centre = menu.screen()->availableGeometry().center();
+    QVERIFY2((menu.frameGeometry().center() - centre).manhattanLength() <= 4,
+             "the menu opens centred on the screen");
+    menu.close();
 }
 
 void ImportMenuTest::firstStartCreatesSettingsFiles() {
