@@ -99,6 +99,7 @@ class ImporterDialogTest : public QObject {
     void cancelLeavesEmptyRaceFile();
     void failedTemplateCopyIsReported();
     void wrongFileShowsImportFailure();
+    void databaseFaultNamesItsCause();
     void importsThroughTheWindow_data();
     void importsThroughTheWindow();
 };
@@ -355,6 +356,28 @@ void ImporterDialogTest::wrongFileShowsImportFailure() {
     QCOMPARE(warns[0].text, kFailure);
     QVERIFY(f.hooks.callsOf("inform").empty());
     QVERIFY(!dialog.isVisible());
+}
+
+void ImporterDialogTest::databaseFaultNamesItsCause() {
+    Fixture f;
+    const fs::path in = vz::test::sourceDir() / "tests/gui/data/import/trackinfo.txt";
+    f.hooks.openAnswers = {q(in)};
+    f.hooks.saveAnswers = {q(f.dir / "d.rac")};
+    DESCRIBE(description, f, kTrackInfo);
+    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+    QVERIFY(dialog.prepare());
+    fs::remove(f.paths.dogDatabase());  // gone between opening and the run
+    QVERIFY(runThroughWindow(dialog));
+    const auto warns = f.hooks.callsOf("warn");
+    QCOMPARE(warns.size(), std::size_t{1});
+    QCOMPARE(warns[0].title, QStringLiteral("Error"));
+    // Not the input's fault: the user reads the cause, not "wrong import type".
+    QVERIFY2(warns[0].text.startsWith(QStringLiteral("Error importing file.\r")),
+             qPrintable(warns[0].text));
+    QVERIFY2(warns[0].text != kFailure, qPrintable(warns[0].text));
+    QVERIFY2(warns[0].text.contains(QRegularExpression(QStringLiteral(" - \\d+$"))),
+             qPrintable(warns[0].text));
+    QVERIFY(!fs::exists(f.paths.dogDatabase()));  // never created behind the user's back
 }
 
 void ImporterDialogTest::importsThroughTheWindow_data() {
