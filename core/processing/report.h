@@ -1,0 +1,48 @@
+#pragma once
+
+// The text of the results report and of the error report. Lines end in
+// CR LF; nothing here touches a file.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/processing/rating.h"
+#include "core/store/dates.h"
+#include "core/store/records.h"
+
+namespace vz::processing {
+
+inline constexpr std::string_view kEol = "\r\n";
+inline constexpr std::string_view kColumnHeader =
+    "PP Dog              Score Cla Rec AvSp Last EaSp LaSp  Alerts";
+// Places of the Dog column; a longer name is cut so the columns stay aligned.
+inline constexpr std::size_t kDogPlaces = 16;
+
+// One dog line, without its line end.
+std::string dogLine(int post, std::string_view dogName, const Points& points,
+                    std::string_view alerts);
+
+// The second line of a race's header: date, number, grade and distance.
+std::string raceTitleLine(const store::Race& race);
+
+// A rated race: header block, dog lines in report order, the advice.
+std::string raceSection(const store::Race& race, const RatedRace& rated);
+
+// The banner at the top of the results report.
+std::string banner(std::string_view raceFileTitle, store::Date today);
+
+// The lines that follow race number `raceCount` (counted from 1): a page
+// break after every second race when another follows, else two empty lines.
+std::string raceSeparator(int raceCount, bool anotherFollows);
+
+// A post entry whose dog is not in the dog database.
+struct MissingDog {
+    std::string regName;  // as written in the race file
+    store::Race race;
+    int post = 0;
+};
+
+std::string errorReport(std::string_view raceFileTitle, const std::vector<MissingDog>& missing);
+
+}  // namespace vz::processing

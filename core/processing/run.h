@@ -1,0 +1,36 @@
+#pragma once
+
+// The handicapping run over one race file: every dog must be on file, else
+// Error.txt lists the missing ones; otherwise every race is rated and the
+// results report is written to the results folder.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "core/store/dates.h"
+#include "core/store/paths.h"
+
+namespace vz::processing {
+
+struct RunRequest {
+    store::AppPaths paths;           // Error.txt in appDir, report in profileDir/Results
+    std::filesystem::path raceFile;  // full path
+    std::string raceFileTitle;       // file name without folder, e.g. "Card 12.rac"
+    double TimeFactorL = 0.8191767;
+    double TimeFactorR = 0.8;
+    store::Date today;
+    // May be empty; called from the running thread after each race is rated.
+    std::function<void(int racesDone, int racesTotal)> progress;
+};
+
+struct RunOutcome {
+    enum class Kind { Report, DogsMissing } kind;
+    std::filesystem::path file;  // the results report, or Error.txt
+};
+
+// Throws vz::Error on failure. Nothing is written unless the run gets to its
+// end: the report (or Error.txt) is written whole, replacing an earlier one.
+RunOutcome processRaceFile(const RunRequest& request);
+
+}  // namespace vz::processing

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/processing/run.h"
+#include "core/store/error.h"
+#include "tests/processing/sample_card.h"
+#include "tests/support/test_support.h"
+
+namespace vz::processing {
+namespace {
+
+namespace fs = std::filesystem;
+using test::day;
+
+std::string expectedSample() {
+    return test::readText(test::sourceDir() / "tests/processing/data/Sample Card - Results.txt");
+}
+
+class RunTest : public ::testing::Test {
+  protected:
+    test::TempDir root;
+    store::AppPaths paths = test::makeAppFolder(root.path());
+
+    RunRequest request(const fs::path& raceFile, const std::string& title) const {
+        RunRequest r;
+        r.paths = paths;
+        r.raceFile = raceFile;
+        r.raceFileTitle = title;
+        r.today = day(2026, 12, 7);
+        return r;
+    }
+
+    // A race file with the given posts (date 12/7/2026), every race in it.
+    fs::path card(const std::string& name,
+                  const std::vector<std::tuple<int, int, std::optional<std::string>>>& posts,
+                  std::vector<int> races = {}) {
+        const fs::path file = root / name;
+        test::makeRaceFile(file);
+        store::RaceFile f(file);
+        if (races.empty()) {
+            for (const auto& [race, post, dog] : posts) {
+                if (std::find(races.begin(), races.end(), race) == races.end()) {
+                    races.push_back(race);
+                }
+            }
+        }
+        for (int r : races) {
+            store::Race race;
+            race.RaceDate = day(2026, 12, 7);
+            race.RaceNum = r;
+            race.Grade = "C";
+            race.Distance = "S";
+            f.addRace(race);
+        }
+        for (const auto& [race, post, dog] : posts) {
+            store::Post p;
+            p.RaceDate = day(2026, 12, 7);
+            p.RaceNum = race;
+            p.Post = post;
+            p.RegName = dog;
+            f.addPost(p);
+        }
+        return file;
+    }
+
+    void addDogs(const std::vector<std::string>& names) {
+        store::DogDatabase db(paths.dogDatabase());
+        for (const std::string& n : names) {
+            test::addDog(db, n, "M");
+            db.addRaceLine(test::line(n, day(2026, 12, 1), "S", "B", 3050, 2, 2, 2, 2));
+        }
+    }
+
+    std::string failure(const RunRequest& r) {
+        try {
+            processRaceFile(r);
+        } catch (const Error& e) {
+            return e.what();
+        }
+        return "(no error)";
+    }
+};
+
+TEST_F(RunTest, SampleCardMatchesTheExpectedReport) {
+    const fs::path file = root / "Sample Card.rac";
+    test::makeSampleCard(paths, file);
+    test::writeText(paths.errorReport(), "old");  // from an earlier run
+
+    std::vector<std::pair<int, int>> progress;
+    RunRequest r = request(file, test::kSampleTitle);
+    r.progress = [&](int done, int total) { progress.emplace_back(done, total); };
+    const RunOutcome out = processRaceFile(r);
+
+    EXPECT_EQ(out.kind, RunOutcome::Kind::Report);
+    EXPECT_EQ(out.file, paths.resultsDir() / "Sample Card - Results.txt");
+    EXPECT_EQ(test::readText(out.file), expectedSample());
+    EXPECT_FALSE(fs::exists(paths.errorReport()));
+    EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
+
+    // A second run replaces the report.
+    test::writeText(out.file, "stale");
+    processRaceFile(r);
+    EXPECT_EQ(test::readText(out.file), expectedSample());
+}
+
+TEST_F(RunTest, MissingDogsGiveTheErrorReportOnly) {
+    addDogs({"Known"});
+    const fs::path file = card("Card 12.rac", {{3, 5, "Fast Lady"},
+                                               {3, 1, " Known "},
+                                               {4, 2, "Fast Lady "},
+                                               {4, 3, "   "},
+                                               {4, 4, std::nullopt}});
+    const RunOutcome out = processRaceFile(request(file, "Card 12.rac"));
+    EXPECT_EQ(out.kind, RunOutcome::Kind::DogsMissing);
+    EXPECT_EQ(out.file, paths.errorReport());
+    EXPECT_EQ(test::readText(out.file),
+              "Errors occurred when processing Card 12.rac\r\n"
+              "Correct the following and try processing again.\r\n"
+              " \r\n"
+              "The following dogs are not in your main database: \r\n"
+              " \r\n"
+              "     Fast Lady, 12/7/2026 race 3, post 5\r\n"
+              "     Fast Lady , 12/7/2026 race 4, post 2\r\n"
+              " \r\n"
+              " \r\n"
+              "End of Error Report\r\n");
+    EXPECT_TRUE(fs::is_empty(paths.resultsDir()));
+}
+
+TEST_F(RunTest, ResultsNameIgnoresLetterCase) {
+    addDogs({"A", "B"});
+    struct Case {
+        std::string title;
+        std::string report;
+    };
+    for (const Case& c :
+         {Case{"CARD.RAC", "CARD - Results.txt"}, Case{"a.rac.rac", "a - Results.txt"},
+          Case{"Tuesday.Rac", "Tuesday - Results.txt"},
+          Case{"NoExtension", "NoExtension - Results.txt"}}) {
+        const fs::path file = card(c.title, {{1, 1, "A"}, {1, 2, "B"}});
+        const RunOutcome out = processRaceFile(request(file, c.title));
+        EXPECT_EQ(out.file.filename().string(), c.report);
+        EXPECT_TRUE(fs::exists(out.file)) << c.title;
+    }
+}
+
+TEST_F(RunTest, CardsThatCannotBeRatedNameTheRace) {
+    addDogs({"A", "B"});
+    struct Case {
+        const char* what;
+        fs::path file;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"no races", card("empty.rac", {}), "The race file x.rac has no races."},
+        {"a race without a dog", card("nodog.rac", {{1, 1, "A"}}, {1, 2}),
+         "There is no dog in race 2 of 12/7/2026."},
+        {"only blank names", card("blank.rac", {{1, 1, "  "}, {1, 2, std::nullopt}}),
+         "There is no dog in race 1 of 12/7/2026."},
+        {"a post held twice", card("twice.rac", {{1, 1, "A"}, {1, 1, "B"}}),
+         "Post 1 of race 1 of 12/7/2026 holds more than one dog."},
+        {"a post out of range", card("range.rac", {{1, 0, "A"}}),
+         "The dog A in race 1 of 12/7/2026 has no post number from 1 to 99."},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(failure(request(c.file, "x.rac")), c.message) << c.what;
+        EXPECT_TRUE(fs::is_empty(paths.resultsDir())) << c.what;
+        EXPECT_FALSE(fs::exists(paths.errorReport())) << c.what;
+    }
+}
+
+TEST_F(RunTest, MissingPositionNamesTheDogAndDate) {
+    {
+        store::DogDatabase db(paths.dogDatabase());
+        test::addDog(db, "Holey", "M");
+        store::RaceLine l = test::line("Holey", day(2026, 11, 3), "S", "B", 3050, 2, 2, 2, 2);
+        l.Stretch.reset();
+        db.addRaceLine(l);
+    }
+    const fs::path file = card("c.rac", {{1, 1, "Holey"}});
+    EXPECT_EQ(failure(request(file, "c.rac")),
+              "The race line of Holey of 11/3/2026 has no stretch position.");
+    EXPECT_TRUE(fs::is_empty(paths.resultsDir()));
+}
+
+TEST_F(RunTest, SmallRacesAndGapsAreRated) {
+    addDogs({"Solo", "Left", "Right"});
+    const fs::path file = card("small.rac", {{1, 1, "Solo"}, {2, 2, "Left"}, {2, 7, "Right"}});
+    const RunOutcome out = processRaceFile(request(file, "small.rac"));
+    const std::string text = test::readText(out.file);
+    // A lone dog takes the top points of every figure.
+    EXPECT_NE(text.find(" 1 Solo                23   4   4    4    4    5    2  Must Play\r\n"
+                        "\r\nInclude the 1\r\n"),
+              std::string::npos)
+        << text;
+    // Equal dogs in posts 2 and 7: the first in post order takes the points,
+    // the second is in the last position.
+    EXPECT_NE(text.find(" 2 Left                23   4   4    4    4    5    2  Must Play"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find(" 7 Right                0   0   0    0    0    0    0  "),
+              std::string::npos)
+        << text;
+}
+
+TEST_F(RunTest, DogNamesWithQuotesAndOtherCase) {
+    addDogs({"Say \"When\"", "Mixed Case"});
+    const fs::path file = card("q.rac", {{1, 1, "say \"when\""}, {1, 2, " MIXED CASE"}});
+    const RunOutcome out = processRaceFile(request(file, "q.rac"));
+    ASSERT_EQ(out.kind, RunOutcome::Kind::Report);
+    const std::string text = test::readText(out.file);
+    EXPECT_NE(text.find(" 1 say \"when\"          23"), std::string::npos) << text;
+    EXPECT_NE(text.find(" 2  MIXED CASE          0"), std::string::npos) << text;
+}
+
+TEST_F(RunTest, PageBreaksAfterRacesTwoAndFour) {
+    addDogs({"A", "B"});
+    const fs::path file = card("five.rac", {{1, 1, "A"},
+                                            {1, 2, "B"},
+                                            {2, 1, "A"},
+                                            {2, 2, "B"},
+                                            {3, 1, "A"},
+                                            {3, 2, "B"},
+                                            {4, 1, "A"},
+                                            {4, 2, "B"},
+                                            {5, 1, "A"},
+                                            {5, 2, "B"}});
+    const std::string text = test::readText(processRaceFile(request(file, "five.rac")).file);
+    std::vector<std::string> before;  // the two lines before each star line pair
+    std::size_t at = 0;
+    int breaks = 0;
+    while ((at = text.find("\r\n\f\r\n", at)) != std::string::npos) {
+        ++breaks;
+        at += 4;
+    }
+    EXPECT_EQ(breaks, 2);
+    const std::size_t race3 = text.find("RACE # 3 ");
+    const std::size_t race5 = text.find("RACE # 5 ");
+    const std::size_t firstBreak = text.find('\f');
+    const std::size_t lastBreak = text.rfind('\f');
+    EXPECT_LT(text.find("RACE # 2 "), firstBreak);
+    EXPECT_LT(firstBreak, race3);
+    EXPECT_LT(text.find("RACE # 4 "), lastBreak);
+    EXPECT_LT(lastBreak, race5);
+    EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
+}
+
+TEST_F(RunTest, DatabaseFaultsAreErrors) {
+    RunRequest r = request(root / "nowhere.rac", "nowhere.rac");
+    EXPECT_THROW(processRaceFile(r), Error);
+    r = request(card("c.rac", {{1, 1, "A"}}), "c.rac");
+    fs::remove(paths.dogDatabase());
+    EXPECT_THROW(processRaceFile(r), Error);
+}
+
+}  // namespace
+}  // namespace vz::processing
