@@ -23,7 +23,7 @@ std::string adjustHeaderGrade(std::string_view grade) {
         g = store::mid(g, 2, 1) + store::mid(g, 1, 1) + store::mid(g, 3);
     }
     if (store::left(g, 1) == "M") {
-        g = "M";
+        g.assign(1, 'M');  // not = "M": GCC 12 at -O3 warns falsely (-Wrestrict)
     }
     return g;
 }

@@ -50,7 +50,7 @@ bool Session::findOrAddDog(std::string_view name) {
     }
     store::Dog dog;
     dog.RegName = std::string(name);
-    dog.RunningStyle = "M";
+    dog.RunningStyle.emplace(1, 'M');
     dog.NumStarts = 0;
     dog.NumFirsts = 0;
     dog.NumSeconds = 0;
