@@ -1,8 +1,8 @@
 #include "gui/import/import_bridge.h"
 
-#include <QFileInfo>
 #include <exception>
 
+#include "core/import/chosen_folder.h"
 #include "core/import/import.h"
 #include "core/import/registry.h"
 #include "core/import/window_texts.h"
@@ -47,8 +47,7 @@ std::vector<ImporterDescription> importerDescriptions(RememberedFolders& folders
 }
 
 std::string rememberedFolderOf(const QString& chosenFile) {
-    return import::rememberedFolder(chosenFile.toStdString(),
-                                    QFileInfo(chosenFile).fileName().toStdString());
+    return import::folderOfChosenFile(chosenFile.toStdString());
 }
 
 QString overwriteQuestion(const QString& path) {

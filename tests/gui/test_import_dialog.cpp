@@ -92,6 +92,9 @@ class ImporterDialogTest : public QObject {
     void showsItsCaptionAndReadyText_data();
     void showsItsCaptionAndReadyText();
     void cancelledInputDialogClosesSilently();
+    void remembersTheFolderOfTheChosenFile_data();
+    void remembersTheFolderOfTheChosenFile();
+    void folderOfNameAlsoInItsPath();
     void cancellingSecondDogPakDialogKeepsFirstFolder();
     void overwriteLoopAsksAgainOnNo();
     void overwriteAnsweredYesReplacesFileWithTemplate();
@@ -193,6 +196,37 @@ void ImporterDialogTest::cancelledInputDialogClosesSilently() {
     QCOMPARE(f.hooks.kinds(), QStringList{"open"});  // no save dialog, no message
     QCOMPARE(f.folders.TrackInfoFolder, before);
     QVERIFY(!dialog.raceFile().has_value());
+}
+
+void ImporterDialogTest::remembersTheFolderOfTheChosenFile_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("plain") << "/cards/setup.txt"
+                           << "/cards/";
+    QTest::newRow("name also in a folder") << "/TEST/cards/TEST"
+                                           << "/TEST/cards/";
+    QTest::newRow("one letter") << "/data/a"
+                                << "/data/";
+    QTest::newRow("backslashes") << "C:\\TEST\\TEST"
+                                 << "C:\\TEST\\";
+    QTest::newRow("root") << "/TEST"
+                          << "/";
+}
+
+void ImporterDialogTest::remembersTheFolderOfTheChosenFile() {
+    QFETCH(QString, chosen);
+    QFETCH(QString, folder);
+    QCOMPARE(QString::fromStdString(vz::gui::rememberedFolderOf(chosen)), folder);
+}
+
+void ImporterDialogTest::folderOfNameAlsoInItsPath() {
+    Fixture f;
+    const fs::path qav = f.input("TEST/TEST", "x");
+    f.hooks.openAnswers = {q(qav)};
+    DESCRIBE(description, f, kQav);
+    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+    QVERIFY(dialog.prepare());
+    QCOMPARE(f.folders.QavFolder, qav.parent_path().string() + "/");
 }
 
 void ImporterDialogTest::cancellingSecondDogPakDialogKeepsFirstFolder() {
