@@ -1,0 +1,85 @@
+// process: rate a race file into its results report, as the processing
+// window does.
+
+#include <spawn.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+#include "cli/command.h"
+#include "cli/progress.h"
+#include "core/processing/run.h"
+#include "core/store/error.h"
+
+extern char** environ;
+
+namespace vz::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kFailureTitle = "Error - unable to process race";
+
+// Starts the desktop's text viewer on `file` without waiting for it. The path
+// goes as one argument, so blanks in it need no quoting.
+bool openInViewer(const fs::path& file) {
+    std::string program = "xdg-open";
+    std::string path = file.string();
+    char* argv[] = {program.data(), path.data(), nullptr};
+    pid_t pid = 0;
+    return ::posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv, environ) == 0;
+}
+
+struct Options {
+    std::string raceFile;
+    bool open = false;
+};
+
+int runProcess(Context& ctx, const Options& opt) {
+    processing::RunRequest rq;
+    rq.paths = ctx.paths;
+    rq.raceFile = fs::absolute(opt.raceFile);
+    rq.raceFileTitle = rq.raceFile.filename().string();
+    rq.TimeFactorL = ctx.state.settings.TimeFactorL;
+    rq.TimeFactorR = ctx.state.settings.TimeFactorR;
+    rq.today = ctx.today;
+
+    processing::RunOutcome outcome{};
+    try {
+        Progress progress(::isatty(STDERR_FILENO) != 0, "Processing, please wait...", std::cerr);
+        auto update = progress.callback();
+        rq.progress = [&](int done, int total) { update(done, total); };
+        outcome = processing::processRaceFile(rq);
+    } catch (const Error& e) {
+        std::cerr << kFailureTitle << "\n" << e.what() << " " << e.number() << "\n";
+        return kExitFailure;
+    }
+
+    std::cout << outcome.file.string() << "\n";
+    if (opt.open && !openInViewer(outcome.file)) {
+        std::cerr << kFailureTitle << "\nProblem opening Notepad - report this to tech support\n";
+    }
+    if (outcome.kind == processing::RunOutcome::Kind::DogsMissing) {
+        std::cerr << "Some dogs of " << rq.raceFileTitle
+                  << " are not in the dog database; see the error report.\n";
+        return kExitDogsMissing;
+    }
+    return kExitOk;
+}
+
+const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
+    auto opt = std::make_shared<Options>();
+    Command process;
+    process.app = root.add_subcommand(
+        "process",
+        "Rate a race file: write its results report, or Error.txt when dogs are missing");
+    process.app->add_option("RACEFILE", opt->raceFile, "The race file (.rac)")->required();
+    process.app->add_flag("--open", opt->open, "Open the written file in the text viewer");
+    process.run = [opt](Context& ctx) { return runProcess(ctx, *opt); };
+    commands.push_back(process);
+});
+
+}  // namespace
+}  // namespace vz::cli
