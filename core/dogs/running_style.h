@@ -1,0 +1,80 @@
+#pragma once
+
+// The running-style update: every dog's RunningStyle from its race lines, and
+// the two distance time factors from all first-to-third finishes, in one pass.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/dogs/progress.h"
+#include "core/dogs/texts.h"
+#include "core/store/dates.h"
+#include "core/store/dog_database.h"
+#include "core/store/paths.h"
+#include "core/store/settings.h"
+
+namespace vz::dogs {
+
+// Average time of a post group whose count is 0.
+inline constexpr std::int64_t kNoAverage = 9999;
+
+// Times of one post group for one dog. The sum is rounded to a whole number
+// after each addition, as the stored totals always were.
+struct GroupTimes {
+    double sum = 0;
+    long count = 0;
+
+    void add(double time);
+    // sum / count rounded half to even; kNoAverage without lines. Not limited
+    // to 16 bits, so an odd stored time cannot stop the pass.
+    std::int64_t average() const;
+};
+
+// Post groups: inside 1-3, middle 4-5, outside 6-8.
+enum class PostGroup { Inside, Middle, Outside, None };
+PostGroup postGroup(std::optional<int> post);
+
+// The style the three averages give, or no value when the stored style is to
+// stay: ties between the inside group and another give "R"; a tie between
+// the middle and outside groups, both faster than the inside, keeps it.
+std::optional<std::string> decideStyle(std::int64_t insideAvg, std::int64_t middleAvg,
+                                       std::int64_t outsideAvg);
+
+// Sum and count of first-to-third finish times at one distance code.
+struct FactorTimes {
+    double sum = 0;
+    long count = 0;
+};
+
+struct StyleChange {
+    std::string RegName;
+    std::optional<std::string> oldStyle;
+    std::string newStyle;
+};
+
+struct StyleUpdateResult {
+    // The settings passed in with the new TimeFactorL, TimeFactorR and
+    // LastStyleUpdate = today; the other six values unchanged.
+    store::Settings settings;
+    long dogs = 0;
+    long linesRead = 0;
+    std::vector<StyleChange> changes;  // dogs whose stored style changed, by name
+    FactorTimes timesS, timesL, timesR;
+    bool timeFactorLComputed = false;
+    bool timeFactorRComputed = false;
+};
+
+// Runs the update on an open dog database in one transaction; nothing is
+// stored when it fails. Does not write the settings file.
+StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const store::Settings& settings,
+                                      store::Date today, const Progress& progress = {});
+
+// The whole command: opens the dog database of `paths`, runs the update and,
+// after the commit, writes `Vovoziruzu.ini` whole with the new settings.
+StyleUpdateResult runStyleUpdate(const store::AppPaths& paths, const store::Settings& settings,
+                                 store::Date today, const Progress& progress = {});
+
+}  // namespace vz::dogs
