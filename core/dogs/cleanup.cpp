@@ -95,8 +95,7 @@ long deleteResultFiles(const fs::path& folder, store::Date before, const Progres
             std::error_code removeEc;
             fs::remove(file, removeEc);
             if (removeEc) {
-                throw Error("Permission denied: " + file.string() + " (" + removeEc.message() +
-                                ")",
+                throw Error("Permission denied: " + file.string() + " (" + removeEc.message() + ")",
                             Error::kPermissionDenied);
             }
             ++deleted;

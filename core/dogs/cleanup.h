@@ -37,8 +37,7 @@ long deleteDogs(const store::AppPaths& paths, store::Date since, const Progress&
 // files deleted.
 long deleteResultFiles(const std::filesystem::path& folder, store::Date before,
                        const Progress& progress = {});
-long deleteResults(const store::AppPaths& paths, store::Date before,
-                   const Progress& progress = {});
+long deleteResults(const store::AppPaths& paths, store::Date before, const Progress& progress = {});
 
 // The local calendar day of a file time.
 store::Date localDate(std::filesystem::file_time_type t);

@@ -80,8 +80,8 @@ StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const store::Setti
     CurrentDog dog;
     bool haveDog = false;
     auto finishDog = [&] {
-        const auto style = decideStyle(dog.groups[0].average(), dog.groups[1].average(),
-                                       dog.groups[2].average());
+        const auto style =
+            decideStyle(dog.groups[0].average(), dog.groups[1].average(), dog.groups[2].average());
         if (style && style != dog.style) {
             newStyles.emplace_back(dog.rowId, *style);
             result.changes.push_back({dog.name, dog.style, *style});
@@ -100,8 +100,8 @@ StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const store::Setti
             haveDog = true;
             dog.rowId = row.dogRowId;
             dog.name.assign(row.RegName);
-            dog.style = row.RunningStyle ? std::optional<std::string>(*row.RunningStyle)
-                                         : std::nullopt;
+            dog.style =
+                row.RunningStyle ? std::optional<std::string>(*row.RunningStyle) : std::nullopt;
             for (GroupTimes& g : dog.groups) {
                 g = GroupTimes{};
             }
