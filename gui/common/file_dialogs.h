@@ -14,12 +14,14 @@ namespace vz::gui {
 
 struct FileDialogRequest {
     enum class Mode { Open, Save, OpenMany } mode = Mode::Open;
-    QString title;
-    QString folder;    // where the dialog starts
-    QString filter;    // Qt form: "Race Files (*.rac)"
-    QString fileName;  // proposed name (save)
+    QString title{};
+    QString folder{};    // where the dialog starts
+    QString filter{};    // Qt form: "Race Files (*.rac)"
+    QString fileName{};  // proposed name (save)
     // Save only: ask before replacing. Our commands ask themselves.
     bool confirmOverwrite = false;
+    // Save only: added when the typed name has no extension.
+    QString defaultSuffix{};
 };
 
 // The chosen paths; nullopt when cancelled. Open and Save give one path.

@@ -200,9 +200,13 @@ void TextViewer::saveAsPdfDialog() {
     if (dot > 0)
         proposed = proposed.left(dot);
     const QString folder = file_.empty() ? QString() : qpath(file_.parent_path());
-    auto chosen =
-        chooseFile(this, {FileDialogRequest::Mode::Save, tr("Save as PDF"), folder,
-                          tr("PDF Files (*.pdf)"), proposed + QStringLiteral(".pdf"), true});
+    auto chosen = chooseFile(this, {.mode = FileDialogRequest::Mode::Save,
+                                    .title = tr("Save as PDF"),
+                                    .folder = folder,
+                                    .filter = tr("PDF Files (*.pdf)"),
+                                    .fileName = proposed + QStringLiteral(".pdf"),
+                                    .confirmOverwrite = true,
+                                    .defaultSuffix = QStringLiteral("pdf")});
     if (!chosen)
         return;
     QString path = *chosen;

@@ -38,8 +38,8 @@ class GuiCommonTest : public QObject {
     void fileDialogScriptAnswersAndCancels() {
         FileDialogScript script;
         script.choose(QStringLiteral("/tmp/a.rac"));
-        auto first = chooseFile(nullptr, {FileDialogRequest::Mode::Open, QStringLiteral("T"),
-                                          QStringLiteral("/tmp"), QString(), QString(), false});
+        auto first =
+            chooseFile(nullptr, {.title = QStringLiteral("T"), .folder = QStringLiteral("/tmp")});
         QVERIFY(first.has_value());
         QCOMPARE(*first, QStringLiteral("/tmp/a.rac"));
         QVERIFY(!chooseFile(nullptr, {}).has_value());

@@ -1,0 +1,277 @@
+#include "gui/vovoziruzu/info_windows.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSysInfo>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <cctype>
+
+#include "core/store/error.h"
+#include "core/store/fileio.h"
+#include "core/store/text.h"
+#include "gui/common/messages.h"
+#include "gui/common/qt_setup.h"
+
+namespace vz::gui {
+
+HelpWindow::HelpWindow(const std::filesystem::path& page, QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("HelpWindow"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    store::readFile(page);  // a missing page is reported before a window opens
+    browser_ = new QTextBrowser(this);
+    browser_->setOpenExternalLinks(true);
+    browser_->setSource(QUrl::fromLocalFile(qpath(page)));
+    setCentralWidget(browser_);
+    const QString title = browser_->documentTitle();
+    setWindowTitle(title.isEmpty() ? QStringLiteral("Vellicor Vovoziruzu Online Help") : title);
+    resize(720, 640);
+}
+
+namespace {
+
+// Destinations whose text is not part of the document.
+bool skippedDestination(const std::string& word) {
+    static const char* const names[] = {
+        "fonttbl",   "colortbl", "stylesheet", "info",        "pict",
+        "object",    "header",   "footer",     "listtable",   "listoverridetable",
+        "generator", "rsidtbl",  "themedata",  "latentstyles"};
+    for (const char* n : names)
+        if (word == n)
+            return true;
+    return false;
+}
+
+void appendLatin1(std::string& out, unsigned char c) {
+    // \'hh is a Windows-1252 byte; its Latin-1 range covers licence text.
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+}  // namespace
+
+std::string rtfToPlainText(std::string_view rtf) {
+    std::string out;
+    // Per group: whether its text is skipped.
+    std::vector<bool> skip{false};
+    std::size_t i = 0;
+    int unicodeSkip = 0;
+    while (i < rtf.size()) {
+        const char c = rtf[i];
+        if (c == '{') {
+            skip.push_back(skip.back());
+            ++i;
+        } else if (c == '}') {
+            if (skip.size() > 1)
+                skip.pop_back();
+            ++i;
+        } else if (c == '\\') {
+            ++i;
+            if (i >= rtf.size())
+                break;
+            const char n = rtf[i];
+            if (n == '\\' || n == '{' || n == '}') {
+                if (!skip.back())
+                    out.push_back(n);
+                ++i;
+            } else if (n == '\'') {
+                if (i + 2 < rtf.size()) {
+                    const std::string hex(rtf.substr(i + 1, 2));
+                    char* end = nullptr;
+                    const long v = std::strtol(hex.c_str(), &end, 16);
+                    if (!skip.back() && end && *end == '\0')
+                        appendLatin1(out, static_cast<unsigned char>(v));
+                }
+                i += 3;
+            } else if (n == '*') {
+                skip.back() = true;
+                ++i;
+            } else if (std::isalpha(static_cast<unsigned char>(n))) {
+                std::string word;
+                while (i < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[i])))
+                    word.push_back(rtf[i++]);
+                std::string param;
+                if (i < rtf.size() &&
+                    (rtf[i] == '-' || std::isdigit(static_cast<unsigned char>(rtf[i]))))
+                    do
+                        param.push_back(rtf[i++]);
+                    while (i < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[i])));
+                if (i < rtf.size() && rtf[i] == ' ')
+                    ++i;
+                if (skippedDestination(word)) {
+                    skip.back() = true;
+                } else if (!skip.back()) {
+                    if (word == "par" || word == "line")
+                        out += "\n";
+                    else if (word == "tab")
+                        out += "\t";
+                    else if (word == "emdash")
+                        out += "\u2014";
+                    else if (word == "endash")
+                        out += "\u2013";
+                    else if (word == "u" && !param.empty()) {
+                        const long cp = std::strtol(param.c_str(), nullptr, 10);
+                        const auto u = static_cast<char32_t>(cp < 0 ? cp + 65536 : cp);
+                        QString s = QString::fromUcs4(&u, 1);
+                        out += s.toStdString();
+                        unicodeSkip = 1;
+                    }
+                }
+            } else {
+                ++i;  // other control symbols carry no text
+            }
+        } else if (c == '\r' || c == '\n') {
+            ++i;  // line ends in RTF source are not text
+        } else {
+            if (unicodeSkip > 0)
+                --unicodeSkip;
+            else if (!skip.back())
+                out.push_back(c);
+            ++i;
+        }
+    }
+    // No blanks at the end of lines or of the text.
+    std::string trimmed;
+    for (const std::string& line : store::splitLines(out)) {
+        std::string l = line;
+        while (!l.empty() && (l.back() == ' ' || l.back() == '\t'))
+            l.pop_back();
+        trimmed += l;
+        trimmed += '\n';
+    }
+    while (trimmed.size() > 1 && trimmed[trimmed.size() - 1] == '\n' &&
+           trimmed[trimmed.size() - 2] == '\n')
+        trimmed.pop_back();
+    while (!trimmed.empty() && trimmed.front() == '\n')
+        trimmed.erase(trimmed.begin());
+    return trimmed;
+}
+
+QString systemInformation(const store::AppPaths& paths) {
+    return QStringLiteral(
+               "Vellicor Vovoziruzu 1.0.5\n\n"
+               "Operating system: %1\n"
+               "Kernel: %2 %3\n"
+               "Processor: %4\n"
+               "Qt version: %5\n\n"
+               "Application folder: %6\n"
+               "Results folder: %7\n")
+        .arg(QSysInfo::prettyProductName(), QSysInfo::kernelType(), QSysInfo::kernelVersion(),
+             QSysInfo::currentCpuArchitecture(), QString::fromLatin1(qVersion()),
+             qpath(paths.appDir), qpath(paths.resultsDir()));
+}
+
+namespace {
+
+QDialog* makeTextDialog(QWidget* parent, const QString& title, const QString& html,
+                        const char* name) {
+    auto* dialog = new QDialog(parent);
+    dialog->setObjectName(QString::fromLatin1(name));
+    dialog->setWindowTitle(title);
+    auto* layout = new QVBoxLayout(dialog);
+    auto* label = new QLabel(html, dialog);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::RichText);
+    label->setMinimumWidth(380);
+    layout->addWidget(label);
+    return dialog;
+}
+
+}  // namespace
+
+QDialog* createAboutDialog(QWidget* parent, const store::AppPaths& paths) {
+    QDialog* dialog = makeTextDialog(
+        parent, QStringLiteral("About Vellicor Vovoziruzu"),
+        QStringLiteral("<h3>Vellicor Vovoziruzu</h3><p>Version 1.0.5</p>"
+                       "<p>A handicapping tool for greyhound racing: it keeps a database of "
+                       "dogs and their past races, builds race cards, and rates every dog of a "
+                       "card from its eight most recent races into a plain-text results "
+                       "report.</p>"
+                       "<p>The ratings are an aid to your own judgement; they promise no "
+                       "winnings.</p>"),
+        "frmAbout");
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, dialog);
+    QPushButton* info =
+        buttons->addButton(QStringLiteral("&System Info..."), QDialogButtonBox::ActionRole);
+    info->setObjectName(QStringLiteral("cmdSysInfo"));
+    QObject::connect(info, &QPushButton::clicked, dialog, [dialog, paths] {
+        inform(dialog, QStringLiteral("System Information"), systemInformation(paths));
+    });
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    dialog->layout()->addWidget(buttons);
+    return dialog;
+}
+
+void showAboutDialog(QWidget* parent, const store::AppPaths& paths) {
+    QDialog* dialog = createAboutDialog(parent, paths);
+    dialog->exec();
+    delete dialog;
+}
+
+QDialog* createTechSupportDialog(QWidget* parent) {
+    QDialog* dialog = makeTextDialog(
+        parent, QStringLiteral("Technical Support"),
+        QStringLiteral("<h3>Technical Support</h3>"
+                       "<p>When something goes wrong, note the exact message and its number, "
+                       "and what you did just before it.</p>"
+                       "<p>Most problems come from the data files: check that "
+                       "<tt>Data/Data.mdb</tt>, <tt>Static.mdb</tt> and "
+                       "<tt>RaceTemplate.tmp</tt> are in the program's folder, and keep a "
+                       "copy of <tt>Data/Data.mdb</tt> before large imports or deletions.</p>"
+                       "<p>If processing stops with a list of missing dogs, open "
+                       "<tt>Error.txt</tt>: each dog named there must be added or imported "
+                       "first.</p>"
+                       "<p>The help page (Help Topics, F1) describes every command.</p>"),
+        "frmTechSupport");
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    dialog->layout()->addWidget(buttons);
+    return dialog;
+}
+
+void showTechSupportDialog(QWidget* parent) {
+    QDialog* dialog = createTechSupportDialog(parent);
+    dialog->exec();
+    delete dialog;
+}
+
+QDialog* createLicenseDialog(QWidget* parent, const std::filesystem::path& licenseFile) {
+    const std::string text = rtfToPlainText(store::decodeText(store::readFile(licenseFile)));
+    auto* dialog = new QDialog(parent);
+    dialog->setObjectName(QStringLiteral("frmLicense"));
+    dialog->setWindowTitle(QStringLiteral("Software License"));
+    auto* layout = new QVBoxLayout(dialog);
+    auto* edit = new QPlainTextEdit(dialog);
+    edit->setObjectName(QStringLiteral("rtfLicense"));
+    edit->setReadOnly(true);
+    edit->setPlainText(qs(text));
+    layout->addWidget(edit);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    layout->addWidget(buttons);
+    dialog->resize(560, 460);
+    return dialog;
+}
+
+void showLicenseDialog(QWidget* parent, const std::filesystem::path& licenseFile) {
+    QDialog* dialog = nullptr;
+    try {
+        dialog = createLicenseDialog(parent, licenseFile);
+    } catch (const std::exception& e) {
+        showCommonError(parent, e);
+        return;
+    }
+    dialog->exec();
+    delete dialog;
+}
+
+}  // namespace vz::gui

@@ -1,0 +1,76 @@
+#pragma once
+
+// The posts grid of the race editor: a table model over one race's rows of
+// `Posts`, written to the race file as soon as a cell edit is committed, and
+// the dog picker that edits the Dog cells.
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <optional>
+#include <vector>
+
+#include "core/store/race_file.h"
+#include "core/store/records.h"
+
+namespace vz::gui {
+
+class PostsModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    enum Column { ColRaceDate = 0, ColRaceNum = 1, ColPost = 2, ColRegName = 3, ColumnCount };
+
+    PostsModel(store::RaceFile& file, QWidget* messageParent, QObject* parent = nullptr);
+
+    // Reloads the posts of one race, by post (an empty key gives no rows).
+    void load(const std::optional<store::Date>& raceDate, const std::optional<int>& raceNum);
+    void clear();
+    const std::vector<store::Post>& posts() const { return posts_; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Writes the row to the file; a value that is not valid for its column is
+    // refused with the common error message and the row keeps its value.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+  private:
+    store::RaceFile& file_;
+    QWidget* messageParent_;
+    std::optional<store::Date> raceDate_;
+    std::optional<int> raceNum_;
+    std::vector<store::Post> posts_;
+};
+
+// The dog picker over a Dog cell: the dog database's names, any typed name
+// accepted as it stands.
+class DogPickerDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+  public:
+    explicit DogPickerDelegate(QStringList names, QObject* parent = nullptr);
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override;
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override;
+
+  private:
+    QStringList names_;
+};
+
+// The grid, with a way to commit an edit that is still open (on close).
+class PostsGrid : public QTableView {
+    Q_OBJECT
+  public:
+    using QTableView::QTableView;
+    // Commits and closes the open cell editor, if any.
+    void commitPendingEdit();
+    bool isEditing() const { return state() == QAbstractItemView::EditingState; }
+};
+
+}  // namespace vz::gui

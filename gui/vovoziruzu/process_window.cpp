@@ -1,0 +1,196 @@
+#include "gui/vovoziruzu/process_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include "core/store/dog_database.h"
+#include "core/store/error.h"
+#include "core/store/race_file.h"
+#include "gui/common/file_dialogs.h"
+#include "gui/common/messages.h"
+#include "gui/common/qt_setup.h"
+#include "gui/common/text_viewer.h"
+#include "gui/vovoziruzu/main_window.h"
+
+#if __has_include("core/processing/run.h")
+#include "core/processing/run.h"
+#define VZ_HAVE_PROCESSING 1
+#endif
+
+namespace vz::gui {
+
+namespace {
+const QString kFailureTitle = QStringLiteral("Error - unable to process race");
+
+QString failureText(const vz::Error& e) {
+    return QString::fromStdString(e.what()) + QChar(u' ') + QString::number(e.number());
+}
+}  // namespace
+
+struct ProcessWindow::Result {
+    bool ok = false;
+    bool dogsMissing = false;
+    std::filesystem::path file;
+    vz::Error error{""};
+};
+
+ProcessWindow::ProcessWindow(MainWindow& main, QWidget* parent)
+    : QDialog(parent), main_(main), result_(std::make_unique<Result>()) {
+    setObjectName(QStringLiteral("Process"));
+    setWindowTitle(QStringLiteral("Process Race"));
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    label_ = new QLabel(QStringLiteral("Ready to process"), this);
+    label_->setObjectName(QStringLiteral("Label1"));
+    label_->setMinimumWidth(340);
+    layout->addWidget(label_);
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("prgRaces"));
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
+    progress_->setVisible(false);
+    layout->addWidget(progress_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    cmdOK_ = new QPushButton(QStringLiteral("Start"), this);
+    cmdOK_->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK_->setDefault(true);
+    cmdCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
+    buttons->addWidget(cmdOK_);
+    buttons->addWidget(cmdCancel_);
+    layout->addLayout(buttons);
+    connect(cmdOK_, &QPushButton::clicked, this, &ProcessWindow::start);
+    connect(cmdCancel_, &QPushButton::clicked, this, &ProcessWindow::reject);
+}
+
+ProcessWindow::~ProcessWindow() {
+    if (thread_) {
+        thread_->wait();
+        delete thread_;
+    }
+}
+
+QString ProcessWindow::statusText() const {
+    return label_->text();
+}
+
+bool ProcessWindow::prepare() {
+    auto chosen = chooseFile(this, {.mode = FileDialogRequest::Mode::Open,
+                                    .title = QStringLiteral("Select race file to process..."),
+                                    .folder = qpath(main_.paths().dataDir()) + QChar(u'/'),
+                                    .filter = QStringLiteral("Race Files (*.rac)")});
+    if (!chosen)
+        return false;
+    return prepareFile(*chosen);
+}
+
+bool ProcessWindow::prepareFile(const QString& raceFile) {
+    try {
+        // The set-up opens both files so that a wrong file ends it here.
+        store::RaceFile file(fspath(raceFile), store::OpenMode::ReadOnly);
+        store::DogDatabase dogs(main_.paths().dogDatabase(), store::OpenMode::ReadOnly);
+    } catch (const std::exception&) {
+        return false;
+    }
+    raceFile_ = raceFile;
+    raceTitle_ = fileTitle(raceFile);
+    label_->setText(QStringLiteral("Ready to process ") + raceTitle_);
+    return true;
+}
+
+void ProcessWindow::start() {
+    if (started_ || raceFile_.isEmpty())
+        return;
+    started_ = true;
+    cmdOK_->setVisible(false);
+    cmdCancel_->setVisible(false);
+    label_->setText(QStringLiteral("Processing, please wait..."));
+    progress_->setVisible(true);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+
+#ifdef VZ_HAVE_PROCESSING
+    processing::RunRequest request;
+    request.paths = main_.paths();
+    request.raceFile = fspath(raceFile_);
+    request.raceFileTitle = str(raceTitle_);
+    request.TimeFactorL = main_.state().settings.TimeFactorL;
+    request.TimeFactorR = main_.state().settings.TimeFactorR;
+    request.today = main_.today();
+    request.progress = [this](int done, int total) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, done, total] {
+                progress_->setRange(0, std::max(total, 1));
+                progress_->setValue(done);
+            },
+            Qt::QueuedConnection);
+    };
+    Result* result = result_.get();
+    thread_ = QThread::create([request, result] {
+        try {
+            const processing::RunOutcome outcome = processing::processRaceFile(request);
+            result->ok = true;
+            result->dogsMissing = outcome.kind == processing::RunOutcome::Kind::DogsMissing;
+            result->file = outcome.file;
+        } catch (const vz::Error& e) {
+            result->error = e;
+        } catch (const std::exception& e) {
+            result->error = vz::Error(e.what());
+        }
+    });
+#else
+    Result* result = result_.get();
+    thread_ = QThread::create(
+        [result] { result->error = vz::Error("Processing is not part of this build"); });
+#endif
+    connect(thread_, &QThread::finished, this, &ProcessWindow::finish, Qt::QueuedConnection);
+    thread_->start();
+}
+
+void ProcessWindow::finish() {
+    if (thread_) {
+        thread_->wait();
+        delete thread_;
+        thread_ = nullptr;
+    }
+    QApplication::restoreOverrideCursor();
+    if (!result_->ok) {
+        showMessage(this, {QMessageBox::Critical, kFailureTitle, failureText(result_->error),
+                           QMessageBox::Ok});
+    } else {
+        try {
+            // The viewer belongs to the main window: it stays after this one.
+            TextViewer::showFile(result_->file, &main_);
+            opened_ = result_->file;
+        } catch (const vz::Error& e) {
+            showMessage(this,
+                        {QMessageBox::Critical, kFailureTitle, failureText(e), QMessageBox::Ok});
+        }
+    }
+    emit runFinished();
+    QDialog::accept();
+}
+
+void ProcessWindow::reject() {
+    // A run cannot be left half-way: the window closes itself at its end.
+    if (started_)
+        return;
+    QDialog::reject();
+}
+
+void ProcessWindow::closeEvent(QCloseEvent* event) {
+    if (started_ && isRunning()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+}  // namespace vz::gui

@@ -1,0 +1,67 @@
+#pragma once
+
+// The processing window `Process`: asks for the race file, then runs the
+// handicapping run off the window thread with a progress bar, and opens the
+// results report (or the error report of missing dogs) in the text viewer.
+
+#include <QDialog>
+#include <QString>
+#include <filesystem>
+#include <optional>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QThread;
+
+namespace vz::gui {
+
+class MainWindow;
+
+class ProcessWindow : public QDialog {
+    Q_OBJECT
+  public:
+    ProcessWindow(MainWindow& main, QWidget* parent = nullptr);
+    ~ProcessWindow() override;
+
+    // The file dialog and the set-up; false (without a message) when the
+    // dialog is cancelled or the file or the dog database cannot be opened.
+    bool prepare();
+    // Set-up on a chosen file (prepare() without the dialog).
+    bool prepareFile(const QString& raceFile);
+
+    bool isRunning() const { return thread_ != nullptr; }
+    QString statusText() const;
+    // The file opened in the viewer at the end, if any.
+    const std::optional<std::filesystem::path>& openedFile() const { return opened_; }
+
+  public slots:
+    void start();
+
+  signals:
+    void runFinished();
+
+  protected:
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void finish();
+
+    MainWindow& main_;
+    QString raceFile_;
+    QString raceTitle_;
+    QLabel* label_;
+    QProgressBar* progress_;
+    QPushButton* cmdOK_;
+    QPushButton* cmdCancel_;
+    QThread* thread_ = nullptr;
+    bool started_ = false;
+
+    // What the run left for the window thread.
+    struct Result;
+    std::unique_ptr<Result> result_;
+    std::optional<std::filesystem::path> opened_;
+};
+
+}  // namespace vz::gui
