@@ -166,3 +166,31 @@ TEST_F(RunTest, ProgressReachesTheEnd) {
 
 }  // namespace
 }  // namespace vz::test
+
+namespace vz::test {
+namespace {
+
+TEST_F(RunTest, DatabaseFaultKeepsItsOwnMessageAndChangesNothing) {
+    addDog("Swift Arrow", 7, 2);
+    const auto before = dogs().dogs();
+    // A dog database that may not be written (no write bits: opened read-only).
+    fs::permissions(paths_.dogDatabase(),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    try {
+        importText("trackinfo", {cardWith("")});
+        FAIL() << "the import wrote a read-only database";
+    } catch (const import::ImportFailed&) {
+        FAIL() << "a database fault is not the wrong import type";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("dog database"), std::string::npos) << e.what();
+    }
+    fs::permissions(paths_.dogDatabase(), fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(dogs().dogs(), before);
+    EXPECT_EQ(dogs().raceLineCount(), 0);
+    // The race file is made only once the dog database is open for writing.
+    EXPECT_FALSE(fs::exists(raceFile()));
+}
+
+}  // namespace
+}  // namespace vz::test
