@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include "core/processing/run.h"
 #include "core/store/dog_database.h"
 #include "core/store/error.h"
 #include "core/store/race_file.h"
@@ -17,11 +18,6 @@
 #include "gui/common/qt_setup.h"
 #include "gui/common/text_viewer.h"
 #include "gui/vovoziruzu/main_window.h"
-
-#if __has_include("core/processing/run.h")
-#include "core/processing/run.h"
-#define VZ_HAVE_PROCESSING 1
-#endif
 
 namespace vz::gui {
 
@@ -115,7 +111,6 @@ void ProcessWindow::start() {
     progress_->setVisible(true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
 
-#ifdef VZ_HAVE_PROCESSING
     processing::RunRequest request;
     request.paths = main_.paths();
     request.raceFile = fspath(raceFile_);
@@ -145,11 +140,6 @@ void ProcessWindow::start() {
             result->error = vz::Error(e.what());
         }
     });
-#else
-    Result* result = result_.get();
-    thread_ = QThread::create(
-        [result] { result->error = vz::Error("Processing is not part of this build"); });
-#endif
     connect(thread_, &QThread::finished, this, &ProcessWindow::finish, Qt::QueuedConnection);
     thread_->start();
 }
