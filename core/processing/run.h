@@ -20,7 +20,8 @@ struct RunRequest {
     double TimeFactorL = 0.8191767;
     double TimeFactorR = 0.8;
     store::Date today;
-    // May be empty; called from the running thread after each race is rated.
+    // May be empty; called from the running thread with (0, total) before the
+    // first race and again after each race is rated.
     std::function<void(int racesDone, int racesTotal)> progress;
 };
 

@@ -248,6 +248,14 @@ TEST_F(RunTest, PageBreaksAfterRacesTwoAndFour) {
     EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
 }
 
+TEST_F(RunTest, AMissingResultsFolderIsAnErrorAndLeavesNoFile) {
+    addDogs({"A", "B"});
+    const fs::path file = card("c.rac", {{1, 1, "A"}, {1, 2, "B"}});
+    fs::remove_all(paths.resultsDir());
+    EXPECT_THROW(processRaceFile(request(file, "c.rac")), Error);
+    EXPECT_FALSE(fs::exists(paths.resultsDir()));
+}
+
 TEST_F(RunTest, DatabaseFaultsAreErrors) {
     RunRequest r = request(root / "nowhere.rac", "nowhere.rac");
     EXPECT_THROW(processRaceFile(r), Error);
