@@ -87,7 +87,8 @@ StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const store::Setti
             result.changes.push_back({dog.name, dog.style, *style});
         }
         ++result.dogs;
-        if (progress && result.dogs % step == 0) {
+        // The call with done == total comes once, after the rows are written.
+        if (progress && result.dogs % step == 0 && result.dogs < total) {
             progress(result.dogs, total);
         }
     };
