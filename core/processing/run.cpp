@@ -1,6 +1,7 @@
 #include "core/processing/run.h"
 
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <set>
 #include <system_error>
@@ -14,7 +15,6 @@
 #include "core/processing/report.h"
 #include "core/store/dog_database.h"
 #include "core/store/error.h"
-#include "core/store/fileio.h"
 #include "core/store/race_file.h"
 #include "core/store/text.h"
 
@@ -25,6 +25,34 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kSubscriptOutOfRange = 9;
+
+// Replaces `path` whole: the text goes to a temporary file beside it, which
+// is renamed over the old one, so a reader never sees half a report and a
+// failed run leaves the earlier file as it was. Unlike the settings, a
+// report is not flushed to disk first: it is made again by running the card
+// again, and the flush would cost more than the whole run.
+void writeReplacing(const fs::path& path, std::string_view text, std::string_view what) {
+    const fs::path tmp = path.parent_path() / fmt::format(".{}.tmp", path.filename().string());
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.close();
+        if (!out) {
+            std::error_code ec;
+            fs::remove(tmp, ec);
+            throw Error(fmt::format("The {} {} cannot be written.", what, path.string()),
+                        Error::kPathNotFound);
+        }
+    }
+    std::error_code ec;
+    fs::rename(tmp, path, ec);
+    if (ec) {
+        fs::remove(tmp, ec);
+        throw Error(
+            fmt::format("The {} {} cannot be replaced: {}", what, path.string(), ec.message()),
+            Error::kPermissionDenied);
+    }
+}
 
 // An entry of the card as the race file holds it, before its dog is looked up.
 struct Booking {
@@ -101,7 +129,7 @@ RunOutcome run(const RunRequest& rq) {
         }
     }
     if (!missing.empty()) {
-        store::writeFileAtomic(errorPath, errorReport(rq.raceFileTitle, missing));
+        writeReplacing(errorPath, errorReport(rq.raceFileTitle, missing), "error report");
         return {RunOutcome::Kind::DogsMissing, errorPath};
     }
     std::error_code ec;
@@ -133,7 +161,7 @@ RunOutcome run(const RunRequest& rq) {
             rq.progress(i + 1, total);
         }
     }
-    store::writeFileAtomic(reportPath, report);
+    writeReplacing(reportPath, report, "results report");
     return {RunOutcome::Kind::Report, reportPath};
 }
 

@@ -98,6 +98,9 @@ TEST_F(RunTest, SampleCardMatchesTheExpectedReport) {
     EXPECT_EQ(out.file, paths.resultsDir() / "Sample Card - Results.txt");
     EXPECT_EQ(test::readText(out.file), expectedSample());
     EXPECT_FALSE(fs::exists(paths.errorReport()));
+    // Only the report: no temporary file is left beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(paths.resultsDir()), fs::directory_iterator()),
+              1);
     EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
 
     // A second run replaces the report.
