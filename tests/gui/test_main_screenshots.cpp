@@ -1,0 +1,161 @@
+// Renders the main program's windows offscreen from the bundled Rosnet
+// sample (imported, then processed). With VZ_SCREENSHOT_DIR set the pictures
+// are written there as PNG files (docs/screenshots holds them).
+
+#include <QDialog>
+#include <QDir>
+#include <QImage>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "core/import/import.h"
+#include "gui/common/file_dialogs.h"
+#include "gui/common/messages.h"
+#include "gui/common/text_viewer.h"
+#include "gui/vovoziruzu/info_windows.h"
+#include "gui/vovoziruzu/process_window.h"
+#include "gui_test_support.h"
+
+using namespace vz;
+using namespace vz::gui;
+using vz::test::AppFixture;
+
+namespace {
+
+// True when the picture is not one flat colour: something was drawn.
+bool hasContent(const QImage& image) {
+    if (image.isNull())
+        return false;
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2)
+            if (image.pixel(x, y) != first)
+                return true;
+    return false;
+}
+
+bool save(const QPixmap& picture, const char* name) {
+    if (!hasContent(picture.toImage()))
+        return false;
+    const QByteArray dir = qgetenv("VZ_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        return true;
+    QDir().mkpath(QString::fromLocal8Bit(dir));
+    return picture.save(QString::fromLocal8Bit(dir) + QStringLiteral("/") +
+                        QString::fromLatin1(name) + QStringLiteral(".png"));
+}
+
+bool shoot(QWidget& widget, const char* name) {
+    widget.show();
+    QCoreApplication::processEvents();
+    return save(widget.grab(), name);
+}
+
+}  // namespace
+
+class MainScreenshots : public QObject {
+    Q_OBJECT
+    AppFixture app;
+    std::unique_ptr<MainWindow> main;
+    QString raceFile;
+
+  private slots:
+    void initTestCase() {
+        // The sample card, imported as a user would.
+        raceFile = qpath(app.paths.dataDir() / "Riverbend 12-09.rac");
+        import::ImportRequest request;
+        request.format = "rosnet";
+        request.inputs = {test::sourceDir() / "data" / "samples" / "rosnet_sample.txt"};
+        request.raceFile = fspath(raceFile);
+        request.paths = app.paths;
+        request.today = test::kToday;
+        const auto summary = import::runImport(request);
+        QVERIFY(summary.postsWritten > 0);
+        main = app.startMain();
+        main->resize(1000, 700);
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+    }
+
+    void mainWindowWithRaceEditor() {
+        FileDialogScript dialogs;
+        dialogs.choose(raceFile);
+        test::action(*main, "mnuOpen")->trigger();
+        RaceEditor* editor = main->raceEditorFor(raceFile);
+        QVERIFY(editor);
+        auto* sub = qobject_cast<QMdiSubWindow*>(editor->parentWidget());
+        sub->move(10, 10);
+        QVERIFY(shoot(*main, "main_window"));
+        QVERIFY(save(sub->grab(), "race_editor"));
+    }
+
+    void racesMenuWithRecentFiles() {
+        // Close and reopen so the card is in the recent-file list.
+        main->raceEditorFor(raceFile)->parentWidget()->close();
+        QMenu* races = main->findChild<QMenu*>(QStringLiteral("mnuRaces"));
+        QVERIFY(races);
+        races->popup(main->mapToGlobal(QPoint(80, 20)));
+        QCoreApplication::processEvents();
+        QVERIFY(save(races->grab(), "races_menu"));
+        races->hide();
+    }
+
+    void processingWindowAndReport() {
+        ProcessWindow window(*main);
+        QVERIFY(window.prepareFile(raceFile));
+        QVERIFY(shoot(window, "process_window"));
+        QSignalSpy finished(&window, &ProcessWindow::runFinished);
+        window.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        QVERIFY(finished.wait(20000) || finished.count() == 1);
+        QVERIFY(window.openedFile());
+        TextViewer* viewer = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* v = qobject_cast<TextViewer*>(w))
+                viewer = v;
+        QVERIFY(viewer);
+        viewer->resize(760, 640);
+        QVERIFY(shoot(*viewer, "results_viewer"));
+        viewer->close();
+    }
+
+    void errorReport() {
+        // One unknown dog: the run lists it in Error.txt instead.
+        {
+            store::RaceFile rf(fspath(raceFile));
+            store::Post p = rf.allPosts().front();
+            p.RegName = "Nobody Knows Me";
+            rf.updatePost(p);
+        }
+        ProcessWindow window(*main);
+        QVERIFY(window.prepareFile(raceFile));
+        QSignalSpy finished(&window, &ProcessWindow::runFinished);
+        window.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        QVERIFY(finished.wait(20000) || finished.count() == 1);
+        QVERIFY(window.openedFile() && *window.openedFile() == app.paths.errorReport());
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* v = qobject_cast<TextViewer*>(w); v && v->isVisible()) {
+                v->resize(620, 300);
+                QVERIFY(shoot(*v, "error_report_viewer"));
+                v->close();
+            }
+    }
+
+    void helpAndInformationWindows() {
+        HelpWindow help(app.paths.helpPage());
+        QVERIFY(shoot(help, "help_window"));
+        std::unique_ptr<QDialog> about(createAboutDialog(nullptr, app.paths));
+        QVERIFY(shoot(*about, "about_window"));
+        std::unique_ptr<QDialog> support(createTechSupportDialog(nullptr));
+        QVERIFY(shoot(*support, "tech_support_window"));
+        std::unique_ptr<QDialog> licence(createLicenseDialog(nullptr, app.paths.licenseFile()));
+        QVERIFY(shoot(*licence, "license_window"));
+    }
+};
+
+QTEST_MAIN(MainScreenshots)
+#include "test_main_screenshots.moc"
