@@ -1,0 +1,179 @@
+// The dog database clean-up: update-styles, zero-counters, delete-race-data,
+// delete-dogs and delete-results.
+
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <fmt/format.h>
+
+#include "cli/command.h"
+#include "cli/progress.h"
+#include "core/dogs/cleanup.h"
+#include "core/dogs/running_style.h"
+#include "core/dogs/texts.h"
+
+namespace vz::cli {
+namespace {
+
+struct DogArgs {
+    bool listChanges = false;
+    std::string date;
+    bool yes = false;
+};
+
+std::optional<store::Date> parseDate(const std::string& option, const std::string& text) {
+    auto d = store::fromIso(text);
+    if (!d) {
+        std::cerr << fmt::format("{}: not a date in the form YYYY-MM-DD: {}\n", option, text);
+    }
+    return d;
+}
+
+std::string factorLine(const char* name, double before, double after, bool computed,
+                       const char* distance) {
+    if (computed) {
+        return fmt::format("{}: {} (was {})\n", name, after, before);
+    }
+    return fmt::format("{}: {} (kept: no first-to-third finishes with times at both S and {})\n",
+                       name, after, distance);
+}
+
+int runUpdateStyles(Context& ctx, const DogArgs& a) {
+    const store::Settings before = ctx.state.settings;
+    dogs::StyleUpdateResult r;
+    {
+        Progress progress(ctx, dogs::kStyleBusyText);
+        r = dogs::runStyleUpdate(ctx.paths, before, ctx.today, progress.callback());
+    }
+    ctx.state.settings = r.settings;
+    long toR = 0, toM = 0, toW = 0;
+    for (const dogs::StyleChange& c : r.changes) {
+        toR += c.newStyle == "R";
+        toM += c.newStyle == "M";
+        toW += c.newStyle == "W";
+    }
+    std::cout << dogs::kStyleComplete << "\n"
+              << fmt::format("Dogs: {}, race lines read: {}\n", r.dogs, r.linesRead)
+              << fmt::format("Styles changed: {} (to R: {}, to M: {}, to W: {})\n",
+                             r.changes.size(), toR, toM, toW);
+    if (a.listChanges) {
+        for (const dogs::StyleChange& c : r.changes) {
+            std::cout << fmt::format("  {}: {} -> {}\n", c.RegName, c.oldStyle.value_or("(none)"),
+                                     c.newStyle);
+        }
+    }
+    std::cout << factorLine("TimeFactorL", before.TimeFactorL, r.settings.TimeFactorL,
+                            r.timeFactorLComputed, "L")
+              << factorLine("TimeFactorR", before.TimeFactorR, r.settings.TimeFactorR,
+                            r.timeFactorRComputed, "R")
+              << fmt::format("LastStyleUpdate: {}\n", store::toIso(ctx.today));
+    return kExitOk;
+}
+
+int runZero(Context& ctx, const DogArgs&) {
+    long n = 0;
+    {
+        Progress progress(ctx, dogs::kZeroBusyText);
+        n = dogs::zeroCounters(ctx.paths, progress.callback());
+    }
+    std::cout << dogs::kZeroComplete << "\n" << fmt::format("Dogs zeroed: {}\n", n);
+    return kExitOk;
+}
+
+int runDeletion(Context& ctx, const DogArgs& a, dogs::Deletion kind, const char* option) {
+    const auto chosen = parseDate(option, a.date);
+    if (!chosen) {
+        return kExitUsage;
+    }
+    if (dogs::needsConfirmation(kind, *chosen, ctx.today)) {
+        const std::string question = dogs::confirmationQuestion(kind, *chosen);
+        if (!a.yes && !ctx.interactive) {
+            std::cerr << question << "\n"
+                      << fmt::format(
+                             "This date is later than {} and needs confirmation: run the "
+                             "command on a terminal to answer, or give --yes. Nothing was "
+                             "deleted.\n",
+                             store::toIso(dogs::confirmationThreshold(kind, ctx.today)));
+            return kExitFailure;
+        }
+        if (!confirm(ctx, question, a.yes)) {
+            std::cerr << "Nothing was deleted.\n";
+            return kExitFailure;
+        }
+    }
+    long n = 0;
+    const char* unit = "";
+    {
+        Progress progress(ctx, dogs::kDeleteBusyText);
+        switch (kind) {
+            case dogs::Deletion::RaceData:
+                n = dogs::deleteRaceData(ctx.paths, *chosen, progress.callback());
+                unit = "Race lines deleted";
+                break;
+            case dogs::Deletion::Dogs:
+                n = dogs::deleteDogs(ctx.paths, *chosen, progress.callback());
+                unit = "Dogs deleted";
+                break;
+            case dogs::Deletion::Results:
+                n = dogs::deleteResults(ctx.paths, *chosen, progress.callback());
+                unit = "Files deleted";
+                break;
+        }
+    }
+    std::cout << dogs::completionMessage(kind, *chosen) << "\n" << fmt::format("{}: {}\n", unit, n);
+    return kExitOk;
+}
+
+const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
+    auto args = std::make_shared<DogArgs>();
+
+    Command styles;
+    styles.app = root.add_subcommand(
+        "update-styles",
+        "Update every dog's running style and the time factors TimeFactorL and TimeFactorR");
+    styles.app->add_flag("--list", args->listChanges, "List each dog whose style changed");
+    styles.run = [args](Context& ctx) { return runUpdateStyles(ctx, *args); };
+    commands.push_back(styles);
+
+    Command zero;
+    zero.app = root.add_subcommand("zero-counters",
+                                   "Set every dog's starts, firsts, seconds and thirds to 0");
+    zero.run = [args](Context& ctx) { return runZero(ctx, *args); };
+    commands.push_back(zero);
+
+    struct Spec {
+        const char* name;
+        const char* help;
+        const char* option;
+        const char* optionHelp;
+        dogs::Deletion kind;
+    };
+    const Spec specs[] = {
+        {"delete-race-data", "Delete the race lines dated before a date", "--before",
+         "Lines dated before this day go; lines of the day stay (YYYY-MM-DD)",
+         dogs::Deletion::RaceData},
+        {"delete-dogs", "Delete the dogs that have not raced since a date, and dogs without lines",
+         "--not-raced-since", "Dogs whose newest line is before this day go (YYYY-MM-DD)",
+         dogs::Deletion::Dogs},
+        {"delete-results", "Delete the files of the results folder last modified before a date",
+         "--before", "Files last modified before this day go (YYYY-MM-DD)",
+         dogs::Deletion::Results},
+    };
+    for (const Spec& s : specs) {
+        Command c;
+        c.app = root.add_subcommand(s.name, s.help);
+        c.app->add_option(s.option, args->date, s.optionHelp)->required();
+        c.app->add_flag("--yes", args->yes, "Answer Yes to the confirmation question");
+        const dogs::Deletion kind = s.kind;
+        const char* option = s.option;
+        c.run = [args, kind, option](Context& ctx) {
+            return runDeletion(ctx, *args, kind, option);
+        };
+        commands.push_back(c);
+    }
+});
+
+}  // namespace
+}  // namespace vz::cli
