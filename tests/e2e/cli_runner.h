@@ -20,6 +20,15 @@ CliResult runCli(const std::vector<std::string>& args, const std::string& input 
 CliResult runCliIn(const std::filesystem::path& root, const std::vector<std::string>& args,
                    const std::string& input = {});
 
+// Starts every run at once (stdin from /dev/null) and waits for all of them;
+// the results come in the order of `runs`.
+std::vector<CliResult> runCliTogether(const std::vector<std::vector<std::string>>& runs);
+
+// Runs the tool with stdin and stderr on a pseudo terminal (as a user at a
+// terminal runs it) and stdout in a file; `err` holds what the terminal
+// showed. `input` is typed on the terminal (without echo).
+CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::string& input = {});
+
 std::filesystem::path cliPath();
 
 }  // namespace vz::test
