@@ -1,0 +1,166 @@
+// The import as a user runs it on the bundled sample programs: repeats,
+// two imports at once, a read-only dog database, progress on a terminal.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/store/dog_database.h"
+#include "core/store/race_file.h"
+#include "tests/e2e/cli_runner.h"
+#include "tests/support/test_support.h"
+
+namespace vz::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path sample(const char* name) {
+    return sourceDir() / "data" / "samples" / name;
+}
+
+struct Counts {
+    std::int64_t dogs = 0;
+    std::int64_t lines = 0;
+    long starts = 0;
+    bool operator==(const Counts&) const = default;
+};
+
+Counts countsOf(const store::AppPaths& paths) {
+    store::DogDatabase db(paths.dogDatabase(), store::OpenMode::ReadOnly);
+    Counts c;
+    c.dogs = db.dogCount();
+    c.lines = db.raceLineCount();
+    for (const store::Dog& d : db.dogs()) {
+        c.starts += d.NumStarts.value_or(0);
+    }
+    return c;
+}
+
+std::vector<std::string> importArgs(const TempDir& dir, const char* format, const char* file,
+                                    const std::string& raceFile) {
+    return {"--app-dir",
+            (dir / "app").string(),
+            "--profile-dir",
+            (dir / "profile").string(),
+            "--today",
+            "2026-12-08",
+            "import",
+            format,
+            sample(file).string(),
+            "--race-file",
+            (dir / "app" / "Data" / raceFile).string()};
+}
+
+TEST(CliImport, TheSameProgramTwiceAddsNothingTheSecondTime) {
+    struct Case {
+        const char* format;
+        const char* file;
+    } cases[] = {{"trackinfo", "trackinfo_sample.txt"}, {"rosnet", "rosnet_sample.txt"}};
+    for (const Case& c : cases) {
+        TempDir dir;
+        const store::AppPaths paths = makeAppFolder(dir.path());
+        CliResult r = runCli(importArgs(dir, c.format, c.file, "first.rac"));
+        ASSERT_EQ(r.exitCode, 0) << c.format << ": " << r.err;
+        const Counts once = countsOf(paths);
+        EXPECT_GT(once.dogs, 0) << c.format;
+        EXPECT_GT(once.lines, 0) << c.format;
+
+        r = runCli(importArgs(dir, c.format, c.file, "second.rac"));
+        ASSERT_EQ(r.exitCode, 0) << c.format << ": " << r.err;
+        EXPECT_EQ(countsOf(paths), once) << c.format;
+        EXPECT_NE(r.out.find("Dogs added:         0\n"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("Lines added:        0\n"), std::string::npos) << r.out;
+        // The card is written again in full: the second race file equals the first.
+        store::RaceFile first(paths.dataDir() / "first.rac", store::OpenMode::ReadOnly);
+        store::RaceFile second(paths.dataDir() / "second.rac", store::OpenMode::ReadOnly);
+        EXPECT_EQ(first.races().size(), second.races().size()) << c.format;
+        EXPECT_EQ(first.allPosts().size(), second.allPosts().size()) << c.format;
+        EXPECT_FALSE(first.races().empty()) << c.format;
+    }
+}
+
+// The counts after the two samples were imported one after the other, in
+// the order given. The samples share some dogs and race dates, and the two
+// formats count a start differently for some grades, so the order matters.
+Counts inOrder(bool trackinfoFirst) {
+    TempDir dir;
+    const store::AppPaths paths = makeAppFolder(dir.path());
+    const auto ti = importArgs(dir, "trackinfo", "trackinfo_sample.txt", "a.rac");
+    const auto ros = importArgs(dir, "rosnet", "rosnet_sample.txt", "b.rac");
+    for (const auto& args : trackinfoFirst ? std::vector{ti, ros} : std::vector{ros, ti}) {
+        const CliResult r = runCli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+    }
+    return countsOf(paths);
+}
+
+TEST(CliImport, ImportsAtOnceIntoOneDogDatabaseLoseNothing) {
+    const Counts tiFirst = inOrder(true);
+    const Counts rosFirst = inOrder(false);
+    EXPECT_EQ(tiFirst.dogs, rosFirst.dogs);
+    EXPECT_EQ(tiFirst.lines, rosFirst.lines);
+
+    for (int round = 0; round < 3; ++round) {
+        TempDir dir;
+        const store::AppPaths p = makeAppFolder(dir.path());
+        // The same TrackInfo program twice and a Rosnet one, all at once.
+        const std::vector<CliResult> results = runCliTogether({
+            importArgs(dir, "trackinfo", "trackinfo_sample.txt", "a.rac"),
+            importArgs(dir, "rosnet", "rosnet_sample.txt", "b.rac"),
+            importArgs(dir, "trackinfo", "trackinfo_sample.txt", "c.rac"),
+        });
+        // Every run waits for the others and finishes; a run that could not
+        // would have to say why, and leave nothing of itself behind.
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            EXPECT_EQ(results[i].exitCode, 0) << "run " << i << ": " << results[i].err;
+        }
+        // Each import is one unit: the result is that of some order of the
+        // runs, never a mixture (the repeated TrackInfo run adds nothing).
+        const Counts got = countsOf(p);
+        EXPECT_TRUE(got == tiFirst || got == rosFirst)
+            << "round " << round << ": " << got.dogs << " dogs, " << got.lines << " lines, "
+            << got.starts << " starts";
+        for (const char* card : {"a.rac", "b.rac", "c.rac"}) {
+            store::RaceFile file(p.dataDir() / card, store::OpenMode::ReadOnly);
+            EXPECT_FALSE(file.races().empty()) << card;
+            EXPECT_FALSE(file.allPosts().empty()) << card;
+        }
+    }
+}
+
+TEST(CliImport, AReadOnlyDogDatabaseIsRefusedAndLeftAsItWas) {
+    TempDir dir;
+    const store::AppPaths paths = makeAppFolder(dir.path());
+    ASSERT_EQ(::chmod(paths.dogDatabase().c_str(), 0444), 0);
+    const std::string before = readText(paths.dogDatabase());
+    const CliResult r = runCli(importArgs(dir, "trackinfo", "trackinfo_sample.txt", "ro.rac"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("is read-only: it cannot be changed."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(paths.dogDatabase().string()), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(readText(paths.dogDatabase()), before);
+    ::chmod(paths.dogDatabase().c_str(), 0644);
+    EXPECT_EQ(countsOf(paths), Counts{});
+}
+
+TEST(CliImport, ProgressShowsOnATerminalOnly) {
+    TempDir dir;
+    makeAppFolder(dir.path());
+    CliResult r = runCli(importArgs(dir, "trackinfo", "trackinfo_sample.txt", "quiet.rac"));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+
+    r = runCliOnTerminal(importArgs(dir, "rosnet", "rosnet_sample.txt", "shown.rac"));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err.rfind("\rImporting, please wait... ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("\rImporting, please wait... 100%\n"), std::string::npos) << r.err;
+    // The report of the run stays on stdout, untouched by the progress line.
+    EXPECT_EQ(r.out.rfind("Import from Rosnet is complete.\n", 0), 0u) << r.out;
+}
+
+}  // namespace
+}  // namespace vz::test
