@@ -3,10 +3,13 @@
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <fstream>
+#include <thread>
 
 #include <fmt/format.h>
+#include <sqlite3.h>
 
 #include "core/store/error.h"
 
@@ -14,6 +17,8 @@ namespace vz::store {
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr int kBusyTimeoutMs = 5000;
 
 // A file without any write permission bit is read-only even to a user whose
 // rights would let the write through: the user marked it so on purpose.
@@ -83,15 +88,32 @@ std::unique_ptr<SQLite::Database> openDatabase(const fs::path& file, const char*
     try {
         const int flags =
             mode == OpenMode::ReadOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE;
-        auto db = std::make_unique<SQLite::Database>(file.string(), flags, 5000);
-        if (shared && mode == OpenMode::ReadWrite) {
-            db->exec("PRAGMA journal_mode=WAL");
-            db->exec("PRAGMA synchronous=NORMAL");
+        auto db = std::make_unique<SQLite::Database>(file.string(), flags, kBusyTimeoutMs);
+        // Setting the journal up can meet the other program's connection in
+        // a state where SQLite reports "locked" at once instead of calling
+        // the busy handler (switching to WAL, recovering the WAL index), so
+        // the set-up itself waits for its turn, as long as the busy timeout.
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+        for (;;) {
+            try {
+                if (shared && mode == OpenMode::ReadWrite) {
+                    db->exec("PRAGMA journal_mode=WAL");
+                    db->exec("PRAGMA synchronous=NORMAL");
+                }
+                db->exec("PRAGMA foreign_keys=OFF");
+                // A quick read proves the file is a usable database, not just a header.
+                db->exec("SELECT count(*) FROM sqlite_schema");
+                return db;
+            } catch (const SQLite::Exception& e) {
+                const int code = e.getErrorCode() & 0xff;
+                if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) ||
+                    std::chrono::steady_clock::now() >= deadline) {
+                    throw;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        db->exec("PRAGMA foreign_keys=OFF");
-        // A quick read proves the file is a usable database, not just a header.
-        db->exec("SELECT count(*) FROM sqlite_schema");
-        return db;
     } catch (const SQLite::Exception& e) {
         throw Error(fmt::format("The {} {} cannot be opened: {}", what, file.string(), e.what()),
                     Error::kDatabase);
