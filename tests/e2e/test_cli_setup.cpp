@@ -55,6 +55,38 @@ TEST(CliSetup, ADamagedSettingsFileIsReportedOnceAndTheCommandGoesOn) {
     EXPECT_EQ(r.err, "Type mismatch - 13\n");
     EXPECT_NE(r.out.find("MainTop         200"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("MainWidth       0"), std::string::npos) << r.out;
+    // The time factors the fault left unread keep their first values, not 0.
+    EXPECT_NE(r.out.find("TimeFactorL     0.8191767\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("TimeFactorR     0.8\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("LastStyleUpdate (none)"), std::string::npos) << r.out;
+}
+
+TEST(CliSetup, ADamagedSettingsFileKeepsWhatWasReadBeforeTheFault) {
+    struct Case {
+        const char* text;
+        const char* error;
+        const char* factorL;
+        const char* factorR;
+    } cases[] = {
+        {"10,10,15160,11320,0,1,0.75,0.7\r\n", "Input past end of file - 62\n", "0.75", "0.7"},
+        {"10,10,15160,11320,0,1,0.75,\"fast\",#2026-12-01#\r\n", "Type mismatch - 13\n", "0.75",
+         "0.8"},
+        {"", "Input past end of file - 62\n", "0.8191767", "0.8"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const store::AppPaths paths = makeAppFolder(dir.path());
+        writeText(paths.settingsFile(), c.text);
+        const CliResult r = runCliIn(dir.path(), {"paths"});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, c.error) << c.text;
+        EXPECT_NE(r.out.find(std::string("TimeFactorL     ") + c.factorL + "\n"), std::string::npos)
+            << c.text << r.out;
+        EXPECT_NE(r.out.find(std::string("TimeFactorR     ") + c.factorR + "\n"), std::string::npos)
+            << c.text << r.out;
+        // The file is not rewritten by a command that only reads it.
+        EXPECT_EQ(readText(paths.settingsFile()), c.text);
+    }
 }
 
 TEST(CliSetup, BadCommandLinesExitWithTwo) {
