@@ -15,9 +15,14 @@ namespace fs = std::filesystem;
 class CliImportTest : public ::testing::Test {
   protected:
     CliImportTest() { makeAppFolder(dir_.path()); }
-    CliResult run(std::vector<std::string> args) {
-        args.insert(args.begin(), "import");
-        return runCliIn(dir_.path(), args);
+    CliResult run(const std::vector<std::string>& args) {
+        std::vector<std::string> all;
+        all.reserve(args.size() + 1);
+        all.emplace_back("import");
+        for (const std::string& a : args) {
+            all.push_back(a);
+        }
+        return runCliIn(dir_.path(), all);
     }
     fs::path sample(const char* name) const { return sourceDir() / "data" / "samples" / name; }
     fs::path dogDb() const { return dir_ / "app" / "Data" / "Data.mdb"; }
