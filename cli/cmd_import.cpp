@@ -1,8 +1,6 @@
 // import: read an outside race program into the dog database and a new race
 // file, one subcommand per source format.
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -60,7 +58,7 @@ int runFormat(Context& ctx, const FormatArgs& a) {
 
     import::ImportSummary s;
     try {
-        Progress progress(::isatty(STDERR_FILENO) != 0, "Importing, please wait...", std::cerr);
+        Progress progress(ctx, "Importing, please wait...");
         req.progress = progress.callback();
         s = import::runImport(req);
     } catch (const import::ImportFailed&) {

@@ -2,7 +2,6 @@
 // window does.
 
 #include <spawn.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <iostream>
@@ -48,7 +47,7 @@ int runProcess(Context& ctx, const Options& opt) {
 
     processing::RunOutcome outcome{};
     try {
-        Progress progress(::isatty(STDERR_FILENO) != 0, "Processing, please wait...", std::cerr);
+        Progress progress(ctx, "Processing, please wait...");
         auto update = progress.callback();
         rq.progress = [&](int done, int total) { update(done, total); };
         outcome = processing::processRaceFile(rq);

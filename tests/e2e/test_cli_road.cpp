@@ -1,0 +1,149 @@
+// The road of a card from the terminal: import the bundled sample programs,
+// update the running styles, process each card, and compare the reports
+// with the expected files.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/store/dog_database.h"
+#include "core/store/settings.h"
+#include "tests/e2e/cli_runner.h"
+#include "tests/support/test_support.h"
+
+namespace vz::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Card {
+    const char* format;
+    const char* sample;
+    const char* title;  // race file name without ".rac"
+};
+
+const Card kCards[] = {
+    {"trackinfo", "trackinfo_sample.txt", "TrackInfo Card"},
+    {"rosnet", "rosnet_sample.txt", "Rosnet Card"},
+};
+
+CliResult run(const TempDir& dir, std::vector<std::string> args) {
+    args.insert(args.begin(), {"--today", "2026-12-08"});
+    return runCliIn(dir.path(), args);
+}
+
+TEST(CliRoad, ImportUpdateStylesAndProcessGiveTheExpectedReports) {
+    TempDir dir;
+    const store::AppPaths paths = makeAppFolder(dir.path());
+    for (const Card& c : kCards) {
+        const CliResult r =
+            run(dir, {"import", c.format, (sourceDir() / "data" / "samples" / c.sample).string(),
+                      "--race-file", (paths.dataDir() / (std::string(c.title) + ".rac")).string()});
+        ASSERT_EQ(r.exitCode, 0) << c.format << ": " << r.err;
+        EXPECT_NE(r.out.find("You should run 'Update Running Style' before processing a race.\n"),
+                  std::string::npos)
+            << r.out;
+    }
+
+    CliResult r = run(dir, {"update-styles"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("Update Running Style complete.\n", 0), 0u) << r.out;
+    const store::Settings s = store::readSettings(paths.settingsFile()).settings;
+    EXPECT_NE(s.TimeFactorL, store::kFirstTimeFactorL);
+    EXPECT_NE(s.TimeFactorR, store::kFirstTimeFactorR);
+    EXPECT_EQ(s.LastStyleUpdate, store::fromIso("2026-12-08"));
+    {
+        store::DogDatabase db(paths.dogDatabase(), store::OpenMode::ReadOnly);
+        long rail = 0, middle = 0, wide = 0;
+        for (const store::Dog& d : db.dogs()) {
+            const std::string style = d.RunningStyle.value_or("");
+            rail += style == "R";
+            middle += style == "M";
+            wide += style == "W";
+        }
+        EXPECT_EQ(rail + middle + wide, db.dogCount()) << "every dog has one of the three styles";
+        EXPECT_GT(rail, 0);
+        EXPECT_GT(wide, 0);
+    }
+
+    for (const Card& c : kCards) {
+        const std::string report = std::string(c.title) + " - Results.txt";
+        r = run(dir, {"process", (paths.dataDir() / (std::string(c.title) + ".rac")).string()});
+        ASSERT_EQ(r.exitCode, 0) << c.title << ": " << r.err;
+        EXPECT_EQ(r.out, (paths.resultsDir() / report).string() + "\n");
+        EXPECT_EQ(readText(paths.resultsDir() / report),
+                  readText(sourceDir() / "tests" / "e2e" / "data" / report))
+            << c.title;
+    }
+}
+
+TEST(CliRoad, TheStyleUpdateRefusesAReadOnlyDogDatabaseAndKeepsTheSettings) {
+    TempDir dir;
+    const store::AppPaths paths = makeAppFolder(dir.path());
+    ASSERT_EQ(run(dir, {"import", "rosnet",
+                        (sourceDir() / "data" / "samples" / "rosnet_sample.txt").string(),
+                        "--race-file", (paths.dataDir() / "r.rac").string()})
+                  .exitCode,
+              0);
+    writeText(paths.settingsFile(), "10,10,15160,11320,0,1,0.8191767,0.8,#2026-10-01#\r\n");
+    const std::string settingsBefore = readText(paths.settingsFile());
+    ASSERT_EQ(::chmod(paths.dogDatabase().c_str(), 0444), 0);
+    const std::string before = readText(paths.dogDatabase());
+    const CliResult r = run(dir, {"update-styles"});
+    ::chmod(paths.dogDatabase().c_str(), 0644);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("is read-only: it cannot be changed."), std::string::npos) << r.err;
+    EXPECT_EQ(readText(paths.dogDatabase()), before);
+    EXPECT_EQ(readText(paths.settingsFile()), settingsBefore);
+}
+
+TEST(CliRoad, LongCommandsShowProgressOnATerminalAndStayQuietOtherwise) {
+    TempDir dir;
+    const store::AppPaths paths = makeAppFolder(dir.path());
+    const std::vector<std::string> importArgs = {
+        "--app-dir",
+        (dir / "app").string(),
+        "--profile-dir",
+        (dir / "profile").string(),
+        "import",
+        "trackinfo",
+        (sourceDir() / "data" / "samples" / "trackinfo_sample.txt").string(),
+        "--race-file",
+        (paths.dataDir() / "t.rac").string()};
+    ASSERT_EQ(runCli(importArgs).exitCode, 0);
+
+    struct Case {
+        std::vector<std::string> args;
+        const char* label;
+    } cases[] = {
+        {{"update-styles"}, "Updating running style, please wait..."},
+        {{"process", (paths.dataDir() / "t.rac").string()}, "Processing, please wait..."},
+        {{"zero-counters"}, "Zeroing all Starts, 1sts, 2nds and 3rds, please wait..."},
+        {{"delete-race-data", "--before", "2000-01-01"}, "Deleting, please wait..."},
+        {{"delete-dogs", "--not-raced-since", "2000-01-01"}, "Deleting, please wait..."},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--app-dir",     (dir / "app").string(),
+                                         "--profile-dir", (dir / "profile").string(),
+                                         "--today",       "2026-12-08"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliResult quiet = runCli(args);
+        EXPECT_EQ(quiet.exitCode, 0) << c.args[0] << ": " << quiet.err;
+        EXPECT_EQ(quiet.err, "") << c.args[0];
+
+        const CliResult shown = runCliOnTerminal(args);
+        EXPECT_EQ(shown.exitCode, 0) << c.args[0] << ": " << shown.err;
+        EXPECT_EQ(shown.err.rfind(std::string("\r") + c.label + " ", 0), 0u)
+            << c.args[0] << ": " << shown.err;
+        EXPECT_NE(shown.err.find(std::string("\r") + c.label + " 100%\n"), std::string::npos)
+            << c.args[0] << ": " << shown.err;
+        // What the command prints on stdout is the same either way.
+        EXPECT_EQ(shown.out.substr(0, 20), quiet.out.substr(0, 20)) << c.args[0];
+    }
+}
+
+}  // namespace
+}  // namespace vz::test
