@@ -1,5 +1,8 @@
 #include "core/import/rules.h"
 
+#include <cmath>
+
+#include "core/store/error.h"
 #include "core/store/text.h"
 #include "core/store/vb.h"
 
@@ -30,6 +33,14 @@ std::string adjustHeaderGrade(std::string_view grade) {
 
 int wholeVal(std::string_view text) {
     return store::toInt32(store::val(text));
+}
+
+double realVal(std::string_view text) {
+    const double v = store::val(text);
+    if (!std::isfinite(v)) {
+        throw Error("Overflow", Error::kOverflow);
+    }
+    return v;
 }
 
 std::vector<std::size_t> wordStarts(std::string_view line, std::size_t from) {

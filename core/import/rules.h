@@ -19,8 +19,13 @@ std::string distanceClass(std::string_view distance);
 // classes) is "M".
 std::string adjustHeaderGrade(std::string_view grade);
 
-// Val as a whole number (rounded half to even).
+// Val as a whole number (rounded half to even); out of range throws
+// vz::Error("Overflow", 6).
 int wholeVal(std::string_view text);
+
+// Val for a stored number with a fraction; a reading too large for a double
+// ("1e999") throws vz::Error("Overflow", 6) instead of storing infinity.
+double realVal(std::string_view text);
 
 // 1-based start columns of the words after `from`: a word starts at a
 // non-space character that follows a space. The word at `from` itself is

@@ -76,3 +76,21 @@ TEST(TextLines, AcceptsEveryLineEndAndBothEncodings) {
 
 }  // namespace
 }  // namespace vz::import
+
+namespace vz::import {
+namespace {
+
+TEST(RealVal, RefusesWhatNoDoubleHolds) {
+    EXPECT_EQ(realVal("12.50"), 12.5);
+    EXPECT_EQ(realVal("ns"), 0);
+    try {
+        realVal("1e999");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), Error::kOverflow);
+    }
+    EXPECT_THROW(wholeVal("9e99"), Error);
+}
+
+}  // namespace
+}  // namespace vz::import

@@ -296,3 +296,26 @@ TEST_F(TrackInfoTest, StructuralFaults) {
 
 }  // namespace
 }  // namespace vz::test
+
+namespace vz::test {
+namespace {
+
+TEST_F(TrackInfoTest, NumbersTooLargeEndTheRunWithNothingKept) {
+    ti::Past good;
+    ti::Past huge;
+    huge.date = "11/01/26";
+    huge.odds = "1e9999";
+    ti::Past longTime;
+    longTime.date = "11/02/26";
+    longTime.winTime = "9e.99";
+    for (const ti::Past& bad : {huge, longTime}) {
+        EXPECT_THROW(
+            importText("trackinfo", {oneDog(ti::past(good) + "\n" + ti::past(bad) + "\n")}),
+            import::ImportFailed);
+        EXPECT_EQ(dogs().dogCount(), 0);
+        EXPECT_EQ(dogs().raceLineCount(), 0);
+    }
+}
+
+}  // namespace
+}  // namespace vz::test

@@ -120,11 +120,11 @@ void readPastLine(const std::string& line, State& state, Session& session) {
     l.Stretch = wholeVal(mid(line, 49, 1));
     const int finish = wholeVal(mid(line, 55, 1));
     l.Finish = finish;
-    const double lengths = val(mid(line, 57, 2));
+    const double lengths = realVal(mid(line, 57, 2));
     l.FinishLength = lengths == 0 ? 1 : lengths;
     l.WinningTime = wholeVal(mid(line, 29, 2) + mid(line, 32, 2));
     l.FinishTime = wholeVal(mid(line, 64, 2) + mid(line, 67, 2));
-    l.Odds = val(mid(line, 72, 5));
+    l.Odds = realVal(mid(line, 72, 5));
     l.Grade = pastGrade(line);
 
     std::optional<int> counted;

@@ -148,14 +148,14 @@ void readPastLine(const std::string& line, State& state, Session& session) {
     if (lengths == "oo" || lengths == "OO") {
         l.FinishLength = 99;
     } else {
-        const double v = val(lengths);
+        const double v = realVal(lengths);
         l.FinishLength = v == 0 ? 1 : v;
     }
     l.WinningTime = wholeVal(mid(line, 23, 2) + mid(line, 26, 2));
     const std::string own = trim(mid(line, 59, 6));
     const int ownTime = wholeVal(mid(own, 1, 2) + mid(own, 4, 2));
     l.FinishTime = ownTime == 0 ? 9999 : ownTime;
-    l.Odds = val(mid(line, 66, 6));
+    l.Odds = realVal(mid(line, 66, 6));
     l.Grade = pastGrade(line);
 
     // Schooling lines (stored as grade L) are kept but are no start.
