@@ -1,8 +1,11 @@
 #include "core/store/dog_maintenance.h"
 
+#include <limits>
 #include <string>
 
 #include <SQLiteCpp/Statement.h>
+#include <fmt/format.h>
+#include <sqlite3.h>
 
 #include "core/store/error.h"
 #include "core/store/sql_values.h"
@@ -14,26 +17,92 @@ namespace {
 
 constexpr const char* kWhat = "dog database";
 
-std::optional<std::string_view> optView(const SQLite::Column& c) {
-    if (c.isNull()) {
+// The scan reads two million rows: the columns are read straight from the
+// prepared statement, and only the odd value (a number stored as text or
+// with a fraction) goes the general way.
+
+std::optional<std::string_view> optView(sqlite3_stmt* st, int i) {
+    if (sqlite3_column_type(st, i) == SQLITE_NULL) {
         return std::nullopt;
     }
-    const char* p = c.getText();
-    return std::string_view(p, static_cast<std::size_t>(c.getBytes()));
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+    return std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(st, i)));
 }
 
-std::optional<double> optNumber(const SQLite::Column& c) {
-    if (c.isNull()) {
+// As sql::optInt: a fraction is cut off, blank text is no value, other text
+// is read as SQLite reads it, and a value beyond 32 bits is an error.
+std::optional<int> optInt(sqlite3_stmt* st, int i) {
+    const int type = sqlite3_column_type(st, i);
+    if (type == SQLITE_NULL) {
         return std::nullopt;
     }
-    if (c.isInteger()) {
-        return static_cast<double>(c.getInt64());
+    double v = 0;
+    if (type == SQLITE_FLOAT) {
+        v = sqlite3_column_double(st, i);
+    } else {
+        if (type == SQLITE_TEXT) {
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+            const std::string_view s(p, static_cast<std::size_t>(sqlite3_column_bytes(st, i)));
+            if (s.find_first_not_of(" \t") == std::string_view::npos) {
+                return std::nullopt;
+            }
+        }
+        v = static_cast<double>(sqlite3_column_int64(st, i));
     }
-    if (c.isFloat()) {
-        return c.getDouble();
+    if (!(v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max())) {
+        throw Error(
+            fmt::format("The value {} of {} is out of range.", v, sqlite3_column_name(st, i)),
+            Error::kOverflow);
     }
-    const char* p = c.getText();
-    const std::string_view s(p, static_cast<std::size_t>(c.getBytes()));
+    return static_cast<int>(v);
+}
+
+// A prepared statement used through the C interface, for the scan.
+class RawStatement {
+  public:
+    RawStatement(const SQLite::Database& db, const char* sqlText) : db_(db.getHandle()) {
+        if (sqlite3_prepare_v2(db_, sqlText, -1, &st_, nullptr) != SQLITE_OK) {
+            fail();
+        }
+    }
+    ~RawStatement() { sqlite3_finalize(st_); }
+    RawStatement(const RawStatement&) = delete;
+    RawStatement& operator=(const RawStatement&) = delete;
+
+    sqlite3_stmt* get() const { return st_; }
+    bool step() {
+        const int rc = sqlite3_step(st_);
+        if (rc == SQLITE_ROW) {
+            return true;
+        }
+        if (rc != SQLITE_DONE) {
+            fail();
+        }
+        return false;
+    }
+
+  private:
+    [[noreturn]] void fail() {
+        throw Error(fmt::format("Database error in the {}: {}", kWhat, sqlite3_errmsg(db_)),
+                    Error::kDatabase);
+    }
+    sqlite3* db_;
+    sqlite3_stmt* st_ = nullptr;
+};
+
+std::optional<double> optNumber(sqlite3_stmt* st, int i) {
+    switch (sqlite3_column_type(st, i)) {
+        case SQLITE_NULL:
+            return std::nullopt;
+        case SQLITE_INTEGER:
+            return static_cast<double>(sqlite3_column_int64(st, i));
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(st, i);
+        default:
+            break;
+    }
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+    const std::string_view s(p, static_cast<std::size_t>(sqlite3_column_bytes(st, i)));
     if (s.find_first_not_of(" \t") == std::string_view::npos) {
         return std::nullopt;
     }
@@ -47,25 +116,23 @@ long scanDogsWithLines(const DogDatabase& db, const std::function<void(const Dog
         // The join follows the name index of Main and, per dog, the
         // (RegName, RaceDate) index of RaceHistory, so the scan needs no sort
         // over all lines.
-        SQLite::Statement st(db.connection(),
-                             "SELECT m.rowid, m.RegName, m.RunningStyle, h.rowid, h.Post, "
-                             "h.Distance, h.Finish, h.FinishTime "
-                             "FROM Main AS m LEFT JOIN RaceHistory AS h ON h.RegName = m.RegName "
-                             "ORDER BY m.RegName, m.rowid, h.RaceDate DESC, h.rowid");
+        RawStatement st(db.connection(),
+                        "SELECT m.rowid, m.RegName, m.RunningStyle, h.rowid, h.Post, "
+                        "h.Distance, h.Finish, h.FinishTime "
+                        "FROM Main AS m LEFT JOIN RaceHistory AS h ON h.RegName = m.RegName "
+                        "ORDER BY m.RegName, m.rowid, h.RaceDate DESC, h.rowid");
         long n = 0;
         DogLineRow r;
-        while (st.executeStep()) {
-            r.dogRowId = st.getColumn(0).getInt64();
-            const SQLite::Column name = st.getColumn(1);
-            r.RegName = name.isNull() ? std::string_view()
-                                      : std::string_view(name.getText(),
-                                                         static_cast<std::size_t>(name.getBytes()));
-            r.RunningStyle = optView(st.getColumn(2));
-            r.hasLine = !st.getColumn(3).isNull();
-            r.Post = sql::optInt(st.getColumn(4));
-            r.Distance = optView(st.getColumn(5));
-            r.Finish = sql::optInt(st.getColumn(6));
-            r.FinishTime = optNumber(st.getColumn(7));
+        sqlite3_stmt* raw = st.get();
+        while (st.step()) {
+            r.dogRowId = sqlite3_column_int64(raw, 0);
+            r.RegName = optView(raw, 1).value_or(std::string_view());
+            r.RunningStyle = optView(raw, 2);
+            r.hasLine = sqlite3_column_type(raw, 3) != SQLITE_NULL;
+            r.Post = optInt(raw, 4);
+            r.Distance = optView(raw, 5);
+            r.Finish = optInt(raw, 6);
+            r.FinishTime = optNumber(raw, 7);
             row(r);
             ++n;
         }
