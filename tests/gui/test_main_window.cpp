@@ -1,5 +1,6 @@
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QTest>
 
@@ -278,6 +279,31 @@ class MainWindowTest : public QObject {
         QCOMPARE(action(*w, "mnuMRU0")->text(), QStringLiteral("a.rac"));
         QCOMPARE(boxes.messages().size(), std::size_t{0});
         QVERIFY(w->openFiles().empty());
+    }
+
+    void windowMenuListsTheChildWindows() {
+        AppFixture app;
+        FileDialogScript dialogs;
+        auto w = app.startMain();
+        for (const char* name : {"a.rac", "b.rac"}) {
+            dialogs.choose(app.raceFile(name));
+            action(*w, "mnuOpen")->trigger();
+        }
+        QMenu* menu = w->findChild<QMenu*>(QStringLiteral("mnuWindow"));
+        QVERIFY(menu);
+        emit menu->aboutToShow();
+        QStringList captions;
+        for (QAction* a : menu->actions()) captions << a->text();
+        QCOMPARE(captions, (QStringList{QStringLiteral("&Cascade"), QStringLiteral("&Tile"),
+                                        QString(), QStringLiteral("&1 Race File - a.rac"),
+                                        QStringLiteral("&2 Race File - b.rac")}));
+        // The active window is checked; choosing the other activates it.
+        QVERIFY(menu->actions()[4]->isChecked());
+        menu->actions()[3]->trigger();
+        QCOMPARE(w->mdiArea()->activeSubWindow()->widget()->windowTitle(),
+                 QStringLiteral("Race File - a.rac"));
+        action(*w, "mnuTile")->trigger();
+        action(*w, "mnuCascade")->trigger();
     }
 
     void missingRecentFileStaysListed() {

@@ -278,8 +278,23 @@ class RaceEditorTest : public QObject {
         grid->commitPendingEdit();
         QVERIFY(!grid->findChild<QComboBox*>(QStringLiteral("cmbDogs")) ||
                 !grid->findChild<QComboBox*>(QStringLiteral("cmbDogs"))->isVisible());
+        {
+            store::RaceFile rf(fspath(file), store::OpenMode::ReadOnly);
+            QCOMPARE(rf.allPosts()[0].RegName, std::optional<std::string>("Charlie Typed"));
+        }
+        // Typing into the cell opens the picker with that key; leaving the
+        // grid for another field saves the cell.
+        QApplication::setActiveWindow(main.get());
+        grid->setFocus();
+        grid->setCurrentIndex(cell);
+        QTest::keyClick(grid, 'D');
+        QTRY_VERIFY(grid->isEditing());
+        // The rest goes where the keyboard now is: the picker.
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("elta"));
+        editor->findChild<QLineEdit*>(QStringLiteral("txtFields0"))->setFocus();
+        QTRY_VERIFY(!grid->isEditing());
         store::RaceFile rf(fspath(file), store::OpenMode::ReadOnly);
-        QCOMPARE(rf.allPosts()[0].RegName, std::optional<std::string>("Charlie Typed"));
+        QCOMPARE(QString::fromStdString(rf.allPosts()[0].RegName.value_or("<none>")), QStringLiteral("Delta"));
     }
 
     void resortRacesPutsChangedRacesInOrder() {
