@@ -5,20 +5,24 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QStyle>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
 #include <limits>
 
+#include "core/dogs/running_style.h"
 #include "core/store/dates.h"
 #include "core/store/race_file.h"
 #include "core/store/recent_files.h"
@@ -563,7 +567,59 @@ void MainWindow::runWorkCommand(const std::function<void(MainWindow&)>& command,
 }
 
 void MainWindow::updateRunningStyle() {
-    runWorkCommand(runningStyleCommand, true);
+    if (runningStyleCommand) {
+        runWorkCommand(runningStyleCommand, true);
+        return;
+    }
+    // Without the style update window: the core update under a progress box.
+    closeDogEditor();
+    QProgressDialog progress(QString::fromLatin1(dogs::kStyleBusyText), QString(), 0, 1, this);
+    progress.setWindowTitle(QString::fromLatin1(dogs::kStyleCaption));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setValue(0);
+    const store::AppPaths paths = paths_;
+    const store::Settings settings = state_.settings;
+    const store::Date date = today();
+    std::optional<dogs::StyleUpdateResult> result;
+    std::optional<vz::Error> failure;
+    QEventLoop loop;
+    QThread* worker = QThread::create([&, paths, settings, date] {
+        try {
+            result =
+                dogs::runStyleUpdate(paths, settings, date, [&progress](long done, long total) {
+                    QMetaObject::invokeMethod(
+                        &progress,
+                        [&progress, done, total] {
+                            progress.setMaximum(static_cast<int>(std::max(total, 1L)));
+                            progress.setValue(static_cast<int>(std::min(done, total)));
+                        },
+                        Qt::QueuedConnection);
+                });
+        } catch (const vz::Error& e) {
+            failure = e;
+        } catch (const std::exception& e) {
+            failure = vz::Error(e.what());
+        }
+    });
+    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+    {
+        WaitCursor wait;
+        worker->start();
+        loop.exec();
+        worker->wait();
+    }
+    delete worker;
+    // Progress updates still queued must not reach the box after this.
+    QCoreApplication::removePostedEvents(&progress, QEvent::MetaCall);
+    progress.reset();
+    if (failure) {
+        showCommonError(this, *failure);
+        return;
+    }
+    state_.settings = result->settings;
+    inform(this, QString::fromLatin1(dogs::kCompleteTitle),
+           QString::fromLatin1(dogs::kStyleComplete));
 }
 void MainWindow::zeroCounters() {
     runWorkCommand(zeroCountersCommand, true);

@@ -64,7 +64,8 @@ class MainWindow : public QMainWindow {
     // --- Hooks of the dog windows (filled in dog_commands.cpp) -------------
     // The dog editor's window content (an MDI child, one at a time).
     std::function<QWidget*(MainWindow&)> dogEditorFactory;
-    // Modal work windows.
+    // Modal work windows. Without a style update window the core update runs
+    // under a progress box.
     std::function<void(MainWindow&)> runningStyleCommand;
     std::function<void(MainWindow&)> zeroCountersCommand;
     std::function<void(MainWindow&)> deleteRaceDataCommand;

@@ -26,6 +26,10 @@ inline store::Date day(int y, unsigned m, unsigned d) {
 
 inline const store::Date kToday = day(2026, 12, 7);
 
+inline store::Date addDays(store::Date d, long n) {
+    return store::addDays(d, n);
+}
+
 // An application folder with the shipped files, help page and licence.
 struct AppFixture {
     TempDir dir;

@@ -294,7 +294,8 @@ class RaceEditorTest : public QObject {
         editor->findChild<QLineEdit*>(QStringLiteral("txtFields0"))->setFocus();
         QTRY_VERIFY(!grid->isEditing());
         store::RaceFile rf(fspath(file), store::OpenMode::ReadOnly);
-        QCOMPARE(QString::fromStdString(rf.allPosts()[0].RegName.value_or("<none>")), QStringLiteral("Delta"));
+        QCOMPARE(QString::fromStdString(rf.allPosts()[0].RegName.value_or("<none>")),
+                 QStringLiteral("Delta"));
     }
 
     void resortRacesPutsChangedRacesInOrder() {
