@@ -6,6 +6,9 @@ namespace vz::import {
 namespace formats {
 const Format& trackInfo();
 const Format& rosnet();
+const Format& dogPak();
+const Format& derbyLane();
+const Format& qav();
 }  // namespace formats
 
 const std::vector<const Format*>& allFormats() {
@@ -13,6 +16,9 @@ const std::vector<const Format*>& allFormats() {
     static const std::vector<const Format*> kAll = {
         &formats::trackInfo(),
         &formats::rosnet(),
+        &formats::dogPak(),
+        &formats::derbyLane(),
+        &formats::qav(),
     };
     return kAll;
 }

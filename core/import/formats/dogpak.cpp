@@ -1,0 +1,196 @@
+// DogPak/QuickDog cards: two fixed-column text files. The lines file holds
+// one past race of one runner per line; the setup file one race of the card
+// per line, with its eight runners. The lines go in first, so the dogs of
+// the card are on file before the card is written.
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "core/import/format.h"
+
+#include "core/import/rules.h"
+#include "core/store/text.h"
+#include "core/store/vb.h"
+
+namespace vz::import::formats {
+
+namespace {
+
+using store::mid;
+using store::trim;
+using store::val;
+
+std::string lineDistance(std::string_view line) {
+    return trim(mid(line, 37, 1)) == "3" ? "L" : "S";
+}
+
+std::string setupDistance(std::string_view line) {
+    const std::string code = trim(mid(line, 217, 1));
+    return code == "3" || code == "6" || code == "7" ? "L" : "S";
+}
+
+std::string lineGrade(std::string_view line) {
+    const std::string c38 = mid(line, 38, 1);
+    if (c38 == "S" || c38 == "T") {
+        return mid(line, 39, 1) + c38;
+    }
+    return trim(c38);
+}
+
+int joinedTime(std::string_view seconds, std::string_view hundredths) {
+    return wholeVal(std::string(seconds) + std::string(hundredths));
+}
+
+// A line of the lines file, its date not yet resolved.
+struct PastLine {
+    std::string name;
+    std::optional<store::Date> date;
+    store::RaceLine line;
+};
+
+// A line of the setup file.
+struct SetupRace {
+    std::optional<store::Date> date;
+    int raceNum = 0;
+    std::string grade;
+    std::string distance;
+    std::array<std::string, 8> names;
+};
+
+PastLine readPastLine(std::string_view line) {
+    PastLine p;
+    p.name = trim(mid(line, 6, 16));
+    p.date = store::readDate(mid(line, 25, 8));
+    store::RaceLine& l = p.line;
+    l.RegName = p.name;
+    l.RaceNum = wholeVal(mid(line, 33, 2));
+    l.Distance = lineDistance(line);
+    l.Grade = lineGrade(line);
+    l.WinningTime = joinedTime(mid(line, 45, 2), mid(line, 48, 2));
+    l.Post = wholeVal(mid(line, 50, 1));
+    l.Break = wholeVal(mid(line, 51, 1));
+    l.Eighth = wholeVal(mid(line, 52, 1));
+    l.Stretch = wholeVal(mid(line, 53, 1));
+    l.Finish = wholeVal(mid(line, 54, 1));
+    l.FinishTime = joinedTime(mid(line, 55, 2), mid(line, 58, 2));
+    l.Odds = val(mid(line, 60, 4));
+    l.FinishLength = 0;
+    return p;
+}
+
+SetupRace readSetupLine(std::string_view line) {
+    SetupRace r;
+    r.date = store::readDate(mid(line, 221, 8));
+    r.raceNum = wholeVal(mid(line, 229, 2));
+    r.grade = trim(mid(line, 218, 2));
+    r.distance = setupDistance(line);
+    for (std::size_t i = 0; i < r.names.size(); ++i) {
+        r.names[i] = trim(mid(line, 17 * i + 1, 16));
+    }
+    return r;
+}
+
+class DogPak final : public Format {
+  public:
+    const FormatInfo& info() const override {
+        static const FormatInfo kInfo = {
+            .key = "dogpak",
+            .sourceName = "DogPak/QuickDog",
+            .menuLabel = "Import from DogPak/QuickDog",
+            .windowName = "ImportDPAK",
+            .caption = "Import from DogPak/QuickDog",
+            .readyText = "Ready to import from DogPak/QuickDog",
+            .completionText = "Import from DogPak/QuickDog is complete.",
+            .settingsFile = "DPAK.ini",
+            .writesRaceFile = true,
+            .inputs = {{"Select DogPak/QuickDog SETUP file to import from...",
+                        "DogPak/QuickDog Setup Files|setup.txt|All Files|*.*", "SetupFolder",
+                        "SETUP"},
+                       {"Select DogPak/QuickDog LINES file to import from...",
+                        "DogPak/QuickDog Lines Files|lines.txt|All Files|*.*", "LinesFolder",
+                        "LINES"}},
+        };
+        return kInfo;
+    }
+
+    void run(const std::vector<std::string>& files, Session& session) const override;
+};
+
+void DogPak::run(const std::vector<std::string>& files, Session& session) const {
+    if (files.size() != 2) {
+        throw ImportFailed("DogPak/QuickDog needs a setup file and a lines file");
+    }
+    const std::vector<std::string> setup = textLines(files[0]);
+    const std::vector<std::string> lines = textLines(files[1]);
+    const long total = static_cast<long>(setup.size() + lines.size());
+    long done = 0;
+
+    // An unreadable date keeps the one of the line before.
+    std::optional<store::Date> lineDate;
+    for (const std::string& line : lines) {
+        session.progress(++done, total);
+        if (isBlankLine(line)) {
+            continue;
+        }
+        PastLine p = readPastLine(line);
+        session.findOrAddDog(p.name);
+        if (p.date) {
+            lineDate = p.date;
+        }
+        if (!session.dogKnown(p.name)) {
+            session.skipLineWithoutDog();
+            continue;
+        }
+        if (!lineDate) {
+            session.skipLineWithoutDate();
+            continue;
+        }
+        if (session.isDuplicate(p.name, *lineDate)) {
+            continue;
+        }
+        p.line.RaceDate = lineDate;
+        // Schooling races (grades starting with L) are kept but are no start.
+        std::optional<int> counted;
+        if (!p.line.Grade->starts_with('L')) {
+            counted = p.line.Finish;
+        }
+        session.addRaceLine(p.line, counted);
+    }
+
+    std::optional<store::Date> raceDate;
+    for (const std::string& line : setup) {
+        session.progress(++done, total);
+        if (isBlankLine(line)) {
+            continue;
+        }
+        const SetupRace r = readSetupLine(line);
+        if (r.date) {
+            raceDate = r.date;
+        }
+        store::Race race;
+        race.RaceNum = r.raceNum;
+        race.RaceDate = raceDate;
+        race.Distance = r.distance;
+        race.Grade = r.grade;
+        session.addRace(race);
+        // Every slot gives a post, an empty one too.
+        for (std::size_t i = 0; i < r.names.size(); ++i) {
+            store::Post post;
+            post.RaceNum = r.raceNum;
+            post.RaceDate = raceDate;
+            post.Post = static_cast<int>(i) + 1;
+            post.RegName = r.names[i];
+            session.addPost(post);
+        }
+    }
+}
+
+}  // namespace
+
+const Format& dogPak() {
+    static const DogPak kFormat;
+    return kFormat;
+}
+
+}  // namespace vz::import::formats

@@ -1,0 +1,172 @@
+// QAV TEST files: fixed records of 825 bytes, one dog each, with its style,
+// its start counters and up to eight compact past races. There is no card:
+// only the dog database is written.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/import/format.h"
+#include "core/import/rules.h"
+#include "core/store/text.h"
+#include "core/store/vb.h"
+
+namespace vz::import::formats {
+
+namespace {
+
+using store::mid;
+using store::trim;
+using store::val;
+
+constexpr std::size_t kRecordSize = 825;
+constexpr std::size_t kEntriesAt = 32;
+constexpr std::size_t kEntrySize = 30;
+constexpr std::size_t kEntries = 8;
+
+class Qav final : public Format {
+  public:
+    const FormatInfo& info() const override {
+        static const FormatInfo kInfo = {
+            .key = "qav",
+            .sourceName = "QAV TEST",
+            .menuLabel = "Import from QAV TEST File",
+            .windowName = "ImportQAV",
+            .caption = "Import from QAV TEST",
+            .readyText = "Ready to import from QAV TEST",
+            .completionText = "Import from QAV TEST is complete.",
+            .settingsFile = "QAV.ini",
+            .writesRaceFile = false,
+            .inputs = {{"Select QAV TEST file to import from...",
+                        "QAV TEST File|TEST|All Files|*.*", "QavFolder"}},
+        };
+        return kInfo;
+    }
+
+    void run(const std::vector<std::string>& files, Session& session) const override;
+};
+
+// A text field of a record; single-byte text in the older files, so invalid
+// UTF-8 is read as Windows-1252.
+std::string text(std::string_view record, std::size_t offset, std::size_t size) {
+    return store::decodeText(record.substr(offset, size));
+}
+
+int int16At(std::string_view record, std::size_t offset) {
+    const auto lo = static_cast<unsigned char>(record[offset]);
+    const auto hi = static_cast<unsigned char>(record[offset + 1]);
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
+}
+
+// Month and day of the entry in the current year, or the year before when
+// that day is still to come.
+std::optional<store::Date> entryDate(std::string_view entry, store::Date today) {
+    const std::string month = trim(text(entry, 0, 2));
+    const std::string day = trim(text(entry, 2, 2));
+    const int year = static_cast<int>(today.year());
+    const auto on = [&](int y) {
+        return store::readDate(month + "/" + day + "/" + std::to_string(y));
+    };
+    const auto d = on(year);
+    if (!d || *d <= today) {
+        return d;
+    }
+    return on(year - 1);
+}
+
+// The two letter sets: a dog new to the file reads more codes as the base
+// distance than one already on file.
+std::string entryDistance(char code, bool newDog) {
+    const std::string_view base = newDog ? "SBPAEHK" : "SCEH";
+    if (base.find(code) != std::string_view::npos) {
+        return "S";
+    }
+    if (code == 'R' || code == 'M') {
+        return "R";
+    }
+    return "L";
+}
+
+store::RaceLine entryLine(const std::string& name, std::string_view entry, store::Date date,
+                          bool newDog) {
+    const auto field = [&](std::size_t pos, std::size_t size) {
+        return std::string(entry.substr(pos - 1, size));
+    };
+    store::RaceLine l;
+    l.RegName = name;
+    l.RaceDate = date;
+    l.Distance = entryDistance(entry[4], newDog);
+    l.Post = wholeVal(field(11, 1));
+    l.Break = wholeVal(field(12, 1));
+    l.Eighth = wholeVal(field(13, 1));
+    l.Stretch = wholeVal(field(14, 1));
+    l.RaceNum = wholeVal(field(15, 1));
+    l.Finish = wholeVal(field(16, 1));
+    l.FinishLength = val(field(17, 2));
+    l.FinishTime = wholeVal(field(19, 4));
+    l.Odds = val(field(23, 4)) / 100;
+    l.Grade = text(entry, 27, 2);
+    return l;
+}
+
+void readRecord(std::string_view record, Session& session) {
+    const std::string name = trim(text(record, 0, 16));
+    if (name.empty()) {
+        // No dog to add the lines to (a padding record, or not this format).
+        for (std::size_t i = 0; i < kEntries; ++i) {
+            if (!isBlankLine(text(record.substr(kEntriesAt + i * kEntrySize, kEntrySize), 0, 4))) {
+                session.skipLineWithoutDog();
+            }
+        }
+        return;
+    }
+    // Whether the dog was on file before its record decides the letter set.
+    const bool newDog = !session.dogKnown(name);
+    if (newDog) {
+        store::Dog dog;
+        dog.RegName = name;
+        dog.RunningStyle = trim(text(record, 23, 1));
+        dog.NumStarts = int16At(record, 24);
+        dog.NumFirsts = int16At(record, 26);
+        dog.NumSeconds = int16At(record, 28);
+        dog.NumThirds = int16At(record, 30);
+        session.addDog(dog);
+    }
+    for (std::size_t i = 0; i < kEntries; ++i) {
+        const std::string_view entry = record.substr(kEntriesAt + i * kEntrySize, kEntrySize);
+        if (isBlankLine(text(entry, 0, 4))) {
+            continue;
+        }
+        const auto date = entryDate(entry, session.today());
+        if (!date) {
+            continue;
+        }
+        // The test by date holds for a new dog too: two entries of one day
+        // (a year apart, as month and day only) give one line.
+        if (session.isDuplicate(name, *date)) {
+            continue;
+        }
+        // The record's own counters stand; its lines are no extra starts.
+        session.addRaceLine(entryLine(name, entry, *date, newDog), std::nullopt);
+    }
+}
+
+void Qav::run(const std::vector<std::string>& files, Session& session) const {
+    const std::string_view bytes = files.at(0);
+    // A tail shorter than a record is no record.
+    const std::size_t count = bytes.size() / kRecordSize;
+    for (std::size_t r = 0; r < count; ++r) {
+        readRecord(bytes.substr(r * kRecordSize, kRecordSize), session);
+        session.progress(static_cast<long>(r + 1), static_cast<long>(count));
+    }
+}
+
+}  // namespace
+
+const Format& qav() {
+    static const Qav kFormat;
+    return kFormat;
+}
+
+}  // namespace vz::import::formats
