@@ -1,0 +1,380 @@
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "tests/import/import_fixture.h"
+
+namespace vz::test {
+namespace {
+
+// One past-race entry, field by field (30 characters in the record).
+struct Entry {
+    std::string monthDay = "1128";
+    char distance = 'S';
+    std::string positions = "45321";  // post, break, eighth, stretch, race number
+    char finish = '2';
+    std::string lengths = "05";
+    std::string time = "3045";
+    std::string odds = "0350";
+    std::string grade = "B ";
+};
+
+std::string entryBytes(const Entry& e) {
+    std::string s = fit(e.monthDay, 4) + e.distance + "     " + fit(e.positions, 5) + e.finish +
+                    fit(e.lengths, 2) + fit(e.time, 4) + fit(e.odds, 4) + " " + fit(e.grade, 2) +
+                    " ";
+    return s;
+}
+
+void putInt16(std::string& s, std::size_t at, int v) {
+    const auto u = static_cast<std::uint16_t>(static_cast<std::int16_t>(v));
+    s[at] = static_cast<char>(u & 0xFF);
+    s[at + 1] = static_cast<char>(u >> 8);
+}
+
+struct Record {
+    std::string name = "Swift Arrow";
+    char style = 'R';
+    int starts = 12, wins = 3, seconds = 2, thirds = 1;
+    std::vector<Entry> entries;
+};
+
+std::string recordBytes(const Record& r) {
+    std::string s(825, ' ');
+    s.replace(0, 16, fit(r.name, 16));
+    s.replace(16, 7, "XYZ1234");  // not read
+    s[23] = r.style;
+    putInt16(s, 24, r.starts);
+    putInt16(s, 26, r.wins);
+    putInt16(s, 28, r.seconds);
+    putInt16(s, 30, r.thirds);
+    for (std::size_t i = 0; i < r.entries.size() && i < 8; ++i) {
+        s.replace(32 + 30 * i, 30, entryBytes(r.entries[i]));
+    }
+    s.replace(272, 10, "0123456789");  // the unread tail holds anything
+    return s;
+}
+
+std::string monthDay(unsigned m, unsigned d) {
+    char b[8];
+    std::snprintf(b, sizeof b, "%02u%02u", m, d);
+    return b;
+}
+
+class QavTest : public ImportFixture {
+  protected:
+    import::ImportSummary importBytes(const std::string& bytes) {
+        const auto file = dir_ / ("TEST" + std::to_string(++inputCounter_));
+    writeText(file, bytes);
+    return importFiles("qav", {file});
+} import::ImportSummary importRecords(const std::vector<Record>& records) {
+    std::string bytes;
+    for (const Record& r : records) {
+        bytes += recordBytes(r);
+    }
+    return importBytes(bytes);
+}
+// Entries on successive days of November, oldest first.
+static std::vector<Entry> novemberEntries(std::size_t n) {
+    std::vector<Entry> out;
+    for (std::size_t i = 0; i < n; ++i) {
+        Entry e;
+        e.monthDay = monthDay(11, static_cast<unsigned>(i + 1));
+        out.push_back(e);
+    }
+    return out;
+}
+};  // namespace
+
+TEST_F(QavTest, NewDogTakesStyleAndCountersFromItsRecord) {
+    Record r;
+    r.entries = novemberEntries(3);
+    const auto s = importRecords({r});
+    EXPECT_EQ(s.dogsAdded, 1);
+    EXPECT_EQ(s.linesAdded, 3);
+    EXPECT_EQ(s.racesWritten, 0);
+    const auto d = dog("Swift Arrow");
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->RunningStyle, "R");
+    EXPECT_EQ(d->NumStarts, 12);  // the record's, not counted from the entries
+    EXPECT_EQ(d->NumFirsts, 3);
+    EXPECT_EQ(d->NumSeconds, 2);
+    EXPECT_EQ(d->NumThirds, 1);
+    EXPECT_FALSE(std::filesystem::exists(raceFile()));  // no card for this source
+}
+
+TEST_F(QavTest, EntryFields) {
+    Record r;
+    Entry e;
+    e.monthDay = "1128";
+    e.distance = 'B';
+    e.positions = "81234";
+    e.finish = '5';
+    e.lengths = "05";
+    e.time = "3045";
+    e.odds = "0350";
+    e.grade = "AA";
+    r.entries = {e};
+    importRecords({r});
+    const auto got = lines("Swift Arrow");
+    ASSERT_EQ(got.size(), 1u);
+    const store::RaceLine& l = got[0];
+    EXPECT_EQ(l.RaceDate, ymd(2026, 11, 28));
+    EXPECT_EQ(l.Distance, "S");
+    EXPECT_EQ(l.Post, 8);
+    EXPECT_EQ(l.Break, 1);
+    EXPECT_EQ(l.Eighth, 2);
+    EXPECT_EQ(l.Stretch, 3);
+    EXPECT_EQ(l.RaceNum, 4);
+    EXPECT_EQ(l.Finish, 5);
+    EXPECT_EQ(l.FinishLength, 5);
+    EXPECT_EQ(l.FinishTime, 3045);
+    EXPECT_EQ(l.Odds, 3.5);
+    EXPECT_EQ(l.Grade, "AA");
+    EXPECT_EQ(l.WinningTime, std::nullopt);
+}
+
+TEST_F(QavTest, GradeIsKeptAsItStands) {
+    const char* grades[] = {"B ", " C", "TA", "  "};
+    Record r;
+    r.entries = novemberEntries(std::size(grades));
+    for (std::size_t i = 0; i < std::size(grades); ++i) {
+        r.entries[i].grade = grades[i];
+    }
+    importRecords({r});
+    auto got = lines("Swift Arrow");
+    ASSERT_EQ(got.size(), std::size(grades));
+    std::reverse(got.begin(), got.end());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].Grade, grades[i]);
+    }
+}
+
+TEST_F(QavTest, RecordCountIgnoresAShortTail) {
+    const struct {
+        std::size_t records;
+        std::size_t extraBytes;
+        long dogs;
+    } cases[] = {{2, 0, 2}, {1, 175, 1}, {0, 824, 0}, {0, 0, 0}, {3, 824, 3}};
+    for (const auto& c : cases) {
+        paths_ = makeAppFolder(dir_ / ("run" + std::to_string(++inputCounter_)));
+        std::string bytes;
+        for (std::size_t i = 0; i < c.records; ++i) {
+            Record r;
+            r.name = "Dog " + std::to_string(i);
+            r.entries = novemberEntries(1);
+            bytes += recordBytes(r);
+        }
+        bytes += std::string(c.extraBytes, 'Q');
+        const auto s = importBytes(bytes);
+        EXPECT_EQ(s.dogsAdded, c.dogs) << bytes.size() << " bytes";
+        EXPECT_EQ(s.linesAdded, c.dogs) << bytes.size() << " bytes";
+        EXPECT_EQ(dogs().dogCount(), c.dogs);
+    }
+}
+
+TEST_F(QavTest, YearOfAnEntryIsTheLatestNotInTheFuture) {
+    const struct {
+        store::Date today;
+        const char* monthDay;
+        std::optional<store::Date> stored;
+    } cases[] = {
+        {ymd(2027, 3, 15), "1225", ymd(2026, 12, 25)},
+        {ymd(2027, 3, 15), "0315", ymd(2027, 3, 15)},
+        {ymd(2027, 3, 15), "0316", ymd(2026, 3, 16)},
+        {ymd(2027, 3, 15), "0101", ymd(2027, 1, 1)},
+        {ymd(2028, 3, 1), "0229", ymd(2028, 2, 29)},
+        {ymd(2027, 3, 1), "0229", std::nullopt},   // no such day this year
+        {ymd(2028, 2, 28), "0229", std::nullopt},  // nor in the year before
+        {ymd(2027, 3, 15), "1301", std::nullopt},
+        {ymd(2027, 3, 15), "0232", std::nullopt},
+        {ymd(2027, 3, 15), "AB12", std::nullopt},
+        {ymd(2027, 3, 15), " 5 3", ymd(2026, 5, 3)},
+    };
+    for (const auto& c : cases) {
+        today_ = c.today;
+        Record r;
+        r.name = std::string("Dog ") + c.monthDay + " " + std::to_string(++inputCounter_);
+        Entry e;
+        e.monthDay = c.monthDay;
+        r.entries = {e};
+        const auto s = importRecords({r});
+        const auto got = lines(r.name);
+        if (c.stored) {
+            ASSERT_EQ(got.size(), 1u) << c.monthDay;
+            EXPECT_EQ(got[0].RaceDate, c.stored) << c.monthDay;
+        } else {
+            EXPECT_TRUE(got.empty()) << c.monthDay;
+            EXPECT_EQ(s.linesAdded, 0);
+        }
+    }
+}
+
+TEST_F(QavTest, DistanceLettersDependOnWhetherTheDogWasOnFile) {
+    const struct {
+        char code;
+        const char* forNewDog;
+        const char* forKnownDog;
+    } cases[] = {
+        {'S', "S", "S"}, {'B', "S", "L"}, {'P', "S", "L"}, {'A', "S", "L"},  {'E', "S", "S"},
+        {'H', "S", "S"}, {'K', "S", "L"}, {'C', "L", "S"}, {'R', "R", "R"},  {'M', "R", "R"},
+        {' ', "L", "L"}, {'s', "L", "L"}, {'3', "L", "L"}, {'\0', "L", "L"},
+    };
+    addDog("Known Dog", 40, 9);
+    std::vector<Record> records;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        Entry e;
+        e.monthDay = monthDay(10, static_cast<unsigned>(i + 1));
+        e.distance = cases[i].code;
+        Record fresh;
+        fresh.name = "New Dog " + std::to_string(i);
+        fresh.entries = {e};
+        Record known;
+        known.name = "Known Dog";
+        known.entries = {e};
+        records.push_back(fresh);
+        records.push_back(known);
+    }
+    importRecords(records);
+    auto knownLines = lines("Known Dog");
+    ASSERT_EQ(knownLines.size(), std::size(cases));
+    std::reverse(knownLines.begin(), knownLines.end());
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const int code = cases[i].code;
+        const auto fresh = lines("New Dog " + std::to_string(i));
+        ASSERT_EQ(fresh.size(), 1u) << code;
+        EXPECT_EQ(fresh[0].Distance, cases[i].forNewDog) << "code " << code;
+        EXPECT_EQ(knownLines[i].Distance, cases[i].forKnownDog) << "code " << code;
+    }
+}
+
+TEST_F(QavTest, ADogMetTwiceIsNewInItsFirstRecordOnly) {
+    // A dog met twice in one file is new in its first record only.
+    Record first;
+    first.name = "Twice Met";
+    Entry b;
+    b.monthDay = "1101";
+    b.distance = 'B';
+    first.entries = {b};
+    Record second = first;
+    second.starts = 99;
+    Entry b2 = b;
+    b2.monthDay = "1102";
+    Entry c = b;
+    c.monthDay = "1103";
+    c.distance = 'C';
+    second.entries = {b, b2, c};
+    const auto s = importRecords({first, second});
+    EXPECT_EQ(s.dogsAdded, 1);
+    EXPECT_EQ(s.linesAdded, 3);
+    EXPECT_EQ(s.duplicatesSkipped, 1);
+    const auto got = lines("Twice Met");
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[2].Distance, "S");             // 1 Nov, first record: B is the base class
+    EXPECT_EQ(got[1].Distance, "L");             // 2 Nov, second record: B is not
+    EXPECT_EQ(got[0].Distance, "S");             // 3 Nov: C is, for a known dog
+    EXPECT_EQ(dog("Twice Met")->NumStarts, 12);  // the second record's counters are not used
+}
+
+TEST_F(QavTest, KnownDogKeepsItsCountersAndGetsOnlyNewDates) {
+    addDog("swift arrow", 40, 9);
+    {
+        store::DogDatabase db(paths_.dogDatabase());
+        store::RaceLine l;
+        l.RegName = "swift arrow";
+        l.RaceDate = ymd(2026, 11, 2);
+        l.RaceNum = 1;
+        db.addRaceLine(l);
+    }
+    Record r;
+    r.entries = novemberEntries(4);
+    const auto s = importRecords({r});
+    EXPECT_EQ(s.dogsAdded, 0);
+    EXPECT_EQ(s.linesAdded, 3);
+    EXPECT_EQ(s.duplicatesSkipped, 1);
+    const auto d = dog("Swift Arrow");
+    EXPECT_EQ(d->RegName, "swift arrow");
+    EXPECT_EQ(d->RunningStyle, "R");
+    EXPECT_EQ(d->NumStarts, 40);
+    EXPECT_EQ(d->NumFirsts, 9);
+    EXPECT_EQ(lines("Swift Arrow").size(), 4u);
+}
+
+TEST_F(QavTest, ImportingTwiceAddsNothing) {
+    Record a;
+    a.entries = novemberEntries(8);
+    Record b;
+    b.name = "Blue \"Ace\" Comet";
+    b.style = 'W';
+    b.entries = novemberEntries(5);
+    Record c;
+    c.name = "Caf\xE9 Noir";  // single-byte text
+    c.entries = novemberEntries(2);
+    const std::string bytes = recordBytes(a) + recordBytes(b) + recordBytes(c);
+    const auto first = importBytes(bytes);
+    EXPECT_EQ(first.dogsAdded, 3);
+    EXPECT_EQ(first.linesAdded, 15);
+    const auto before = dogs().dogs();
+    const auto again = importBytes(bytes);
+    EXPECT_EQ(again.dogsAdded, 0);
+    EXPECT_EQ(again.linesAdded, 0);
+    EXPECT_EQ(again.duplicatesSkipped, 15);
+    EXPECT_EQ(dogs().dogs(), before);
+    EXPECT_EQ(dog("Blue \"Ace\" Comet")->RunningStyle, "W");
+    EXPECT_EQ(lines("Caf\xC3\xA9 Noir").size(), 2u);
+}
+
+TEST_F(QavTest, EmptyEntriesAndNamelessRecords) {
+    Record r;
+    r.entries = novemberEntries(3);
+    r.entries[1].monthDay = "    ";  // empty: skipped whatever follows
+    Record nameless;
+    nameless.name = "";
+    nameless.entries = novemberEntries(2);
+    const auto s = importRecords({r, nameless});
+    EXPECT_EQ(s.dogsAdded, 1);
+    EXPECT_EQ(s.linesAdded, 2);
+    EXPECT_EQ(s.linesWithoutDog, 2);
+    EXPECT_EQ(dogs().dogCount(), 1);
+}
+
+TEST_F(QavTest, TwoEntriesOfOneDayGiveOneLine) {
+    // Month and day only: the same day of two years falls on one date.
+    Record r;
+    r.entries = novemberEntries(2);
+    r.entries[1].monthDay = r.entries[0].monthDay;
+    r.entries[1].finish = '7';
+    const auto s = importRecords({r});
+    EXPECT_EQ(s.linesAdded, 1);
+    EXPECT_EQ(s.duplicatesSkipped, 1);
+    const auto got = lines("Swift Arrow");
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].Finish, 2);  // the first entry stands
+}
+
+TEST_F(QavTest, NotAQavFileIsReadAsRecordsAllTheSame) {
+    // A text file: names are what stands at the offsets, entries do not
+    // form dates and are skipped.
+    std::string text;
+    while (text.size() < 2 * 825) {
+        text += "DERBY LANE St. Petersburg, December 8, 2026 Matinee Race 1\r\n";
+    }
+    const auto s = importBytes(text);
+    EXPECT_EQ(s.linesAdded, 0);
+    EXPECT_GE(s.dogsAdded, 1);
+}
+
+TEST_F(QavTest, AnOverflowingNumberEndsTheRun) {
+    Record ok;
+    ok.entries = novemberEntries(1);
+    Record bad;
+    bad.name = "Bad Time";
+    bad.entries = novemberEntries(1);
+    bad.entries[0].time = "9E99";  // no whole number holds it
+    EXPECT_THROW(importRecords({ok, bad}), import::ImportFailed);
+    EXPECT_EQ(dogs().dogCount(), 0);
+    EXPECT_EQ(dogs().raceLineCount(), 0);
+}
+
+}  // namespace vz::test
+}  // namespace vz::test
