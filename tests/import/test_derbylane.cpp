@@ -359,3 +359,72 @@ TEST_F(DerbyLaneTest, StructuralFaultsEndTheRun) {
 
 }  // namespace vz::test
 }  // namespace vz::test
+
+namespace vz::test {
+namespace {
+
+class DerbyLaneSampleTest : public ImportFixture {
+  protected:
+    import::ImportSummary importSample() {
+        return importFiles("derbylane",
+                           {sourceDir() / "data" / "samples" / "derbylane_sample.txt"});
+}
+};  // namespace
+
+TEST_F(DerbyLaneSampleTest, ImportsWithTheExpectedCountsAndOnlyOnce) {
+    const auto first = importSample();
+    EXPECT_EQ(first.dogsAdded, 96);
+    EXPECT_EQ(first.linesAdded, 752);
+    EXPECT_EQ(first.duplicatesSkipped, 2);
+    EXPECT_EQ(first.racesWritten, 12);
+    EXPECT_EQ(first.postsWritten, 96);
+    EXPECT_EQ(first.linesWithoutDog + first.linesWithoutDate, 0);
+
+    const auto all = dogs().dogs();
+    long starts = 0;
+    std::vector<store::RaceLine> ls;
+    for (const auto& d : all) {
+        starts += d.NumStarts.value_or(0);
+        auto x = lines(d.RegName);
+        ls.insert(ls.end(), x.begin(), x.end());
+    }
+    ASSERT_EQ(ls.size(), 752u);
+    const auto count = [&](auto pred) { return std::count_if(ls.begin(), ls.end(), pred); };
+    EXPECT_EQ(count([](const auto& l) { return l.Grade == "L"; }), 2);
+    EXPECT_EQ(starts, 750);
+    EXPECT_GE(count([](const auto& l) { return l.Grade == "BT"; }), 1);
+    EXPECT_GE(count([](const auto& l) { return l.FinishTime == 0; }), 1);
+    EXPECT_GE(count([](const auto& l) { return l.FinishTime.value_or(0) % 10 == 0; }), 1);
+    EXPECT_EQ(count([](const auto& l) { return l.FinishLength == 0; }), 0);
+    for (const char* cls : {"S", "L", "R"}) {
+        EXPECT_GE(count([&](const auto& l) { return l.Distance == cls; }), 1) << cls;
+    }
+    for (const char* name : {"Mister \"Q\" Jet", "Jos\xC3\xA9's Rose", "O'Brien Flyer"}) {
+        EXPECT_GE(lines(name).size(), 6u) << name;
+    }
+
+    const auto rs = races();
+    ASSERT_EQ(rs.size(), 12u);
+    for (const auto& r : rs) {
+        EXPECT_EQ(r.RaceDate, ymd(2026, 12, 8));  // race 5's unreadable date keeps race 4's
+    }
+    EXPECT_EQ(rs[1].Grade, "BT");
+    EXPECT_EQ(rs[3].Grade, "M");
+    EXPECT_EQ(rs[6].Grade, "CT");
+    EXPECT_EQ(rs[8].Grade, "m");  // the lower-case header
+    EXPECT_EQ(rs[8].Distance, "L");
+    EXPECT_EQ(rs[5].Distance, "R");
+    for (const auto& p : posts()) {
+        EXPECT_TRUE(dog(*p.RegName)) << *p.RegName;
+    }
+
+    const auto again = importSample();
+    EXPECT_EQ(again.dogsAdded, 0);
+    EXPECT_EQ(again.linesAdded, 0);
+    EXPECT_EQ(again.duplicatesSkipped, 754);
+    EXPECT_EQ(again.postsWritten, 96);
+    EXPECT_EQ(dogs().dogs(), all);
+}
+
+}  // namespace vz::test
+}  // namespace vz::test

@@ -371,3 +371,80 @@ TEST_F(DogPakTest, NeedsBothFiles) {
 
 }  // namespace vz::test
 }  // namespace vz::test
+
+namespace vz::test {
+namespace {
+
+class DogPakSampleTest : public ImportFixture {
+  protected:
+    import::ImportSummary importSample() { const auto dir = sourceDir() / "data" / "samples";
+    return importFiles("dogpak", {dir / "dogpak_setup.txt", dir / "dogpak_lines.txt"});
+} std::vector<store::RaceLine> allLines() {
+    std::vector<store::RaceLine> out;
+    for (const auto& d : dogs().dogs()) {
+        auto ls = lines(d.RegName);
+        out.insert(out.end(), ls.begin(), ls.end());
+    }
+    return out;
+}
+};  // namespace
+
+TEST_F(DogPakSampleTest, ImportsWithTheExpectedCountsAndOnlyOnce) {
+    const auto first = importSample();
+    EXPECT_EQ(first.dogsAdded, 93);
+    EXPECT_EQ(first.linesAdded, 733);
+    EXPECT_EQ(first.duplicatesSkipped, 2);  // an unreadable date and a second race of a day
+    EXPECT_EQ(first.racesWritten, 12);
+    EXPECT_EQ(first.postsWritten, 96);
+    EXPECT_EQ(first.linesWithoutDog + first.linesWithoutDate, 0);
+
+    const auto all = dogs().dogs();
+    long starts = 0;
+    for (const auto& d : all) {
+        starts += d.NumStarts.value_or(0);
+    }
+    const auto ls = allLines();
+    EXPECT_EQ(static_cast<long>(ls.size()), 733);
+    const auto count = [&](auto pred) { return std::count_if(ls.begin(), ls.end(), pred); };
+    EXPECT_EQ(count([](const auto& l) { return l.Grade == "L"; }), 2);
+    EXPECT_EQ(starts, 733 - 2);  // schooling lines are no start
+    EXPECT_GE(count([](const auto& l) { return l.Grade == "AS"; }), 1);
+    EXPECT_GE(count([](const auto& l) { return l.Grade == "BT"; }), 1);
+    EXPECT_GE(count([](const auto& l) { return l.FinishTime == 0; }), 1);
+    EXPECT_GE(count([](const auto& l) { return l.Distance == "L"; }), 1);
+    EXPECT_GE(count([](const auto& l) { return l.Distance == "S"; }), 1);
+    for (const char* name : {"Blue \"Ace\" Comet", "Caf\xC3\xA9 Noir", "O'Malley's Joy"}) {
+        EXPECT_GE(lines(name).size(), 6u) << name;
+    }
+
+    const auto rs = races();
+    ASSERT_EQ(rs.size(), 12u);
+    for (const auto& r : rs) {
+        EXPECT_EQ(r.RaceDate, ymd(2026, 12, 8));
+    }
+    EXPECT_EQ(rs[3].Distance, "L");  // code 6
+    EXPECT_EQ(rs[5].Distance, "L");  // code 7
+    EXPECT_EQ(rs[0].Distance, "S");
+    EXPECT_EQ(rs[6].Grade, "TC");
+    const auto ps = posts();
+    ASSERT_EQ(ps.size(), 96u);
+    long empty = 0;
+    for (const auto& p : ps) {
+        if (p.RegName->empty()) {
+            ++empty;
+        } else {
+            EXPECT_TRUE(dog(*p.RegName)) << *p.RegName;
+        }
+    }
+    EXPECT_EQ(empty, 3);  // races of seven and six runners
+
+    const auto again = importSample();
+    EXPECT_EQ(again.dogsAdded, 0);
+    EXPECT_EQ(again.linesAdded, 0);
+    EXPECT_EQ(again.duplicatesSkipped, 735);
+    EXPECT_EQ(again.racesWritten, 12);
+    EXPECT_EQ(dogs().dogs(), all);  // no start counted twice
+}
+
+}  // namespace vz::test
+}  // namespace vz::test

@@ -378,3 +378,54 @@ TEST_F(QavTest, AnOverflowingNumberEndsTheRun) {
 
 }  // namespace vz::test
 }  // namespace vz::test
+
+namespace vz::test {
+namespace {
+
+class QavSampleTest : public ImportFixture {
+  protected:
+    import::ImportSummary importSample() {
+        return importFiles("qav", {sourceDir() / "data" / "samples" / "qav_TEST"});
+}
+};  // namespace
+
+TEST_F(QavSampleTest, ImportsWithTheExpectedCountsAndOnlyOnce) {
+    // The fixture's today is 8 December 2026.
+    const auto first = importSample();
+    EXPECT_EQ(first.dogsAdded, 80);
+    EXPECT_EQ(first.linesAdded, 550);
+    EXPECT_EQ(first.duplicatesSkipped, 3);
+    EXPECT_EQ(first.racesWritten, 0);
+    EXPECT_FALSE(std::filesystem::exists(raceFile()));
+
+    const auto all = dogs().dogs();
+    long starts = 0;
+    std::vector<store::RaceLine> ls;
+    for (const auto& d : all) {
+        starts += d.NumStarts.value_or(0);
+        auto x = lines(d.RegName);
+        ls.insert(ls.end(), x.begin(), x.end());
+    }
+    EXPECT_EQ(starts, 2680);  // the records' own counters
+    ASSERT_EQ(ls.size(), 550u);
+    const auto has = [&](auto pred) { return std::any_of(ls.begin(), ls.end(), pred); };
+    EXPECT_TRUE(has([](const auto& l) { return l.RaceDate == ymd(2025, 12, 24); }));
+    EXPECT_TRUE(has([](const auto& l) { return l.RaceDate == ymd(2026, 12, 8); }));
+    EXPECT_FALSE(has([](const auto& l) { return *l.RaceDate > ymd(2026, 12, 8); }));
+    EXPECT_FALSE(has([](const auto& l) { return l.WinningTime.has_value(); }));
+    for (const char* cls : {"S", "L", "R"}) {
+        EXPECT_TRUE(has([&](const auto& l) { return l.Distance == cls; })) << cls;
+    }
+    for (const char* name : {"Blue \"Ace\" Comet", "Caf\xC3\xA9 Noir", "O'Malley's Joy"}) {
+        EXPECT_GE(lines(name).size(), 6u) << name;
+    }
+
+    const auto again = importSample();
+    EXPECT_EQ(again.dogsAdded, 0);
+    EXPECT_EQ(again.linesAdded, 0);
+    EXPECT_EQ(again.duplicatesSkipped, 553);
+    EXPECT_EQ(dogs().dogs(), all);
+}
+
+}  // namespace vz::test
+}  // namespace vz::test
