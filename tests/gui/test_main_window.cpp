@@ -2,6 +2,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include "core/store/dog_database.h"
@@ -494,6 +496,27 @@ class MainWindowTest : public QObject {
                  std::string("A\u00e9 b\nc{d}\u2014e\n"));
     }
 
+    void informationWindows() {
+        AppFixture app;
+        MessageRecorder boxes;
+        std::unique_ptr<QDialog> about(createAboutDialog(nullptr, app.paths));
+        QCOMPARE(about->windowTitle(), QStringLiteral("About Vellicor Vovoziruzu"));
+        auto* info = about->findChild<QPushButton*>(QStringLiteral("cmdSysInfo"));
+        QVERIFY(info);
+        info->click();
+        QCOMPARE(boxes.lastTitle(), QStringLiteral("System Information"));
+        QVERIFY(boxes.lastText().contains(gui::qpath(app.paths.appDir)));
+        QVERIFY(boxes.lastText().contains(QString::fromLatin1(qVersion())));
+        std::unique_ptr<QDialog> licence(createLicenseDialog(nullptr, app.paths.licenseFile()));
+        auto* text = licence->findChild<QPlainTextEdit*>(QStringLiteral("rtfLicense"));
+        QVERIFY(text->toPlainText().startsWith(
+            QStringLiteral("Vellicor Vovoziruzu - Software License")));
+        // A missing licence file is reported, no window opens.
+        std::filesystem::remove(app.paths.licenseFile());
+        showLicenseDialog(nullptr, app.paths.licenseFile());
+        QVERIFY(boxes.lastText().endsWith(QStringLiteral(" - 53")));
+    }
+
     void viewOpensTheChosenReport() {
         AppFixture app;
         FileDialogScript dialogs;
@@ -505,6 +528,7 @@ class MainWindowTest : public QObject {
         action(*w, "mnuView")->trigger();
         QCOMPARE(dialogs.requests().back().title, QStringLiteral("Select results file to view..."));
         QCOMPARE(dialogs.requests().back().filter, QStringLiteral("Results Files (*.txt)"));
+        QCOMPARE(dialogs.requests().back().folder, gui::qpath(app.paths.resultsDir()) + "/");
         bool shown = false;
         for (QWidget* t : QApplication::topLevelWidgets())
             if (t->windowTitle() == QStringLiteral("card - Results.txt") && t->isVisible())
