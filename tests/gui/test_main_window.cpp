@@ -156,6 +156,7 @@ class MainWindowTest : public QObject {
         }
         MessageRecorder boxes;
         auto w = app.startMain();
+        w->runningStyleCommand = nullptr;  // no style update window
         w->updateRunningStyle();
         QCOMPARE(boxes.lastTitle(), QStringLiteral("Complete"));
         QCOMPARE(boxes.lastText(), QStringLiteral("Update Running Style complete."));
