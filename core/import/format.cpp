@@ -26,4 +26,48 @@ bool isBlankLine(std::string_view line) {
     return line.find_first_not_of(' ') == line.npos;
 }
 
+Columns::Columns(std::string_view line) : line_(line) {
+    bool ascii = true;
+    for (const char ch : line) {
+        if ((static_cast<unsigned char>(ch) & 0x80) != 0) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii) {
+        ascii_ = line.size();
+        return;
+    }
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80) {
+            starts_.push_back(i);
+        }
+    }
+}
+
+std::string_view Columns::operator()(std::size_t start, std::size_t length) const {
+    const std::size_t n = size();
+    if (start < 1 || start > n || length == 0) {
+        return {};
+    }
+    const std::size_t first = start - 1;
+    // One past the last character taken.
+    const std::size_t last = length > n - first ? n : first + length;
+    if (starts_.empty()) {
+        return line_.substr(first, last - first);
+    }
+    const std::size_t from = starts_[first];
+    const std::size_t to = last < n ? starts_[last] : line_.size();
+    return line_.substr(from, to - from);
+}
+
+std::string_view trimmed(std::string_view text) {
+    const std::size_t a = text.find_first_not_of(' ');
+    if (a == text.npos) {
+        return {};
+    }
+    const std::size_t b = text.find_last_not_of(' ');
+    return text.substr(a, b - a + 1);
+}
+
 }  // namespace vz::import

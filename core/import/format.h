@@ -77,4 +77,27 @@ class LineReader {
 // Nothing left after trimming spaces: every parser skips such lines.
 bool isBlankLine(std::string_view line);
 
+// Fixed columns of one line, counted in characters (1-based, as Mid$ does):
+// the character starts are found once, so each field is a view into the
+// line, cut without copying. The line must outlive the object.
+class Columns {
+  public:
+    explicit Columns(std::string_view line);
+
+    // `length` characters from column `start` (>= 1); what lies past the end
+    // is left out.
+    std::string_view operator()(std::size_t start, std::size_t length) const;
+    // The character at `column`, empty past the end.
+    std::string_view at(std::size_t column) const { return (*this)(column, 1); }
+    std::size_t size() const { return starts_.empty() ? ascii_ : starts_.size(); }
+
+  private:
+    std::string_view line_;
+    std::size_t ascii_ = 0;            // the length, when every character is one byte
+    std::vector<std::size_t> starts_;  // byte offset of each character otherwise
+};
+
+// Without leading and trailing spaces (only spaces, as Trim$ does).
+std::string_view trimmed(std::string_view text);
+
 }  // namespace vz::import

@@ -13,6 +13,28 @@ namespace vz::store {
 namespace {
 constexpr const char* kDogs = "dog database";
 constexpr const char* kRaces = "race file";
+
+// The stored form YYYY-MM-DD read without the general date reader: the
+// duplicate test reads every stored date of every dog of a program.
+std::optional<Date> quickIso(const char* p, int n) {
+    if (n != 10 || p[4] != '-' || p[7] != '-') {
+        return std::nullopt;
+    }
+    int v[3] = {0, 0, 0};
+    const int from[3] = {0, 5, 8};
+    const int len[3] = {4, 2, 2};
+    for (int k = 0; k < 3; ++k) {
+        for (int i = from[k]; i < from[k] + len[k]; ++i) {
+            if (p[i] < '0' || p[i] > '9') {
+                return std::nullopt;
+            }
+            v[k] = v[k] * 10 + (p[i] - '0');
+        }
+    }
+    const Date d{std::chrono::year{v[0]}, std::chrono::month{static_cast<unsigned>(v[1])},
+                 std::chrono::day{static_cast<unsigned>(v[2])}};
+    return d.ok() ? std::optional<Date>(d) : std::nullopt;
+}
 }  // namespace
 
 struct ImportStore::Statements {
@@ -112,7 +134,18 @@ std::vector<Date> ImportStore::lineDates(std::string_view regName) {
         st.bind(1, std::string(regName));
         std::vector<Date> out;
         while (st.executeStep()) {
-            if (const auto d = sql::optDate(st.getColumn(0))) {
+            const SQLite::Column col = st.getColumn(0);
+            if (col.isNull()) {
+                continue;
+            }
+            std::optional<Date> d;
+            if (col.isText()) {
+                d = quickIso(col.getText(), col.getBytes());
+            }
+            if (!d) {
+                d = sql::optDate(col);
+            }
+            if (d) {
                 out.push_back(*d);
             }
         }

@@ -2,6 +2,7 @@
 
 #include "core/import/format.h"
 #include "core/import/rules.h"
+#include "core/store/text.h"
 
 namespace vz::import {
 namespace {
@@ -90,6 +91,31 @@ TEST(RealVal, RefusesWhatNoDoubleHolds) {
         EXPECT_EQ(e.number(), Error::kOverflow);
     }
     EXPECT_THROW(wholeVal("9e99"), Error);
+}
+
+}  // namespace
+}  // namespace vz::import
+
+namespace vz::import {
+namespace {
+
+TEST(Columns, CutsAsMidDoes) {
+    const std::string lines[] = {"", "abc", "Caf\xC3\xA9 Noir   12", "\xE2\x82\xAC\xC3\xA9x",
+                                 "  30.45  "};
+    for (const std::string& line : lines) {
+        const Columns c(line);
+        EXPECT_EQ(c.size(), store::charCount(line));
+        for (std::size_t start = 1; start <= c.size() + 2; ++start) {
+            for (std::size_t len = 0; len <= c.size() + 2; ++len) {
+                EXPECT_EQ(c(start, len), store::mid(line, start, len))
+                    << '"' << line << "\" " << start << ' ' << len;
+            }
+        }
+    }
+    EXPECT_EQ(Columns("abc")(0, 2), "");
+    EXPECT_EQ(trimmed("  a b  "), "a b");
+    EXPECT_EQ(trimmed("   "), "");
+    EXPECT_EQ(trimmed("\ta "), "\ta");  // only spaces go
 }
 
 }  // namespace

@@ -80,22 +80,30 @@ void readEntry(const std::string& line, State& state, Session& session) {
     session.addPost(p);
 }
 
-std::string pastGrade(const std::string& line) {
+std::string pastGrade(const Columns& c) {
     // A mark in column 80 flags a schooling race. A line that stops short of
     // column 80 has no mark.
-    const std::string flag = mid(line, 80, 1);
+    const std::string_view flag = c.at(80);
     if (!flag.empty() && flag != " ") {
         return "L";
     }
-    const std::string c78 = mid(line, 78, 1);
+    const std::string c78(c.at(78));
     if (c78 == "S" || c78 == "T") {
-        return mid(line, 79, 1) + c78;
+        return std::string(c.at(79)) + c78;
     }
     return c78;
 }
 
+// Two pieces of a time joined, "30" and "45" giving 3045.
+int joinedTime(std::string_view seconds, std::string_view hundredths) {
+    std::string t(seconds);
+    t += hundredths;
+    return wholeVal(t);
+}
+
 void readPastLine(const std::string& line, State& state, Session& session) {
-    if (const auto d = store::readDate(mid(line, 3, 11))) {
+    const Columns c(line);
+    if (const auto d = store::readDate(c(3, 11))) {
         state.lineDate = d;
     }
     if (!session.dogKnown(state.dog)) {
@@ -112,20 +120,20 @@ void readPastLine(const std::string& line, State& state, Session& session) {
     store::RaceLine l;
     l.RegName = state.dog;
     l.RaceDate = state.lineDate;
-    l.RaceNum = wholeVal(mid(line, 17, 2));
-    l.Distance = distanceClass(mid(line, 20, 5));
-    l.Post = wholeVal(mid(line, 39, 1));
-    l.Break = wholeVal(mid(line, 41, 1));
-    l.Eighth = wholeVal(mid(line, 43, 1));
-    l.Stretch = wholeVal(mid(line, 49, 1));
-    const int finish = wholeVal(mid(line, 55, 1));
+    l.RaceNum = wholeVal(c(17, 2));
+    l.Distance = distanceClass(c(20, 5));
+    l.Post = wholeVal(c.at(39));
+    l.Break = wholeVal(c.at(41));
+    l.Eighth = wholeVal(c.at(43));
+    l.Stretch = wholeVal(c.at(49));
+    const int finish = wholeVal(c.at(55));
     l.Finish = finish;
-    const double lengths = realVal(mid(line, 57, 2));
+    const double lengths = realVal(c(57, 2));
     l.FinishLength = lengths == 0 ? 1 : lengths;
-    l.WinningTime = wholeVal(mid(line, 29, 2) + mid(line, 32, 2));
-    l.FinishTime = wholeVal(mid(line, 64, 2) + mid(line, 67, 2));
-    l.Odds = realVal(mid(line, 72, 5));
-    l.Grade = pastGrade(line);
+    l.WinningTime = joinedTime(c(29, 2), c(32, 2));
+    l.FinishTime = joinedTime(c(64, 2), c(67, 2));
+    l.Odds = realVal(c(72, 5));
+    l.Grade = pastGrade(c);
 
     std::optional<int> counted;
     if (*l.Grade != "L") {

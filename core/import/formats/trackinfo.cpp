@@ -54,8 +54,8 @@ bool isRaceHeader(const std::string& line) {
     return first != std::string::npos && line.find('/', first + 1) != std::string::npos;
 }
 
-bool isEntryLine(const std::string& line) {
-    return val(mid(line, 1, 2)) > 0 && mid(line, 3, 1) != "/";
+bool isEntryLine(const Columns& c) {
+    return val(c(1, 2)) > 0 && c.at(3) != "/";
 }
 
 void readHeader(const std::string& line, State& state, Session& session) {
@@ -101,20 +101,27 @@ void readEntry(const std::string& line, State& state, Session& session) {
     session.addPost(p);
 }
 
-std::string pastGrade(const std::string& line) {
-    const std::string g = trim(mid(line, 73, 3));
-    const std::string first = mid(g, 1, 1);
+std::string pastGrade(const Columns& c) {
+    const Columns g(trimmed(c(73, 3)));
+    const std::string first(g.at(1));
     if (first == "S") {
         return "L";
     }
     if (first == "T") {
-        return mid(g, 2, 1) + first;
+        return std::string(g.at(2)) + first;
     }
     return first;
 }
 
-void readPastLine(const std::string& line, State& state, Session& session) {
-    if (const auto d = store::readDate(mid(line, 1, 8))) {
+// Two pieces of a time joined, "30" and "45" giving 3045.
+int joinedTime(std::string_view seconds, std::string_view hundredths) {
+    std::string t(seconds);
+    t += hundredths;
+    return wholeVal(t);
+}
+
+void readPastLine(const std::string& line, const Columns& c, State& state, Session& session) {
+    if (const auto d = store::readDate(c(1, 8))) {
         state.lineDate = d;
     }
     if (!session.dogKnown(state.dog)) {
@@ -131,18 +138,18 @@ void readPastLine(const std::string& line, State& state, Session& session) {
     store::RaceLine l;
     l.RegName = state.dog;
     l.RaceDate = state.lineDate;
-    l.RaceNum = wholeVal(mid(line, 10, 2));
-    l.Distance = distanceClass(mid(line, 17, 4));
-    l.Post = wholeVal(mid(line, 35, 1));
-    l.Break = wholeVal(mid(line, 37, 1));
-    l.Eighth = wholeVal(mid(line, 39, 1));
-    l.Stretch = wholeVal(mid(line, 44, 2));
+    l.RaceNum = wholeVal(c(10, 2));
+    l.Distance = distanceClass(c(17, 4));
+    l.Post = wholeVal(c.at(35));
+    l.Break = wholeVal(c.at(37));
+    l.Eighth = wholeVal(c.at(39));
+    l.Stretch = wholeVal(c(44, 2));
 
-    std::string lengths = "OO";
+    std::string_view lengths = "OO";
     int finish = 9;
     if (const std::size_t dash = store::instr(line, "-", 48); dash != 0) {
-        finish = wholeVal(mid(line, dash - 1, 1));
-        lengths = trim(mid(line, dash + 1, 4));
+        finish = wholeVal(c.at(dash - 1));
+        lengths = trimmed(c(dash + 1, 4));
     }
     l.Finish = finish;
     if (lengths == "oo" || lengths == "OO") {
@@ -151,12 +158,12 @@ void readPastLine(const std::string& line, State& state, Session& session) {
         const double v = realVal(lengths);
         l.FinishLength = v == 0 ? 1 : v;
     }
-    l.WinningTime = wholeVal(mid(line, 23, 2) + mid(line, 26, 2));
-    const std::string own = trim(mid(line, 59, 6));
-    const int ownTime = wholeVal(mid(own, 1, 2) + mid(own, 4, 2));
+    l.WinningTime = joinedTime(c(23, 2), c(26, 2));
+    const Columns own(trimmed(c(59, 6)));
+    const int ownTime = joinedTime(own(1, 2), own(4, 2));
     l.FinishTime = ownTime == 0 ? 9999 : ownTime;
-    l.Odds = realVal(mid(line, 66, 6));
-    l.Grade = pastGrade(line);
+    l.Odds = realVal(c(66, 6));
+    l.Grade = pastGrade(c);
 
     // Schooling lines (stored as grade L) are kept but are no start.
     std::optional<int> counted;
@@ -179,13 +186,16 @@ void TrackInfo::run(const std::vector<std::string>& files, Session& session) con
         if (isRaceHeader(line)) {
             readHeader(line, state, session);
             in.discard(2);
-        } else if (isEntryLine(line)) {
+            continue;
+        }
+        const Columns c(line);
+        if (isEntryLine(c)) {
             readEntry(line, state, session);
             in.discard(2);
         } else if (line[0] == '_' || line[0] == '=' || line[0] == ' ') {
             continue;
-        } else if (!isBlankLine(mid(line, 73, 3))) {
-            readPastLine(line, state, session);
+        } else if (!isBlankLine(c(73, 3))) {
+            readPastLine(line, c, state, session);
         }
     }
 }
