@@ -1,5 +1,6 @@
 #include "gui/common/text_viewer.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -7,9 +8,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -25,13 +28,44 @@
 
 namespace vz::gui {
 
+namespace {
+
+// The report text, with a dashed rule drawn over every page break: the
+// document keeps the break for printing, the screen shows where it falls.
+class ReportEdit : public QTextEdit {
+  public:
+    using QTextEdit::QTextEdit;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        QTextEdit::paintEvent(event);
+        QPainter painter(viewport());
+        QPen pen(palette().color(QPalette::Mid));
+        pen.setStyle(Qt::DashLine);
+        painter.setPen(pen);
+        const QPoint offset(horizontalScrollBar()->value(), verticalScrollBar()->value());
+        QAbstractTextDocumentLayout* layout = document()->documentLayout();
+        for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+            if (!(b.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore))
+                continue;
+            const QRectF r = layout->blockBoundingRect(b).translated(-offset);
+            const int y = static_cast<int>(r.top()) - 1;
+            if (y < 0 || y > viewport()->height())
+                continue;
+            painter.drawLine(0, y, viewport()->width(), y);
+        }
+    }
+};
+
+}  // namespace
+
 TextViewer::TextViewer(QWidget* parent) : QMainWindow(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    edit_ = new QTextEdit(central);
+    edit_ = new ReportEdit(central);
     edit_->setReadOnly(true);
     edit_->setLineWrapMode(QTextEdit::NoWrap);
     edit_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -111,12 +145,6 @@ void TextViewer::setText(const QString& text, const QString& title) {
         if (line.contains(QChar(u'\f'))) {
             // A form feed starts a new page; the rest of its line follows it.
             line.remove(QChar(u'\f'));
-            if (!first) {
-                QTextBlockFormat ruled = cursor.blockFormat();
-                ruled.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth,
-                                  QTextLength(QTextLength::PercentageLength, 100));
-                cursor.setBlockFormat(ruled);
-            }
             breakBefore = true;
             if (line.isEmpty())
                 continue;

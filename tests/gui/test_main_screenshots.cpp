@@ -120,6 +120,10 @@ class MainScreenshots : public QObject {
         QVERIFY(viewer);
         viewer->resize(760, 640);
         QVERIFY(shoot(*viewer, "results_viewer"));
+        // The page break after the second race, drawn as a rule.
+        QVERIFY(viewer->pageBreakCount() > 0);
+        QVERIFY(viewer->findNext(QStringLiteral("RACE # 4 ")));
+        QVERIFY(shoot(*viewer, "results_viewer_page_break"));
         viewer->close();
     }
 
