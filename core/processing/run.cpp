@@ -47,7 +47,8 @@ void writeReplacing(const fs::path& path, std::string_view text, std::string_vie
     std::error_code ec;
     fs::rename(tmp, path, ec);
     if (ec) {
-        fs::remove(tmp, ec);
+        std::error_code ignored;  // keep the rename's reason for the message
+        fs::remove(tmp, ignored);
         throw Error(
             fmt::format("The {} {} cannot be replaced: {}", what, path.string(), ec.message()),
             Error::kPermissionDenied);

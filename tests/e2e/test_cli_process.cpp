@@ -150,7 +150,8 @@ TEST(CliProcess, FailuresSayWhyAndLeaveNoReport) {
              writeHandCard(p, p.dataDir() / "Hand Card.rac");
              return p.dataDir() / "Hand Card.rac";
          },
-         "Error - unable to process race\n"},
+         "Error - unable to process race\nThe results report {results}/Hand Card - Results.txt "
+         "cannot be replaced: Is a directory 70\n"},
     };
     for (const Case& c : cases) {
         TempDir dir;

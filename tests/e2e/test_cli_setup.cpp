@@ -117,3 +117,46 @@ TEST(CliSetup, AMissingApplicationFolderIsAnError) {
 
 }  // namespace
 }  // namespace vz::test
+
+namespace vz::test {
+namespace {
+
+// The names listed under "Subcommands:" of a help text.
+std::vector<std::string> subcommandsOf(const std::string& help) {
+    std::vector<std::string> names;
+    const std::size_t start = help.find("Subcommands:\n");
+    if (start == std::string::npos) {
+        return names;
+    }
+    std::size_t at = start + 13;
+    while (at < help.size()) {
+        const std::size_t end = help.find('\n', at);
+        const std::string line = help.substr(at, end - at);
+        if (line.size() < 3 || line[0] != ' ') {
+            break;
+        }
+        const std::size_t first = line.find_first_not_of(' ');
+        names.push_back(line.substr(first, line.find(' ', first) - first));
+        at = end == std::string::npos ? help.size() : end + 1;
+    }
+    return names;
+}
+
+TEST(CliSetup, TheUserGuideShowsEveryCommandAndSource) {
+    const std::string guide = readText(sourceDir() / "docs" / "user-guide.md");
+    const std::vector<std::string> commands = subcommandsOf(runCli({"--help"}).out);
+    ASSERT_GE(commands.size(), 9u);
+    for (const std::string& c : commands) {
+        EXPECT_NE(guide.find("$vz " + c), std::string::npos)
+            << "no example of " << c << " in the user guide";
+    }
+    const std::vector<std::string> sources = subcommandsOf(runCli({"import", "--help"}).out);
+    ASSERT_GE(sources.size(), 2u);
+    for (const std::string& s : sources) {
+        EXPECT_NE(guide.find("$vz import " + s + " "), std::string::npos)
+            << "no example of the " << s << " import in the user guide";
+    }
+}
+
+}  // namespace
+}  // namespace vz::test
