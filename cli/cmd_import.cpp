@@ -98,17 +98,16 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
         auto a = std::make_unique<FormatArgs>();
         a->format = f;
         a->app = cmd.app->add_subcommand(info.key, info.menuLabel);
-        std::string names;
-        for (const import::InputSpec& in : info.inputs) {
-            names += (names.empty() ? "" : " ") + in.argName;
+        // One positional argument per input file, named as the format names it
+        // (SETUP and LINES for DogPak/QuickDog). The vector is sized first, so
+        // the references CLI11 keeps stay valid.
+        a->inputs.resize(info.inputs.size());
+        for (std::size_t k = 0; k < info.inputs.size(); ++k) {
+            const import::InputSpec& in = info.inputs[k];
+            a->app->add_option(in.argName, a->inputs[k], in.dialogTitle)
+                ->required()
+                ->check(CLI::ExistingFile);
         }
-        a->app
-            ->add_option(names.find(' ') == std::string::npos ? names : std::string("FILES"),
-                         a->inputs,
-                         fmt::format("Input file{}: {}", info.inputs.size() == 1 ? "" : "s", names))
-            ->required()
-            ->expected(static_cast<int>(info.inputs.size()))
-            ->check(CLI::ExistingFile);
         if (info.writesRaceFile) {
             a->app
                 ->add_option("--race-file", a->raceFile,
