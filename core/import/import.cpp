@@ -61,6 +61,19 @@ ImportSummary runImport(const ImportRequest& request) {
             throw Error(fmt::format("Import from {} needs a new race file.", info.sourceName));
         }
         raceFilePath = request.raceFile;
+        // Copying the template over one of the system's own files (or over
+        // the program being read) would destroy it.
+        std::vector<fs::path> guarded = {request.paths.dogDatabase(),
+                                         request.paths.staticDatabase(),
+                                         request.paths.raceTemplate()};
+        guarded.insert(guarded.end(), request.inputs.begin(), request.inputs.end());
+        for (const fs::path& g : guarded) {
+            std::error_code ec;
+            if (fs::equivalent(*raceFilePath, g, ec)) {
+                throw Error(
+                    fmt::format("The race file cannot be {}: choose another name.", g.string()));
+            }
+        }
     }
     const auto freshRaceFile = [&] {
         store::RaceFile::createFromTemplate(request.paths.raceTemplate(), *raceFilePath);

@@ -194,3 +194,37 @@ TEST_F(RunTest, DatabaseFaultKeepsItsOwnMessageAndChangesNothing) {
 
 }  // namespace
 }  // namespace vz::test
+
+namespace vz::test {
+namespace {
+
+TEST_F(RunTest, RaceFileMayNotReplaceTheSystemsOwnFilesOrTheInput) {
+    addDog("Swift Arrow", 7, 2);
+    writeText(dir_ / "x.txt", cardWith(""));
+    const std::string inputBytes = readText(dir_ / "x.txt");
+    const std::string templateBytes = readText(paths_.raceTemplate());
+    for (const fs::path& target :
+         {paths_.dogDatabase(), paths_.staticDatabase(), paths_.raceTemplate(), dir_ / "x.txt",
+          paths_.dataDir() / ".." / "Data" / "Data.mdb"}) {
+        import::ImportRequest req;
+        req.format = "trackinfo";
+        req.inputs = {dir_ / "x.txt"};
+        req.raceFile = target;
+        req.paths = paths_;
+        req.today = today_;
+        try {
+            import::runImport(req);
+            ADD_FAILURE() << target;
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find("The race file cannot be"), std::string::npos)
+                << e.what();
+        }
+    }
+    EXPECT_EQ(dogs().dogCount(), 1);
+    EXPECT_EQ(dog("Swift Arrow")->NumStarts, 7);
+    EXPECT_EQ(readText(dir_ / "x.txt"), inputBytes);
+    EXPECT_EQ(readText(paths_.raceTemplate()), templateBytes);
+}
+
+}  // namespace
+}  // namespace vz::test
