@@ -141,6 +141,8 @@ TEST(CliRoad, LongCommandsShowProgressOnATerminalAndStayQuietOtherwise) {
         {{"zero-counters"}, "Zeroing all Starts, 1sts, 2nds and 3rds, please wait..."},
         {{"delete-race-data", "--before", "2000-01-01"}, "Deleting, please wait..."},
         {{"delete-dogs", "--not-raced-since", "2000-01-01"}, "Deleting, please wait..."},
+        // The report written by the process case above is the file visited.
+        {{"delete-results", "--before", "2000-01-01"}, "Deleting, please wait..."},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = {"--app-dir",     (dir / "app").string(),
