@@ -1,0 +1,139 @@
+// libFuzzer target of one import format (VZ_FUZZ_FORMAT, a registry key).
+// Each input is imported into a dog database and a race file that live for
+// the whole run; every run is rolled back, so inputs do not see each other.
+// An input must end as a finished run or as the import error; any other
+// exception, a crash or a sanitizer report is a fault.
+//
+// A format of two inputs (DogPak/QuickDog: setup, then lines) reads them
+// from one buffer split at kSplit; without it both get the whole buffer.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <unistd.h>
+
+#include "core/import/format.h"
+#include "core/import/registry.h"
+#include "core/import/session.h"
+#include "core/store/dog_database.h"
+#include "core/store/error.h"
+#include "core/store/fileio.h"
+#include "core/store/import_store.h"
+#include "core/store/race_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace vz;
+
+constexpr std::string_view kSplit = "\n@@LINES@@\n";
+
+[[noreturn]] void fault(const char* what) {
+    std::fprintf(stderr, "import fuzz: %s: %s\n", VZ_FUZZ_FORMAT, what);
+    std::abort();
+}
+
+struct World {
+    fs::path dir;
+    const import::Format* format = nullptr;
+    std::unique_ptr<store::DogDatabase> dogs;
+    std::unique_ptr<store::RaceFile> race;
+
+    World() {
+        format = import::findFormat(VZ_FUZZ_FORMAT);
+        if (format == nullptr) {
+            fault("no such format");
+        }
+        dir = fs::temp_directory_path() /
+              ("vz-fuzz-" + std::string(VZ_FUZZ_FORMAT) + "-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        const fs::path shipped = VZ_SHIPPED_DIR;
+        fs::copy_file(shipped / "Data" / "Data.mdb", dir / "Data.mdb",
+                      fs::copy_options::overwrite_existing);
+        store::RaceFile::createFromTemplate(shipped / "RaceTemplate.tmp", dir / "card.rac");
+        dogs = std::make_unique<store::DogDatabase>(dir / "Data.mdb");
+        race = std::make_unique<store::RaceFile>(dir / "card.rac");
+        // A dog on file before the run, so that known-dog paths are reached.
+        store::Dog d;
+        d.RegName = "Swift Arrow";
+        d.RunningStyle = "R";
+        d.NumStarts = 3;
+        d.NumFirsts = 1;
+        d.NumSeconds = 0;
+        d.NumThirds = 0;
+        dogs->addDog(d);
+    }
+    ~World() {
+        race.reset();
+        dogs.reset();
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    World(const World&) = delete;
+    World& operator=(const World&) = delete;
+};
+
+World& world() {
+    static World w;
+    return w;
+}
+
+std::vector<std::string> inputsOf(std::string_view bytes, std::size_t count) {
+    if (count != 2) {
+        return std::vector<std::string>(count, std::string(bytes));
+    }
+    const std::size_t at = bytes.find(kSplit);
+    if (at == std::string_view::npos) {
+        return {std::string(bytes), std::string(bytes)};
+    }
+    return {std::string(bytes.substr(0, at)), std::string(bytes.substr(at + kSplit.size()))};
+}
+
+void importOnce(World& w, const std::vector<std::string>& files) {
+    const bool card = w.format->info().writesRaceFile;
+    store::DogDatabase::Transaction dogTx(*w.dogs);
+    std::unique_ptr<store::RaceFile::Transaction> raceTx;
+    if (card) {
+        raceTx = std::make_unique<store::RaceFile::Transaction>(*w.race);
+    }
+    store::ImportStore st(*w.dogs, card ? w.race.get() : nullptr);
+    {
+        import::Session session(
+            st, store::Date{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day {
+                                8
+                            }});
+        try {
+            w.format->run(files, session);
+            session.finish();
+        } catch (const import::ImportFailed&) {
+            // The input is not of the format: the run ends with the import error.
+        } catch (const Error& e) {
+            // A conversion fault (an overflowing number) also ends as the import
+            // error; a database fault means the parser broke a rule of the store.
+            if (e.number() == Error::kDatabase) {
+                fault(e.what());
+            }
+        } catch (const std::exception& e) {
+            fault(e.what());
+        }
+    }
+    st.resetAll();
+    // The transactions end without commit: the files are as before.
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    World& w = world();
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    importOnce(w, inputsOf(bytes, w.format->info().inputs.size()));
+    return 0;
+}
