@@ -2,7 +2,9 @@
 // Each input is imported into a dog database and a race file that live for
 // the whole run; every run is rolled back, so inputs do not see each other.
 // An input must end as a finished run or as the import error; any other
-// exception, a crash or a sanitizer report is a fault.
+// exception, a crash or a sanitizer report is a fault. A finished run must
+// have written what its summary says, and the same input imported again must
+// add nothing.
 //
 // A format of two inputs (DogPak/QuickDog: setup, then lines) reads them
 // from one buffer split at kSplit; without it both get the whole buffer.
@@ -97,7 +99,33 @@ std::vector<std::string> inputsOf(std::string_view bytes, std::size_t count) {
     return {std::string(bytes.substr(0, at)), std::string(bytes.substr(at + kSplit.size()))};
 }
 
-void importOnce(World& w, const std::vector<std::string>& files) {
+const store::Date kToday{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{8}};
+
+// One run of the format; true when it finished, false when it ended with the
+// import error.
+bool runFormat(World& w, store::ImportStore& st, const std::vector<std::string>& files,
+               import::ImportSummary& summary) {
+    import::Session session(st, kToday);
+    try {
+        w.format->run(files, session);
+        session.finish();
+        summary = session.summary();
+        return true;
+    } catch (const import::ImportFailed&) {
+        // The input is not of the format: the run ends with the import error.
+    } catch (const Error& e) {
+        // A conversion fault (an overflowing number) also ends as the import
+        // error; a database fault means the parser broke a rule of the store.
+        if (e.number() == Error::kDatabase) {
+            fault(e.what());
+        }
+    } catch (const std::exception& e) {
+        fault(e.what());
+    }
+    return false;
+}
+
+void importTwice(World& w, const std::vector<std::string>& files) {
     const bool card = w.format->info().writesRaceFile;
     store::DogDatabase::Transaction dogTx(*w.dogs);
     std::unique_ptr<store::RaceFile::Transaction> raceTx;
@@ -105,24 +133,23 @@ void importOnce(World& w, const std::vector<std::string>& files) {
         raceTx = std::make_unique<store::RaceFile::Transaction>(*w.race);
     }
     store::ImportStore st(*w.dogs, card ? w.race.get() : nullptr);
-    {
-        import::Session session(
-            st, store::Date{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day {
-                                8
-                            }});
-        try {
-            w.format->run(files, session);
-            session.finish();
-        } catch (const import::ImportFailed&) {
-            // The input is not of the format: the run ends with the import error.
-        } catch (const Error& e) {
-            // A conversion fault (an overflowing number) also ends as the import
-            // error; a database fault means the parser broke a rule of the store.
-            if (e.number() == Error::kDatabase) {
-                fault(e.what());
-            }
-        } catch (const std::exception& e) {
-            fault(e.what());
+    const std::int64_t dogsBefore = w.dogs->dogCount();
+    const std::int64_t linesBefore = w.dogs->raceLineCount();
+    import::ImportSummary first;
+    if (runFormat(w, st, files, first)) {
+        st.resetAll();
+        // What the summary says is what the database holds.
+        if (w.dogs->dogCount() - dogsBefore != first.dogsAdded ||
+            w.dogs->raceLineCount() - linesBefore != first.linesAdded) {
+            fault("the summary does not match the rows written");
+        }
+        // The same input again adds no dog and no line (so counts no start).
+        import::ImportSummary again;
+        if (!runFormat(w, st, files, again)) {
+            fault("an input imported once fails the second time");
+        }
+        if (again.dogsAdded != 0 || again.linesAdded != 0) {
+            fault("the second import of an input added rows");
         }
     }
     st.resetAll();
@@ -134,6 +161,6 @@ void importOnce(World& w, const std::vector<std::string>& files) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     World& w = world();
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    importOnce(w, inputsOf(bytes, w.format->info().inputs.size()));
+    importTwice(w, inputsOf(bytes, w.format->info().inputs.size()));
     return 0;
 }
