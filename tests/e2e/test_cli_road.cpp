@@ -166,3 +166,49 @@ TEST(CliRoad, LongCommandsShowProgressOnATerminalAndStayQuietOtherwise) {
 
 }  // namespace
 }  // namespace vz::test
+
+namespace vz::test {
+namespace {
+
+TEST(CliRoad, ARecentDeletionDateIsAskedOnTheTerminal) {
+    struct Case {
+        const char* answer;
+        int exitCode;
+        bool deleted;
+    } cases[] = {{"y\n", 0, true}, {"n\n", 1, false}, {"\n", 1, false}};
+    for (const Case& c : cases) {
+        TempDir dir;
+        const store::AppPaths paths = makeAppFolder(dir.path());
+        ASSERT_EQ(run(dir, {"import", "rosnet",
+                            (sourceDir() / "data" / "samples" / "rosnet_sample.txt").string(),
+                            "--race-file", (paths.dataDir() / "r.rac").string()})
+                      .exitCode,
+                  0);
+        const auto lines = [&] {
+            return store::DogDatabase(paths.dogDatabase(), store::OpenMode::ReadOnly)
+                .raceLineCount();
+        };
+        const std::int64_t before = lines();
+        const CliResult r = runCliOnTerminal(
+            {"--app-dir", (dir / "app").string(), "--profile-dir", (dir / "profile").string(),
+             "--today", "2026-12-08", "delete-race-data", "--before", "2026-12-01"},
+            c.answer);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.answer << r.err;
+        EXPECT_NE(r.err.find("Are you sure you want to delete all race data before 12/1/2026? "
+                             "[y/N] "),
+                  std::string::npos)
+            << r.err;
+        if (c.deleted) {
+            EXPECT_LT(lines(), before);
+            EXPECT_NE(r.out.find("Finished deleting race data before 12/1/2026.\n"),
+                      std::string::npos)
+                << r.out;
+        } else {
+            EXPECT_EQ(lines(), before);
+            EXPECT_NE(r.err.find("Nothing was deleted.\n"), std::string::npos) << r.err;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vz::test
