@@ -1,0 +1,128 @@
+#pragma once
+
+// The dog editor `EditDogs` ("Dogs"): one dog of the dog database at a time
+// with the grid of its race lines, newest first. It writes straight into the
+// dog database; the dogs are never all loaded, every move is one query.
+
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <optional>
+
+#include "core/store/dog_browser.h"
+#include "core/store/dog_database.h"
+#include "core/store/paths.h"
+#include "core/store/records.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QMdiSubWindow;
+class QPushButton;
+class QTableView;
+class QToolButton;
+
+namespace vz::gui {
+
+class RaceLineModel;
+class RaceLineGrid;
+
+class EditDogs : public QWidget {
+    Q_OBJECT
+
+  public:
+    // Opens the databases; throws vz::Error when one cannot be opened.
+    explicit EditDogs(const store::AppPaths& paths, QWidget* parent = nullptr);
+    ~EditDogs() override;
+
+    // The current dog as stored, if any; its 0-based position; dog count.
+    const std::optional<store::Dog>& currentDog() const { return current_; }
+    std::int64_t position() const { return position_; }
+    std::int64_t dogCount() const { return count_; }
+    QString positionCaption() const;
+
+    // Moves of the dog list (the data control's buttons and keys). Each saves
+    // the current dog first.
+    void moveFirst();
+    void moveLast();
+    void moveNext();
+    void movePrevious();
+    // Makes a stored dog the current one (the search window's finds).
+    void moveToDog(const store::Dog& dog);
+
+    const store::DogBrowser& browser() const { return *browser_; }
+    store::DogDatabase& database() { return *db_; }
+
+    // The commands, as the buttons run them.
+    void addDog();
+    void deleteDog();
+    void reSort();
+    void search();
+    void addRaceLine();
+    void deleteCurrentLine();
+    void resortLines();
+
+    // Saves pending edits of the current dog; false when the database refused
+    // them (the message has been shown and the fields reverted).
+    bool saveCurrentDog();
+
+    // Controls, named as the window names them, for the windows that work
+    // with the editor and for tests.
+    QLineEdit* nameField() const { return txtFields_[0]; }
+    QLineEdit* field(int index) const { return txtFields_[static_cast<std::size_t>(index)]; }
+    QComboBox* styleBox() const { return cmbStyle_; }
+    QTableView* grid() const;
+    RaceLineModel* lineModel() const { return lineModel_; }
+    QLabel* captionLabel() const { return datCaption_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildControls();
+    void installKeyFilter(QWidget* root);
+    bool handleKey(QKeyEvent* key);
+    void currentDogChanged();
+    void showDogFields();
+    void setFieldsEnabled(bool on);
+    void setCurrent(std::optional<store::Dog> dog, std::optional<std::int64_t> position = {});
+    store::Dog dogFromFields() const;
+    void nameFocusIn();
+    void nameFocusOut();
+    void commentsFocusOut();
+    void finishGridEdit();
+    void applyMaximiseRule();
+    void saveLine(const store::RaceLine& line);
+    void reportError(const std::exception& e);
+
+    store::AppPaths paths_;
+    std::unique_ptr<store::DogDatabase> db_;
+    std::unique_ptr<store::DogBrowser> browser_;
+    QStringList styles_, grades_, distances_;
+
+    std::optional<store::Dog> current_;
+    std::int64_t position_ = 0;
+    std::int64_t count_ = 0;
+    bool firstOpen_ = true;
+    QString originalValue_;  // the name as it was when the name field got the focus
+
+    std::array<QLineEdit*, 7> txtFields_{};  // index 1 unused, as the window has none
+    QComboBox* cmbStyle_ = nullptr;
+    QWidget* top_ = nullptr;
+    QToolButton* datFirst_ = nullptr;
+    QToolButton* datPrevious_ = nullptr;
+    QToolButton* datNext_ = nullptr;
+    QToolButton* datLast_ = nullptr;
+    QLabel* datCaption_ = nullptr;
+    RaceLineGrid* grid_ = nullptr;
+    RaceLineModel* lineModel_ = nullptr;
+    QPointer<QMdiArea> area_;
+};
+
+}  // namespace vz::gui

@@ -1,0 +1,525 @@
+// The dog editor, its search window and the dog browser under them, driven on
+// the offscreen platform against fresh copies of the shipped databases.
+
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+#include "core/store/dog_browser.h"
+#include "core/store/dog_database.h"
+#include "gui/common/messages.h"
+#include "gui/common/qt_setup.h"
+#include "gui/vovoziruzu/edit_dogs.h"
+#include "gui/vovoziruzu/edit_dogs_model.h"
+#include "gui/vovoziruzu/search_dog.h"
+#include "tests/support/test_support.h"
+
+using namespace vz;
+using vz::store::Dog;
+using vz::store::RaceLine;
+
+namespace {
+
+Dog dog(const std::string& name, int starts = 0) {
+    Dog d;
+    d.RegName = name;
+    d.RunningStyle = "M";
+    d.NumStarts = starts;
+    d.NumFirsts = 0;
+    d.NumSeconds = 0;
+    d.NumThirds = 0;
+    return d;
+}
+
+RaceLine line(const std::string& name, int year, unsigned month, unsigned day, int post) {
+    RaceLine l;
+    l.RegName = name;
+    l.RaceDate =
+        store::Date{std::chrono::year{year}, std::chrono::month{month}, std::chrono::day{day}};
+    l.RaceNum = 3;
+    l.Distance = "S";
+    l.Post = post;
+    l.Finish = 2;
+    l.FinishTime = 3045;
+    l.Grade = "C";
+    return l;
+}
+
+void focusOut(QWidget* w) {
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(w, &out);
+}
+
+void focusIn(QWidget* w) {
+    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(w, &in);
+}
+
+void key(QWidget* w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+    QTest::keyClick(w, k, m);
+}
+
+std::vector<std::string> names(const store::DogDatabase& db) {
+    return db.dogNames();
+}
+
+}  // namespace
+
+class DogEditorTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<test::TempDir> dir_;
+    store::AppPaths paths_;
+
+    // The shipped empty database with these dogs; each named dog in
+    // `withLines` gets two lines.
+    void fill(const std::vector<std::string>& dogs,
+              const std::vector<std::string>& withLines = {}) {
+        store::DogDatabase db(paths_.dogDatabase());
+        for (const auto& n : dogs) {
+            db.addDog(dog(n));
+        }
+        for (const auto& n : withLines) {
+            db.addRaceLine(line(n, 2026, 11, 1, 2));
+            db.addRaceLine(line(n, 2026, 11, 20, 5));
+        }
+    }
+
+  private slots:
+    void init() {
+        dir_ = std::make_unique<test::TempDir>();
+        paths_ = test::makeAppFolder(dir_->path());
+    }
+    void cleanup() { dir_.reset(); }
+
+    // --- The browser: order, ends, positions, matches ---------------------
+
+    void browserMovesInNameOrderWithoutRegardToCase() {
+        fill({"zeta", "Alpha", "bravo", "Charlie", "delta"});
+        store::DogDatabase db(paths_.dogDatabase());
+        store::DogBrowser b(db);
+        QCOMPARE(b.count(), 5);
+        const std::vector<std::string> expected = {"Alpha", "bravo", "Charlie", "delta", "zeta"};
+        // Forward by keyset, backward by keyset and by position agree.
+        std::vector<std::string> forward;
+        for (auto d = b.first(); d; d = b.next(d->rowId)) {
+            forward.push_back(d->RegName);
+        }
+        QCOMPARE(forward, expected);
+        std::vector<std::string> backward;
+        for (auto d = b.last(); d; d = b.previous(d->rowId)) {
+            backward.insert(backward.begin(), d->RegName);
+        }
+        QCOMPARE(backward, expected);
+        for (std::int64_t k = 0; k < 5; ++k) {
+            const auto d = b.at(k);
+            QVERIFY(d);
+            QCOMPARE(d->RegName, expected[static_cast<std::size_t>(k)]);
+            QCOMPARE(b.positionOf(d->rowId).value(), k);
+        }
+        QVERIFY(!b.at(-1));
+        QVERIFY(!b.at(5));
+        QVERIFY(!b.next(b.last()->rowId));
+        QVERIFY(!b.previous(b.first()->rowId));
+        QVERIFY(!b.positionOf(999999));
+        QVERIFY(!b.next(999999));
+    }
+
+    void browserPutsUnnamedDogsFirst() {
+        fill({"Bravo", "Alpha"});
+        store::DogDatabase db(paths_.dogDatabase());
+        db.connection().exec("INSERT INTO Main (RegName) VALUES (NULL)");
+        db.connection().exec("INSERT INTO Main (RegName) VALUES (NULL)");
+        store::DogBrowser b(db);
+        std::vector<std::string> order;
+        std::int64_t k = 0;
+        for (auto d = b.first(); d; d = b.next(d->rowId), ++k) {
+            order.push_back(d->RegName);
+            QCOMPARE(b.positionOf(d->rowId).value(), k);
+            QCOMPARE(b.at(k)->rowId, d->rowId);
+        }
+        QCOMPARE(order, (std::vector<std::string>{"", "", "Alpha", "Bravo"}));
+        QCOMPARE(b.previous(b.at(2)->rowId)->rowId, b.at(1)->rowId);
+        QCOMPARE(b.previous(b.at(1)->rowId)->rowId, b.at(0)->rowId);
+        QVERIFY(!b.previous(b.at(0)->rowId));
+        // An unnamed dog matches nothing; the next match from it is the first.
+        QCOMPARE(b.nextMatch(b.at(0)->rowId, "a")->RegName, std::string("Alpha"));
+        QCOMPARE(b.firstMatch("")->RegName, std::string("Alpha"));
+    }
+
+    void browserMatchesTextAnywhereLiterally() {
+        fill({"Dashing Star", "ASHLEY", "Brash 50%", "Cash_Flow", "Cashflow", "Zed"});
+        store::DogDatabase db(paths_.dogDatabase());
+        store::DogBrowser b(db);
+        struct Case {
+            const char* text;
+            std::vector<std::string> found;  // in name order
+        };
+        const Case cases[] = {
+            {"ash", {"ASHLEY", "Brash 50%", "Cash_Flow", "Cashflow", "Dashing Star"}},
+            {"DASHING", {"Dashing Star"}},
+            {"0%", {"Brash 50%"}},
+            {"h_f", {"Cash_Flow"}},  // _ is no wildcard
+            {"%", {"Brash 50%"}},
+            {"*", {}},
+            {"qqq", {}},
+        };
+        for (const auto& c : cases) {
+            std::vector<std::string> got;
+            for (auto d = b.firstMatch(c.text); d; d = b.nextMatch(d->rowId, c.text)) {
+                got.push_back(d->RegName);
+            }
+            QVERIFY2(got == c.found, c.text);
+            std::vector<std::string> back;
+            if (!got.empty()) {
+                auto lastHit = b.firstMatch(c.text);
+                while (auto n = b.nextMatch(lastHit->rowId, c.text)) {
+                    lastHit = n;
+                }
+                for (auto d = lastHit; d; d = b.previousMatch(d->rowId, c.text)) {
+                    back.insert(back.begin(), d->RegName);
+                }
+            }
+            QVERIFY2(back == c.found, c.text);
+        }
+    }
+
+    // --- The editor -----------------------------------------------------------
+
+    void emptyDatabaseShowsNoDogsAndAddDogEnablesTheFields() {
+        gui::EditDogs ed(paths_);
+        QCOMPARE(ed.captionLabel()->text(), QStringLiteral("No greyhounds on file"));
+        QCOMPARE(ed.lineModel()->rowCount(), 0);
+        for (int i : {0, 2, 3, 4, 5, 6}) {
+            QVERIFY(!ed.field(i)->isEnabled());
+        }
+        QVERIFY(!ed.styleBox()->isEnabled());
+        // Moves and line commands do nothing without a dog.
+        ed.moveNext();
+        ed.movePrevious();
+        ed.addRaceLine();
+        QCOMPARE(ed.dogCount(), 0);
+
+        ed.addDog();
+        for (int i : {0, 2, 3, 4, 5, 6}) {
+            QVERIFY(ed.field(i)->isEnabled());
+        }
+        QVERIFY(ed.styleBox()->isEnabled());
+        QCOMPARE(ed.nameField()->text(), QStringLiteral(" "));
+        QCOMPARE(ed.nameField()->selectedText(), QStringLiteral(" "));
+        QCOMPARE(ed.captionLabel()->text(), QStringLiteral(" Greyhound: 1 of 1"));
+        // Saved at once, with nothing else filled in.
+        store::DogDatabase db(paths_.dogDatabase());
+        const auto stored = db.findDog(" ");
+        QVERIFY(stored);
+        QVERIFY(!stored->RunningStyle && !stored->NumStarts && !stored->Comments);
+    }
+
+    void aNewDogNamedOnLeavingTheNameField() {
+        fill({"Alpha", "Zulu"});
+        gui::EditDogs ed(paths_);
+        ed.addDog();
+        focusIn(ed.nameField());
+        ed.nameField()->setText("Mike");
+        focusOut(ed.nameField());
+        store::DogDatabase db(paths_.dogDatabase());
+        QCOMPARE(names(db), (std::vector<std::string>{"Alpha", "Mike", "Zulu"}));
+        QCOMPARE(ed.captionLabel()->text(), QStringLiteral(" Greyhound: 2 of 3"));
+        // A second unnamed dog clashes with no one now.
+        ed.addDog();
+        QCOMPARE(ed.dogCount(), 4);
+    }
+
+    void aSecondBlankDogIsRefusedWithTheCommonMessage() {
+        gui::MessageRecorder rec;
+        gui::EditDogs ed(paths_);
+        ed.addDog();
+        ed.addDog();
+        QCOMPARE(rec.messages().size(), std::size_t(1));
+        QCOMPARE(rec.lastTitle(), gui::kAppTitle);
+        QVERIFY(rec.lastText().endsWith(QStringLiteral(" - 3000")));
+        QCOMPARE(ed.dogCount(), 1);
+    }
+
+    void commentsAreCutTo200CharactersOnLeavingTheField() {
+        fill({"Alpha", "Bravo"});
+        gui::EditDogs ed(paths_);
+        const QString longText = QString(200, QChar('x')) + QString(50, QChar(0x00e9));
+        ed.field(6)->setText(longText);
+        focusOut(ed.field(6));
+        QCOMPARE(ed.field(6)->text(), QString(200, QChar('x')));
+        ed.moveNext();  // saves the dog
+        store::DogDatabase db(paths_.dogDatabase());
+        QCOMPARE(db.findDog("Alpha")->Comments.value(), std::string(200, 'x'));
+        // A text of characters beyond ASCII is cut by characters, not bytes.
+        ed.field(6)->setText(QString(250, QChar(0x00e9)));
+        focusOut(ed.field(6));
+        QCOMPARE(ed.field(6)->text().size(), 200);
+    }
+
+    void fieldEditsAreSavedOnAMoveAndBadNumbersRefused() {
+        fill({"Alpha", "Bravo"});
+        gui::MessageRecorder rec;
+        gui::EditDogs ed(paths_);
+        ed.field(2)->setText("12");
+        ed.styleBox()->setCurrentText("W");
+        ed.moveNext();
+        store::DogDatabase db(paths_.dogDatabase());
+        QCOMPARE(db.findDog("Alpha")->NumStarts.value(), 12);
+        QCOMPARE(db.findDog("Alpha")->RunningStyle.value(), std::string("W"));
+        QVERIFY(rec.messages().empty());
+
+        ed.field(3)->setText("many");
+        ed.movePrevious();
+        QCOMPARE(rec.lastText(), QStringLiteral("Type mismatch - 13"));
+        QCOMPARE(rec.lastTitle(), gui::kAppTitle);
+        QCOMPARE(db.findDog("Bravo")->NumFirsts.value(), 0);
+        QCOMPARE(ed.currentDog()->RegName, std::string("Alpha"));
+    }
+
+    void aRenamedDogsLinesStayUnderTheOldName() {
+        fill({"Alpha", "Bravo", "Charlie"}, {"Bravo"});
+        gui::EditDogs ed(paths_);
+        ed.moveNext();
+        QCOMPARE(ed.currentDog()->RegName, std::string("Bravo"));
+        QCOMPARE(ed.lineModel()->rowCount(), 2);
+        focusIn(ed.nameField());
+        ed.nameField()->setText("Yankee");
+        focusOut(ed.nameField());
+        // The grid keeps what it showed until the dog changes.
+        QCOMPARE(ed.lineModel()->rowCount(), 2);
+        QCOMPARE(ed.captionLabel()->text(), QStringLiteral(" Greyhound: 3 of 3"));
+        ed.movePrevious();
+        ed.moveNext();
+        QCOMPARE(ed.currentDog()->RegName, std::string("Yankee"));
+        QCOMPARE(ed.lineModel()->rowCount(), 0);
+        store::DogDatabase db(paths_.dogDatabase());
+        QCOMPARE(db.raceLines("Bravo").size(), std::size_t(2));
+    }
+
+    void deleteThisDogKeepsItsLinesAndMovesOn() {
+        fill({"Alpha", "Bravo", "Charlie"}, {"Bravo", "Charlie"});
+        gui::MessageRecorder rec;
+        gui::EditDogs ed(paths_);
+        ed.moveNext();
+        rec.answer(QMessageBox::No);
+        ed.deleteDog();
+        QCOMPARE(rec.lastText(), QStringLiteral("Delete Bravo?"));
+        QCOMPARE(rec.lastTitle(), QStringLiteral("Confirm"));
+        QCOMPARE(ed.dogCount(), 3);
+
+        ed.deleteDog();  // Yes
+        QCOMPARE(ed.currentDog()->RegName, std::string("Charlie"));
+        QCOMPARE(ed.captionLabel()->text(), QStringLiteral(" Greyhound: 2 of 2"));
+        ed.deleteDog();  // the last one: back to the new last
+        QCOMPARE(ed.currentDog()->RegName, std::string("Alpha"));
+        ed.deleteDog();
+        QVERIFY(!ed.currentDog());
+        QCOMPARE(ed.captionLabel()->text(), QStringLiteral("No greyhounds on file"));
+        QVERIFY(!ed.nameField()->isEnabled());
+        store::DogDatabase db(paths_.dogDatabase());
+        QCOMPARE(db.dogCount(), 0);
+        QCOMPARE(db.raceLineCount(), 4);
+    }
+
+    void keysMoveThroughTheDogsAndFocusTheFields() {
+        fill({"Alpha", "Bravo", "Charlie", "Delta"});
+        gui::EditDogs ed(paths_);
+        ed.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&ed));
+        QWidget* target = ed.field(2);
+        key(target, Qt::Key_PageUp);  // before the first: stays on the first
+        QCOMPARE(ed.currentDog()->RegName, std::string("Alpha"));
+        key(target, Qt::Key_PageDown);
+        QCOMPARE(ed.currentDog()->RegName, std::string("Bravo"));
+        key(target, Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(ed.currentDog()->RegName, std::string("Delta"));
+        QCOMPARE(ed.captionLabel()->text(), QStringLiteral(" Greyhound: 4 of 4"));
+        key(target, Qt::Key_PageDown);  // past the end: stays on the last
+        QCOMPARE(ed.currentDog()->RegName, std::string("Delta"));
+        key(ed.grid(), Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(ed.currentDog()->RegName, std::string("Alpha"));
+        ed.activateWindow();
+        key(target, Qt::Key_End, Qt::ControlModifier);
+        QTRY_VERIFY(ed.field(6)->hasFocus());
+        key(target, Qt::Key_Home, Qt::ControlModifier);
+        QTRY_VERIFY(ed.nameField()->hasFocus());
+    }
+
+    void theGridShowsThirteenColumnsWithTheirCaptionsAndWidths() {
+        fill({"Alpha"}, {"Alpha"});
+        gui::EditDogs ed(paths_);
+        QTableView* g = ed.grid();
+        QVERIFY(g->isColumnHidden(0));
+        const QStringList captions = {"Date", "Race",   "Dist",   "Win Tm", "Post", "Brk",  "1/8",
+                                      "Str",  "Finish", "Length", "Fin Tm", "Odds", "Grade"};
+        const long widths[] = {1000, 500, 400, 650, 400, 400, 400, 400, 600, 600, 650, 600, 600};
+        for (int c = 1; c <= 13; ++c) {
+            QVERIFY(!g->isColumnHidden(c));
+            QCOMPARE(ed.lineModel()->headerData(c, Qt::Horizontal).toString(), captions[c - 1]);
+            QCOMPARE(g->columnWidth(c), gui::twipsToPixelsX(widths[c - 1]));
+        }
+        QCOMPARE(g->verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+        // Newest first, dates in the short form.
+        QCOMPARE(ed.lineModel()->index(0, 1).data().toString(), QStringLiteral("11/20/2026"));
+        QCOMPARE(ed.lineModel()->index(1, 1).data().toString(), QStringLiteral("11/1/2026"));
+    }
+
+    void gridCellsConvertTypedTextOrRefuseIt() {
+        fill({"Alpha"}, {"Alpha"});
+        gui::MessageRecorder rec;
+        gui::EditDogs ed(paths_);
+        auto* m = ed.lineModel();
+        struct Case {
+            int column;
+            const char* text;
+            bool accepted;
+            const char* shown;  // the cell afterwards
+        };
+        const Case cases[] = {
+            {5, "7", true, "7"},
+            {5, "seven", false, "7"},
+            {11, " 3101 ", true, "3101"},
+            {11, "30.45s", false, "3101"},
+            {12, "2.5", true, "2.5"},
+            {12, "", true, ""},
+            {1, "12/3/2026", true, "12/3/2026"},
+            {1, "31/31/2026", false, "12/3/2026"},
+            {9, "99999999999", false, "2"},
+            {3, "L", true, "L"},
+        };
+        for (const auto& c : cases) {
+            rec.clear();
+            const bool ok = m->setData(m->index(0, c.column), QString::fromUtf8(c.text));
+            QCOMPARE(ok, c.accepted);
+            QCOMPARE(m->index(0, c.column).data().toString(), QString::fromUtf8(c.shown));
+            QCOMPARE(rec.messages().size(), std::size_t(c.accepted ? 0 : 1));
+            if (!c.accepted) {
+                QCOMPARE(rec.lastTitle(), gui::kAppTitle);
+                QVERIFY(rec.lastText() == QStringLiteral("Type mismatch - 13") ||
+                        rec.lastText() == QStringLiteral("Overflow - 6"));
+            }
+        }
+        // Every accepted cell is already stored.
+        store::DogDatabase db(paths_.dogDatabase());
+        const RaceLine stored = db.raceLines("Alpha").front();
+        QCOMPARE(stored.Post.value(), 7);
+        QCOMPARE(stored.FinishTime.value(), 3101);
+        QVERIFY(!stored.Odds);
+        QCOMPARE(stored.Distance.value(), std::string("L"));
+    }
+
+    void addAndDeleteRaceLines() {
+        fill({"Alpha"}, {"Alpha"});
+        gui::MessageRecorder rec;
+        gui::EditDogs ed(paths_);
+        ed.addRaceLine();
+        QCOMPARE(ed.lineModel()->rowCount(), 3);
+        QCOMPARE(ed.grid()->currentIndex().row(), 2);
+        QCOMPARE(ed.grid()->currentIndex().column(), 1);
+        store::DogDatabase db(paths_.dogDatabase());
+        QCOMPARE(db.raceLineCount(), 3);
+        const auto lines = db.raceLines("Alpha");
+        const auto fresh =
+            std::find_if(lines.begin(), lines.end(), [](const RaceLine& l) { return !l.RaceDate; });
+        QVERIFY(fresh != lines.end());
+        RaceLine onlyName;
+        onlyName.rowId = fresh->rowId;
+        onlyName.RegName = "Alpha";
+        QCOMPARE(*fresh, onlyName);
+
+        ed.grid()->setCurrentIndex(ed.lineModel()->index(0, 1));
+        rec.answer(QMessageBox::No);
+        ed.deleteCurrentLine();
+        QCOMPARE(rec.lastText(), QStringLiteral("Delete 11/20/2026?"));
+        QCOMPARE(rec.lastTitle(), QStringLiteral("Confirm"));
+        QCOMPARE(db.raceLineCount(), 3);
+        ed.deleteCurrentLine();
+        QCOMPARE(db.raceLineCount(), 2);
+        QCOMPARE(ed.lineModel()->rowCount(), 2);
+        // The line that was deleted is the newest one.
+        QCOMPARE(ed.lineModel()->index(0, 1).data().toString(), QStringLiteral("11/1/2026"));
+        ed.resortLines();
+        QCOMPARE(ed.lineModel()->index(0, 1).data().toString(), QStringLiteral("11/1/2026"));
+        QCOMPARE(ed.lineModel()->index(1, 1).data().toString(), QString());
+    }
+
+    void reSortPutsRenamedDogsInPlaceAndGoesToTheFirst() {
+        fill({"Alpha", "Bravo"});
+        gui::EditDogs ed(paths_);
+        focusIn(ed.nameField());
+        ed.nameField()->setText("Zulu");
+        focusOut(ed.nameField());
+        ed.reSort();
+        QCOMPARE(ed.currentDog()->RegName, std::string("Bravo"));
+        QCOMPARE(ed.captionLabel()->text(), QStringLiteral(" Greyhound: 1 of 2"));
+    }
+
+    // --- The search window ----------------------------------------------------
+
+    void searchFindsTextAnywhereAndBeepsPastTheLastMatch() {
+        fill({"Ace", "Bashful", "Cash Money", "Dashing Star", "Eagle"});
+        int beeps = 0;
+        gui::SearchDog::setBeepHandler([&beeps] { ++beeps; });
+        gui::EditDogs ed(paths_);
+        gui::SearchDog s(&ed);
+        QCOMPARE(s.windowTitle(), QStringLiteral("Search for a Dog"));
+        QVERIFY(s.findButton()->isDefault());
+        QVERIFY(s.notFoundLabel()->isHidden());
+
+        // An empty text matches every dog: the first in name order.
+        ed.moveLast();
+        s.findFirst();
+        QCOMPARE(ed.currentDog()->RegName, std::string("Ace"));
+
+        s.searchText()->setText("ASH");
+        QVERIFY(s.findButton()->isDefault());
+        s.findFirst();
+        QVERIFY(s.findNextButton()->isDefault());
+        QCOMPARE(ed.currentDog()->RegName, std::string("Bashful"));
+        s.findNext();
+        QCOMPARE(ed.currentDog()->RegName, std::string("Cash Money"));
+        s.findNext();
+        QCOMPARE(ed.currentDog()->RegName, std::string("Dashing Star"));
+        QCOMPARE(ed.captionLabel()->text(), QStringLiteral(" Greyhound: 4 of 5"));
+        QCOMPARE(beeps, 0);
+        s.findNext();
+        QCOMPARE(ed.currentDog()->RegName, std::string("Dashing Star"));
+        QVERIFY(!s.notFoundLabel()->isHidden());
+        QCOMPARE(beeps, 1);
+        QVERIFY(s.closeButton()->isEnabled());
+        s.findPrevious();
+        QVERIFY(s.notFoundLabel()->isHidden());
+        QCOMPARE(ed.currentDog()->RegName, std::string("Cash Money"));
+
+        s.searchText()->setText("nobody");
+        s.findFirst();
+        QCOMPARE(ed.currentDog()->RegName, std::string("Cash Money"));
+        QCOMPARE(beeps, 2);
+
+        // On an empty database every search finds nothing.
+        gui::SearchDog::setBeepHandler({});
+    }
+
+    void searchOnAnEmptyDatabaseFindsNothing() {
+        int beeps = 0;
+        gui::SearchDog::setBeepHandler([&beeps] { ++beeps; });
+        gui::EditDogs ed(paths_);
+        gui::SearchDog s(&ed);
+        s.findFirst();
+        s.findNext();
+        s.findPrevious();
+        QCOMPARE(beeps, 3);
+        QVERIFY(!ed.currentDog());
+        gui::SearchDog::setBeepHandler({});
+    }
+};
+
+QTEST_MAIN(DogEditorTest)
+#include "test_dog_editor.moc"
