@@ -1,0 +1,39 @@
+#pragma once
+
+// The running-style update window `RunningStyle`: every dog's style and the
+// two time factors in one pass; the program's settings take the new factors
+// and the update's date, and Vovoziruzu.ini is rewritten.
+
+#include "core/dogs/running_style.h"
+#include "core/store/paths.h"
+#include "core/store/settings.h"
+#include "gui/vovoziruzu/work_window.h"
+
+namespace vz::gui {
+
+class RunningStyleWindow : public WorkWindow {
+    Q_OBJECT
+
+  public:
+    // `settings` are the program's: they change when the update completes.
+    RunningStyleWindow(const store::AppPaths& paths, store::Settings& settings, store::Date today,
+                       QWidget* parent = nullptr);
+
+    const dogs::StyleUpdateResult& styleResult() const { return result_; }
+
+  protected:
+    void prepare() override;
+    QString busyText() const override;
+    void work(const Progress& progress) override;
+    void afterWork() override;
+    QString completionText() const override;
+
+  private:
+    store::AppPaths paths_;
+    store::Settings& settings_;
+    store::Settings start_;  // what the pass starts from, taken on the window thread
+    store::Date today_;
+    dogs::StyleUpdateResult result_;
+};
+
+}  // namespace vz::gui

@@ -1,0 +1,282 @@
+#include "gui/vovoziruzu/work_window.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include "core/dogs/cleanup.h"
+#include "core/dogs/texts.h"
+#include "core/store/error.h"
+#include "gui/common/messages.h"
+#include "gui/common/qt_setup.h"
+
+namespace vz::gui {
+
+WorkWindow::WorkWindow(const char* name, const QString& caption, const QString& text,
+                       bool withCalendar, QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QString::fromLatin1(name));
+    setWindowTitle(caption);
+    setModal(true);
+
+    label_ = new QLabel(text, this);
+    label_->setObjectName("Label1");
+    label_->setWordWrap(true);
+    label_->setMinimumWidth(twipsToPixelsX(4200));
+    if (withCalendar) {
+        calendar_ = new QCalendarWidget(this);
+        calendar_->setObjectName("PickDate");
+        calendar_->setGridVisible(true);
+        calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    }
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName("progress");
+    progress_->setRange(0, 0);
+    progress_->hide();
+
+    cmdOK_ = new QPushButton(QString::fromUtf8(dogs::kStartCaption), this);
+    cmdOK_->setObjectName("cmdOK");
+    cmdOK_->setDefault(true);
+    cmdCancel_ = new QPushButton(QString::fromUtf8(dogs::kCancelCaption), this);
+    cmdCancel_->setObjectName("cmdCancel");
+    connect(cmdOK_, &QPushButton::clicked, this, &WorkWindow::start);
+    connect(cmdCancel_, &QPushButton::clicked, this, &WorkWindow::reject);
+    if (calendar_) {
+        // Clicking a date moves on to "Start".
+        connect(calendar_, &QCalendarWidget::clicked, this, [this] { cmdOK_->setFocus(); });
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK_);
+    buttons->addWidget(cmdCancel_);
+    auto* all = new QVBoxLayout(this);
+    all->addWidget(label_);
+    if (calendar_) {
+        all->addWidget(calendar_);
+    }
+    all->addWidget(progress_);
+    all->addLayout(buttons);
+}
+
+WorkWindow::~WorkWindow() {
+    if (thread_) {
+        // The work cannot be stopped: wait for it rather than leave it
+        // writing to a window that is gone.
+        thread_->wait();
+    }
+    if (cursorSet_) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+std::optional<store::Date> WorkWindow::chosenDate() const {
+    if (!calendar_) {
+        return std::nullopt;
+    }
+    return fromQDate(calendar_->selectedDate());
+}
+
+void WorkWindow::setChosenDate(store::Date d) {
+    if (calendar_) {
+        calendar_->setSelectedDate(toQDate(d));
+    }
+}
+
+void WorkWindow::start() {
+    if (running()) {
+        return;
+    }
+    try {
+        prepare();
+        if (const auto question = confirmation()) {
+            if (!askYesNo(this, QString::fromUtf8(dogs::kConfirmTitle), *question)) {
+                return;  // the window stays open, its buttons shown
+            }
+        }
+    } catch (const std::exception& e) {
+        showCommonError(this, e);
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    cursorSet_ = true;
+    cmdOK_->hide();
+    cmdCancel_->hide();
+    if (calendar_) {
+        calendar_->setEnabled(false);
+    }
+    label_->setText(busyText());
+    progress_->setRange(0, 0);
+    progress_->show();
+    shownPercent_ = -1;
+    error_.reset();
+
+    thread_ = QThread::create([this] {
+        try {
+            work([this](std::int64_t done, std::int64_t total) { showProgress(done, total); });
+        } catch (const vz::Error& e) {
+            error_ = e;
+        } catch (const std::exception& e) {
+            error_ = vz::Error(e.what());
+        }
+    });
+    connect(thread_, &QThread::finished, this, &WorkWindow::workDone, Qt::QueuedConnection);
+    thread_->start();
+}
+
+void WorkWindow::showProgress(std::int64_t done, std::int64_t total) {
+    // Worker thread: hand over only whole-percent changes.
+    const int percent = total > 0 ? static_cast<int>(done * 100 / total) : -1;
+    if (percent == shownPercent_.exchange(percent)) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, percent] {
+            if (percent < 0) {
+                progress_->setRange(0, 0);
+            } else {
+                progress_->setRange(0, 100);
+                progress_->setValue(percent);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void WorkWindow::workDone() {
+    thread_->wait();
+    thread_->deleteLater();
+    thread_ = nullptr;
+    if (cursorSet_) {
+        QApplication::restoreOverrideCursor();
+        cursorSet_ = false;
+    }
+    if (!error_) {
+        try {
+            afterWork();
+        } catch (const vz::Error& e) {
+            error_ = e;
+        } catch (const std::exception& e) {
+            error_ = vz::Error(e.what());
+        }
+    }
+    if (error_) {
+        // The work stopped where it was; what it changed stays changed.
+        progress_->hide();
+        inform(this, kAppTitle, QString::fromStdString(dogs::workErrorMessage(*error_)),
+               QMessageBox::Critical);
+        cmdCancel_->show();  // a way out without the close box
+        emit workFinished(false);
+        return;
+    }
+    progress_->setRange(0, 100);
+    progress_->setValue(100);
+    inform(this, QString::fromUtf8(dogs::kCompleteTitle), completionText());
+    emit workFinished(true);
+    accept();
+}
+
+void WorkWindow::reject() {
+    if (running()) {
+        return;  // the work runs to its end
+    }
+    QDialog::reject();
+}
+
+void WorkWindow::closeEvent(QCloseEvent* event) {
+    if (running()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+}  // namespace vz::gui
+
+namespace vz::gui {
+
+ZeroCountersWindow::ZeroCountersWindow(const store::AppPaths& paths, QWidget* parent)
+    : WorkWindow("Zero", QString::fromUtf8(dogs::kZeroCaption), QString::fromUtf8(dogs::kZeroText),
+                 false, parent),
+      paths_(paths) {}
+
+QString ZeroCountersWindow::busyText() const {
+    return QString::fromUtf8(dogs::kZeroBusyText);
+}
+
+void ZeroCountersWindow::work(const Progress& progress) {
+    dogs::zeroCounters(paths_, [&progress](long done, long total) { progress(done, total); });
+}
+
+QString ZeroCountersWindow::completionText() const {
+    return QString::fromUtf8(dogs::kZeroComplete);
+}
+
+namespace {
+
+const char* deletionName(dogs::Deletion kind) {
+    switch (kind) {
+        case dogs::Deletion::RaceData:
+            return "DeleteRaceData";
+        case dogs::Deletion::Dogs:
+            return "DeleteDogs";
+        case dogs::Deletion::Results:
+            return "DeleteRacesResults";
+    }
+    return "";
+}
+
+}  // namespace
+
+DeletionWindow::DeletionWindow(dogs::Deletion kind, const store::AppPaths& paths, store::Date today,
+                               QWidget* parent)
+    : WorkWindow(deletionName(kind), QString::fromUtf8(dogs::deletionCaption(kind)),
+                 QString::fromUtf8(dogs::deletionPrompt(kind)), true, parent),
+      kind_(kind),
+      paths_(paths),
+      today_(today),
+      chosen_(dogs::defaultDeletionDate(kind, today)) {
+    setChosenDate(chosen_);
+}
+
+void DeletionWindow::prepare() {
+    chosen_ = chosenDate().value_or(chosen_);
+}
+
+std::optional<QString> DeletionWindow::confirmation() const {
+    if (!dogs::needsConfirmation(kind_, chosen_, today_)) {
+        return std::nullopt;
+    }
+    return QString::fromStdString(dogs::confirmationQuestion(kind_, chosen_));
+}
+
+QString DeletionWindow::busyText() const {
+    return QString::fromUtf8(dogs::kDeleteBusyText);
+}
+
+void DeletionWindow::work(const Progress& progress) {
+    const dogs::Progress report = [&progress](long done, long total) { progress(done, total); };
+    switch (kind_) {
+        case dogs::Deletion::RaceData:
+            dogs::deleteRaceData(paths_, chosen_, report);
+            break;
+        case dogs::Deletion::Dogs:
+            dogs::deleteDogs(paths_, chosen_, report);
+            break;
+        case dogs::Deletion::Results:
+            dogs::deleteResults(paths_, chosen_, report);
+            break;
+    }
+}
+
+QString DeletionWindow::completionText() const {
+    return QString::fromStdString(dogs::completionMessage(kind_, chosen_));
+}
+
+}  // namespace vz::gui

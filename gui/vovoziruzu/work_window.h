@@ -1,0 +1,136 @@
+#pragma once
+
+// The pattern of the main program's modal work windows (running-style update,
+// counter reset, the deletions): a text, an optional calendar, "Start" and
+// "Cancel". "Start" may ask first, then hides the buttons, shows the busy
+// text and runs the work off the window thread with a progress bar, so the
+// window stays modal and keeps repainting; it reports completion under
+// "Complete" and closes.
+
+#include <QDialog>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "core/dogs/texts.h"
+#include "core/store/dates.h"
+#include "core/store/error.h"
+#include "core/store/paths.h"
+
+class QCalendarWidget;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QThread;
+
+namespace vz::gui {
+
+class WorkWindow : public QDialog {
+    Q_OBJECT
+
+  public:
+    // Called from the worker thread with the count of items done so far and
+    // the total (0 when not known).
+    using Progress = std::function<void(std::int64_t done, std::int64_t total)>;
+
+    ~WorkWindow() override;
+
+    QLabel* label() const { return label_; }
+    QCalendarWidget* calendar() const { return calendar_; }
+    QPushButton* startButton() const { return cmdOK_; }
+    QPushButton* cancelButton() const { return cmdCancel_; }
+    QProgressBar* progressBar() const { return progress_; }
+    bool running() const { return thread_ != nullptr; }
+
+    // The calendar's date (whole days); none for a window without one.
+    std::optional<store::Date> chosenDate() const;
+    void setChosenDate(store::Date d);
+
+    // "Start" as the button runs it.
+    void start();
+
+  signals:
+    // After the work: true when it completed, false when it failed (the
+    // error has been shown). Not sent when a question was answered No.
+    void workFinished(bool completed);
+
+  protected:
+    WorkWindow(const char* name, const QString& caption, const QString& text, bool withCalendar,
+               QWidget* parent);
+
+    // On the window thread when "Start" is clicked, before any question:
+    // takes what the work needs from the controls (the work must not touch
+    // them from its thread).
+    virtual void prepare() {}
+    // The question asked under "Confirm" before the work, if any.
+    virtual std::optional<QString> confirmation() const { return std::nullopt; }
+    virtual QString busyText() const { return QStringLiteral("Deleting, please wait..."); }
+    // Runs on the worker thread: opens its own database connections.
+    virtual void work(const Progress& progress) = 0;
+    // On the window thread after the work has completed; may throw.
+    virtual void afterWork() {}
+    virtual QString completionText() const = 0;
+
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void workDone();
+    void showProgress(std::int64_t done, std::int64_t total);
+
+    QLabel* label_ = nullptr;
+    QCalendarWidget* calendar_ = nullptr;
+    QPushButton* cmdOK_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QThread* thread_ = nullptr;
+    std::optional<vz::Error> error_;
+    std::atomic<int> shownPercent_{-1};
+    bool cursorSet_ = false;
+};
+
+// `Zero`: every dog's four counters back to 0. No question: the window is
+// the confirmation.
+class ZeroCountersWindow : public WorkWindow {
+    Q_OBJECT
+
+  public:
+    explicit ZeroCountersWindow(const store::AppPaths& paths, QWidget* parent = nullptr);
+
+  protected:
+    QString busyText() const override;
+    void work(const Progress& progress) override;
+    QString completionText() const override;
+
+  private:
+    store::AppPaths paths_;
+};
+
+// `DeleteRaceData`, `DeleteDogs` and `DeleteRacesResults`: a date from the
+// calendar, a question when it is recent, the deletion.
+class DeletionWindow : public WorkWindow {
+    Q_OBJECT
+
+  public:
+    DeletionWindow(dogs::Deletion kind, const store::AppPaths& paths, store::Date today,
+                   QWidget* parent = nullptr);
+
+    dogs::Deletion kind() const { return kind_; }
+
+  protected:
+    void prepare() override;
+    std::optional<QString> confirmation() const override;
+    QString busyText() const override;
+    void work(const Progress& progress) override;
+    QString completionText() const override;
+
+  private:
+    dogs::Deletion kind_;
+    store::AppPaths paths_;
+    store::Date today_;
+    store::Date chosen_;
+};
+
+}  // namespace vz::gui
