@@ -1,20 +1,34 @@
 #include "gui/vovoziruzu/dog_commands.h"
 
 #include "gui/common/messages.h"
+#include "gui/vovoziruzu/edit_dogs.h"
 #include "gui/vovoziruzu/main_window.h"
+#include "gui/vovoziruzu/running_style.h"
+#include "gui/vovoziruzu/work_window.h"
 
 namespace vz::gui {
 
-// HOOK for the dog windows: set main.dogEditorFactory (returns the dog
-// editor's widget; the main window puts it in an MDI child and keeps one),
-// main.runningStyleCommand, main.zeroCountersCommand,
-// main.deleteRaceDataCommand, main.deleteDogsCommand and
-// main.deleteResultsCommand (each opens its modal window). The main window
-// closes the dog editor before the style update, the counter reset and the
-// deletions of race data and dogs. Until they are set the commands say they
-// are not available.
+// The dog editor and the modal work windows. The main window keeps one dog
+// editor and closes it before the commands that rewrite the dog database.
 void installDogCommands(MainWindow& main) {
-    (void)main;
+    main.dogEditorFactory = [](MainWindow& m) -> QWidget* { return new EditDogs(m.paths()); };
+    main.runningStyleCommand = [](MainWindow& m) {
+        RunningStyleWindow w(m.paths(), m.state().settings, m.today(), &m);
+        w.exec();
+    };
+    main.zeroCountersCommand = [](MainWindow& m) {
+        ZeroCountersWindow w(m.paths(), &m);
+        w.exec();
+    };
+    auto deletion = [](dogs::Deletion kind) {
+        return [kind](MainWindow& m) {
+            DeletionWindow w(kind, m.paths(), m.today(), &m);
+            w.exec();
+        };
+    };
+    main.deleteRaceDataCommand = deletion(dogs::Deletion::RaceData);
+    main.deleteDogsCommand = deletion(dogs::Deletion::Dogs);
+    main.deleteResultsCommand = deletion(dogs::Deletion::Results);
 }
 
 void notAvailable(QWidget* parent) {

@@ -1,0 +1,184 @@
+// The dog windows behind the main window's Dogs and Races menus: one dog
+// editor, the work windows opened modal, the editor closed (and its edits
+// saved) before the commands that rewrite the dog database.
+
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "core/store/dog_database.h"
+#include "gui/common/messages.h"
+#include "gui/vovoziruzu/edit_dogs.h"
+#include "gui/vovoziruzu/work_window.h"
+#include "gui_test_support.h"
+
+using namespace vz;
+using namespace vz::gui;
+using vz::test::action;
+using vz::test::AppFixture;
+
+namespace {
+
+// Runs `trigger`, which opens a modal window; records the modal window's
+// object name and caption and closes it with Cancel.
+struct ModalSeen {
+    QString name;
+    QString title;
+};
+
+ModalSeen openAndCancel(const std::function<void()>& trigger) {
+    ModalSeen seen;
+    QTimer::singleShot(0, [&seen] {
+        // The window is modal: it shows up as the active modal widget.
+        std::function<void()> look;
+        look = [&seen, &look] {
+            if (auto* w = qobject_cast<WorkWindow*>(QApplication::activeModalWidget())) {
+                seen.name = w->objectName();
+                seen.title = w->windowTitle();
+                w->cancelButton()->click();
+                return;
+            }
+            QTimer::singleShot(10, look);
+        };
+        look();
+    });
+    trigger();
+    return seen;
+}
+
+QList<EditDogs*> editors(MainWindow& w) {
+    QList<EditDogs*> out;
+    for (QMdiSubWindow* sub : w.mdiArea()->subWindowList()) {
+        if (auto* e = qobject_cast<EditDogs*>(sub->widget())) {
+            out << e;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+class DogCommandsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cleanup() {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            w->deleteLater();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void editDogsOpensOneDogEditor() {
+        AppFixture app;
+        MessageRecorder boxes;
+        auto w = app.startMain();
+        action(*w, "mnuEditDogs")->trigger();
+        w->findChild<QAbstractButton*>("cmdEditDogs")->click();
+        QCOMPARE(editors(*w).size(), 1);
+        QCOMPARE(w->mdiArea()->subWindowList().front()->windowTitle(), QStringLiteral("Dogs"));
+        QVERIFY(boxes.messages().empty());
+    }
+
+    void eachCommandOpensItsWindow() {
+        AppFixture app;
+        MessageRecorder boxes;
+        auto w = app.startMain();
+        const struct {
+            const char* action;
+            const char* name;
+            const char* title;
+        } cases[] = {
+            {"mnuUpdateRunningStyle", "RunningStyle", "Update Running Style"},
+            {"mnuZero", "Zero", "Zero Starts, 1st, 2nd, 3rd"},
+            {"mnuDelRaceDat", "DeleteRaceData", "Delete Old Race Data"},
+            {"mnuDelDogs", "DeleteDogs", "Delete Old Dogs"},
+            {"mnuDeleteResults", "DeleteRacesResults", "Delete Old Results and Race Files"},
+        };
+        for (const auto& c : cases) {
+            const ModalSeen seen = openAndCancel([&] { action(*w, c.action)->trigger(); });
+            QCOMPARE(seen.name, QString::fromLatin1(c.name));
+            QCOMPARE(seen.title, QString::fromLatin1(c.title));
+        }
+        const ModalSeen button =
+            openAndCancel([&] { w->findChild<QAbstractButton*>("cmdUpdateRunningStyle")->click(); });
+        QCOMPARE(button.name, QStringLiteral("RunningStyle"));
+        QVERIFY(boxes.messages().empty());
+    }
+
+    // The commands that rewrite the dog database close the editor first; a
+    // name typed into it is saved on the way.
+    void rewritingCommandsCloseTheEditorAndKeepItsEdits() {
+        AppFixture app;
+        {
+            store::DogDatabase db(app.paths.dogDatabase());
+            store::Dog d;
+            d.RegName = "Alpha";
+            db.addDog(d);
+        }
+        MessageRecorder boxes;
+        auto w = app.startMain();
+        for (const char* command :
+             {"mnuDelRaceDat", "mnuDelDogs", "mnuZero", "mnuUpdateRunningStyle"}) {
+            w->editDogs();
+            QCOMPARE(editors(*w).size(), 1);
+            EditDogs* ed = editors(*w).front();
+            ed->field(2)->setText("4");
+            openAndCancel([&] { action(*w, command)->trigger(); });
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY2(editors(*w).isEmpty(), command);
+            store::DogDatabase db(app.paths.dogDatabase());
+            QCOMPARE(db.findDog("Alpha")->NumStarts.value(), 4);
+            db.connection().exec("UPDATE Main SET NumStarts = NULL");
+        }
+        // The results deletion leaves the editor open.
+        w->editDogs();
+        openAndCancel([&] { action(*w, "mnuDeleteResults")->trigger(); });
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(editors(*w).size(), 1);
+    }
+
+    void theReminderYesOpensTheRunningStyleWindow() {
+        AppFixture app;
+        app.writeSettingsDaysAgo(31);
+        MessageRecorder boxes;
+        auto w = app.startMain();
+        const ModalSeen seen = openAndCancel([&] { w->offerStyleReminder(); });
+        QCOMPARE(boxes.lastTitle(), QStringLiteral("Alert"));
+        QCOMPARE(seen.name, QStringLiteral("RunningStyle"));
+    }
+
+    // A completed update changes the program's settings, so that the exit
+    // writes the new factors too.
+    void aCompletedUpdateReachesTheProgramsSettings() {
+        AppFixture app;
+        app.writeSettingsDaysAgo(45);
+        MessageRecorder boxes;
+        boxes.answer(QMessageBox::No);  // the reminder
+        auto w = app.startMain();
+        w->offerStyleReminder();
+        QTimer::singleShot(0, [] {
+            std::function<void()> look;
+            look = [&look] {
+                if (auto* ww = qobject_cast<WorkWindow*>(QApplication::activeModalWidget())) {
+                    ww->startButton()->click();
+                    return;
+                }
+                QTimer::singleShot(10, look);
+            };
+            look();
+        });
+        w->updateRunningStyle();
+        QCOMPARE(boxes.lastText(), QStringLiteral("Update Running Style complete."));
+        QVERIFY(w->state().settings.LastStyleUpdate == test::kToday);
+        w->writeExitSettings();
+        QVERIFY(store::readSettings(app.paths.settingsFile()).settings.LastStyleUpdate ==
+                test::kToday);
+    }
+};
+
+QTEST_MAIN(DogCommandsTest)
+#include "test_dog_commands.moc"
