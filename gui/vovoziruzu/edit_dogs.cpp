@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -310,6 +311,12 @@ void EditDogs::buildControls() {
     lineModel_ = new RaceLineModel([this](const store::RaceLine& l) { saveLine(l); },
                                    [this](const vz::Error& e) { reportError(e); }, this);
     grid_->setModel(lineModel_);
+    // The column widths were made for a small grid font: keep the grid's
+    // text small so that a whole date fits its 1000 twips.
+    QFont gridFont = grid_->font();
+    gridFont.setPointSizeF(std::min(gridFont.pointSizeF(), 7.5));
+    grid_->setFont(gridFont);
+    grid_->horizontalHeader()->setFont(gridFont);
     grid_->setPickers(new PickerDelegate(distances_, grades_, grid_));
     grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
