@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFont>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -100,12 +100,16 @@ class PickerDelegate : public QStyledItemDelegate {
         box->setEditable(true);
         box->setInsertPolicy(QComboBox::NoInsert);
         box->addItems(c == RaceLineModel::Distance ? distances_ : grades_);
+        // No completion as one types: "A" must not become "AA".
+        box->setCompleter(nullptr);
         return box;
     }
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
         if (auto* box = qobject_cast<QComboBox*>(editor)) {
             box->setCurrentText(index.data(Qt::EditRole).toString());
+            // The key that opened the picker replaces the cell's text.
+            box->lineEdit()->selectAll();
             return;
         }
         QStyledItemDelegate::setEditorData(editor, index);
@@ -114,7 +118,9 @@ class PickerDelegate : public QStyledItemDelegate {
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override {
         if (auto* box = qobject_cast<QComboBox*>(editor)) {
-            model->setData(index, box->currentText(), Qt::EditRole);
+            // A code typed in other letter case is stored as the list spells it.
+            const int i = box->findText(box->currentText(), Qt::MatchFixedString);
+            model->setData(index, i >= 0 ? box->itemText(i) : box->currentText(), Qt::EditRole);
             return;
         }
         QStyledItemDelegate::setModelData(editor, model, index);
@@ -197,7 +203,15 @@ EditDogs::EditDogs(const store::AppPaths& paths, QWidget* parent) : QWidget(pare
     firstOpen_ = false;
 }
 
-EditDogs::~EditDogs() = default;
+EditDogs::~EditDogs() {
+    // The children go before the databases do: a cell editor or field that
+    // loses the focus while it is destroyed must find nothing to write to.
+    destroying_ = true;
+    delete grid_;
+    grid_ = nullptr;
+    delete top_;
+    top_ = nullptr;
+}
 
 QTableView* EditDogs::grid() const {
     return grid_;
@@ -370,6 +384,9 @@ bool EditDogs::handleKey(QKeyEvent* key) {
 }
 
 bool EditDogs::eventFilter(QObject* watched, QEvent* event) {
+    if (destroying_) {
+        return false;
+    }
     if (event->type() == QEvent::KeyPress) {
         // Cell editors, made later, are not watched: they keep their keys.
         if (handleKey(static_cast<QKeyEvent*>(event))) {
@@ -399,7 +416,7 @@ bool EditDogs::eventFilter(QObject* watched, QEvent* event) {
             commentsFocusOut();
         }
     }
-    if (event->type() == QEvent::Resize && watched == area_) {
+    if (event->type() == QEvent::Resize && area_ && watched == area_->viewport()) {
         applyMaximiseRule();
     }
     return QWidget::eventFilter(watched, event);
@@ -500,10 +517,16 @@ bool EditDogs::saveCurrentDog() {
 }
 
 void EditDogs::reportError(const std::exception& e) {
+    if (destroying_) {
+        return;
+    }
     showCommonError(this, e);
 }
 
 void EditDogs::saveLine(const store::RaceLine& line) {
+    if (destroying_) {
+        throw vz::Error("The dog editor is closing.");
+    }
     db_->updateRaceLine(line);
 }
 
@@ -718,7 +741,8 @@ void EditDogs::showEvent(QShowEvent* event) {
         sub->setMinimumSize(twipsToPixelsX(kMinWidth), twipsToPixelsY(kMinHeight));
         if (!area_ && sub->mdiArea()) {
             area_ = sub->mdiArea();
-            area_->installEventFilter(this);
+            // The inner area: the viewport has its new size when it hears of it.
+            area_->viewport()->installEventFilter(this);
         }
     }
 }

@@ -110,6 +110,7 @@ class EditDogs : public QWidget {
     std::int64_t position_ = 0;
     std::int64_t count_ = 0;
     bool firstOpen_ = true;
+    bool destroying_ = false;
     QString originalValue_;  // the name as it was when the name field got the focus
 
     std::array<QLineEdit*, 7> txtFields_{};  // index 1 unused, as the window has none

@@ -6,6 +6,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
@@ -459,6 +461,90 @@ class DogEditorTest : public QObject {
         ed.reSort();
         QCOMPARE(ed.currentDog()->RegName, std::string("Bravo"));
         QCOMPARE(ed.captionLabel()->text(), QStringLiteral(" Greyhound: 1 of 2"));
+    }
+
+    void distanceAndGradePickersOpenOverTheirCells() {
+        fill({"Alpha"}, {"Alpha"});
+        gui::EditDogs ed(paths_);
+        ed.resize(900, 600);
+        ed.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&ed));
+        QTableView* g = ed.grid();
+        struct Case {
+            int column;
+            const char* picker;
+            long widthTwips;
+            Qt::Key key;
+            const char* typed;
+            const char* firstItem;
+        };
+        const Case cases[] = {
+            {gui::RaceLineModel::Distance, "cmbDistance", 600, Qt::Key_L, "L", "S"},
+            {gui::RaceLineModel::Grade, "cmbGrade", 800, Qt::Key_A, "A", "AA"},
+        };
+        for (const auto& c : cases) {
+            g->setFocus();
+            g->setCurrentIndex(ed.lineModel()->index(0, c.column));
+            // The key that starts the edit reaches the picker.
+            QTest::keyClick(g, c.key);
+            auto* box = g->findChild<QComboBox*>(QString::fromLatin1(c.picker));
+            QVERIFY(box);
+            QVERIFY(box->isVisible());
+            QCOMPARE(box->width(), gui::twipsToPixelsX(c.widthTwips));
+            QCOMPARE(box->height(), g->visualRect(g->currentIndex()).height());
+            QCOMPARE(box->itemText(0), QString::fromLatin1(c.firstItem));
+            QCOMPARE(box->currentText().toUpper(), QString::fromLatin1(c.typed));
+            // Leaving the grid (here: re-sorting the lines) writes the cell.
+            ed.resortLines();
+            store::DogDatabase db(paths_.dogDatabase());
+            const auto lines = db.raceLines("Alpha");
+            const auto& newest = lines.front();
+            QCOMPARE(c.column == gui::RaceLineModel::Distance ? newest.Distance.value()
+                                                              : newest.Grade.value(),
+                     std::string(c.typed));
+        }
+    }
+
+    // Destroying the window with a cell editor open (the main window going
+    // away) must not write through databases that are already closed.
+    void destroyingTheWindowWithAnOpenCellEditorIsSafe() {
+        fill({"Alpha"}, {"Alpha"});
+        {
+            auto ed = std::make_unique<gui::EditDogs>(paths_);
+            ed->show();
+            QVERIFY(QTest::qWaitForWindowExposed(ed.get()));
+            ed->grid()->setFocus();
+            ed->grid()->setCurrentIndex(ed->lineModel()->index(0, gui::RaceLineModel::Post));
+            QTest::keyClick(ed->grid(), Qt::Key_6);
+            QVERIFY(ed->grid()->findChild<QLineEdit*>());
+        }
+        store::DogDatabase db(paths_.dogDatabase());
+        QCOMPARE(db.raceLines("Alpha").front().Post.value(), 5);
+    }
+
+    void resizeRulesKeepTheWindowUsable() {
+        fill({"Alpha"});
+        QMdiArea area;
+        area.resize(1000, 700);
+        auto* ed = new gui::EditDogs(paths_);
+        QMdiSubWindow* sub = area.addSubWindow(ed);
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        sub->resize(50, 50);
+        QVERIFY(sub->width() >= gui::twipsToPixelsX(7700));
+        QVERIFY(sub->height() >= gui::twipsToPixelsY(5000));
+        sub->resize(800, 560);
+        QCoreApplication::processEvents();
+        QCOMPARE(ed->grid()->width(), ed->width() - gui::twipsToPixelsX(130));
+        QCOMPARE(ed->grid()->height(), ed->height() - gui::twipsToPixelsY(3000));
+        // Maximised in a main window too small for it: back to normal size.
+        sub->showMaximized();
+        QVERIFY(sub->isMaximized());
+        area.resize(gui::twipsToPixelsX(9000), 700);
+        QCoreApplication::processEvents();
+        QVERIFY(sub->isMaximized());
+        area.resize(gui::twipsToPixelsX(7000), 700);
+        QTRY_VERIFY(!sub->isMaximized());
     }
 
     // --- The search window ----------------------------------------------------
