@@ -485,7 +485,9 @@ store::Dog EditDogs::dogFromFields() const {
     d.NumFirsts = readCount(field(3)->text());
     d.NumSeconds = readCount(field(4)->text());
     d.NumThirds = readCount(field(5)->text());
-    d.Comments = optionalText(field(6)->text(), current_->Comments);
+    // Cut here too: a move by key saves without the field losing the focus.
+    d.Comments =
+        optionalText(qs(store::left(str(field(6)->text()), kCommentLength)), current_->Comments);
     return d;
 }
 

@@ -259,6 +259,10 @@ class DogEditorTest : public QObject {
         ed.moveNext();  // saves the dog
         store::DogDatabase db(paths_.dogDatabase());
         QCOMPARE(db.findDog("Alpha")->Comments.value(), std::string(200, 'x'));
+        // A move that saves while the field still has the focus cuts too.
+        ed.field(6)->setText(QString(250, QChar('y')));
+        ed.movePrevious();
+        QCOMPARE(db.findDog("Bravo")->Comments.value(), std::string(200, 'y'));
         // A text of characters beyond ASCII is cut by characters, not bytes.
         ed.field(6)->setText(QString(250, QChar(0x00e9)));
         focusOut(ed.field(6));
