@@ -249,6 +249,26 @@ class DogEditorTest : public QObject {
         QCOMPARE(ed.dogCount(), 1);
     }
 
+    // A name another dog has is refused; the field shows the stored name
+    // again, so that leaving it once more does not repeat the message.
+    void aNameAlreadyOnFileIsRefusedAndReverted() {
+        fill({"Alpha", "Bravo"});
+        gui::MessageRecorder rec;
+        gui::EditDogs ed(paths_);
+        focusIn(ed.nameField());
+        ed.nameField()->setText("BRAVO");
+        focusOut(ed.nameField());
+        QCOMPARE(rec.messages().size(), std::size_t(1));
+        QCOMPARE(rec.lastTitle(), gui::kAppTitle);
+        QCOMPARE(ed.nameField()->text(), QStringLiteral("Alpha"));
+        focusIn(ed.nameField());
+        focusOut(ed.nameField());
+        ed.moveNext();
+        QCOMPARE(rec.messages().size(), std::size_t(1));
+        store::DogDatabase db(paths_.dogDatabase());
+        QCOMPARE(names(db), (std::vector<std::string>{"Alpha", "Bravo"}));
+    }
+
     void commentsAreCutTo200CharactersOnLeavingTheField() {
         fill({"Alpha", "Bravo"});
         gui::EditDogs ed(paths_);
