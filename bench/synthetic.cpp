@@ -18,19 +18,20 @@ std::string syntheticDogName(int i) {
 
 namespace {
 
-std::string specTag(const SyntheticSpec& spec) {
-    return fmt::format("{} {} {} {}", spec.dogs, spec.lines, spec.seed, store::toIso(spec.newest));
+std::string shapeTag(const SyntheticShape& shape) {
+    return fmt::format("{} {} {} {}", shape.dogs, shape.lines, shape.seed,
+                       store::toIso(shape.newest));
 }
 
 }  // namespace
 
 void makeSyntheticDogDatabase(const fs::path& shippedDir, const fs::path& dogDb,
-                              const SyntheticSpec& spec) {
-    const fs::path tagFile = dogDb.string() + ".spec";
+                              const SyntheticShape& shape) {
+    const fs::path tagFile = dogDb.string() + ".shape";
     std::error_code ec;
     if (fs::exists(dogDb, ec) && fs::exists(tagFile, ec)) {
         try {
-            if (store::readFile(tagFile) == specTag(spec)) {
+            if (store::readFile(tagFile) == shapeTag(shape)) {
                 return;
             }
         } catch (...) {
@@ -46,12 +47,12 @@ void makeSyntheticDogDatabase(const fs::path& shippedDir, const fs::path& dogDb,
     SQLite::Database db(dogDb.string(), SQLite::OPEN_READWRITE);
     db.exec("PRAGMA journal_mode=WAL");
     db.exec("PRAGMA synchronous=OFF");
-    std::mt19937 rng(spec.seed);
+    std::mt19937 rng(shape.seed);
     const char* const styles[] = {"R", "M", "W"};
     const char* const grades[] = {"AA", "A", "B", "C", "D", "E", "J", "M", "TA", "SB"};
     const char* const distances[] = {"S", "S", "S", "L", "L", "R"};
-    const long perDog = spec.dogs > 0 ? spec.lines / spec.dogs : 0;
-    long extra = spec.dogs > 0 ? spec.lines % spec.dogs : 0;
+    const long perDog = shape.dogs > 0 ? shape.lines / shape.dogs : 0;
+    long extra = shape.dogs > 0 ? shape.lines % shape.dogs : 0;
 
     SQLite::Transaction tx(db);
     SQLite::Statement addDog(db,
@@ -62,8 +63,8 @@ void makeSyntheticDogDatabase(const fs::path& shippedDir, const fs::path& dogDb,
                               "WinningTime, Post, Break, Eighth, Stretch, Finish, FinishLength, "
                               "FinishTime, Odds, Grade) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
                               "?, ?, ?)");
-    const std::chrono::sys_days newest{spec.newest};
-    for (int d = 0; d < spec.dogs; ++d) {
+    const std::chrono::sys_days newest{shape.newest};
+    for (int d = 0; d < shape.dogs; ++d) {
         const std::string name = syntheticDogName(d);
         long lines = perDog + (extra > 0 ? 1 : 0);
         if (extra > 0) {
@@ -105,7 +106,7 @@ void makeSyntheticDogDatabase(const fs::path& shippedDir, const fs::path& dogDb,
     }
     tx.commit();
     db.exec("PRAGMA wal_checkpoint(TRUNCATE)");
-    store::writeFileAtomic(tagFile, specTag(spec));
+    store::writeFileAtomic(tagFile, shapeTag(shape));
 }
 
 }  // namespace vz::bench

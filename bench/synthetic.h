@@ -11,7 +11,7 @@
 
 namespace vz::bench {
 
-struct SyntheticSpec {
+struct SyntheticShape {
     int dogs = 100000;
     long lines = 2000000;  // spread evenly over the dogs
     unsigned seed = 42;
@@ -22,9 +22,9 @@ struct SyntheticSpec {
 std::string syntheticDogName(int i);
 
 // Makes `dogDb` as a copy of the shipped empty dog database (from
-// `shippedDir`/Data/Data.mdb) filled per `spec`. When a file made with the
-// same spec is already there, it is reused (the first fill takes seconds).
+// `shippedDir`/Data/Data.mdb) filled in that shape. When a file made with the
+// same shape is already there, it is reused (the first fill takes seconds).
 void makeSyntheticDogDatabase(const std::filesystem::path& shippedDir,
-                              const std::filesystem::path& dogDb, const SyntheticSpec& spec);
+                              const std::filesystem::path& dogDb, const SyntheticShape& shape);
 
 }  // namespace vz::bench

@@ -143,14 +143,14 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
     zero.run = [args](Context& ctx) { return runZero(ctx, *args); };
     commands.push_back(zero);
 
-    struct Spec {
+    struct DeletionCommand {
         const char* name;
         const char* help;
         const char* option;
         const char* optionHelp;
         dogs::Deletion kind;
     };
-    const Spec specs[] = {
+    const DeletionCommand deletions[] = {
         {"delete-race-data", "Delete the race lines dated before a date", "--before",
          "Lines dated before this day go; lines of the day stay (YYYY-MM-DD)",
          dogs::Deletion::RaceData},
@@ -161,7 +161,7 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
          "--before", "Files last modified before this day go (YYYY-MM-DD)",
          dogs::Deletion::Results},
     };
-    for (const Spec& s : specs) {
+    for (const DeletionCommand& s : deletions) {
         Command c;
         c.app = root.add_subcommand(s.name, s.help);
         c.app->add_option(s.option, args->date, s.optionHelp)->required();

@@ -53,8 +53,8 @@ int main(int argc, char** argv) {
     fs::create_directories(work);
 
     std::printf("Making the synthetic dog database (reused when present)...\n");
-    const bench::SyntheticSpec spec;
-    bench::makeSyntheticDogDatabase(shipped, cache, spec);
+    const bench::SyntheticShape shape;
+    bench::makeSyntheticDogDatabase(shipped, cache, shape);
 
     store::Settings settings;
     settings.TimeFactorL = store::kFirstTimeFactorL;

@@ -31,10 +31,10 @@ const store::AppPaths& bigApp() {
         const store::AppPaths shipped{VZ_SHIPPED_DIR, {}};
         fs::copy_file(shipped.staticDatabase(), p.staticDatabase(),
                       fs::copy_options::overwrite_existing);
-        bench::SyntheticSpec spec;
-        spec.dogs = kDogs;
-        spec.lines = 2000000;
-        bench::makeSyntheticDogDatabase(VZ_SHIPPED_DIR, p.dogDatabase(), spec);
+        bench::SyntheticShape shape;
+        shape.dogs = kDogs;
+        shape.lines = 2000000;
+        bench::makeSyntheticDogDatabase(VZ_SHIPPED_DIR, p.dogDatabase(), shape);
         return p;
     }();
     return paths;

@@ -114,8 +114,8 @@ int main(int argc, char** argv) {
     fs::create_directories(work / "app" / "Data");
 
     std::printf("Making the synthetic dog database (reused when present)...\n");
-    bench::SyntheticSpec spec;
-    bench::makeSyntheticDogDatabase(shipped, cache, spec);
+    bench::SyntheticShape shape;
+    bench::makeSyntheticDogDatabase(shipped, cache, shape);
 
     store::AppPaths paths{work / "app", work / "profile"};
     fs::copy_file(shipped / "RaceTemplate.tmp", paths.raceTemplate(),
@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
             store::DogDatabase db(paths.dogDatabase(), store::OpenMode::ReadOnly);
             std::sort(names.begin(), names.end());
             names.erase(std::unique(names.begin(), names.end()), names.end());
-            const store::Date newest = spec.newest;
+            const store::Date newest = shape.newest;
             for (const std::string& n : names) {
                 for (const store::RaceLine& l : db.raceLines(n)) {
                     if (l.RaceDate && *l.RaceDate > newest) {

@@ -52,12 +52,12 @@ double medianMs(F&& f) {
 }
 
 int run(const fs::path& dir) {
-    const bench::SyntheticSpec spec;
+    const bench::SyntheticShape shape;
     const store::AppPaths paths{dir / "app", dir / "profile"};
     fs::create_directories(paths.resultsDir());
-    std::printf("Dog database: %d dogs, %ld lines in %s\n", spec.dogs, spec.lines,
+    std::printf("Dog database: %d dogs, %ld lines in %s\n", shape.dogs, shape.lines,
                 paths.dogDatabase().c_str());
-    bench::makeSyntheticDogDatabase(VZ_SHIPPED_DIR, paths.dogDatabase(), spec);
+    bench::makeSyntheticDogDatabase(VZ_SHIPPED_DIR, paths.dogDatabase(), shape);
 
     // The card: dogs spread over the whole database.
     const fs::path card = dir / "Bench Card.rac";
@@ -68,15 +68,15 @@ int run(const fs::path& dir) {
         store::RaceFile::Transaction tx(f);
         for (int r = 1; r <= kRaces; ++r) {
             store::Race race;
-            race.RaceDate = spec.newest;
+            race.RaceDate = shape.newest;
             race.RaceNum = r;
             race.Grade = "B";
             race.Distance = "S";
             f.addRace(race);
             for (int p = 1; p <= kDogsPerRace; ++p) {
-                const int dog = ((r - 1) * kDogsPerRace + p - 1) * 811 % spec.dogs;
+                const int dog = ((r - 1) * kDogsPerRace + p - 1) * 811 % shape.dogs;
                 store::Post post;
-                post.RaceDate = spec.newest;
+                post.RaceDate = shape.newest;
                 post.RaceNum = r;
                 post.Post = p;
                 post.RegName = bench::syntheticDogName(dog);
@@ -91,7 +91,7 @@ int run(const fs::path& dir) {
     rq.paths = paths;
     rq.raceFile = card;
     rq.raceFileTitle = card.filename().string();
-    rq.today = spec.newest;
+    rq.today = shape.newest;
 
     std::size_t lines = 0;
     const double runMs = medianMs([&] {

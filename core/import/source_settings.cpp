@@ -11,13 +11,13 @@ namespace vz::import {
 
 namespace {
 
-struct FileSpec {
+struct SettingsFileLayout {
     const char* name;
     std::vector<std::string SourceFolders::*> values;
 };
 
-const std::vector<FileSpec>& files() {
-    static const std::vector<FileSpec> kFiles = {
+const std::vector<SettingsFileLayout>& files() {
+    static const std::vector<SettingsFileLayout> kFiles = {
         {"QAV.ini", {&SourceFolders::QavFolder}},
         {"DPAK.ini", {&SourceFolders::SetupFolder, &SourceFolders::LinesFolder}},
         {"ROS.ini", {&SourceFolders::RosnetFolder}},
@@ -33,13 +33,14 @@ void note(std::vector<SettingsProblem>* problems, const char* file, const Error&
     }
 }
 
-void writeOne(const store::AppPaths& paths, const FileSpec& spec, const SourceFolders& folders) {
+void writeOne(const store::AppPaths& paths, const SettingsFileLayout& layout,
+              const SourceFolders& folders) {
     store::SeqWriter w;
-    for (auto member : spec.values) {
+    for (auto member : layout.values) {
         w.str(folders.*member);
     }
     w.endLine();
-    store::writeFileAtomic(paths.importSettings(spec.name), w.text());
+    store::writeFileAtomic(paths.importSettings(layout.name), w.text());
 }
 
 }  // namespace
@@ -52,17 +53,17 @@ SourceFolders loadSourceSettings(const store::AppPaths& paths,
                                  std::vector<SettingsProblem>* problems) {
     SourceFolders out;
     const std::string def = defaultSourceFolder(paths);
-    for (const FileSpec& spec : files()) {
-        for (auto member : spec.values) {
+    for (const SettingsFileLayout& layout : files()) {
+        for (auto member : layout.values) {
             out.*member = def;
         }
-        const std::filesystem::path file = paths.importSettings(spec.name);
+        const std::filesystem::path file = paths.importSettings(layout.name);
         std::error_code ec;
         if (!std::filesystem::exists(file, ec)) {
             try {
-                writeOne(paths, spec, out);
+                writeOne(paths, layout, out);
             } catch (const Error& e) {
-                note(problems, spec.name, e);
+                note(problems, layout.name, e);
             }
             continue;
         }
@@ -70,11 +71,11 @@ SourceFolders loadSourceSettings(const store::AppPaths& paths,
             // Files written by older versions may be in Windows-1252.
             const std::string text = store::decodeText(store::readFile(file));
             store::SeqReader r(text);
-            for (auto member : spec.values) {
+            for (auto member : layout.values) {
                 out.*member = r.readString();
             }
         } catch (const Error& e) {
-            note(problems, spec.name, e);
+            note(problems, layout.name, e);
         }
     }
     return out;
@@ -82,11 +83,11 @@ SourceFolders loadSourceSettings(const store::AppPaths& paths,
 
 void saveSourceSettings(const store::AppPaths& paths, const SourceFolders& folders,
                         std::vector<SettingsProblem>* problems) {
-    for (const FileSpec& spec : files()) {
+    for (const SettingsFileLayout& layout : files()) {
         try {
-            writeOne(paths, spec, folders);
+            writeOne(paths, layout, folders);
         } catch (const Error& e) {
-            note(problems, spec.name, e);
+            note(problems, layout.name, e);
         }
     }
 }
