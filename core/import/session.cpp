@@ -76,6 +76,18 @@ void Session::addDog(const store::Dog& dog) {
     ++summary_.dogsAdded;
 }
 
+bool Session::wantsPastLine(std::string_view name, const std::optional<store::Date>& date) {
+    if (!dogKnown(name)) {
+        skipLineWithoutDog();
+        return false;
+    }
+    if (!date) {
+        skipLineWithoutDate();
+        return false;
+    }
+    return !isDuplicate(name, *date);
+}
+
 bool Session::isDuplicate(std::string_view name, store::Date date) {
     DogState& s = known(name);
     if (!s.datesLoaded) {

@@ -76,6 +76,12 @@ class Session {
     void addRace(const store::Race& race);
     void addPost(const store::Post& post);
 
+    // The tests every past line passes before its fields are read: a known
+    // dog, a date (the caller keeps the previous line's when this one's is
+    // unreadable), and no line of that dog on that date yet. The lines turned
+    // away are counted in the summary.
+    bool wantsPastLine(std::string_view name, const std::optional<store::Date>& date);
+
     // Notes a past line left out for want of a dog or a date.
     void skipLineWithoutDog() { ++summary_.linesWithoutDog; }
     void skipLineWithoutDate() { ++summary_.linesWithoutDate; }

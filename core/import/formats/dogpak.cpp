@@ -138,15 +138,7 @@ void DogPak::run(const std::vector<std::string>& files, Session& session) const 
         if (p.date) {
             lineDate = p.date;
         }
-        if (!session.dogKnown(p.name)) {
-            session.skipLineWithoutDog();
-            continue;
-        }
-        if (!lineDate) {
-            session.skipLineWithoutDate();
-            continue;
-        }
-        if (session.isDuplicate(p.name, *lineDate)) {
+        if (!session.wantsPastLine(p.name, lineDate)) {
             continue;
         }
         p.line.RaceDate = lineDate;

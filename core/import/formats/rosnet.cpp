@@ -106,15 +106,7 @@ void readPastLine(const std::string& line, State& state, Session& session) {
     if (const auto d = store::readDate(c(3, 11))) {
         state.lineDate = d;
     }
-    if (!session.dogKnown(state.dog)) {
-        session.skipLineWithoutDog();
-        return;
-    }
-    if (!state.lineDate) {
-        session.skipLineWithoutDate();
-        return;
-    }
-    if (session.isDuplicate(state.dog, *state.lineDate)) {
+    if (!session.wantsPastLine(state.dog, state.lineDate)) {
         return;
     }
     store::RaceLine l;

@@ -124,15 +124,7 @@ void readPastLine(const std::string& line, const Columns& c, State& state, Sessi
     if (const auto d = store::readDate(c(1, 8))) {
         state.lineDate = d;
     }
-    if (!session.dogKnown(state.dog)) {
-        session.skipLineWithoutDog();
-        return;
-    }
-    if (!state.lineDate) {
-        session.skipLineWithoutDate();
-        return;
-    }
-    if (session.isDuplicate(state.dog, *state.lineDate)) {
+    if (!session.wantsPastLine(state.dog, state.lineDate)) {
         return;
     }
     store::RaceLine l;
