@@ -22,44 +22,16 @@
 #include "gui/vovoziruzu/running_style.h"
 #include "gui/vovoziruzu/search_dog.h"
 #include "gui/vovoziruzu/work_window.h"
+#include "tests/gui/screenshot.h"
 #include "tests/support/test_support.h"
 
 using namespace vz;
 
+using vz::test::shoot;
+
 namespace {
 
 const store::Date kToday{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{7}};
-
-bool hasContent(const QImage& image) {
-    if (image.isNull()) {
-        return false;
-    }
-    const QRgb first = image.pixel(0, 0);
-    for (int y = 0; y < image.height(); y += 2) {
-        for (int x = 0; x < image.width(); x += 2) {
-            if (image.pixel(x, y) != first) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-bool shoot(QWidget& widget, const char* name) {
-    widget.show();
-    QCoreApplication::processEvents();
-    const QPixmap picture = widget.grab();
-    if (picture.size() != widget.size() || !hasContent(picture.toImage())) {
-        return false;
-    }
-    const QByteArray dir = qgetenv("VZ_SCREENSHOT_DIR");
-    if (!dir.isEmpty()) {
-        QDir().mkpath(QString::fromLocal8Bit(dir));
-        return picture.save(QString::fromLocal8Bit(dir) + QStringLiteral("/") +
-                            QString::fromLatin1(name) + QStringLiteral(".png"));
-    }
-    return true;
-}
 
 void sampleDogs(const store::AppPaths& paths) {
     store::DogDatabase db(paths.dogDatabase());

@@ -14,46 +14,13 @@
 #include "gui/import/import_menu.h"
 #include "gui/import/importer_dialog.h"
 #include "gui/import/track_info_list.h"
+#include "tests/gui/screenshot.h"
 #include "tests/gui/test_import_hooks.h"
 #include "tests/support/test_support.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// True when the picture is not one flat colour: something was drawn.
-bool hasContent(const QImage& image) {
-    if (image.isNull()) {
-        return false;
-    }
-    const QRgb first = image.pixel(0, 0);
-    for (int y = 0; y < image.height(); y += 2) {
-        for (int x = 0; x < image.width(); x += 2) {
-            if (image.pixel(x, y) != first) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-bool shoot(QWidget& widget, const char* name) {
-    widget.show();
-    QCoreApplication::processEvents();
-    const QPixmap picture = widget.grab();
-    if (picture.size() != widget.size() || !hasContent(picture.toImage())) {
-        return false;
-    }
-    const QByteArray dir = qgetenv("VZ_SCREENSHOT_DIR");
-    if (!dir.isEmpty()) {
-        QDir().mkpath(QString::fromLocal8Bit(dir));
-        return picture.save(QString::fromLocal8Bit(dir) + QStringLiteral("/") +
-                            QString::fromLatin1(name) + QStringLiteral(".png"));
-    }
-    return true;
-}
-
-}  // namespace
+using vz::test::shoot;
 
 class ImportScreenshots : public QObject {
     Q_OBJECT

@@ -20,43 +20,13 @@
 #include "gui/vovoziruzu/info_windows.h"
 #include "gui/vovoziruzu/process_window.h"
 #include "gui_test_support.h"
+#include "tests/gui/screenshot.h"
 
 using namespace vz;
 using namespace vz::gui;
 using vz::test::AppFixture;
 
-namespace {
-
-// True when the picture is not one flat colour: something was drawn.
-bool hasContent(const QImage& image) {
-    if (image.isNull())
-        return false;
-    const QRgb first = image.pixel(0, 0);
-    for (int y = 0; y < image.height(); y += 2)
-        for (int x = 0; x < image.width(); x += 2)
-            if (image.pixel(x, y) != first)
-                return true;
-    return false;
-}
-
-bool save(const QPixmap& picture, const char* name) {
-    if (!hasContent(picture.toImage()))
-        return false;
-    const QByteArray dir = qgetenv("VZ_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        return true;
-    QDir().mkpath(QString::fromLocal8Bit(dir));
-    return picture.save(QString::fromLocal8Bit(dir) + QStringLiteral("/") +
-                        QString::fromLatin1(name) + QStringLiteral(".png"));
-}
-
-bool shoot(QWidget& widget, const char* name) {
-    widget.show();
-    QCoreApplication::processEvents();
-    return save(widget.grab(), name);
-}
-
-}  // namespace
+using vz::test::shoot;
 
 class MainScreenshots : public QObject {
     Q_OBJECT
@@ -91,7 +61,7 @@ class MainScreenshots : public QObject {
         auto* sub = qobject_cast<QMdiSubWindow*>(editor->parentWidget());
         sub->move(10, 10);
         QVERIFY(shoot(*main, "main_window"));
-        QVERIFY(save(sub->grab(), "race_editor"));
+        QVERIFY(test::saveScreenshot(sub->grab(), "race_editor"));
     }
 
     void racesMenuWithRecentFiles() {
@@ -101,7 +71,7 @@ class MainScreenshots : public QObject {
         QVERIFY(races);
         races->popup(main->mapToGlobal(QPoint(80, 20)));
         QCoreApplication::processEvents();
-        QVERIFY(save(races->grab(), "races_menu"));
+        QVERIFY(test::saveScreenshot(races->grab(), "races_menu"));
         races->hide();
     }
 
