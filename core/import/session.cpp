@@ -76,6 +76,17 @@ void Session::addDog(const store::Dog& dog) {
     ++summary_.dogsAdded;
 }
 
+void Session::enterDog(const std::string& name, int raceNum,
+                       const std::optional<store::Date>& raceDate, int post) {
+    findOrAddDog(name);
+    store::Post p;
+    p.RaceNum = raceNum;
+    p.RaceDate = raceDate;
+    p.Post = post;
+    p.RegName = name;
+    addPost(p);
+}
+
 bool Session::wantsPastLine(std::string_view name, const std::optional<store::Date>& date) {
     if (!dogKnown(name)) {
         skipLineWithoutDog();

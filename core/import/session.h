@@ -76,6 +76,11 @@ class Session {
     void addRace(const store::Race& race);
     void addPost(const store::Post& post);
 
+    // An entry line of the card: the dog is found or added and entered at
+    // its post of the race being read.
+    void enterDog(const std::string& name, int raceNum, const std::optional<store::Date>& raceDate,
+                  int post);
+
     // The tests every past line passes before its fields are read: a known
     // dog, a date (the caller keeps the previous line's when this one's is
     // unreadable), and no line of that dog on that date yet. The lines turned

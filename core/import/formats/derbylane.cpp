@@ -91,13 +91,7 @@ void readHeader(const std::string& line, State& state, Session& session) {
 void readEntry(const std::string& line, State& state, Session& session) {
     const int post = wholeVal(mid(line, 1, 2));
     state.dog = trim(mid(line, 3, 17));
-    session.findOrAddDog(state.dog);
-    store::Post p;
-    p.RaceNum = state.raceNum;
-    p.RaceDate = state.raceDate;
-    p.Post = post;
-    p.RegName = state.dog;
-    session.addPost(p);
+    session.enterDog(state.dog, state.raceNum, state.raceDate, post);
 }
 
 // Seconds as they stand, then the hundredths trimmed and padded on the right

@@ -71,13 +71,7 @@ void readRaceLine(const std::string& line, State& state, Session& session) {
 void readEntry(const std::string& line, State& state, Session& session) {
     const int post = wholeVal(mid(line, 6, 2));
     state.dog = trim(mid(line, 8, 30));
-    session.findOrAddDog(state.dog);
-    store::Post p;
-    p.RaceNum = state.raceNum;
-    p.RaceDate = state.programDate;
-    p.Post = post;
-    p.RegName = state.dog;
-    session.addPost(p);
+    session.enterDog(state.dog, state.raceNum, state.programDate, post);
 }
 
 std::string pastGrade(const Columns& c) {

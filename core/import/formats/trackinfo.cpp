@@ -92,13 +92,7 @@ void readHeader(const std::string& line, State& state, Session& session) {
 void readEntry(const std::string& line, State& state, Session& session) {
     const int post = wholeVal(mid(line, 1, 2));
     state.dog = trim(mid(line, 4, 17));
-    session.findOrAddDog(state.dog);
-    store::Post p;
-    p.RaceNum = state.raceNum;
-    p.RaceDate = state.raceDate;
-    p.Post = post;
-    p.RegName = state.dog;
-    session.addPost(p);
+    session.enterDog(state.dog, state.raceNum, state.raceDate, post);
 }
 
 std::string pastGrade(const Columns& c) {
