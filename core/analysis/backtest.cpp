@@ -280,7 +280,7 @@ class Pass {
     }
 
     void finish() {
-        if (!s_.cancelled) {
+        if (!s_.cancelled && !stopAsked()) {
             closeDay();
             summing_.finish();
         }
@@ -481,7 +481,9 @@ BacktestSummary backtest(const store::DogDatabase& db, const BacktestRequest& re
     Pass pass(db, request, s);
     pass.setTotal(static_cast<long>(db.raceLineCount()));
     pass.showProgress();
-    store::scanLinesByDate(db, [&](RaceLine& line) { return pass.take(line); });
+    if (!pass.stopAsked()) {
+        store::scanLinesByDate(db, [&](RaceLine& line) { return pass.take(line); });
+    }
     pass.finish();
     if (!s.cancelled) {
         pass.showProgress();

@@ -100,6 +100,8 @@ std::string backtestReport(const BacktestSummary& s, store::Date today) {
     addLine(out, "");
 
     out += sectionTitle("     TOP PICK (first dog of the report's order, flat 1-unit win bets)");
+    addLine(out, kTopPickHeader);
+    addLine(out, std::string(kTopPickHeader.size(), '-'));
     addSplits(out, "By Score margin over the second dog", s.byMargin);
     addSplits(out, "By grade", s.byGrade);
     addSplits(out, "By distance", s.byDistance);
