@@ -76,9 +76,7 @@ int runBacktest(Context& ctx, const BacktestArgs& a) {
     try {
         o.from = dateOption(a.from, "--from");
         o.to = dateOption(a.to, "--to");
-        if (!a.grade.empty()) {
-            o.grade = a.grade;
-        }
+        o.grade = analysis::gradeOption(a.grade);
         if (!a.distance.empty()) {
             o.distance = analysis::distanceOption(a.distance);
         }

@@ -452,6 +452,14 @@ void checkOptions(const BacktestOptions& o) {
     }
 }
 
+std::optional<std::string> gradeOption(std::string_view typed) {
+    std::string g = store::trim(typed);
+    if (g.empty()) {
+        return std::nullopt;
+    }
+    return g;
+}
+
 std::string distanceOption(std::string_view typed) {
     const std::string d = store::toUpper(store::trim(typed));
     if (d != "S" && d != "L" && d != "R") {

@@ -36,6 +36,10 @@ struct BacktestOptions {
 // Throws vz::Error naming the first option that cannot be used.
 void checkOptions(const BacktestOptions& options);
 
+// Reads the grade option as typed: blank is any grade, anything else the
+// grade's stored text (surrounding blanks dropped).
+std::optional<std::string> gradeOption(std::string_view typed);
+
 // Reads the distance option as typed: "S", "L" or "R" in either case; throws
 // vz::Error for anything else.
 std::string distanceOption(std::string_view typed);

@@ -13,11 +13,10 @@ constexpr std::string_view kTopPickHeader =
     "                    Races     Won  Win %  Top 3 %    Bets     Profit     ROI";
 
 std::string topPickRow(std::string_view label, const Tally& t) {
-    const std::optional<double> roi = t.roi();
     return fmt::format("{:<16}{:>9}{:>8}{:>7}{:>9}{:>8}{:>11}{:>8}", label, t.races, t.topWon,
                        percentText(percent(t.topWon, t.races)),
                        percentText(percent(t.topInThree, t.races)), t.bets, money(t.profit()),
-                       percentText(roi ? std::optional(*roi * 100) : std::nullopt));
+                       roiText(t));
 }
 
 void addSplits(std::string& out, std::string_view title, const std::vector<Split>& splits) {

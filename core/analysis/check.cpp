@@ -96,9 +96,7 @@ std::string checkSummaryText(const std::vector<CheckedRace>& races) {
     addLine(out, labelledRow("Flat 1-unit win bets on the top pick", std::to_string(tally.bets)));
     addLine(out, labelledRow("Returned", money(tally.returned)));
     addLine(out, labelledRow("Profit", money(tally.profit())));
-    const std::optional<double> roi = tally.roi();
-    addLine(out, labelledRow("ROI (profit / stakes)",
-                             percentText(roi ? std::optional(*roi * 100) : std::nullopt)));
+    addLine(out, labelledRow("ROI (profit / stakes)", roiText(tally)));
     return out;
 }
 

@@ -55,4 +55,9 @@ std::string percentText(std::optional<double> value) {
     return value ? fmt::format("{:.1f}%", *value) : std::string("-");
 }
 
+std::string roiText(const Tally& tally) {
+    const std::optional<double> roi = tally.roi();
+    return percentText(roi ? std::optional(*roi * 100) : std::nullopt);
+}
+
 }  // namespace vz::analysis

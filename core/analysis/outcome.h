@@ -61,4 +61,7 @@ std::optional<double> percent(long part, long whole);
 // "24.5%", or "-" for none.
 std::string percentText(std::optional<double> value);
 
+// The tally's ROI as a percentage text ("-" without a bet).
+std::string roiText(const Tally& tally);
+
 }  // namespace vz::analysis
