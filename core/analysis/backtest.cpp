@@ -1,12 +1,12 @@
 #include "core/analysis/backtest.h"
 
 #include <algorithm>
+#include <bitset>
 #include <chrono>
 #include <cstdint>
 #include <map>
 #include <set>
 #include <string_view>
-#include <unordered_map>
 
 #include <fmt/format.h>
 
@@ -30,17 +30,19 @@ constexpr std::string_view kSpeedGap = "Speed Gap between";
 // hundred thousand dogs hold up to eight each: a held line keeps only what
 // the rating reads, its texts as numbers of a shared table.
 
+// Distances and grades: a handful of distinct texts, found by a short walk.
 class Texts {
   public:
     std::uint32_t id(const std::optional<std::string>& text) {
         if (!text) {
             return 0;
         }
-        const auto [it, added] = ids_.try_emplace(*text, static_cast<std::uint32_t>(all_.size()));
-        if (added) {
-            all_.push_back(*text);
+        const auto it = std::find(all_.begin(), all_.end(), *text);
+        if (it != all_.end()) {
+            return static_cast<std::uint32_t>(it - all_.begin()) + 1;
         }
-        return it->second + 1;
+        all_.push_back(*text);
+        return static_cast<std::uint32_t>(all_.size());
     }
     std::optional<std::string> text(std::uint32_t id) const {
         if (id == 0) {
@@ -50,8 +52,57 @@ class Texts {
     }
 
   private:
-    std::unordered_map<std::string, std::uint32_t> ids_;
     std::vector<std::string> all_;
+};
+
+// The dogs by name, letter case ignored as the database compares names: an
+// open-addressing table of numbers, so that the two million lookups of a
+// pass neither allocate nor chase list nodes.
+class Names {
+  public:
+    // The number of `name`, and whether it is new.
+    std::pair<std::uint32_t, bool> find(std::string_view name) {
+        if ((names_.size() + 1) * 2 > slots_.size()) {
+            grow();
+        }
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t at = hash(name) & mask;; at = (at + 1) & mask) {
+            const std::uint32_t slot = slots_[at];
+            if (slot == 0) {
+                names_.emplace_back(name);
+                slots_[at] = static_cast<std::uint32_t>(names_.size());
+                return {static_cast<std::uint32_t>(names_.size() - 1), true};
+            }
+            if (store::equalsNoCase(names_[slot - 1], name)) {
+                return {slot - 1, false};
+            }
+        }
+    }
+
+  private:
+    static std::size_t hash(std::string_view name) {
+        std::size_t h = 1469598103934665603ULL;
+        for (const char c : name) {
+            const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+            h = (h ^ static_cast<unsigned char>(upper)) * 1099511628211ULL;
+        }
+        return h;
+    }
+
+    void grow() {
+        slots_.assign(std::max<std::size_t>(1024, slots_.size() * 2), 0);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            std::size_t at = hash(names_[i]) & mask;
+            while (slots_[at] != 0) {
+                at = (at + 1) & mask;
+            }
+            slots_[at] = static_cast<std::uint32_t>(i + 1);
+        }
+    }
+
+    std::vector<std::string> names_;
+    std::vector<std::uint32_t> slots_;  // 0 empty, else the name's number + 1
 };
 
 struct HeldLine {
@@ -75,7 +126,7 @@ std::array<std::optional<int>*, 7> numbersOf(RaceLine& l) {
     return {&l.RaceNum, &l.Post, &l.Break, &l.Eighth, &l.Stretch, &l.Finish, &l.FinishTime};
 }
 
-HeldLine hold(RaceLine& line, Texts& texts) {
+HeldLine hold(RaceLine& line, std::uint32_t distance, std::uint32_t grade) {
     HeldLine h;
     h.day = dayNumber(*line.RaceDate);
     const auto numbers = numbersOf(line);
@@ -85,8 +136,8 @@ HeldLine hold(RaceLine& line, Texts& texts) {
             h.present = static_cast<std::uint8_t>(h.present | (1U << i));
         }
     }
-    h.distance = texts.id(line.Distance);
-    h.grade = texts.id(line.Grade);
+    h.distance = distance;
+    h.grade = grade;
     return h;
 }
 
@@ -104,25 +155,37 @@ RaceLine unhold(const HeldLine& h, const Texts& texts) {
     return l;
 }
 
+// A dog's newest lines, newest first from `head` around the ring: a new line
+// is put in front by moving the head back one place, which drops the oldest
+// once eight are held.
 struct Dog {
     std::string style;  // empty for a dog no longer in Main
     std::uint8_t count = 0;
-    std::array<HeldLine, processing::kLinesRead> lines;  // newest first
+    std::uint8_t head = 0;
+    std::array<HeldLine, processing::kLinesRead> lines;
+
+    const HeldLine& line(std::size_t newest) const {
+        return lines[(head + newest) % processing::kLinesRead];
+    }
+    void putInFront(const HeldLine& l) {
+        head =
+            static_cast<std::uint8_t>((head + processing::kLinesRead - 1) % processing::kLinesRead);
+        lines[head] = l;
+        count = static_cast<std::uint8_t>(std::min<int>(count + 1, processing::kLinesRead));
+    }
 };
 
-// A line of the day being read, with its dog.
+// A line of the day being read, with its dog and the numbers of its texts.
 struct DayLine {
     RaceLine line;
     std::uint32_t dog = 0;
+    std::uint32_t distance = 0;
+    std::uint32_t grade = 0;
+
+    bool hasRaceKey() const { return line.RaceNum && distance && grade && line.WinningTime; }
+    // Lines with the same key ran in one race (the date is the day's).
+    auto raceKey() const { return std::tie(*line.RaceNum, distance, grade, *line.WinningTime); }
 };
-
-bool hasRaceKey(const RaceLine& l) {
-    return l.RaceNum && l.Distance && l.Grade && l.WinningTime;
-}
-
-auto raceKey(const RaceLine& l) {
-    return std::tie(*l.RaceNum, *l.Distance, *l.Grade, *l.WinningTime);
-}
 
 // ---------------------------------------------------------------------------
 // The tallies of the report.
@@ -275,7 +338,9 @@ class Pass {
             closeDay();
         }
         const std::uint32_t dog = dogIndex(line.RegName, std::nullopt);
-        day_.push_back({std::move(line), dog});
+        const std::uint32_t distance = texts_.id(line.Distance);
+        const std::uint32_t grade = texts_.id(line.Grade);
+        day_.push_back({std::move(line), dog, distance, grade});
         return true;
     }
 
@@ -303,12 +368,11 @@ class Pass {
     // The dog of a name (letter case ignored, as the database compares
     // names); a name not in Main gets a dog without running style.
     std::uint32_t dogIndex(const std::string& name, const std::optional<std::string>& style) {
-        const auto [it, added] =
-            index_.try_emplace(store::toUpper(name), static_cast<std::uint32_t>(dogs_.size()));
+        const auto [index, added] = names_.find(name);
         if (added) {
-            dogs_.push_back(Dog{style.value_or(""), 0, {}});
+            dogs_.emplace_back().style = style.value_or("");
         }
-        return it->second;
+        return index;
     }
 
     bool chosen(const RaceLine& l) const {
@@ -325,12 +389,14 @@ class Pass {
         if (static_cast<int>(group.size()) < rq_.options.minField) {
             return Skip::SmallField;
         }
-        std::set<int> posts;
+        std::bitset<processing::kMaxPost + 1> posts;
         for (const DayLine* d : group) {
             const std::optional<int> p = d->line.Post;
-            if (!p || *p < 1 || *p > processing::kMaxPost || !posts.insert(*p).second) {
+            if (!p || *p < 1 || *p > processing::kMaxPost ||
+                posts.test(static_cast<std::size_t>(*p))) {
                 return Skip::Posts;
             }
+            posts.set(static_cast<std::size_t>(*p));
         }
         return std::nullopt;
     }
@@ -349,7 +415,7 @@ class Pass {
             processing::Entry e{*d->line.Post, d->line.RegName, dog.style, {}};
             e.lines.reserve(dog.count);
             for (std::size_t i = 0; i < dog.count; ++i) {
-                e.lines.push_back(unhold(dog.lines[i], texts_));
+                e.lines.push_back(unhold(dog.line(i), texts_));
             }
             card.entries.push_back(std::move(e));
         }
@@ -388,19 +454,19 @@ class Pass {
         }
         std::vector<const DayLine*> keyed;
         for (const DayLine& d : day_) {
-            if (hasRaceKey(d.line)) {
+            if (d.hasRaceKey()) {
                 keyed.push_back(&d);
             } else {
                 ++s_.linesOutsideRaces;
             }
         }
         std::stable_sort(keyed.begin(), keyed.end(), [](const DayLine* a, const DayLine* b) {
-            return raceKey(a->line) < raceKey(b->line);
+            return a->raceKey() < b->raceKey();
         });
         std::vector<const DayLine*> group;
         for (std::size_t i = 0; i < keyed.size();) {
             std::size_t j = i;
-            while (j < keyed.size() && raceKey(keyed[j]->line) == raceKey(keyed[i]->line)) {
+            while (j < keyed.size() && keyed[j]->raceKey() == keyed[i]->raceKey()) {
                 ++j;
             }
             group.assign(keyed.begin() + static_cast<std::ptrdiff_t>(i),
@@ -416,13 +482,7 @@ class Pass {
             }
         }
         for (auto it = day_.rbegin(); it != day_.rend(); ++it) {
-            Dog& dog = dogs_[it->dog];
-            const std::size_t keep = std::min<std::size_t>(dog.count, processing::kLinesRead - 1);
-            std::move_backward(dog.lines.begin(),
-                               dog.lines.begin() + static_cast<std::ptrdiff_t>(keep),
-                               dog.lines.begin() + static_cast<std::ptrdiff_t>(keep + 1));
-            dog.lines[0] = hold(it->line, texts_);
-            dog.count = static_cast<std::uint8_t>(keep + 1);
+            dogs_[it->dog].putInFront(hold(it->line, it->distance, it->grade));
         }
         day_.clear();
     }
@@ -431,7 +491,7 @@ class Pass {
     BacktestSummary& s_;
     Summing summing_;
     Texts texts_;
-    std::unordered_map<std::string, std::uint32_t> index_;
+    Names names_;
     std::vector<Dog> dogs_;
     std::vector<DayLine> day_;
     long total_ = 0;

@@ -510,5 +510,27 @@ TEST_F(SkippedRaces, ADeletedDogStillRan) {
     EXPECT_EQ(s.all.topWon, 1);
 }
 
+// Names compare without letter case, as the database compares them: the
+// earlier line stored as "MIXED" and Main's wide runner "Mixed" are the dog
+// of the line "mixed". Same race as above: it tops the order with 23, and as
+// a wide runner in post 1 it keeps "Include the 1" away.
+TEST_F(SkippedRaces, NamesCompareWithoutLetterCase) {
+    test::addDogs(db, {"K2", "K3", "K4", "K5"}, "M");
+    test::addDogs(db, {"Mixed"}, "W");
+    test::addRace(db, {day(2026, 4, 1), 1, "S", "AA"}, {{"MIXED", 1, 1, 2.0, 2990}});
+    test::addRace(db, {day(2026, 4, 1), 2},
+                  {{"K2", 2, 2}, {"K3", 3, 3}, {"K4", 4, 4}, {"K5", 5, 5}});
+    test::addRace(db, {day(2026, 4, 8), 1},
+                  {{"mixed", 1, 1, 2.0}, {"K2", 2, 2}, {"K3", 3, 3}, {"K4", 4, 4}, {"K5", 5, 5}});
+    std::vector<RatedPastRace> rated;
+    BacktestRequest rq;
+    rq.onRace = [&](const RatedPastRace& r) { rated.push_back(r); };
+    backtest(db, rq);
+    ASSERT_EQ(rated.size(), 1u);
+    EXPECT_EQ(rated[0].dogs[0].dogName, "mixed");
+    EXPECT_EQ(rated[0].dogs[0].points.score, 23);
+    EXPECT_EQ(rated[0].advice.find("Include the 1"), std::string::npos) << rated[0].advice;
+}
+
 }  // namespace
 }  // namespace vz::analysis
