@@ -36,6 +36,21 @@ std::string countHeader(std::string_view label, std::string_view given) {
     return fmt::format("{:<20}{:>9}{:>8}{:>7}", label, given, "Won", "Win %");
 }
 
+// A section of counts: what was given, how often, how often its dog won.
+void addCounts(std::string& out, std::string_view title, std::string_view what,
+               std::string_view given, const std::vector<Count>& counts) {
+    out += sectionTitle(title);
+    addLine(out, countHeader(what, given));
+    for (const Count& c : counts) {
+        addLine(out, countRow(c.label, c.given, c.won));
+    }
+    if (counts.empty()) {
+        addLine(out, "(none given)");
+    }
+    addLine(out, "");
+    addLine(out, "");
+}
+
 std::string optionText(const BacktestOptions& o) {
     return fmt::format("Races chosen: {} to {}, grade {}, distance {}, at least {} dogs",
                        o.from ? store::toIso(*o.from) : "the first day",
@@ -106,25 +121,9 @@ std::string backtestReport(const BacktestSummary& s, store::Date today) {
     addSplits(out, "By distance", s.byDistance);
     addLine(out, "");
 
-    out += sectionTitle("     EACH FIGURE ALONE (its most points; ties to the lower post)");
-    addLine(out, countHeader("Figure", "Races"));
-    for (const Count& c : s.figures) {
-        addLine(out, countRow(c.label, c.given, c.won));
-    }
-    addLine(out, "");
-    addLine(out, "");
-
-    out += sectionTitle("     ALERTS (the dog given the alert)");
-    addLine(out, countHeader("Alert", "Dogs"));
-    for (const Count& c : s.alerts) {
-        addLine(out, countRow(c.label, c.given, c.won));
-    }
-    if (s.alerts.empty()) {
-        addLine(out, "(none given)");
-    }
-    addLine(out, "");
-    addLine(out, "");
-
+    addCounts(out, "     EACH FIGURE ALONE (its most points; ties to the lower post)", "Figure",
+              "Races", s.figures);
+    addCounts(out, "     ALERTS (the dog given the alert)", "Alert", "Dogs", s.alerts);
     out += sectionTitle("     ADVICE (the top pick's win % with the advice and without)");
     addLine(out, fmt::format("{:<43}{:>7}{:>8}{:>10}", "Advice", "Races", "Win %", "Others %"));
     for (const AdviceCount& a : s.advice) {
@@ -139,11 +138,7 @@ std::string backtestReport(const BacktestSummary& s, store::Date today) {
     addLine(out, "");
     addLine(out, "");
 
-    out += sectionTitle("     WIN % BY SCORE (every rated dog)");
-    addLine(out, countHeader("Score", "Dogs"));
-    for (const Count& c : s.scoreBands) {
-        addLine(out, countRow(c.label, c.given, c.won));
-    }
+    addCounts(out, "     WIN % BY SCORE (every rated dog)", "Score", "Dogs", s.scoreBands);
     return out;
 }
 

@@ -1,5 +1,7 @@
 #include "tests/analysis/history.h"
 
+#include "tests/processing/sample_card.h"
+
 namespace vz::test {
 
 store::RaceLine lineOf(const PastRace& race, const Runner& run) {
@@ -30,14 +32,7 @@ void addRace(store::DogDatabase& db, const PastRace& race, const std::vector<Run
 void addDogs(store::DogDatabase& db, const std::vector<std::string>& names,
              const std::string& style) {
     for (const std::string& n : names) {
-        store::Dog d;
-        d.RegName = n;
-        d.RunningStyle = style;
-        d.NumStarts = 0;
-        d.NumFirsts = 0;
-        d.NumSeconds = 0;
-        d.NumThirds = 0;
-        db.addDog(d);
+        addDog(db, n, style.c_str());
     }
 }
 

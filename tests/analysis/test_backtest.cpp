@@ -165,55 +165,52 @@ TEST_F(HandHistory, TalliesTheTopPicks) {
     EXPECT_DOUBLE_EQ(summary.profitByDate[1].second, 1.0);
 }
 
+void expectCounts(const std::vector<Count>& got, const std::vector<Count>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(got[i].label, want[i].label);
+        EXPECT_EQ(got[i].given, want[i].given) << want[i].label;
+        EXPECT_EQ(got[i].won, want[i].won) << want[i].label;
+    }
+}
+
 TEST_F(HandHistory, CountsFiguresAlertsAdviceAndScores) {
     races();
     // Each figure's pick: race 1 post 1 (A, won) for all; race 2 Cla and LaSp
     // go to E (post 1 among the tied), the other four to A (won).
-    const std::vector<std::tuple<const char*, long, long>> figures = {
-        {"Cla", 2, 1},  {"Rec", 2, 2},  {"AvSp", 2, 2},
-        {"Last", 2, 2}, {"EaSp", 2, 2}, {"LaSp", 2, 1}};
-    ASSERT_EQ(summary.figures.size(), figures.size());
-    for (std::size_t i = 0; i < figures.size(); ++i) {
-        EXPECT_EQ(summary.figures[i].label, std::get<0>(figures[i]));
-        EXPECT_EQ(summary.figures[i].given, std::get<1>(figures[i])) << std::get<0>(figures[i]);
-        EXPECT_EQ(summary.figures[i].won, std::get<2>(figures[i])) << std::get<0>(figures[i]);
-    }
+    expectCounts(summary.figures, {{"Cla", 2, 1},
+                                   {"Rec", 2, 2},
+                                   {"AvSp", 2, 2},
+                                   {"Last", 2, 2},
+                                   {"EaSp", 2, 2},
+                                   {"LaSp", 2, 1}});
 
     // Must Play: A-D in race 1 (A won), B in race 2 (lost). A's two alerts
-    // of race 2 won.
-    const std::vector<std::tuple<std::string, long, long>> alerts = {
-        {"Must Play", 5, 1}, {"Break Adv", 1, 1}, {"Extra Break Adv", 1, 1}};
-    ASSERT_EQ(summary.alerts.size(), alerts.size());
-    for (std::size_t i = 0; i < alerts.size(); ++i) {
-        EXPECT_EQ(summary.alerts[i].label, std::get<0>(alerts[i]));
-        EXPECT_EQ(summary.alerts[i].given, std::get<1>(alerts[i]));
-        EXPECT_EQ(summary.alerts[i].won, std::get<2>(alerts[i]));
-    }
+    // of race 2 won. Most given first, then by name.
+    expectCounts(summary.alerts,
+                 {{"Must Play", 5, 1}, {"Break Adv", 1, 1}, {"Extra Break Adv", 1, 1}});
 
     // Advice given in both races (top pick won once) and in one each.
-    const std::vector<std::tuple<std::string, long, long>> advice = {
-        {"4 Post will block, play 1234", 2, 1},
-        {"Include the 1", 2, 1},
-        {"The 4 has a split", 2, 1},
-        {"The 3 has a split", 1, 1},
-        {"The 5 has a split", 1, 0}};
-    ASSERT_EQ(summary.advice.size(), advice.size());
-    for (std::size_t i = 0; i < advice.size(); ++i) {
-        EXPECT_EQ(summary.advice[i].label, std::get<0>(advice[i]));
-        EXPECT_EQ(summary.advice[i].races, std::get<1>(advice[i]));
-        EXPECT_EQ(summary.advice[i].topWon, std::get<2>(advice[i]));
+    std::vector<Count> advice;
+    for (const AdviceCount& a : summary.advice) {
+        advice.push_back({a.label, a.races, a.topWon});
     }
+    expectCounts(advice, {{"4 Post will block, play 1234", 2, 1},
+                          {"Include the 1", 2, 1},
+                          {"The 4 has a split", 2, 1},
+                          {"The 3 has a split", 1, 1},
+                          {"The 5 has a split", 1, 0}});
 
     // Scores: race 1 four dogs at 23 (A won) and one at 0; race 2 at 19, 17
     // (A won), 15, 10 and 7.
-    const std::vector<std::pair<long, long>> bands = {{1, 0}, {0, 0}, {1, 0}, {1, 0},
-                                                      {0, 0}, {2, 1}, {1, 0}, {4, 1}};
-    ASSERT_EQ(summary.scoreBands.size(), bands.size());
-    for (std::size_t i = 0; i < bands.size(); ++i) {
-        EXPECT_EQ(summary.scoreBands[i].given, bands[i].first) << summary.scoreBands[i].label;
-        EXPECT_EQ(summary.scoreBands[i].won, bands[i].second) << summary.scoreBands[i].label;
-    }
-    EXPECT_EQ(summary.scoreBands.back().label, "21-23");
+    expectCounts(summary.scoreBands, {{"0-2", 1, 0},
+                                      {"3-5", 0, 0},
+                                      {"6-8", 1, 0},
+                                      {"9-11", 1, 0},
+                                      {"12-14", 0, 0},
+                                      {"15-17", 2, 1},
+                                      {"18-20", 1, 0},
+                                      {"21-23", 4, 1}});
 }
 
 // No line of a race's day or later enters its rating: lines dated on race 2's
