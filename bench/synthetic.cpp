@@ -23,7 +23,7 @@ namespace {
 
 // The simulation changed once: a cached database of an older make is
 // made again.
-constexpr const char* kMake = "races";
+constexpr const char* kMake = "races by dog";
 
 std::string shapeTag(const SyntheticShape& shape) {
     return fmt::format("{} {} {} {} {}", kMake, shape.dogs, shape.lines, shape.seed,
@@ -37,6 +37,24 @@ struct Runner {
     int dog = 0;
     double strength = 0;
     long left = 0;  // lines still to run
+};
+
+// A line of a simulated race, before it is stored.
+struct Line {
+    int dog = 0;
+    std::string date;
+    int raceNum = 0;
+    const char* distance = nullptr;
+    int winningTime = 0;
+    int post = 0;
+    int brk = 0;
+    int eighth = 0;
+    int stretch = 0;
+    int finish = 0;
+    double lengths = 0;
+    int finishTime = 0;
+    double odds = 0;
+    const char* grade = nullptr;
 };
 
 }  // namespace
@@ -108,6 +126,7 @@ void makeSyntheticDogDatabase(const fs::path& shippedDir, const fs::path& dogDb,
         const int firstRace = 1 + (first / kKennel) % 3 * 5;
         long dayOffset = uniform(0, 6);
         std::vector<Runner*> running;
+        std::vector<Line> lines;
         while (true) {
             running.clear();
             for (Runner& r : kennel) {
@@ -154,25 +173,36 @@ void makeSyntheticDogDatabase(const fs::path& shippedDir, const fs::path& dogDb,
                     const auto call = [&] { return std::clamp(finish + uniform(-2, 2), 1, 8); };
                     const auto favourite =
                         std::find(favourites.begin(), favourites.end(), r) - favourites.begin();
-                    addLine.bind(1, syntheticDogName(r->dog));
-                    addLine.bind(2, date);
-                    addLine.bind(3, raceNum);
-                    addLine.bind(4, dist);
-                    addLine.bind(5, win);
-                    addLine.bind(6, posts[i]);
-                    addLine.bind(7, call());
-                    addLine.bind(8, call());
-                    addLine.bind(9, call());
-                    addLine.bind(10, finish);
-                    addLine.bind(11, finish == 1 ? 0.0 : 0.5 * static_cast<double>(uniform(1, 20)));
-                    addLine.bind(12, win + (finish - 1) * uniform(6, 14));
-                    addLine.bind(13, std::round(odds[favourite] * (85 + uniform(0, 35))) / 100);
-                    addLine.bind(14, grade);
-                    addLine.exec();
-                    addLine.reset();
+                    Line l{r->dog, date,   raceNum, dist, win, posts[i], call(),
+                           call(), call(), finish,  0,    0,   0,        grade};
+                    l.lengths = finish == 1 ? 0.0 : 0.5 * static_cast<double>(uniform(1, 20));
+                    l.finishTime = win + (finish - 1) * uniform(6, 14);
+                    l.odds = std::round(odds[favourite] * (85 + uniform(0, 35))) / 100;
+                    lines.push_back(std::move(l));
                     --r->left;
                 }
             }
+        }
+        // Stored dog by dog, newest first, as imported programs list them.
+        std::stable_sort(lines.begin(), lines.end(),
+                         [](const Line& a, const Line& b) { return a.dog < b.dog; });
+        for (const Line& l : lines) {
+            addLine.bind(1, syntheticDogName(l.dog));
+            addLine.bind(2, l.date);
+            addLine.bind(3, l.raceNum);
+            addLine.bind(4, l.distance);
+            addLine.bind(5, l.winningTime);
+            addLine.bind(6, l.post);
+            addLine.bind(7, l.brk);
+            addLine.bind(8, l.eighth);
+            addLine.bind(9, l.stretch);
+            addLine.bind(10, l.finish);
+            addLine.bind(11, l.lengths);
+            addLine.bind(12, l.finishTime);
+            addLine.bind(13, l.odds);
+            addLine.bind(14, l.grade);
+            addLine.exec();
+            addLine.reset();
         }
     }
     tx.commit();

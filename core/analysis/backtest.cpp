@@ -167,6 +167,14 @@ struct Dog {
     const HeldLine& line(std::size_t newest) const {
         return lines[(head + newest) % processing::kLinesRead];
     }
+    // Asks the processor for the whole record ahead of its use: the dogs of
+    // a race lie far apart in memory, and their fetches may then overlap.
+    void warm() const {
+        const char* p = reinterpret_cast<const char*>(this);
+        for (std::size_t at = 0; at < sizeof(Dog); at += 64) {
+            __builtin_prefetch(p + at);
+        }
+    }
     void putInFront(const HeldLine& l) {
         head =
             static_cast<std::uint8_t>((head + processing::kLinesRead - 1) % processing::kLinesRead);
@@ -402,6 +410,9 @@ class Pass {
     }
 
     void rate(std::vector<const DayLine*>& group) {
+        for (const DayLine* d : group) {
+            dogs_[d->dog].warm();
+        }
         std::sort(group.begin(), group.end(),
                   [](const DayLine* a, const DayLine* b) { return *a->line.Post < *b->line.Post; });
         const RaceLine& first = group.front()->line;
@@ -481,7 +492,11 @@ class Pass {
                 rate(group);
             }
         }
+        constexpr std::ptrdiff_t kAhead = 8;
         for (auto it = day_.rbegin(); it != day_.rend(); ++it) {
+            if (day_.rend() - it > kAhead) {
+                dogs_[(it + kAhead)->dog].warm();
+            }
             dogs_[it->dog].putInFront(hold(it->line, it->distance, it->grade));
         }
         day_.clear();
