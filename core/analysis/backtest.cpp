@@ -254,10 +254,7 @@ class Summing {
                 c.won += d.result.won() ? 1 : 0;
             }
         }
-        for (std::string line : pieces(r.advice, "\r\n")) {
-            if (line.starts_with(kSpeedGap)) {
-                line = kSpeedGap;
-            }
+        for (const std::string& line : pieces(r.advice, "\r\n")) {
             AdviceCount& c = advice_[line];
             ++c.races;
             c.topWon += r.outcome.topWon ? 1 : 0;
@@ -296,13 +293,16 @@ class Summing {
 
   private:
     // The distinct non-empty pieces of `text` cut at `sep`: an alert given
-    // twice to one dog counts once.
+    // twice to one dog counts once, and so do a race's speed gaps, whose lines
+    // differ only in the posts they name.
     static std::set<std::string> pieces(std::string_view text, std::string_view sep) {
         std::set<std::string> out;
         while (!text.empty()) {
             const std::size_t at = text.find(sep);
             const std::string_view piece = text.substr(0, at);
-            if (!piece.empty()) {
+            if (piece.starts_with(kSpeedGap)) {
+                out.emplace(kSpeedGap);
+            } else if (!piece.empty()) {
                 out.emplace(piece);
             }
             text = at == std::string_view::npos ? std::string_view() : text.substr(at + sep.size());

@@ -507,6 +507,30 @@ TEST_F(SkippedRaces, ADeletedDogStillRan) {
     EXPECT_EQ(s.all.topWon, 1);
 }
 
+// Finish times 30.00 to 30.80 twenty apart: in the second race the four
+// fastest averages each lead the next by more than 0.15 seconds, three
+// "Speed Gap between" lines that count as one race with the advice.
+TEST_F(SkippedRaces, ARaceWithSpeedGapsCountsOnce) {
+    std::vector<Runner> field;
+    for (int p = 1; p <= 5; ++p) {
+        field.push_back({"G" + std::to_string(p), p, p, 3.0, 2980 + 20 * p});
+    }
+    test::addRace(db, {day(2026, 5, 1), 1}, field);
+    test::addRace(db, {day(2026, 5, 8), 1}, field);
+    std::vector<RatedPastRace> rated;
+    BacktestRequest rq;
+    rq.onRace = [&](const RatedPastRace& r) { rated.push_back(r); };
+    const BacktestSummary s = backtest(db, rq);
+    ASSERT_EQ(rated.size(), 2u);
+    EXPECT_EQ(rated[1].advice.substr(0, 54),
+              "Speed Gap between 1 and 2\r\nSpeed Gap between 2 and 3\r\n");
+    const auto gap = std::find_if(s.advice.begin(), s.advice.end(), [](const AdviceCount& a) {
+        return a.label == "Speed Gap between";
+    });
+    ASSERT_NE(gap, s.advice.end());
+    EXPECT_EQ(gap->races, 1);
+}
+
 // Names compare without letter case, as the database compares them: the
 // earlier line stored as "MIXED" and Main's wide runner "Mixed" are the dog
 // of the line "mixed". Same race as above: it tops the order with 23, and as
