@@ -74,7 +74,7 @@ QTableWidget* makeTable(QWidget* parent, const char* name, const QStringList& he
     t->setHorizontalHeaderLabels(headers);
     t->verticalHeader()->setVisible(false);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    t->horizontalHeader()->setStretchLastSection(true);
+    t->horizontalHeader()->setStretchLastSection(false);
     return t;
 }
 

@@ -153,6 +153,9 @@ class BacktestWindowTest : public QObject {
         QCOMPARE(bars->barSets().at(0)->count(), 8);
 
         QVERIFY(test::shoot(window, "backtest_window"));
+        auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("tabResults"));
+        tabs->setCurrentWidget(top);
+        QVERIFY(test::shoot(window, "backtest_top_pick"));
         const QImage profitPicture = chartPicture(window, window.profitChart());
         QVERIFY(test::saveScreenshot(QPixmap::fromImage(profitPicture), "backtest_profit_chart"));
         const QImage scorePicture = chartPicture(window, window.scoreChart());
