@@ -1,7 +1,6 @@
 #include "core/analysis/backtest.h"
 
 #include <algorithm>
-#include <bitset>
 #include <chrono>
 #include <cstdint>
 #include <map>
@@ -23,6 +22,8 @@ namespace {
 using store::RaceLine;
 
 constexpr long kProgressEvery = 8192;
+// The error number processing's rating gives a post it has no box for.
+constexpr int kPostWithoutBox = 9;
 constexpr std::string_view kSpeedGap = "Speed Gap between";
 
 // ---------------------------------------------------------------------------
@@ -397,24 +398,23 @@ class Pass {
         if (static_cast<int>(group.size()) < rq_.options.minField) {
             return Skip::SmallField;
         }
-        std::bitset<processing::kMaxPost + 1> posts;
-        for (const DayLine* d : group) {
-            const std::optional<int> p = d->line.Post;
-            if (!p || *p < 1 || *p > processing::kMaxPost ||
-                posts.test(static_cast<std::size_t>(*p))) {
-                return Skip::Posts;
-            }
-            posts.set(static_cast<std::size_t>(*p));
+        // The group is in post order: a missing post comes first, a post
+        // held twice stands twice in a row. A post processing has no box for
+        // is refused by its rating (below).
+        if (group.front()->line.Post.value_or(0) < 1 ||
+            std::adjacent_find(group.begin(), group.end(), [](const DayLine* a, const DayLine* b) {
+                return a->line.Post == b->line.Post;
+            }) != group.end()) {
+            return Skip::Posts;
         }
         return std::nullopt;
     }
 
-    void rate(std::vector<const DayLine*>& group) {
+    // `group` in post order.
+    void rate(const std::vector<const DayLine*>& group) {
         for (const DayLine* d : group) {
             dogs_[d->dog].warm();
         }
-        std::sort(group.begin(), group.end(),
-                  [](const DayLine* a, const DayLine* b) { return *a->line.Post < *b->line.Post; });
         const RaceLine& first = group.front()->line;
         processing::RaceCard card;
         card.race.RaceDate = first.RaceDate;
@@ -435,8 +435,9 @@ class Pass {
         processing::RatedRace rated;
         try {
             rated = rateAsOf(std::move(card), rq_.factors);
-        } catch (const Error&) {
-            ++s_.skipped[static_cast<std::size_t>(Skip::Unreadable)];
+        } catch (const Error& e) {
+            const Skip why = e.number() == kPostWithoutBox ? Skip::Posts : Skip::Unreadable;
+            ++s_.skipped[static_cast<std::size_t>(why)];
             return;
         }
         std::vector<Result> results;
@@ -482,6 +483,9 @@ class Pass {
             }
             group.assign(keyed.begin() + static_cast<std::ptrdiff_t>(i),
                          keyed.begin() + static_cast<std::ptrdiff_t>(j));
+            std::sort(group.begin(), group.end(), [](const DayLine* a, const DayLine* b) {
+                return a->line.Post.value_or(0) < b->line.Post.value_or(0);
+            });
             i = j;
             ++s_.racesFound;
             if (!chosen(group.front()->line)) {

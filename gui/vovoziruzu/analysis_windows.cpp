@@ -106,6 +106,8 @@ QByteArray pngOf(QChartView* view) {
 }
 
 const QString kAnyDistance = QStringLiteral("(any)");
+// The picker's top: no real field is larger.
+constexpr int kMostDogs = 99;
 
 }  // namespace
 
@@ -203,7 +205,7 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
     form->addRow(QStringLiteral("Distance:"), cmbDistance_);
     spnMinField_ = new QSpinBox(this);
     spnMinField_->setObjectName(QStringLiteral("spnMinField"));
-    spnMinField_->setRange(1, processing::kMaxPost);
+    spnMinField_->setRange(1, kMostDogs);
     spnMinField_->setValue(analysis::kDefaultMinField);
     form->addRow(QStringLiteral("Dogs a race needs at least:"), spnMinField_);
     chkCsv_ = new QCheckBox(QStringLiteral("Also write a CSV file with every rated dog"), this);

@@ -432,6 +432,10 @@ TEST_F(SkippedRaces, CountsEachReason) {
     store::RaceLine unposted = test::lineOf({d, 4}, {"P6", 6, 6});
     unposted.Post.reset();
     db.addRaceLine(unposted);
+    // Post 150: the rating has no box for it.
+    std::vector<Runner> farOut = field("F", 5);
+    farOut[4].post = 150;
+    test::addRace(db, {d, 10}, farOut);
     // U1 has an earlier line without its break: its race cannot be rated.
     Runner unreadable{"U1", 1, 1};
     unreadable.noBreak = true;
@@ -446,13 +450,13 @@ TEST_F(SkippedRaces, CountsEachReason) {
 
     const BacktestSummary s = run();
     const auto skipped = [&](Skip r) { return s.skipped[static_cast<std::size_t>(r)]; };
-    EXPECT_EQ(s.linesRead, 5 + 4 + 5 + 6 + 1 + 5 + 5 + 2 + 1);
+    EXPECT_EQ(s.linesRead, 5 + 4 + 5 + 6 + 5 + 1 + 5 + 5 + 2 + 1);
     EXPECT_EQ(s.linesOutsideRaces, 3);  // two without winning time, one undated
-    // Groups: the six races of 3/1, the one of 2/1 (a lone dog).
-    EXPECT_EQ(s.racesFound, 7);
+    // Groups: the seven races of 3/1, the one of 2/1 (a lone dog).
+    EXPECT_EQ(s.racesFound, 8);
     EXPECT_EQ(skipped(Skip::NoWinner), 1);
     EXPECT_EQ(skipped(Skip::SmallField), 2);  // the four-dog race and U1's race of 2/1
-    EXPECT_EQ(skipped(Skip::Posts), 2);
+    EXPECT_EQ(skipped(Skip::Posts), 3);
     EXPECT_EQ(skipped(Skip::Unreadable), 1);
     EXPECT_EQ(s.racesRated(), 1);
 
