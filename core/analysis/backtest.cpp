@@ -1,6 +1,7 @@
 #include "core/analysis/backtest.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <map>

@@ -52,6 +52,13 @@ TEST_F(CliAnalysis, BacktestPrintsItsSummaryAndWritesTheReport) {
     EXPECT_EQ(r.out.find('\r'), std::string::npos);
 }
 
+TEST_F(CliAnalysis, BacktestShowsProgressOnATerminal) {
+    const CliResult r = runCliOnTerminal({"--app-dir", (root / "app").string(), "--profile-dir",
+                                          (root / "profile").string(), "backtest"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("Backtesting, please wait... 100%"), std::string::npos) << r.err;
+}
+
 TEST_F(CliAnalysis, BacktestRefusesOptionsItCannotUse) {
     const std::vector<std::vector<std::string>> cases = {
         {"backtest", "--distance", "X"},
