@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -47,6 +48,31 @@ ModalSeen openAndCancel(const std::function<void()>& trigger) {
     });
     trigger();
     return seen;
+}
+
+// The same, clicking Start; returns when the window has closed itself.
+void openAndStart(const std::function<void()>& trigger) {
+    QTimer::singleShot(0, [] {
+        std::function<void()> look;
+        look = [&look] {
+            if (auto* w = qobject_cast<WorkWindow*>(QApplication::activeModalWidget())) {
+                w->startButton()->click();
+                return;
+            }
+            QTimer::singleShot(10, look);
+        };
+        look();
+    });
+    trigger();
+}
+
+void setComments(EditDogs& ed, const QString& text) {
+    QWidget* box = ed.findChild<QWidget*>(QStringLiteral("txtFields6"));
+    if (auto* line = qobject_cast<QLineEdit*>(box)) {
+        line->setText(text);
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(box)) {
+        plain->setPlainText(text);
+    }
 }
 
 QList<EditDogs*> editors(MainWindow& w) {
@@ -103,21 +129,27 @@ class DogCommandsTest : public QObject {
             QCOMPARE(seen.name, QString::fromLatin1(c.name));
             QCOMPARE(seen.title, QString::fromLatin1(c.title));
         }
-        const ModalSeen button =
-            openAndCancel([&] { w->findChild<QAbstractButton*>("cmdUpdateRunningStyle")->click(); });
+        const ModalSeen button = openAndCancel(
+            [&] { w->findChild<QAbstractButton*>("cmdUpdateRunningStyle")->click(); });
         QCOMPARE(button.name, QStringLiteral("RunningStyle"));
         QVERIFY(boxes.messages().empty());
     }
 
-    // The commands that rewrite the dog database close the editor first; a
-    // name typed into it is saved on the way.
-    void rewritingCommandsCloseTheEditorAndKeepItsEdits() {
+    // The commands that rewrite the dog database close the editor when their
+    // Start is pressed, its edits saved on the way; opening and cancelling
+    // leaves it open.
+    void rewritingCommandsCloseTheEditorAtStart() {
         AppFixture app;
         {
             store::DogDatabase db(app.paths.dogDatabase());
             store::Dog d;
             d.RegName = "Alpha";
             db.addDog(d);
+            // A line of today: the deletions keep the dog.
+            store::RaceLine l;
+            l.RegName = "Alpha";
+            l.RaceDate = vz::test::kToday;
+            db.addRaceLine(l);
         }
         MessageRecorder boxes;
         auto w = app.startMain();
@@ -126,17 +158,19 @@ class DogCommandsTest : public QObject {
             w->editDogs();
             QCOMPARE(editors(*w).size(), 1);
             EditDogs* ed = editors(*w).front();
-            ed->field(2)->setText("4");
+            setComments(*ed, QString::fromLatin1(command));
             openAndCancel([&] { action(*w, command)->trigger(); });
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY2(editors(*w).size() == 1, command);
+            openAndStart([&] { action(*w, command)->trigger(); });
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QVERIFY2(editors(*w).isEmpty(), command);
             store::DogDatabase db(app.paths.dogDatabase());
-            QCOMPARE(db.findDog("Alpha")->NumStarts.value(), 4);
-            db.connection().exec("UPDATE Main SET NumStarts = NULL");
+            QCOMPARE(db.findDog("Alpha")->Comments.value(), std::string(command));
         }
         // The results deletion leaves the editor open.
         w->editDogs();
-        openAndCancel([&] { action(*w, "mnuDeleteResults")->trigger(); });
+        openAndStart([&] { action(*w, "mnuDeleteResults")->trigger(); });
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(editors(*w).size(), 1);
     }
