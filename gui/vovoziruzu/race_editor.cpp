@@ -234,6 +234,12 @@ void RaceEditor::setRaceFieldsEnabled(bool on) {
 }
 
 void RaceEditor::setCombo(QComboBox* combo, const std::optional<std::string>& value) {
+    // A code outside the lookup list shown for an earlier race is not
+    // offered for this one.
+    const std::size_t listed =
+        (combo == cmbDistance_ ? lookups_.distances : lookups_.grades).size();
+    while (combo->count() > static_cast<int>(listed))
+        combo->removeItem(combo->count() - 1);
     if (!value || value->empty()) {
         combo->setCurrentIndex(-1);
         return;

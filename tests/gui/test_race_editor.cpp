@@ -409,6 +409,27 @@ class RaceEditorTest : public QObject {
                  QStringLiteral("Type mismatch in Race Number: \"x7\" is not a number - 13"));
     }
 
+    // The grade and distance pickers offer the lookup codes only; a race's
+    // own code outside them is shown and kept, and offered to no other race.
+    void aStoredCodeOutsideTheListIsKeptNotOffered() {
+        EditorFixture f([](const QString& file) {
+            vz::test::addRace(file, kToday, 1);
+            vz::test::addRace(file, kToday, 2);
+            store::RaceFile rf(fspath(file));
+            store::Race odd = rf.races()[0];
+            odd.Grade = "Z9";
+            rf.updateRace(odd);
+        });
+        MessageRecorder boxes;
+        auto* grade = f.child<QComboBox>("cmbGrade");
+        QCOMPARE(grade->currentText(), QStringLiteral("Z9"));
+        f.child<QLineEdit>("txtFields1")->setText(QStringLiteral("5"));
+        f.editor()->nextRace();
+        QCOMPARE(grade->findText(QStringLiteral("Z9")), -1);
+        QCOMPARE(f.races()[1].Grade, std::optional<std::string>("Z9"));
+        QVERIFY(boxes.messages().empty());
+    }
+
     // Dogs not in the dog database show red, a dog twice on the day and a
     // post twice in a race are marked, and the race line counts the dogs.
     void theCardIsCheckedAsItIsEdited() {
