@@ -23,6 +23,21 @@ using vz::test::AppFixture;
 
 namespace {
 
+// Runs `act` on the work window as soon as it shows (it is modal, so the
+// test's own code waits in its event loop).
+void whenWorkWindowShows(const std::function<void(WorkWindow&)>& act) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* w = qobject_cast<WorkWindow*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(*w);
+        }
+    });
+    timer->start();
+}
+
 // Runs `trigger`, which opens a modal window; records the modal window's
 // object name and caption and closes it with Cancel.
 struct ModalSeen {
@@ -32,19 +47,10 @@ struct ModalSeen {
 
 ModalSeen openAndCancel(const std::function<void()>& trigger) {
     ModalSeen seen;
-    QTimer::singleShot(0, [&seen] {
-        // The window is modal: it shows up as the active modal widget.
-        std::function<void()> look;
-        look = [&seen, &look] {
-            if (auto* w = qobject_cast<WorkWindow*>(QApplication::activeModalWidget())) {
-                seen.name = w->objectName();
-                seen.title = w->windowTitle();
-                w->cancelButton()->click();
-                return;
-            }
-            QTimer::singleShot(10, look);
-        };
-        look();
+    whenWorkWindowShows([&seen](WorkWindow& w) {
+        seen.name = w.objectName();
+        seen.title = w.windowTitle();
+        w.cancelButton()->click();
     });
     trigger();
     return seen;
@@ -52,17 +58,7 @@ ModalSeen openAndCancel(const std::function<void()>& trigger) {
 
 // The same, clicking Start; returns when the window has closed itself.
 void openAndStart(const std::function<void()>& trigger) {
-    QTimer::singleShot(0, [] {
-        std::function<void()> look;
-        look = [&look] {
-            if (auto* w = qobject_cast<WorkWindow*>(QApplication::activeModalWidget())) {
-                w->startButton()->click();
-                return;
-            }
-            QTimer::singleShot(10, look);
-        };
-        look();
-    });
+    whenWorkWindowShows([](WorkWindow& w) { w.startButton()->click(); });
     trigger();
 }
 
@@ -194,18 +190,7 @@ class DogCommandsTest : public QObject {
         boxes.answer(QMessageBox::No);  // the reminder
         auto w = app.startMain();
         w->offerStyleReminder();
-        QTimer::singleShot(0, [] {
-            std::function<void()> look;
-            look = [&look] {
-                if (auto* ww = qobject_cast<WorkWindow*>(QApplication::activeModalWidget())) {
-                    ww->startButton()->click();
-                    return;
-                }
-                QTimer::singleShot(10, look);
-            };
-            look();
-        });
-        w->updateRunningStyle();
+        openAndStart([&] { w->updateRunningStyle(); });
         QCOMPARE(boxes.lastText(), QStringLiteral("Update Running Style complete."));
         QVERIFY(w->state().settings.LastStyleUpdate == test::kToday);
         w->writeExitSettings();

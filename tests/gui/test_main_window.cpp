@@ -311,15 +311,7 @@ class MainWindowTest : public QObject {
     // The saved place is the frame's: the title bar is on the screen.
     void theSavedPlaceIsTheFrames() {
         AppFixture app;
-        store::Settings s;
-        s.MainLeft = 10;
-        s.MainTop = 10;
-        s.MainWidth = 9000;
-        s.MainHeight = 7500;
-        s.TimeFactorL = store::kFirstTimeFactorL;
-        s.TimeFactorR = store::kFirstTimeFactorR;
-        s.LastStyleUpdate = vz::test::kToday;
-        store::writeSettings(app.paths.settingsFile(), s);
+        app.writeSettingsDaysAgo(0, 10, 10);  // the first start's place
         auto w = app.startMain();
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
