@@ -817,7 +817,7 @@ void EditDogs::finishGridEdit() {
 }
 
 int EditDogs::topHeight() const {
-    // The spec's field area, or taller when the fonts need it.
+    // The window's field area, or taller when the fonts need it.
     return std::max(twipsToPixelsY(kGridHeightMargin - 60), top_->sizeHint().height());
 }
 

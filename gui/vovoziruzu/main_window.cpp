@@ -86,7 +86,11 @@ MainWindow::MainWindow(store::AppPaths paths, Options options, QWidget* parent)
     installDogCommands(*this);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The editors go with the window: none is to be activated after them.
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        disconnect(sub, nullptr, this, nullptr);
+}
 
 store::Date MainWindow::today() const {
     return options_.today ? *options_.today : store::today();
