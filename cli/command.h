@@ -27,6 +27,10 @@ enum ExitCode : int {
 // state the start-up procedure filled.
 struct Context {
     store::AppPaths paths;
+    // Where the programs and the shipped files lie; whether --app-dir was
+    // left out.
+    store::ProgramFolders programs;
+    bool appDirIsDefault = false;
     store::Date today;
     store::ProgramState state;
     // stdin and stderr are both terminals: questions may be asked and

@@ -519,7 +519,9 @@ void MainWindow::importRaces() {
         return;
     if (activateImport && activateImport())
         return;
-    const QString program = QDir(qpath(paths_.appDir)).filePath(QStringLiteral("Import"));
+    const std::filesystem::path& folder =
+        options_.programDir.empty() ? paths_.appDir : options_.programDir;
+    const QString program = QDir(qpath(folder)).filePath(QStringLiteral("Import"));
     if (!startDetached || !startDetached(program))
         showCommonError(this,
                         vz::Error("Unable to start " + str(program), vz::Error::kFileNotFound));

@@ -34,6 +34,7 @@ class MainWindow : public QMainWindow {
     struct Options {
         std::optional<store::Date> today;         // the machine's date when empty
         std::optional<store::ScreenSize> screen;  // the real screen when empty
+        std::filesystem::path programDir;  // where Import lies; the application folder when empty
     };
 
     explicit MainWindow(store::AppPaths paths, Options options = {}, QWidget* parent = nullptr);

@@ -488,6 +488,27 @@ class MainWindowTest : public QObject {
         QCOMPARE(started.size(), 1);
     }
 
+    void importIsStartedFromTheProgramsFolderWhereverTheDataIs() {
+        // Installed, the data lies in the user's folder and Import beside
+        // the main program.
+        AppFixture app;
+        gui::MainWindow::Options options;
+        options.today = vz::test::kToday;
+        options.screen = store::ScreenSize{1024 * 15, 768 * 15};
+        options.programDir = "/usr/lib/vovoziruzu";
+        gui::MainWindow w(app.paths, options);
+        w.quitOnExit = false;
+        w.start();
+        QStringList started;
+        w.startDetached = [&](const QString& p) {
+            started << p;
+            return true;
+        };
+        w.activateImport = [] { return false; };
+        action(w, "mnuImportRace")->trigger();
+        QCOMPARE(started, QStringList{QStringLiteral("/usr/lib/vovoziruzu/Import")});
+    }
+
     void helpIsFoundAgain() {
         AppFixture app;
         auto w = app.startMain();

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Makes the DogPak/QuickDog, Derby Lane and QAV TEST sample inputs beside this script.
+"""Makes the DogPak/QuickDog, Derby Lane and QAV TEST sample inputs in data/samples/.
 
 The files are committed; run this only to change them:
-    python3 data/samples/dogpak_qav_derbylane_samples.py
+    python3 tools/samples/dogpak_qav_derbylane_samples.py
 Every name, track and number is made up. Prints what an import into an empty
 dog database must count (the QAV TEST years as seen on 8 December 2026).
 """
@@ -12,7 +12,7 @@ import os
 import random
 import struct
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data", "samples")
 
 FIRST = ["Swift", "Blue", "Jay", "Red", "Copper", "Lucky", "Silver", "Midnight", "Prairie",
          "Rocket", "Sandy", "Storm", "Windy", "Brave", "Dusty", "Gold", "Iron", "Maple",
