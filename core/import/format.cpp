@@ -61,6 +61,30 @@ std::string_view Columns::operator()(std::size_t start, std::size_t length) cons
     return line_.substr(from, to - from);
 }
 
+Refusal firstHeaderRefusal(
+    const std::vector<std::string>& lines, std::size_t from,
+    const std::function<CardLine(const std::string&)>& kind,
+    const std::function<std::optional<store::Date>(const std::string&)>& raceDate) {
+    for (std::size_t i = from; i < lines.size(); ++i) {
+        switch (kind(lines[i])) {
+            case CardLine::Runner:
+                return "a runner before the first race header";
+            case CardLine::Header:
+                try {
+                    if (!raceDate(lines[i])) {
+                        return "the first race has no date";
+                    }
+                    return std::nullopt;
+                } catch (const ImportFailed& e) {
+                    return e.detail();
+                }
+            case CardLine::Other:
+                break;
+        }
+    }
+    return "no race header";
+}
+
 std::string_view trimmed(std::string_view text) {
     const std::size_t a = text.find_first_not_of(' ');
     if (a == text.npos) {

@@ -6,6 +6,8 @@
 // one line in registry.cpp.
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,10 +39,18 @@ struct FormatInfo {
     std::vector<InputSpec> inputs;
 };
 
+// What a format's kind check found: empty when the input is of its kind,
+// else what stands in the way (for tests and diagnostics: the user reads the
+// import error).
+using Refusal = std::optional<std::string>;
+
 class Format {
   public:
     virtual ~Format() = default;
     virtual const FormatInfo& info() const = 0;
+    // Whether `files` (as for run()) are of this format at all. Decided
+    // before anything is written, so a file of another kind changes nothing.
+    virtual Refusal refusal(const std::vector<std::string>& files) const = 0;
     // `files` holds the bytes of each input, in the order of info().inputs.
     // Structural faults throw ImportFailed; a field that cannot be converted
     // only keeps the previous value.
@@ -96,6 +106,18 @@ class Columns {
     std::size_t ascii_ = 0;            // the length, when every character is one byte
     std::vector<std::size_t> starts_;  // byte offset of each character otherwise
 };
+
+// What a line of a race program is to the kind checks.
+enum class CardLine { Other, Header, Runner };
+
+// The kind check of a program whose races open with a header line: from
+// line `from` on, the first header or runner line must be a header that
+// dates its race. `raceDate` reads a header's date, and throws ImportFailed
+// for a header of the wrong shape.
+Refusal firstHeaderRefusal(
+    const std::vector<std::string>& lines, std::size_t from,
+    const std::function<CardLine(const std::string&)>& kind,
+    const std::function<std::optional<store::Date>(const std::string&)>& raceDate);
 
 // Without leading and trailing spaces (only spaces, as Trim$ does).
 std::string_view trimmed(std::string_view text);

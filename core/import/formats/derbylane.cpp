@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/import/format.h"
+#include "core/import/kinds.h"
 #include "core/import/rules.h"
 #include "core/store/text.h"
 #include "core/store/vb.h"
@@ -37,6 +38,7 @@ class DerbyLane final : public Format {
         return kInfo;
     }
 
+    Refusal refusal(const std::vector<std::string>& files) const override;
     void run(const std::vector<std::string>& files, Session& session) const override;
 };
 
@@ -68,23 +70,32 @@ Kind kindOf(const std::string& line) {
     return Kind::Past;
 }
 
-void readHeader(const std::string& line, State& state, Session& session) {
+// The race of a header; throws ImportFailed when it has too few words. An
+// unreadable date is left empty.
+store::Race headerRace(const std::string& line) {
     // Words are counted from the mark on: DERBY is not a word, LANE is the first.
     const std::vector<std::size_t> words = wordStarts(line, store::instrNoCase(line, kMark));
     if (words.size() < 13) {
         throw ImportFailed("race header with fewer than 13 words after DERBY LANE");
     }
     const auto word = [&](std::size_t n) { return words[n - 1]; };
-    // The date runs from word 4 up to the start of word 7 ("December 8, 2026 ").
-    if (const auto d = store::readDate(mid(line, word(4), word(7) - word(4)))) {
-        state.raceDate = d;
-    }
-    state.raceNum = wholeVal(mid(line, word(9), 3));
     store::Race race;
-    race.RaceNum = state.raceNum;
-    race.RaceDate = state.raceDate;
+    // The date runs from word 4 up to the start of word 7 ("December 8, 2026 ").
+    race.RaceDate = store::readDate(mid(line, word(4), word(7) - word(4)));
+    race.RaceNum = wholeVal(mid(line, word(9), 3));
     race.Grade = adjustHeaderGrade(trim(mid(line, word(11), 3)));
     race.Distance = distanceClass(mid(line, word(13), 7));
+    return race;
+}
+
+void readHeader(const std::string& line, State& state, Session& session) {
+    store::Race race = headerRace(line);
+    // An unreadable date keeps the one of the header before.
+    if (race.RaceDate) {
+        state.raceDate = race.RaceDate;
+    }
+    state.raceNum = *race.RaceNum;
+    race.RaceDate = state.raceDate;
     session.addRace(race);
 }
 
@@ -148,6 +159,10 @@ void readPastLine(const std::string& line, State& state, Session& session) {
     session.addRaceLine(l, counted);
 }
 
+Refusal DerbyLane::refusal(const std::vector<std::string>& files) const {
+    return derbyLaneRefusal(textLines(files.at(0)));
+}
+
 void DerbyLane::run(const std::vector<std::string>& files, Session& session) const {
     LineReader in(textLines(files.at(0)));
     State state;
@@ -175,6 +190,24 @@ void DerbyLane::run(const std::vector<std::string>& files, Session& session) con
 }
 
 }  // namespace
+
+// A Derby Lane program: after its title line, the first race header (a
+// line with DERBY LANE and the date, race number, grade and distance) comes
+// before any runner.
+Refusal derbyLaneRefusal(const std::vector<std::string>& lines) {
+    const auto kind = [](const std::string& line) {
+        switch (kindOf(line)) {
+            case Kind::Header:
+                return CardLine::Header;
+            case Kind::Entry:
+                return CardLine::Runner;
+            default:
+                return CardLine::Other;
+        }
+    };
+    return firstHeaderRefusal(lines, 1, kind,
+                              [](const std::string& line) { return headerRace(line).RaceDate; });
+}
 
 const Format& derbyLane() {
     static const DerbyLane kFormat;

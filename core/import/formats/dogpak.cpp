@@ -3,11 +3,13 @@
 // per line, with its eight runners. The lines go in first, so the dogs of
 // the card are on file before the card is written.
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
 
 #include "core/import/format.h"
+#include "core/import/kinds.h"
 
 #include "core/import/rules.h"
 #include "core/store/text.h"
@@ -114,8 +116,29 @@ class DogPak final : public Format {
         return kInfo;
     }
 
+    Refusal refusal(const std::vector<std::string>& files) const override;
     void run(const std::vector<std::string>& files, Session& session) const override;
 };
+
+// The first line that is not blank, or nullptr.
+const std::string* firstLine(const std::vector<std::string>& lines) {
+    const auto it = std::find_if(lines.begin(), lines.end(),
+                                 [](const std::string& l) { return !isBlankLine(l); });
+    return it == lines.end() ? nullptr : &*it;
+}
+
+Refusal DogPak::refusal(const std::vector<std::string>& files) const {
+    if (files.size() != 2) {
+        return "DogPak/QuickDog needs a setup file and a lines file";
+    }
+    if (Refusal why = dogPakSetupRefusal(textLines(files[0]))) {
+        return "setup file: " + *why;
+    }
+    if (Refusal why = dogPakLinesRefusal(textLines(files[1]))) {
+        return "lines file: " + *why;
+    }
+    return std::nullopt;
+}
 
 void DogPak::run(const std::vector<std::string>& files, Session& session) const {
     if (files.size() != 2) {
@@ -179,6 +202,34 @@ void DogPak::run(const std::vector<std::string>& files, Session& session) const 
 }
 
 }  // namespace
+
+// A setup file: its first line holds the race date in columns 221-228 and
+// the race number in 229-230.
+Refusal dogPakSetupRefusal(const std::vector<std::string>& lines) {
+    const std::string* first = firstLine(lines);
+    if (first == nullptr) {
+        return "no race";
+    }
+    const SetupRace r = readSetupLine(*first);
+    if (!r.date || r.raceNum <= 0) {
+        return "the first line holds no race date and number in columns 221-230";
+    }
+    return std::nullopt;
+}
+
+// A lines file: its first line holds a dog's name in columns 6-21 and the
+// race date in columns 25-32.
+Refusal dogPakLinesRefusal(const std::vector<std::string>& lines) {
+    const std::string* first = firstLine(lines);
+    if (first == nullptr) {
+        return "no past race";
+    }
+    const PastLine p = readPastLine(*first);
+    if (p.name.empty() || !p.date) {
+        return "the first line holds no name in columns 6-21 and date in columns 25-32";
+    }
+    return std::nullopt;
+}
 
 const Format& dogPak() {
     static const DogPak kFormat;
