@@ -86,6 +86,9 @@ int runFormat(Context& ctx, const FormatArgs& a) {
     if (s.linesWithoutDate != 0) {
         std::cout << fmt::format("Lines without a date, left out: {}\n", s.linesWithoutDate);
     }
+    if (s.recordsRefused != 0) {
+        std::cout << fmt::format("Records of no dog, left out:    {}\n", s.recordsRefused);
+    }
     return kExitOk;
 }
 

@@ -89,6 +89,17 @@ TEST_F(CliImportTest, WrongTypeShowsTheTwoLinesAndChangesNoFile) {
     EXPECT_EQ(store::DogDatabase(dogDb()).dogCount(), 0);
 }
 
+TEST_F(CliImportTest, QavRecordsOfNoDogAreCounted) {
+    // The sample's first record, then one of letters only: no digits in its
+    // past races' dates.
+    const std::string first = readText(sample("qav_TEST")).substr(0, 825);
+    writeText(dir_ / "TEST", first + std::string(825, 'x'));
+    const CliResult r = run({"qav", (dir_ / "TEST").string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Dogs added:         1\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Records of no dog, left out:    1\n"), std::string::npos) << r.out;
+}
+
 TEST_F(CliImportTest, UsageFaults) {
     // No race file named.
     CliResult r = run({"trackinfo", sample("trackinfo_sample.txt").string()});
