@@ -63,13 +63,13 @@ std::string_view Columns::operator()(std::size_t start, std::size_t length) cons
 
 Refusal firstHeaderRefusal(
     const std::vector<std::string>& lines, std::size_t from,
-    const std::function<CardLine(const std::string&)>& kind,
+    const std::function<LineKind(const std::string&)>& kind,
     const std::function<std::optional<store::Date>(const std::string&)>& raceDate) {
     for (std::size_t i = from; i < lines.size(); ++i) {
         switch (kind(lines[i])) {
-            case CardLine::Runner:
+            case LineKind::Entry:
                 return "a runner before the first race header";
-            case CardLine::Header:
+            case LineKind::Header:
                 try {
                     if (!raceDate(lines[i])) {
                         return "the first race has no date";
@@ -78,7 +78,8 @@ Refusal firstHeaderRefusal(
                 } catch (const ImportFailed& e) {
                     return e.detail();
                 }
-            case CardLine::Other:
+            case LineKind::Skipped:
+            case LineKind::Past:
                 break;
         }
     }

@@ -107,16 +107,17 @@ class Columns {
     std::vector<std::size_t> starts_;  // byte offset of each character otherwise
 };
 
-// What a line of a race program is to the kind checks.
-enum class CardLine { Other, Header, Runner };
+// What a line of a race program is: a race header, a runner's entry, one of
+// its past races, or anything else (skipped).
+enum class LineKind { Skipped, Header, Entry, Past };
 
 // The kind check of a program whose races open with a header line: from
-// line `from` on, the first header or runner line must be a header that
+// line `from` on, the first header or entry line must be a header that
 // dates its race. `raceDate` reads a header's date, and throws ImportFailed
 // for a header of the wrong shape.
 Refusal firstHeaderRefusal(
     const std::vector<std::string>& lines, std::size_t from,
-    const std::function<CardLine(const std::string&)>& kind,
+    const std::function<LineKind(const std::string&)>& kind,
     const std::function<std::optional<store::Date>(const std::string&)>& raceDate);
 
 // Without leading and trailing spaces (only spaces, as Trim$ does).

@@ -282,14 +282,7 @@ TEST_F(QavTest, ADogMetTwiceIsNewInItsFirstRecordOnly) {
 
 TEST_F(QavTest, KnownDogKeepsItsCountersAndGetsOnlyNewDates) {
     addDog("swift arrow", 40, 9);
-    {
-        store::DogDatabase db(paths_.dogDatabase());
-        store::RaceLine l;
-        l.RegName = "swift arrow";
-        l.RaceDate = ymd(2026, 11, 2);
-        l.RaceNum = 1;
-        db.addRaceLine(l);
-    }
+    addLine("swift arrow", ymd(2026, 11, 2));
     Record r;
     r.entries = novemberEntries(4);
     const auto s = importRecords({r});
@@ -372,14 +365,7 @@ TEST_F(QavTest, NewDogKeepsEveryEntryAndItsLaterRecordsAreTested) {
 }
 
 TEST_F(QavTest, ADeletedDogGetsNoneOfItsStoredLinesAgain) {
-    {
-        store::DogDatabase db(paths_.dogDatabase());
-        store::RaceLine l;
-        l.RegName = "SWIFT ARROW";
-        l.RaceDate = ymd(2026, 11, 2);
-        l.RaceNum = 1;
-        db.addRaceLine(l);
-    }
+    addLine("SWIFT ARROW", ymd(2026, 11, 2));  // the dog is not on file
     Record r;
     r.entries = novemberEntries(3);
     const auto s = importRecords({r});

@@ -228,15 +228,7 @@ TEST_F(RosnetTest, NotARosnetProgramIsRefusedWithNothingWritten) {
 TEST_F(RosnetTest, ADeletedDogIsAddedAgainWithoutItsOldLinesTwice) {
     // SLY STAR's line of 19 September 2021 is on file; the dog itself is not
     // (deleted as old: its lines stay).
-    {
-        store::DogDatabase db(paths_.dogDatabase());
-        store::RaceLine old;
-        old.RegName = "SLY STAR";
-        old.RaceDate = ymd(2021, 9, 19);
-        old.RaceNum = 4;
-        old.Finish = 1;
-        db.addRaceLine(old);
-    }
+    addLine("SLY STAR", ymd(2021, 9, 19));
     rn::Past p;
     p.date = "09/19/21";
     const auto s = importText("rosnet", {oneDog(rn::past(p) + "\n", "SLY STAR")});

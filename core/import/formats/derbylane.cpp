@@ -49,25 +49,23 @@ struct State {
     std::optional<store::Date> lineDate;
 };
 
-enum class Kind { Blank, Header, Entry, Skipped, Past };
-
 constexpr std::string_view kMark = "DERBY LANE";
 
-Kind kindOf(const std::string& line) {
+LineKind kindOf(const std::string& line) {
     if (isBlankLine(line)) {
-        return Kind::Blank;
+        return LineKind::Skipped;
     }
     if (store::instrNoCase(line, kMark) != 0) {
-        return Kind::Header;
+        return LineKind::Header;
     }
     if (val(mid(line, 1, 2)) > 0) {
-        return Kind::Entry;
+        return LineKind::Entry;
     }
     const char first = line[0];
     if (first == '_' || first == '=' || first == ' ') {
-        return Kind::Skipped;
+        return LineKind::Skipped;
     }
-    return Kind::Past;
+    return LineKind::Past;
 }
 
 // The race of a header; throws ImportFailed when it has too few words. An
@@ -171,19 +169,18 @@ void DerbyLane::run(const std::vector<std::string>& files, Session& session) con
         const std::string& line = in.next();
         session.progress(in.done(), in.total());
         switch (kindOf(line)) {
-            case Kind::Header:
+            case LineKind::Header:
                 readHeader(line, state, session);
                 in.discard(4);
                 break;
-            case Kind::Entry:
+            case LineKind::Entry:
                 readEntry(line, state, session);
                 in.discard(2);
                 break;
-            case Kind::Past:
+            case LineKind::Past:
                 readPastLine(line, state, session);
                 break;
-            case Kind::Blank:
-            case Kind::Skipped:
+            case LineKind::Skipped:
                 break;
         }
     }
@@ -195,17 +192,7 @@ void DerbyLane::run(const std::vector<std::string>& files, Session& session) con
 // line with DERBY LANE and the date, race number, grade and distance) comes
 // before any runner.
 Refusal derbyLaneRefusal(const std::vector<std::string>& lines) {
-    const auto kind = [](const std::string& line) {
-        switch (kindOf(line)) {
-            case Kind::Header:
-                return CardLine::Header;
-            case Kind::Entry:
-                return CardLine::Runner;
-            default:
-                return CardLine::Other;
-        }
-    };
-    return firstHeaderRefusal(lines, 1, kind,
+    return firstHeaderRefusal(lines, 1, kindOf,
                               [](const std::string& line) { return headerRace(line).RaceDate; });
 }
 

@@ -190,9 +190,9 @@ Refusal rosnetRefusal(const std::vector<std::string>& lines) {
         return "the first line holds no program date";
     }
     const auto kind = [](const std::string& line) {
-        return isRaceLine(line)    ? CardLine::Header
-               : isEntryLine(line) ? CardLine::Runner
-                                   : CardLine::Other;
+        return isRaceLine(line)    ? LineKind::Header
+               : isEntryLine(line) ? LineKind::Entry
+                                   : LineKind::Skipped;
     };
     // Every race carries the program date.
     return firstHeaderRefusal(lines, 1, kind, [&](const std::string& line) {

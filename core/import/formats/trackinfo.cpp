@@ -60,24 +60,22 @@ bool isEntryLine(const Columns& c) {
     return val(c(1, 2)) > 0 && c.at(3) != "/";
 }
 
-enum class Kind { Skipped, Header, Entry, Past };
-
 // The kind of a line, by the first test that applies.
-Kind kindOf(const std::string& line, const Columns& c) {
+LineKind kindOf(const std::string& line, const Columns& c) {
     if (isBlankLine(line) || line.starts_with("Track Handicapper:") ||
         line.starts_with("Program Format")) {
-        return Kind::Skipped;
+        return LineKind::Skipped;
     }
     if (isRaceHeader(line)) {
-        return Kind::Header;
+        return LineKind::Header;
     }
     if (isEntryLine(c)) {
-        return Kind::Entry;
+        return LineKind::Entry;
     }
     if (line[0] == '_' || line[0] == '=' || line[0] == ' ') {
-        return Kind::Skipped;
+        return LineKind::Skipped;
     }
-    return isBlankLine(c(73, 3)) ? Kind::Skipped : Kind::Past;
+    return isBlankLine(c(73, 3)) ? LineKind::Skipped : LineKind::Past;
 }
 
 // The race of a header line; throws ImportFailed when the grade cannot be
@@ -198,18 +196,18 @@ void TrackInfo::run(const std::vector<std::string>& files, Session& session) con
         session.progress(in.done(), in.total());
         const Columns c(line);
         switch (kindOf(line, c)) {
-            case Kind::Header:
+            case LineKind::Header:
                 readHeader(line, state, session);
                 in.discard(2);
                 break;
-            case Kind::Entry:
+            case LineKind::Entry:
                 readEntry(line, state, session);
                 in.discard(2);
                 break;
-            case Kind::Past:
+            case LineKind::Past:
                 readPastLine(line, c, state, session);
                 break;
-            case Kind::Skipped:
+            case LineKind::Skipped:
                 break;
         }
     }
@@ -221,16 +219,7 @@ void TrackInfo::run(const std::vector<std::string>& files, Session& session) con
 // slashes) comes before any runner and holds the race date and "Grade:"
 // with a comma after the grade.
 Refusal trackInfoRefusal(const std::vector<std::string>& lines) {
-    const auto kind = [](const std::string& line) {
-        switch (kindOf(line, Columns(line))) {
-            case Kind::Header:
-                return CardLine::Header;
-            case Kind::Entry:
-                return CardLine::Runner;
-            default:
-                return CardLine::Other;
-        }
-    };
+    const auto kind = [](const std::string& line) { return kindOf(line, Columns(line)); };
     return firstHeaderRefusal(lines, 0, kind,
                               [](const std::string& line) { return headerRace(line).RaceDate; });
 }
