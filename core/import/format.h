@@ -61,6 +61,21 @@ class Format {
 // CR LF, LF or CR.
 std::vector<std::string> textLines(std::string_view bytes);
 
+// The lines of a text input one at a time, decoded and split as textLines()
+// does, without making them all first: a kind check mostly stops within the
+// first lines.
+class LineWalk {
+  public:
+    explicit LineWalk(std::string_view bytes);
+    // The next line, or nullptr past the last; valid until the next call.
+    const std::string* next();
+
+  private:
+    std::string text_;
+    std::size_t pos_ = 0;
+    std::string line_;
+};
+
 // Walks the lines of a text input in order.
 class LineReader {
   public:
@@ -111,13 +126,12 @@ class Columns {
 // its past races, or anything else (skipped).
 enum class LineKind { Skipped, Header, Entry, Past };
 
-// The kind check of a program whose races open with a header line: from
-// line `from` on, the first header or entry line must be a header that
-// dates its race. `raceDate` reads a header's date, and throws ImportFailed
-// for a header of the wrong shape.
+// The kind check of a program whose races open with a header line: of the
+// lines left, the first header or entry line must be a header that dates
+// its race. `raceDate` reads a header's date, and throws ImportFailed for a
+// header of the wrong shape.
 Refusal firstHeaderRefusal(
-    const std::vector<std::string>& lines, std::size_t from,
-    const std::function<LineKind(const std::string&)>& kind,
+    LineWalk& lines, const std::function<LineKind(const std::string&)>& kind,
     const std::function<std::optional<store::Date>(const std::string&)>& raceDate);
 
 // Without leading and trailing spaces (only spaces, as Trim$ does).

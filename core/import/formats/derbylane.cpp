@@ -158,7 +158,7 @@ void readPastLine(const std::string& line, State& state, Session& session) {
 }
 
 Refusal DerbyLane::refusal(const std::vector<std::string>& files) const {
-    return derbyLaneRefusal(textLines(files.at(0)));
+    return derbyLaneRefusal(files.at(0));
 }
 
 void DerbyLane::run(const std::vector<std::string>& files, Session& session) const {
@@ -191,8 +191,10 @@ void DerbyLane::run(const std::vector<std::string>& files, Session& session) con
 // A Derby Lane program: after its title line, the first race header (a
 // line with DERBY LANE and the date, race number, grade and distance) comes
 // before any runner.
-Refusal derbyLaneRefusal(const std::vector<std::string>& lines) {
-    return firstHeaderRefusal(lines, 1, kindOf,
+Refusal derbyLaneRefusal(std::string_view bytes) {
+    LineWalk lines(bytes);
+    lines.next();  // the title
+    return firstHeaderRefusal(lines, kindOf,
                               [](const std::string& line) { return headerRace(line).RaceDate; });
 }
 

@@ -3,7 +3,6 @@
 // per line, with its eight runners. The lines go in first, so the dogs of
 // the card are on file before the card is written.
 
-#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -120,21 +119,23 @@ class DogPak final : public Format {
     void run(const std::vector<std::string>& files, Session& session) const override;
 };
 
-// The first line that is not blank, or nullptr.
-const std::string* firstLine(const std::vector<std::string>& lines) {
-    const auto it = std::find_if(lines.begin(), lines.end(),
-                                 [](const std::string& l) { return !isBlankLine(l); });
-    return it == lines.end() ? nullptr : &*it;
+// The first line that is not blank, or nullptr; valid while `lines` lives.
+const std::string* firstLine(LineWalk& lines) {
+    const std::string* line = lines.next();
+    while (line != nullptr && isBlankLine(*line)) {
+        line = lines.next();
+    }
+    return line;
 }
 
 Refusal DogPak::refusal(const std::vector<std::string>& files) const {
     if (files.size() != 2) {
         return "DogPak/QuickDog needs a setup file and a lines file";
     }
-    if (Refusal why = dogPakSetupRefusal(textLines(files[0]))) {
+    if (Refusal why = dogPakSetupRefusal(files[0])) {
         return "setup file: " + *why;
     }
-    if (Refusal why = dogPakLinesRefusal(textLines(files[1]))) {
+    if (Refusal why = dogPakLinesRefusal(files[1])) {
         return "lines file: " + *why;
     }
     return std::nullopt;
@@ -205,7 +206,8 @@ void DogPak::run(const std::vector<std::string>& files, Session& session) const 
 
 // A setup file: its first line holds the race date in columns 221-228 and
 // the race number in 229-230.
-Refusal dogPakSetupRefusal(const std::vector<std::string>& lines) {
+Refusal dogPakSetupRefusal(std::string_view bytes) {
+    LineWalk lines(bytes);
     const std::string* first = firstLine(lines);
     if (first == nullptr) {
         return "no race";
@@ -219,7 +221,8 @@ Refusal dogPakSetupRefusal(const std::vector<std::string>& lines) {
 
 // A lines file: its first line holds a dog's name in columns 6-21 and the
 // race date in columns 25-32.
-Refusal dogPakLinesRefusal(const std::vector<std::string>& lines) {
+Refusal dogPakLinesRefusal(std::string_view bytes) {
+    LineWalk lines(bytes);
     const std::string* first = firstLine(lines);
     if (first == nullptr) {
         return "no past race";

@@ -148,7 +148,7 @@ void readPastLine(const std::string& line, State& state, Session& session) {
 }
 
 Refusal Rosnet::refusal(const std::vector<std::string>& files) const {
-    return rosnetRefusal(textLines(files.at(0)));
+    return rosnetRefusal(files.at(0));
 }
 
 void Rosnet::run(const std::vector<std::string>& files, Session& session) const {
@@ -176,13 +176,15 @@ void Rosnet::run(const std::vector<std::string>& files, Session& session) const 
 
 // A Rosnet program: its first line holds the program date, and its first
 // race line (race, number, grade, distance) comes before any runner.
-Refusal rosnetRefusal(const std::vector<std::string>& lines) {
-    if (lines.empty()) {
+Refusal rosnetRefusal(std::string_view bytes) {
+    LineWalk lines(bytes);
+    const std::string* first = lines.next();
+    if (first == nullptr) {
         return "an empty file";
     }
     std::optional<store::Date> date;
     try {
-        date = readProgramDate(lines.front());
+        date = readProgramDate(*first);
     } catch (const ImportFailed& e) {
         return e.detail();
     }
@@ -195,7 +197,7 @@ Refusal rosnetRefusal(const std::vector<std::string>& lines) {
                                    : LineKind::Skipped;
     };
     // Every race carries the program date.
-    return firstHeaderRefusal(lines, 1, kind, [&](const std::string& line) {
+    return firstHeaderRefusal(lines, kind, [&](const std::string& line) {
         lineRace(line);
         return date;
     });

@@ -185,7 +185,7 @@ void readPastLine(const std::string& line, const Columns& c, State& state, Sessi
 }
 
 Refusal TrackInfo::refusal(const std::vector<std::string>& files) const {
-    return trackInfoRefusal(textLines(files.at(0)));
+    return trackInfoRefusal(files.at(0));
 }
 
 void TrackInfo::run(const std::vector<std::string>& files, Session& session) const {
@@ -218,9 +218,10 @@ void TrackInfo::run(const std::vector<std::string>& files, Session& session) con
 // A TrackInfo program: its first race header (a line with RACE and two
 // slashes) comes before any runner and holds the race date and "Grade:"
 // with a comma after the grade.
-Refusal trackInfoRefusal(const std::vector<std::string>& lines) {
+Refusal trackInfoRefusal(std::string_view bytes) {
+    LineWalk lines(bytes);
     const auto kind = [](const std::string& line) { return kindOf(line, Columns(line)); };
-    return firstHeaderRefusal(lines, 0, kind,
+    return firstHeaderRefusal(lines, kind,
                               [](const std::string& line) { return headerRace(line).RaceDate; });
 }
 
