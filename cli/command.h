@@ -5,6 +5,7 @@
 // cli/CMakeLists.txt and nothing else.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,11 @@ struct Registration {
 };
 
 std::vector<Registrar>& registrars();
+
+// After a failed parse: when the command line stops at a word that is not a
+// command (a typo: "proces", "import rosnett") or leaves out a needed one,
+// what to tell the user, naming the word and the valid commands.
+std::optional<std::string> commandWordFault(const CLI::App& root);
 
 // Asks a Yes/No question on the terminal. Without a terminal the answer is
 // No and the caller refuses; `--yes` answers Yes without asking.

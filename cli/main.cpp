@@ -47,6 +47,10 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
+        if (const auto fault = cli::commandWordFault(app); fault && e.get_exit_code() != 0) {
+            std::cerr << *fault << "\nRun with --help for more information.\n";
+            return cli::kExitUsage;
+        }
         const int code = app.exit(e);
         return code == 0 ? cli::kExitOk : cli::kExitUsage;
     }

@@ -555,7 +555,7 @@ std::string skipText(Skip reason, int minField) {
         case Skip::SmallField:
             return fmt::format("fewer than {} dogs", minField);
         case Skip::Posts:
-            return "a post missing or held twice";
+            return "a post missing, doubled or too high";
         case Skip::Unreadable:
             return "a dog's earlier line cannot be rated";
     }

@@ -183,16 +183,32 @@ TEST(CliSetup, ADamagedSettingsFileKeepsWhatWasReadBeforeTheFault) {
 }
 
 TEST(CliSetup, BadCommandLinesExitWithTwo) {
+    const std::string commands =
+        "init, paths, import, process, update-styles, zero-counters, delete-race-data, "
+        "delete-dogs, delete-results, check, backtest.";
+    const std::string sources = "trackinfo, rosnet, dogpak, derbylane, qav.";
     struct Case {
         std::vector<std::string> args;
+        std::string firstErrLine;
     } cases[] = {
-        {{}},
-        {{"no-such-command"}},
-        {{"--today", "7/12/2026", "paths"}},
-        {{"--today", "2026-02-30", "paths"}},
+        {{}, "A command is needed. The commands are: " + commands},
+        {{"proces", "card.rac"}, "Unknown command \"proces\". The commands are: " + commands},
+        {{"--today", "2026-12-08", "no-such-command"},
+         "Unknown command \"no-such-command\". The commands are: " + commands},
+        {{"import", "rosnett", "x.txt"},
+         "Unknown command \"rosnett\" after import. The commands of import are: " + sources},
+        {{"import"}, "A command of import is needed. The commands of import are: " + sources},
+        {{"process"}, "RACEFILE is required"},
+        {{"--today", "7/12/2026", "paths"},
+         "--today: not a date in the form YYYY-MM-DD: 7/12/2026"},
+        {{"--today", "2026-02-30", "paths"},
+         "--today: not a date in the form YYYY-MM-DD: 2026-02-30"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(runCli(c.args).exitCode, 2) << (c.args.empty() ? "" : c.args[0]);
+        const CliResult r = runCli(c.args);
+        const std::string what = c.args.empty() ? "" : c.args[0];
+        EXPECT_EQ(r.exitCode, 2) << what;
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.firstErrLine) << what;
     }
     EXPECT_EQ(runCli({"--help"}).exitCode, 0);
     const CliResult v = runCli({"--version"});
