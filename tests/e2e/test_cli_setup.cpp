@@ -185,7 +185,7 @@ TEST(CliSetup, ADamagedSettingsFileKeepsWhatWasReadBeforeTheFault) {
 TEST(CliSetup, BadCommandLinesExitWithTwo) {
     const std::string commands =
         "init, paths, import, process, update-styles, zero-counters, delete-race-data, "
-        "delete-dogs, delete-results.";
+        "delete-dogs, delete-results, check, backtest.";
     const std::string sources = "trackinfo, rosnet, dogpak, derbylane, qav.";
     struct Case {
         std::vector<std::string> args;

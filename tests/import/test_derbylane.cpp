@@ -371,8 +371,8 @@ namespace {
 class DerbyLaneSampleTest : public ImportFixture {
   protected:
     import::ImportSummary importSample() {
-        return importFiles("derbylane",
-                           {sourceDir() / "data" / "samples" / "derbylane_sample.txt"});
+        return importFiles("derbylane", {sourceDir() / "tests" / "e2e" / "data" / "samples" /
+                                         "derbylane_sample.txt"});
 }
 };  // namespace
 

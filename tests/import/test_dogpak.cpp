@@ -392,7 +392,8 @@ namespace {
 
 class DogPakSampleTest : public ImportFixture {
   protected:
-    import::ImportSummary importSample() { const auto dir = sourceDir() / "data" / "samples";
+    import::ImportSummary importSample() {
+        const auto dir = sourceDir() / "tests" / "e2e" / "data" / "samples";
     return importFiles("dogpak", {dir / "dogpak_setup.txt", dir / "dogpak_lines.txt"});
 } std::vector<store::RaceLine> allLines() {
     std::vector<store::RaceLine> out;
