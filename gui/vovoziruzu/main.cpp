@@ -7,11 +7,13 @@
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
 #include "gui/common/single_instance.h"
+#include "gui/common/waiting.h"
 #include "gui/vovoziruzu/main_window.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     vz::gui::setUpApplication(app, vz::gui::kAppTitle);
+    const vz::gui::WindowThreadWaits waits;
 
     vz::gui::SingleInstance instance(vz::gui::mainServerName());
     if (!instance.listen()) {

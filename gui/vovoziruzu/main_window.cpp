@@ -32,6 +32,7 @@
 #include "gui/common/qt_setup.h"
 #include "gui/common/single_instance.h"
 #include "gui/common/text_viewer.h"
+#include "gui/common/waiting.h"
 #include "gui/vovoziruzu/dog_commands.h"
 #include "gui/vovoziruzu/info_windows.h"
 #include "gui/vovoziruzu/process_window.h"
@@ -585,6 +586,7 @@ void MainWindow::updateRunningStyle() {
     std::optional<vz::Error> failure;
     QEventLoop loop;
     QThread* worker = QThread::create([&, paths, settings, date] {
+        const store::WaitObserverScope waits(showWaitsIn(&progress, "labelText"));
         try {
             result =
                 dogs::runStyleUpdate(paths, settings, date, [&progress](long done, long total) {
