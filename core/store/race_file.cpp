@@ -66,7 +66,7 @@ RaceFile::~RaceFile() = default;
 void RaceFile::createFromTemplate(const std::filesystem::path& raceTemplate,
                                   const std::filesystem::path& dest) {
     checkDatabaseFile(raceTemplate, "race template");
-    copyFileReplacing(raceTemplate, dest);
+    copyFileReplacing(raceTemplate, dest, kWhat);
 }
 
 std::vector<Race> RaceFile::races() const {
