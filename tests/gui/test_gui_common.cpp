@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QScopeGuard>
 #include <QTest>
@@ -131,6 +133,13 @@ class GuiCommonTest : public QObject {
         QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
                      bytes.count("/Type /Page "),
                  2);
+
+        // A save that cannot be made says so and replaces nothing.
+        QVERIFY_THROWS_EXCEPTION(vz::Error, viewer.saveAsPdf(qpath(dir / "missing" / "out.pdf")));
+        viewer.setText(QStringLiteral("other\r\n"), QStringLiteral("t"));
+        QVERIFY(QDir().mkdir(qpath(dir / "folder.pdf")));
+        QVERIFY_THROWS_EXCEPTION(vz::Error, viewer.saveAsPdf(qpath(dir / "folder.pdf")));
+        QVERIFY(QFileInfo(qpath(dir / "folder.pdf")).isDir());
     }
 
     // A save made on the window thread (the dog editor's) that waits for
