@@ -349,9 +349,9 @@ Error databaseError(int code, int extendedCode, int systemErrno, std::string_vie
     const std::string folder = file.empty() ? std::string("its folder")
                                             : fmt::format("its folder {}", folderOf(file).string());
     auto diskFull = [&] {
-        return Error(fmt::format("The disk holding the {} is full: nothing was changed. Free some "
-                                 "space on it and try again.",
-                                 name),
+        return Error(fmt::format("The disk holding the {} is full: the {} was not changed. Free "
+                                 "some space on it and try again.",
+                                 name, what),
                      Error::kDiskFull);
     };
     auto folderMustBeWritable = [&] {
@@ -363,9 +363,9 @@ Error databaseError(int code, int extendedCode, int systemErrno, std::string_vie
         case SQLITE_LOCKED:
             return Error(
                 fmt::format("Another program is writing the {}, and it has not finished after {} "
-                            "seconds of waiting. Nothing was changed: try again when the other "
+                            "seconds of waiting. The {} was not changed: try again when the other "
                             "program has finished.",
-                            name, waitedSeconds()),
+                            name, waitedSeconds(), what),
                 Error::kLocked);
         case SQLITE_FULL:
             return diskFull();

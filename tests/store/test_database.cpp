@@ -372,7 +372,7 @@ TEST_F(BusyWaitTest, AWriterGivesUpInWordsAndChangesNothing) {
     EXPECT_TRUE(contains(
         failure, "Another program is writing the dog database " + paths.dogDatabase().string()))
         << failure;
-    EXPECT_TRUE(contains(failure, "Nothing was changed: try again")) << failure;
+    EXPECT_TRUE(contains(failure, "The dog database was not changed: try again")) << failure;
     ASSERT_FALSE(notices.empty());
     EXPECT_TRUE(notices.back().over);  // the display is cleared before the message
     EXPECT_FALSE(db.findDog("Edited"));
@@ -389,7 +389,8 @@ TEST(DatabaseError, SaysWhyInWords) {
         const char* words;
     } cases[] = {
         {SQLITE_FULL, SQLITE_FULL, 0, Error::kDiskFull,
-         "The disk holding the dog database /srv/vz/Data/Data.mdb is full: nothing was changed."},
+         "The disk holding the dog database /srv/vz/Data/Data.mdb is full: the dog database was "
+         "not changed."},
         {SQLITE_IOERR, SQLITE_IOERR_WRITE, ENOSPC, Error::kDiskFull, "is full"},
         {SQLITE_IOERR, SQLITE_IOERR_SHMSIZE, EDQUOT, Error::kDiskFull, "is full"},
         {SQLITE_IOERR, SQLITE_IOERR_FSYNC, EIO, Error::kDeviceIO, "input/output error"},
