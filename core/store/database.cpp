@@ -413,7 +413,10 @@ Error databaseError(int code, int extendedCode, int systemErrno, std::string_vie
     }
 }
 
-void rethrowAsError(const Connection& connection) {
+namespace {
+
+// The exception being handled, as the user reads it; `connection` may be null.
+[[noreturn]] void rethrowTranslated(const Connection* connection, std::string_view what) {
     try {
         throw;
     } catch (const Error&) {
@@ -421,25 +424,26 @@ void rethrowAsError(const Connection& connection) {
         throw;
     } catch (const SQLite::Exception& e) {
         endOfWait();
-        if ((e.getErrorCode() & 0xff) == SQLITE_READONLY && !connection.readOnlyReason().empty()) {
-            throw Error(connection.readOnlyReason(), Error::kPermissionDenied);
+        if (connection == nullptr) {
+            throw databaseError(e.getErrorCode(), e.getExtendedErrorCode(), 0, e.what(), what, {});
+        }
+        if ((e.getErrorCode() & 0xff) == SQLITE_READONLY && !connection->readOnlyReason().empty()) {
+            throw Error(connection->readOnlyReason(), Error::kPermissionDenied);
         }
         throw databaseError(e.getErrorCode(), e.getExtendedErrorCode(),
-                            sqlite3_system_errno(connection.getHandle()), e.what(),
-                            connection.what(), connection.file());
+                            sqlite3_system_errno(connection->getHandle()), e.what(), what,
+                            connection->file());
     }
 }
 
+}  // namespace
+
+void rethrowAsError(const Connection& connection) {
+    rethrowTranslated(&connection, connection.what());
+}
+
 void rethrowAsError(const char* what) {
-    try {
-        throw;
-    } catch (const Error&) {
-        endOfWait();
-        throw;
-    } catch (const SQLite::Exception& e) {
-        endOfWait();
-        throw databaseError(e.getErrorCode(), e.getExtendedErrorCode(), 0, e.what(), what, {});
-    }
+    rethrowTranslated(nullptr, what);
 }
 
 }  // namespace vz::store

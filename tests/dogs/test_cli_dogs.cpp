@@ -154,9 +154,7 @@ TEST_F(CliDogsTest, AReadOnlyDataFolderIsProcessedButNotChanged) {
     }
     ASSERT_EQ(run({"paths"}).exitCode, 0);  // makes the settings file
     const std::string settings = readText(paths.settingsFile());
-    fs::permissions(paths.dataDir(),
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
+    test::removeWritePermission(paths.dataDir());
     const std::string refusal = "The dog database " + paths.dogDatabase().string() +
                                 " cannot be changed: its folder " + paths.dataDir().string() +
                                 " must be writable";

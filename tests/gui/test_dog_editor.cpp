@@ -313,10 +313,7 @@ class DogEditorTest : public QObject {
     // save says that the folder must be writable.
     void aReadOnlyDataFolderShowsTheDogsAndRefusesSaves() {
         fill({"Alpha", "Bravo"});
-        namespace fs = std::filesystem;
-        fs::permissions(paths_.dataDir(),
-                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                        fs::perm_options::remove);
+        test::removeWritePermission(paths_.dataDir());
         gui::MessageRecorder rec;
         gui::EditDogs ed(paths_);
         QCOMPARE(ed.currentDog()->RegName, std::string("Alpha"));

@@ -257,9 +257,7 @@ TEST_F(RunTest, AResultsFolderThatCannotBeWrittenIsNamedWithTheReason) {
     const fs::path file = card("c.rac", {{1, 1, "A"}, {1, 2, "B"}});
     const std::string report = (paths.resultsDir() / "c - Results.txt").string();
     const std::string folder = paths.resultsDir().string();
-    fs::permissions(paths.resultsDir(),
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
+    test::removeWritePermission(paths.resultsDir());
     EXPECT_EQ(test::asOrdinaryUser([&] { return failure(request(file, "c.rac")); }),
               "The results report " + report + " cannot be written: the folder " + folder +
                   " is not writable (permission denied).");

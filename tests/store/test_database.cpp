@@ -255,9 +255,7 @@ TEST(DatabaseOpen, AReadOnlyDataFolderIsReadButNotChanged) {
     }
     fs::permissions(paths.dogDatabase(), fs::perms::all & ~fs::perms::owner_exec &
                                              ~fs::perms::group_exec & ~fs::perms::others_exec);
-    fs::permissions(paths.dataDir(),
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
+    test::removeWritePermission(paths.dataDir());
     const std::string refusal = "The dog database " + paths.dogDatabase().string() +
                                 " cannot be changed: its folder " + paths.dataDir().string() +
                                 " must be writable";

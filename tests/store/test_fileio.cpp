@@ -127,10 +127,7 @@ TEST(WriteFileAtomic, AFolderTheUserCannotWriteIsNamed) {
     test::TempDir dir;
     const fs::path results = dir / "Results";
     fs::create_directory(results);
-    // Open to everyone, writable by no one.
-    fs::permissions(results, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                 fs::perms::group_exec | fs::perms::others_read |
-                                 fs::perms::others_exec);
+    test::removeWritePermission(results);
     const std::string message = test::asOrdinaryUser([&] {
         writeFileAtomic(results / "Card - Results.txt", "report", "results report");
         return std::string("written");

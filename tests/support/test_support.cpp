@@ -81,6 +81,11 @@ std::string readText(const fs::path& path) {
     return s.str();
 }
 
+void removeWritePermission(const fs::path& path) {
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+}
+
 std::string asOrdinaryUser(const std::function<std::string()>& body) {
     auto guarded = [&]() -> std::string {
         try {

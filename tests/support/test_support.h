@@ -40,6 +40,10 @@ void makeRaceFile(const std::filesystem::path& path);
 void writeText(const std::filesystem::path& path, std::string_view bytes);
 std::string readText(const std::filesystem::path& path);
 
+// Takes every write permission bit off a file or folder, as a copy on a
+// read-only share has them.
+void removeWritePermission(const std::filesystem::path& path);
+
 // Runs `body` with the rights of an ordinary user, whose permissions the
 // file system enforces: in a child process that gives up root's rights (to
 // user nobody) when the tests run as root, else right here. Returns what
