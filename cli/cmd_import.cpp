@@ -69,7 +69,9 @@ int runFormat(Context& ctx, const FormatArgs& a) {
 
     std::cout << info.completionText << "\n";
     if (info.writesRaceFile) {
-        std::cout << "You should run 'Update Running Style' before processing a race.\n";
+        // The menu item of the windows, and this tool's own command.
+        std::cout << "You should run 'Update Running Style' (update-styles) before processing a "
+                     "race.\n";
     }
     std::cout << fmt::format("Dogs added:         {}\n", s.dogsAdded)
               << fmt::format("Lines added:        {}\n", s.linesAdded)
@@ -83,6 +85,9 @@ int runFormat(Context& ctx, const FormatArgs& a) {
     }
     if (s.linesWithoutDate != 0) {
         std::cout << fmt::format("Lines without a date, left out: {}\n", s.linesWithoutDate);
+    }
+    if (s.recordsRefused != 0) {
+        std::cout << fmt::format("Records of no dog, left out:    {}\n", s.recordsRefused);
     }
     return kExitOk;
 }

@@ -58,8 +58,9 @@ int runProcess(Context& ctx, const Options& opt) {
     }
 
     std::cout << outcome.file.string() << "\n";
+    // The file is written whatever the viewer does: no failure of the run.
     if (opt.open && !openInViewer(outcome.file)) {
-        std::cerr << kFailureTitle << "\nProblem opening Notepad - report this to tech support\n";
+        std::cerr << "The text viewer (xdg-open) could not be started; open the file yourself.\n";
     }
     if (outcome.kind == processing::RunOutcome::Kind::DogsMissing) {
         std::cerr << "Some dogs of " << rq.raceFileTitle

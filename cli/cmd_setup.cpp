@@ -7,7 +7,7 @@
 
 #include "cli/command.h"
 #include "core/store/error.h"
-#include "core/store/fileio.h"
+#include "core/store/shipped_files.h"
 
 namespace vz::cli {
 namespace {
@@ -15,41 +15,17 @@ namespace {
 namespace fs = std::filesystem;
 
 int runInit(Context& ctx) {
-    const fs::path source = store::executableFolder();
-    const store::AppPaths shipped{source, ctx.paths.profileDir};
     std::error_code ec;
     if (fs::exists(ctx.paths.dogDatabase(), ec)) {
-        if (fs::equivalent(source, ctx.paths.appDir, ec)) {
+        if (ctx.appDirIsDefault) {
             std::cout << "The application folder " << ctx.paths.appDir.string()
-                      << " is the program's own; its data files are in place.\n";
+                      << " is the default one; its data files are in place.\n";
             return kExitOk;
         }
         throw Error(fmt::format("A dog database already exists at {}; it is left as it is.",
                                 ctx.paths.dogDatabase().string()));
     }
-    struct Item {
-        fs::path from;
-        fs::path to;
-        bool required;
-    };
-    const Item items[] = {
-        {shipped.dogDatabase(), ctx.paths.dogDatabase(), true},
-        {shipped.staticDatabase(), ctx.paths.staticDatabase(), true},
-        {shipped.raceTemplate(), ctx.paths.raceTemplate(), true},
-        {shipped.helpPage(), ctx.paths.helpPage(), false},
-        {shipped.licenseFile(), ctx.paths.licenseFile(), false},
-    };
-    for (const Item& item : items) {
-        if (!fs::exists(item.from, ec)) {
-            if (item.required) {
-                throw Error(fmt::format("The shipped file {} is missing.", item.from.string()),
-                            Error::kFileNotFound);
-            }
-            continue;
-        }
-        fs::create_directories(item.to.parent_path());
-        store::copyFileReplacing(item.from, item.to);
-    }
+    store::placeShippedFiles(ctx.programs.shippedDir, ctx.paths.appDir);
     std::cout << "Made the application folder " << ctx.paths.appDir.string() << "\n";
     return kExitOk;
 }

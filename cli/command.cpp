@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include <fmt/format.h>
+
 namespace vz::cli {
 
 std::vector<Registrar>& registrars() {
@@ -11,6 +13,38 @@ std::vector<Registrar>& registrars() {
 
 Registration::Registration(Registrar registrar) {
     registrars().push_back(std::move(registrar));
+}
+
+std::optional<std::string> commandWordFault(const CLI::App& root) {
+    // Down the chain of commands given, to the last one.
+    const CLI::App* at = &root;
+    std::string path;
+    for (;;) {
+        const auto given = at->get_subcommands([](const CLI::App* a) { return a->parsed(); });
+        if (given.empty()) {
+            break;
+        }
+        at = given.front();
+        path += (path.empty() ? "" : " ") + at->get_name();
+    }
+    const auto choices = at->get_subcommands([](const CLI::App*) { return true; });
+    if (choices.empty()) {
+        return std::nullopt;  // a command's own arguments: the parser's message says it
+    }
+    std::string list;
+    for (const CLI::App* c : choices) {
+        list += (list.empty() ? "" : ", ") + c->get_name();
+    }
+    const std::string of = path.empty() ? "" : " of " + path;
+    const std::vector<std::string> rest = at->remaining();
+    if (rest.empty()) {
+        return fmt::format("A command{} is needed. The commands{} are: {}.", of, of, list);
+    }
+    if (rest.front().starts_with("-")) {
+        return std::nullopt;
+    }
+    return fmt::format("Unknown command \"{}\"{}. The commands{} are: {}.", rest.front(),
+                       path.empty() ? "" : " after " + path, of, list);
 }
 
 bool confirm(const Context& ctx, const std::string& question, bool assumeYes) {

@@ -5,6 +5,7 @@
 // cli/CMakeLists.txt and nothing else.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,10 @@ enum ExitCode : int {
 // state the start-up procedure filled.
 struct Context {
     store::AppPaths paths;
+    // Where the programs and the shipped files lie; whether --app-dir was
+    // left out.
+    store::ProgramFolders programs;
+    bool appDirIsDefault = false;
     store::Date today;
     store::ProgramState state;
     // stdin and stderr are both terminals: questions may be asked and
@@ -48,6 +53,11 @@ struct Registration {
 };
 
 std::vector<Registrar>& registrars();
+
+// After a failed parse: when the command line stops at a word that is not a
+// command (a typo: "proces", "import rosnett") or leaves out a needed one,
+// what to tell the user, naming the word and the valid commands.
+std::optional<std::string> commandWordFault(const CLI::App& root);
 
 // Asks a Yes/No question on the terminal. Without a terminal the answer is
 // No and the caller refuses; `--yes` answers Yes without asking.

@@ -11,6 +11,7 @@
 #include "cli/command.h"
 #include "cli/progress.h"
 #include "core/store/error.h"
+#include "core/store/shipped_files.h"
 
 namespace {
 
@@ -25,14 +26,16 @@ std::optional<vz::store::Date> parseToday(const std::string& text) {
 
 int main(int argc, char** argv) {
     using namespace vz;
-    CLI::App app{"vovoziruzu-cli: greyhound handicapping from the terminal"};
+    CLI::App app{"vovoziruzu-cli: greyhound handicapping from the terminal", "vovoziruzu-cli"};
     app.set_version_flag("--version", std::string("vovoziruzu-cli 1.0.5"));
     app.require_subcommand(1);
 
     std::string appDir;
     std::string profileDir;
     std::string todayText;
-    app.add_option("--app-dir", appDir, "Application folder (default: the program's own folder)");
+    app.add_option("--app-dir", appDir,
+                   "Application folder (default: installed, ~/.local/share/vovoziruzu; else the "
+                   "program's own folder)");
     app.add_option("--profile-dir", profileDir,
                    "Profile folder holding Results (default: USERPROFILE, else HOME)");
     app.add_option("--today", todayText, "The date the run takes as today (YYYY-MM-DD)");
@@ -45,6 +48,10 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
+        if (const auto fault = cli::commandWordFault(app); fault && e.get_exit_code() != 0) {
+            std::cerr << *fault << "\nRun with --help for more information.\n";
+            return cli::kExitUsage;
+        }
         const int code = app.exit(e);
         return code == 0 ? cli::kExitOk : cli::kExitUsage;
     }
@@ -70,8 +77,11 @@ int main(int argc, char** argv) {
     }
 
     try {
+        ctx.programs = store::findProgramFolders(store::executableFolder());
+        ctx.appDirIsDefault = appDir.empty();
         ctx.paths.appDir =
-            appDir.empty() ? store::executableFolder() : std::filesystem::absolute(appDir);
+            appDir.empty() ? store::openDefaultAppFolder(ctx.programs, store::processEnvironment())
+                           : std::filesystem::absolute(appDir);
         ctx.paths.profileDir = profileDir.empty() ? store::profileFolderFromEnvironment()
                                                   : std::filesystem::absolute(profileDir);
         std::error_code ec;

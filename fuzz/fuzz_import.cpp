@@ -107,6 +107,10 @@ bool runFormat(World& w, store::ImportStore& st, const std::vector<std::string>&
                import::ImportSummary& summary) {
     import::Session session(st, kToday);
     try {
+        // As the import does: a refused input is never run.
+        if (w.format->refusal(files)) {
+            return false;
+        }
         w.format->run(files, session);
         session.finish();
         summary = session.summary();

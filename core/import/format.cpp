@@ -8,6 +8,23 @@ std::vector<std::string> textLines(std::string_view bytes) {
     return store::splitLines(store::decodeText(bytes));
 }
 
+LineWalk::LineWalk(std::string_view bytes) : text_(store::decodeText(bytes)) {}
+
+const std::string* LineWalk::next() {
+    if (pos_ >= text_.size()) {
+        return nullptr;
+    }
+    const std::size_t end = text_.find_first_of("\r\n", pos_);
+    if (end == std::string::npos) {
+        line_.assign(text_, pos_);
+        pos_ = text_.size();
+        return &line_;
+    }
+    line_.assign(text_, pos_, end - pos_);
+    pos_ = end + (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n' ? 2 : 1);
+    return &line_;
+}
+
 const std::string& LineReader::next() {
     if (atEnd()) {
         throw ImportFailed("the file ends where a line was expected");
@@ -59,6 +76,30 @@ std::string_view Columns::operator()(std::size_t start, std::size_t length) cons
     const std::size_t from = starts_[first];
     const std::size_t to = last < n ? starts_[last] : line_.size();
     return line_.substr(from, to - from);
+}
+
+Refusal firstHeaderRefusal(
+    LineWalk& lines, const std::function<LineKind(const std::string&)>& kind,
+    const std::function<std::optional<store::Date>(const std::string&)>& raceDate) {
+    while (const std::string* line = lines.next()) {
+        switch (kind(*line)) {
+            case LineKind::Entry:
+                return "a runner before the first race header";
+            case LineKind::Header:
+                try {
+                    if (!raceDate(*line)) {
+                        return "the first race has no date";
+                    }
+                    return std::nullopt;
+                } catch (const ImportFailed& e) {
+                    return e.detail();
+                }
+            case LineKind::Skipped:
+            case LineKind::Past:
+                break;
+        }
+    }
+    return "no race header";
 }
 
 std::string_view trimmed(std::string_view text) {

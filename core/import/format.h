@@ -6,6 +6,8 @@
 // one line in registry.cpp.
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,10 +39,18 @@ struct FormatInfo {
     std::vector<InputSpec> inputs;
 };
 
+// What a format's kind check found: empty when the input is of its kind,
+// else what stands in the way (for tests and diagnostics: the user reads the
+// import error).
+using Refusal = std::optional<std::string>;
+
 class Format {
   public:
     virtual ~Format() = default;
     virtual const FormatInfo& info() const = 0;
+    // Whether `files` (as for run()) are of this format at all. Decided
+    // before anything is written, so a file of another kind changes nothing.
+    virtual Refusal refusal(const std::vector<std::string>& files) const = 0;
     // `files` holds the bytes of each input, in the order of info().inputs.
     // Structural faults throw ImportFailed; a field that cannot be converted
     // only keeps the previous value.
@@ -50,6 +60,21 @@ class Format {
 // Text input: decoded (UTF-8 when valid, else Windows-1252) and split at
 // CR LF, LF or CR.
 std::vector<std::string> textLines(std::string_view bytes);
+
+// The lines of a text input one at a time, decoded and split as textLines()
+// does, without making them all first: a kind check mostly stops within the
+// first lines.
+class LineWalk {
+  public:
+    explicit LineWalk(std::string_view bytes);
+    // The next line, or nullptr past the last; valid until the next call.
+    const std::string* next();
+
+  private:
+    std::string text_;
+    std::size_t pos_ = 0;
+    std::string line_;
+};
 
 // Walks the lines of a text input in order.
 class LineReader {
@@ -96,6 +121,18 @@ class Columns {
     std::size_t ascii_ = 0;            // the length, when every character is one byte
     std::vector<std::size_t> starts_;  // byte offset of each character otherwise
 };
+
+// What a line of a race program is: a race header, a runner's entry, one of
+// its past races, or anything else (skipped).
+enum class LineKind { Skipped, Header, Entry, Past };
+
+// The kind check of a program whose races open with a header line: of the
+// lines left, the first header or entry line must be a header that dates
+// its race. `raceDate` reads a header's date, and throws ImportFailed for a
+// header of the wrong shape.
+Refusal firstHeaderRefusal(
+    LineWalk& lines, const std::function<LineKind(const std::string&)>& kind,
+    const std::function<std::optional<store::Date>(const std::string&)>& raceDate);
 
 // Without leading and trailing spaces (only spaces, as Trim$ does).
 std::string_view trimmed(std::string_view text);

@@ -18,11 +18,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Runs the format; any fault of the input ends as ImportFailed. Database
-// faults keep their own message: they say nothing about the file's type.
-void runFormat(const Format& format, const std::vector<std::string>& files, Session& session) {
+// Runs a step over the input; any fault of the input ends as ImportFailed.
+// Database faults keep their own message: they say nothing about the file's
+// type.
+template <class Step>
+void readingInput(Step&& step) {
     try {
-        format.run(files, session);
+        step();
     } catch (const ImportFailed&) {
         throw;
     } catch (const Error& e) {
@@ -52,6 +54,13 @@ ImportSummary runImport(const ImportRequest& request) {
     for (const fs::path& in : request.inputs) {
         files.push_back(store::readFile(in));
     }
+    // A file of another kind is refused before any file is opened for
+    // writing: the dog database and the race file stay as they are.
+    readingInput([&] {
+        if (const Refusal why = format->refusal(files)) {
+            throw ImportFailed(*why);
+        }
+    });
 
     store::DogDatabase dogs(request.paths.dogDatabase());
 
@@ -98,7 +107,11 @@ ImportSummary runImport(const ImportRequest& request) {
             store::ImportStore st(dogs, raceFile.get());
             Session session(st, request.today, request.progress);
             try {
-                runFormat(*format, files, session);
+                readingInput([&] { format->run(files, session); });
+                // A card without a race is no program.
+                if (info.writesRaceFile && session.summary().racesWritten == 0) {
+                    throw ImportFailed("no race");
+                }
                 session.finish();
             } catch (...) {
                 st.resetAll();

@@ -26,8 +26,10 @@ struct ImportRequest {
 };
 
 // Runs the import as one unit: on success the dog database and the race
-// file hold the whole card; on any failure the dog database is unchanged and
-// the race file is an empty copy of the template.
+// file hold the whole card; on any failure the dog database is unchanged.
+// An input that is not of the format's kind is refused before the race file
+// is made, which then stays as it was; a later failure leaves the race file
+// an empty copy of the template.
 // Throws ImportFailed when the input is not of the format (the two-line
 // message), vz::Error for anything else (an unknown format, a missing file,
 // a database that cannot be opened or written).

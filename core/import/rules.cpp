@@ -43,6 +43,23 @@ double realVal(std::string_view text) {
     return v;
 }
 
+bool isPrintableText(std::string_view text) {
+    if (!store::isValidUtf8(text)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x20 || b == 0x7F) {
+            return false;
+        }
+        // U+0080 to U+009F are C2 80 to C2 9F.
+        if (b == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::vector<std::size_t> wordStarts(std::string_view line, std::size_t from) {
     // A space is one byte in UTF-8 and never part of another character, so
     // the bytes are walked and only the first byte of each character counted.

@@ -27,6 +27,10 @@ int wholeVal(std::string_view text);
 // ("1e999") throws vz::Error("Overflow", 6) instead of storing infinity.
 double realVal(std::string_view text);
 
+// Whether text may stand as a name: well-formed UTF-8 without control
+// characters (C0, DEL, C1). Byte noise read as text fails this.
+bool isPrintableText(std::string_view text);
+
 // 1-based start columns of the words after `from`: a word starts at a
 // non-space character that follows a space. The word at `from` itself is
 // not counted.

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "core/import/import_failed.h"
+#include "core/import/rules.h"
 #include "core/store/error.h"
 #include "core/store/text.h"
 
@@ -13,6 +15,14 @@ namespace {
 
 int dayNumber(store::Date d) {
     return static_cast<int>(std::chrono::sys_days(d).time_since_epoch().count());
+}
+
+// A name of control characters or byte noise comes from a file that is not
+// a program: it is never stored.
+void requirePrintableName(std::string_view name) {
+    if (!isPrintableText(name)) {
+        throw ImportFailed("a name holds control characters or is not text");
+    }
 }
 
 }  // namespace
@@ -67,12 +77,14 @@ void Session::addDog(const store::Dog& dog) {
     if (dog.RegName.empty()) {
         throw Error("A dog without a name cannot be added.");
     }
+    requirePrintableName(dog.RegName);
     if (lookUp(dog.RegName) != nullptr) {
         throw Error("A dog named " + dog.RegName + " is already on file.", Error::kDatabase);
     }
     DogState& s = dogs_[store::toUpper(dog.RegName)];
     s.rowId = store_.addDog(dog);
-    s.datesLoaded = true;  // a new dog has no lines
+    // Its dates are still read on first use: deleting a dog keeps its race
+    // lines, so a dog new to Main may have lines stored under its name.
     ++summary_.dogsAdded;
 }
 
@@ -145,6 +157,9 @@ void Session::addRace(const store::Race& race) {
 }
 
 void Session::addPost(const store::Post& post) {
+    if (post.RegName) {
+        requirePrintableName(*post.RegName);
+    }
     store_.addPost(post);
     ++summary_.postsWritten;
 }

@@ -35,6 +35,9 @@ struct ImportSummary {
     // or an entry without a name) or no date had been read yet.
     long linesWithoutDog = 0;
     long linesWithoutDate = 0;
+    // QAV TEST records that are no dog (byte noise, control characters,
+    // negative counters), left out.
+    long recordsRefused = 0;
 
     bool operator==(const ImportSummary&) const = default;
 };
@@ -52,14 +55,17 @@ class Session {
     // Find-or-add dog: the dog of this name, letter case ignored; a dog not
     // on file is added with style "M" and zero counters. Returns true when
     // it was added. An empty name is never added (returns false; the dog
-    // stays unknown).
+    // stays unknown). A dog new to Main is tested against the lines already
+    // stored under its name (those of a deleted dog stay).
     bool findOrAddDog(std::string_view name);
 
     // Whether a dog of this name is on file (or was added by this run).
     bool dogKnown(std::string_view name);
 
     // Adds a dog with the values given (a source that brings its own style
-    // and counters). Throws vz::Error when the name is empty or known.
+    // and counters). Throws vz::Error when the name is empty or known, and
+    // ImportFailed when it holds control characters (as does every step that
+    // stores a name).
     void addDog(const store::Dog& dog);
 
     // History lookup: whether the dog, which must be known, already has a
@@ -90,6 +96,8 @@ class Session {
     // Notes a past line left out for want of a dog or a date.
     void skipLineWithoutDog() { ++summary_.linesWithoutDog; }
     void skipLineWithoutDate() { ++summary_.linesWithoutDate; }
+    // Notes a record left out for not being shaped as a dog.
+    void skipRecord() { ++summary_.recordsRefused; }
 
     // Reports progress to the callback, at most about once per percent.
     void progress(long done, long total);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include <fmt/format.h>
+
 #include "core/store/error.h"
 
 namespace vz::processing {
@@ -33,9 +35,8 @@ struct Figure {
 }  // namespace
 
 void RaceTable::place(int post, std::string dogName, std::string style, DogFigures figures) {
-    if (post < 1 || post > kMaxPost) {
-        throw Error("Post " + std::to_string(post) + " of " + dogName +
-                        " is not a post from 1 to " + std::to_string(kMaxPost) + ".",
+    if (post < 1) {
+        throw Error("Post " + std::to_string(post) + " of " + dogName + " is not a post.",
                     kSubscriptOutOfRange);
     }
     if (boxes_.size() <= index(post)) {
@@ -68,7 +69,19 @@ Box& RaceTable::edit(int post) {
     return boxes_[index(post)];
 }
 
+int lastPost(std::size_t entries) {
+    return std::max(static_cast<int>(entries) + 4, 8);
+}
+
 RaceTable tableFor(const RaceCard& card, TimeFactors factors) {
+    const int last = lastPost(card.entries.size());
+    for (const Entry& e : card.entries) {
+        if (e.post > last) {
+            throw Error(fmt::format("Post {} of {} ({}) is outside the race's posts 1 to {}.",
+                                    e.post, describeRace(card.race), e.dogName, last),
+                        kSubscriptOutOfRange);
+        }
+    }
     RaceTable t;
     for (const Entry& e : card.entries) {
         t.place(e.post, e.dogName, e.style, dogFigures(e.lines, factors, e.dogName));

@@ -4,6 +4,7 @@
 // points and a Score, the alerts of each dog, the race's advice and the
 // order of the report.
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -44,7 +45,8 @@ class RaceTable {
     RaceTable() = default;
 
     // Puts a dog in its box; throws vz::Error when the box is taken or the
-    // post is not 1 to kMaxPost.
+    // post is below 1. Posts above the race's tables are refused before
+    // (tableFor does).
     void place(int post, std::string dogName, std::string style, DogFigures figures);
 
     const Box& box(int post) const;
@@ -59,9 +61,12 @@ class RaceTable {
     Box empty_;
 };
 
-inline constexpr int kMaxPost = 99;
+// The highest post the tables of a race of `entries` named dogs hold: four
+// boxes past the field, and at least box 8.
+int lastPost(std::size_t entries);
 
-// The table of a race: every entry's figures from its lines.
+// The table of a race: every entry's figures from its lines. A post above
+// lastPost() of the field has no place in the tables: throws vz::Error.
 RaceTable tableFor(const RaceCard& card, TimeFactors factors);
 
 // The field's posts in the order of `key`: descending or ascending, equal

@@ -41,7 +41,9 @@ struct PlannedRace {
 
 // The races of the file with their occupied boxes. A card that cannot be
 // rated (no race, a race without a dog, a post held twice or without a
-// number) is refused here, before anything is written.
+// number) is refused here, before anything is written. A post beyond the
+// race's tables is refused when the race is rated, after the dogs of the
+// card have been looked up: a missing dog is reported first.
 std::vector<PlannedRace> readCard(const store::RaceFile& file, std::string_view title) {
     const std::vector<store::Race> races = file.races();
     if (races.empty()) {
@@ -62,9 +64,9 @@ std::vector<PlannedRace> readCard(const store::RaceFile& file, std::string_view 
             if (store::trim(name).empty()) {
                 continue;  // an empty box
             }
-            if (!p.Post || *p.Post < 1 || *p.Post > kMaxPost) {
-                throw Error(fmt::format("The dog {} in {} has no post number from 1 to {}.", name,
-                                        describeRace(race), kMaxPost),
+            if (!p.Post || *p.Post < 1) {
+                throw Error(fmt::format("The dog {} in {} has no post number of 1 or more.", name,
+                                        describeRace(race)),
                             kSubscriptOutOfRange);
             }
             if (!taken.insert(*p.Post).second) {

@@ -21,6 +21,53 @@ fs::path executableFolder() {
     return exe.parent_path();
 }
 
+fs::path installedShippedFolder(const fs::path& programDir) {
+    return (programDir / VZ_SHIPPED_FROM_INSTALLED_PROGRAMS).lexically_normal();
+}
+
+fs::path builtShippedFolder(const fs::path& programDir) {
+    return (programDir / VZ_SHIPPED_FROM_BUILT_PROGRAMS).lexically_normal();
+}
+
+namespace {
+
+bool holdsLookupDatabase(const fs::path& dir) {
+    std::error_code ec;
+    return fs::is_regular_file(AppPaths{dir, {}}.staticDatabase(), ec);
+}
+
+}  // namespace
+
+ProgramFolders findProgramFolders(const fs::path& programDir) {
+    ProgramFolders folders{programDir, programDir, false};
+    if (holdsLookupDatabase(programDir)) {
+        // The build's application folder holds the user's data; a new folder
+        // is made from the files as they ship, which the build keeps apart.
+        if (holdsLookupDatabase(builtShippedFolder(programDir))) {
+            folders.shippedDir = builtShippedFolder(programDir);
+        }
+    } else if (holdsLookupDatabase(installedShippedFolder(programDir))) {
+        folders.shippedDir = installedShippedFolder(programDir);
+        folders.installed = true;
+    }
+    return folders;
+}
+
+fs::path defaultAppFolder(const ProgramFolders& folders, const Environment& env) {
+    if (!folders.installed) {
+        return folders.programDir;
+    }
+    // The base directory specification ignores a relative XDG_DATA_HOME.
+    if (const auto xdg = env("XDG_DATA_HOME"); xdg && fs::path(*xdg).is_absolute()) {
+        return fs::path(*xdg) / "vovoziruzu";
+    }
+    if (const auto home = env("HOME"); home && !home->empty()) {
+        return fs::path(*home) / ".local" / "share" / "vovoziruzu";
+    }
+    throw Error("Neither XDG_DATA_HOME nor HOME is set: cannot find your application folder",
+                Error::kPathNotFound);
+}
+
 fs::path profileFolderFromEnvironment() {
     for (const char* name : {"USERPROFILE", "HOME"}) {
         const char* value = std::getenv(name);

@@ -4,10 +4,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/store/environment.h"
+
 namespace vz::store {
 
-// Where every file of the system lies: the application folder (the folder of
-// the running executable) and the user's profile folder.
+// Where every file of the system lies: the application folder and the user's
+// profile folder.
 struct AppPaths {
     std::filesystem::path appDir;
     std::filesystem::path profileDir;
@@ -31,6 +33,31 @@ struct AppPaths {
 
 // The folder that holds the running executable.
 std::filesystem::path executableFolder();
+
+// Where the programs lie, where their shipped data files lie, and whether
+// they run installed.
+struct ProgramFolders {
+    std::filesystem::path programDir;  // the executables
+    std::filesystem::path shippedDir;  // the data files as they ship, for a new application folder
+    bool installed = false;
+};
+
+// The shipped files seen from the programs' folder: installed under a prefix
+// (lib/vovoziruzu -> share/vovoziruzu), and in the build tree (app -> shipped).
+std::filesystem::path installedShippedFolder(const std::filesystem::path& programDir);
+std::filesystem::path builtShippedFolder(const std::filesystem::path& programDir);
+
+// Programs with the lookup database beside them run where they lie (the
+// build's application folder, or a folder made by hand). Programs without it
+// but with the installed shipped files run installed. Otherwise they run
+// where they lie, and the missing files are reported when they are needed.
+ProgramFolders findProgramFolders(const std::filesystem::path& programDir);
+
+// The application folder when none is chosen: installed, the user's data
+// folder, $XDG_DATA_HOME/vovoziruzu (an absolute XDG_DATA_HOME; by default
+// $HOME/.local/share/vovoziruzu); otherwise the programs' own folder. Throws
+// vz::Error when an installed program finds neither variable.
+std::filesystem::path defaultAppFolder(const ProgramFolders& folders, const Environment& env);
 
 // USERPROFILE when set, else HOME; throws vz::Error when neither is set.
 std::filesystem::path profileFolderFromEnvironment();

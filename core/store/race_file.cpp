@@ -129,14 +129,55 @@ std::int64_t RaceFile::addRace(const Race& race) {
     }
 }
 
-void RaceFile::updateRace(const Race& race) {
+bool RaceFile::updateRace(const Race& race) {
     try {
-        SQLite::Statement st(*db_,
-                             "UPDATE Races SET RaceNum = ?, Distance = ?, Grade = ?, RaceDate = ? "
-                             "WHERE rowid = ?");
-        bindRace(st, race);
-        st.bind(5, race.rowId);
-        st.exec();
+        SQLite::Transaction tx(*db_, SQLite::TransactionBehavior::IMMEDIATE);
+        std::optional<Date> oldDate;
+        std::optional<int> oldNum;
+        {
+            SQLite::Statement st(*db_, "SELECT RaceDate, RaceNum FROM Races WHERE rowid = ?");
+            st.bind(1, race.rowId);
+            if (st.executeStep()) {
+                oldDate = sql::optDate(st.getColumn(0));
+                oldNum = sql::optInt(st.getColumn(1));
+            }
+        }
+        // Races (and their posts) with this date and number, this one left out.
+        auto othersWith = [&](const std::optional<Date>& date, const std::optional<int>& num) {
+            SQLite::Statement st(*db_,
+                                 "SELECT COUNT(*) FROM Races WHERE RaceDate = ? AND RaceNum = ? "
+                                 "AND rowid <> ?");
+            sql::bind(st, 1, date);
+            sql::bind(st, 2, num);
+            st.bind(3, race.rowId);
+            st.executeStep();
+            return st.getColumn(0).getInt64();
+        };
+        const bool keyChanged = oldDate != race.RaceDate || oldNum != race.RaceNum;
+        if (keyChanged && othersWith(race.RaceDate, race.RaceNum) > 0) {
+            return false;
+        }
+        {
+            SQLite::Statement st(
+                *db_,
+                "UPDATE Races SET RaceNum = ?, Distance = ?, Grade = ?, RaceDate = ? "
+                "WHERE rowid = ?");
+            bindRace(st, race);
+            st.bind(5, race.rowId);
+            st.exec();
+        }
+        if (keyChanged && othersWith(oldDate, oldNum) == 0) {
+            SQLite::Statement st(*db_,
+                                 "UPDATE Posts SET RaceDate = ?, RaceNum = ? "
+                                 "WHERE RaceDate = ? AND RaceNum = ?");
+            sql::bind(st, 1, race.RaceDate);
+            sql::bind(st, 2, race.RaceNum);
+            sql::bind(st, 3, oldDate);
+            sql::bind(st, 4, oldNum);
+            st.exec();
+        }
+        tx.commit();
+        return true;
     } catch (...) {
         rethrowAsError(*db_);
     }

@@ -35,7 +35,11 @@ class RaceFile {
     std::vector<Post> allPosts() const;
 
     std::int64_t addRace(const Race& race);
-    void updateRace(const Race& race);  // by race.rowId
+    // Writes the race (by race.rowId). When its date or number changes, its
+    // posts move with it in the same transaction, unless another race still
+    // has the old date and number. A date and number that another race of
+    // the file has already are refused: nothing is written, false returns.
+    bool updateRace(const Race& race);
     void deleteRace(std::int64_t rowId);
     std::int64_t addPost(const Post& post);
     void updatePost(const Post& post);  // by post.rowId

@@ -64,17 +64,6 @@ std::size_t validSequenceAt(std::string_view s, std::size_t i) {
     return n;
 }
 
-bool isValidUtf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t n = validSequenceAt(s, i);
-        if (n == 0) {
-            return false;
-        }
-        i += n;
-    }
-    return true;
-}
-
 // Code points of 0x80-0x9F in Windows-1252. The five bytes the code page
 // leaves undefined keep their C1 control code point, as Windows itself maps
 // them, so no byte of the input is lost.
@@ -169,6 +158,17 @@ std::size_t findChars(std::string_view haystack, std::string_view needle, std::s
 }
 
 }  // namespace
+
+bool isValidUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = validSequenceAt(s, i);
+        if (n == 0) {
+            return false;
+        }
+        i += n;
+    }
+    return true;
+}
 
 std::string decodeText(std::string_view bytes) {
     constexpr std::string_view kBom = "\xEF\xBB\xBF";

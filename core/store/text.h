@@ -15,6 +15,9 @@ namespace vz::store {
 // dropped), else read as Windows-1252.
 std::string decodeText(std::string_view bytes);
 
+// Whether the bytes are well-formed UTF-8.
+bool isValidUtf8(std::string_view s);
+
 // Lines split at CR LF, LF or CR. The terminators are not kept; a final line
 // without terminator is kept when not empty.
 std::vector<std::string> splitLines(std::string_view text);

@@ -50,6 +50,27 @@ std::string rememberedFolderOf(const QString& chosenFile) {
     return import::folderOfChosenFile(chosenFile.toStdString());
 }
 
+QString completionWithCounts(const ImporterDescription& description,
+                             const import::ImportSummary& s) {
+    QString text = description.completionText;
+    text += QStringLiteral("\r\rDogs added: %1\rLines added: %2\rDuplicates skipped: %3")
+                .arg(s.dogsAdded)
+                .arg(s.linesAdded)
+                .arg(s.duplicatesSkipped);
+    if (description.makesRaceFile) {
+        text += QStringLiteral("\rRaces written: %1\rPosts written: %2")
+                    .arg(s.racesWritten)
+                    .arg(s.postsWritten);
+    }
+    if (s.linesWithoutDog != 0) {
+        text += QStringLiteral("\rLines without a dog, left out: %1").arg(s.linesWithoutDog);
+    }
+    if (s.linesWithoutDate != 0) {
+        text += QStringLiteral("\rLines without a date, left out: %1").arg(s.linesWithoutDate);
+    }
+    return text;
+}
+
 QString overwriteQuestion(const QString& path) {
     return QStringLiteral("This file\r") + path + QStringLiteral("\ralready exists.  Overwrite?");
 }
@@ -79,19 +100,23 @@ ImportOutcome runImportJob(const ImportJob& job, const ImportProgress& progress)
         request.progress = [progress](long done, long total) { progress(done, total); };
     }
     try {
-        import::runImport(request);
-        return {};
+        ImportOutcome done;
+        done.summary = import::runImport(request);
+        return done;
     } catch (const import::ImportFailed&) {
-        return {ImportOutcome::Kind::ImportFailed, qs(import::importFailedMessage()), 0};
+        return {ImportOutcome::Kind::ImportFailed, qs(import::importFailedMessage()), 0, {}};
     } catch (const vz::Error& e) {
         // Not the input's fault (a database that cannot be opened, a file
         // that went away): the user is told the cause, not to pick another type.
         return {ImportOutcome::Kind::OtherError,
                 QStringLiteral("Error importing file.\r%1 - %2").arg(qs(e.what())).arg(e.number()),
-                e.number()};
+                e.number(),
+                {}};
     } catch (const std::exception& e) {
         return {ImportOutcome::Kind::OtherError,
-                QStringLiteral("Error importing file.\r%1").arg(qs(e.what())), 0};
+                QStringLiteral("Error importing file.\r%1").arg(qs(e.what())),
+                0,
+                {}};
     }
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/import/session.h"
 #include "core/import/source_settings.h"
 #include "core/store/dates.h"
 #include "core/store/paths.h"
@@ -70,7 +71,14 @@ struct ImportOutcome {
     Kind kind = Kind::Done;
     QString message;  // the failure's text for the user
     int number = 0;
+    import::ImportSummary summary;  // what a completed run added
 };
+
+// The completion message with the counts the terminal prints after it: dogs
+// and lines added, duplicates skipped, and races and posts for a format that
+// writes a race file. Lines separated by CR.
+QString completionWithCounts(const ImporterDescription& description,
+                             const import::ImportSummary& summary);
 
 // Progress as (done, total); called on the import's own thread.
 using ImportProgress = std::function<void(long long done, long long total)>;

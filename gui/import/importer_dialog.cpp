@@ -2,16 +2,19 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QThread>
 #include <QVBoxLayout>
 #include <atomic>
 #include <memory>
 
+#include "core/editing/rules.h"
 #include "core/store/error.h"
 #include "core/store/race_file.h"
 #include "gui/common/waiting.h"
@@ -39,6 +42,7 @@ ImporterDialog::ImporterDialog(ImporterDescription description, store::AppPaths 
       today_(today),
       hooks_(hooks),
       label1_(new QLabel(QStringLiteral("Ready to import"), this)),
+      files_(new QLabel(this)),
       cmdOK_(new QPushButton(QStringLiteral("Start Import"), this)),
       cmdCancel_(new QPushButton(QStringLiteral("Cancel"), this)),
       progress_(new QProgressBar(this)) {
@@ -54,6 +58,10 @@ ImporterDialog::ImporterDialog(ImporterDescription description, store::AppPaths 
     label1_->setFont(status);
     label1_->setAlignment(Qt::AlignCenter);
     label1_->setWordWrap(true);
+    files_->setObjectName(QStringLiteral("lblFiles"));
+    files_->setAlignment(Qt::AlignCenter);
+    files_->setTextFormat(Qt::PlainText);
+    files_->hide();
 
     cmdOK_->setObjectName(QStringLiteral("cmdOK"));
     cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
@@ -71,10 +79,17 @@ ImporterDialog::ImporterDialog(ImporterDescription description, store::AppPaths 
     auto* layout = new QVBoxLayout(this);
     layout->addStretch();
     layout->addWidget(label1_);
+    layout->addWidget(files_);
     layout->addWidget(progress_);
     layout->addLayout(buttons);
     layout->addStretch();
-    setFixedSize(420, 150);
+    setFixedSize(460, 190);
+    // Centred on the screen from the start: the questions asked while the
+    // dialogs run stand over the place the window then shows at.
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
 
     connect(cmdOK_, &QPushButton::clicked, this, &ImporterDialog::startImport);
     connect(cmdCancel_, &QPushButton::clicked, this, &ImporterDialog::reject);
@@ -95,7 +110,24 @@ bool ImporterDialog::prepare() {
         return false;
     }
     label1_->setText(description_.readyText);
+    showFiles();
     return true;
+}
+
+void ImporterDialog::showFiles() {
+    QStringList names, paths;
+    for (const std::filesystem::path& in : inputs_) {
+        names << QFileInfo(pathText(in)).fileName();
+        paths << pathText(in);
+    }
+    QString text = QStringLiteral("From: ") + names.join(QStringLiteral(", "));
+    if (raceFile_) {
+        text += QStringLiteral("\nInto: ") + QFileInfo(pathText(*raceFile_)).fileName();
+        paths << pathText(*raceFile_);
+    }
+    files_->setText(text);
+    files_->setToolTip(paths.join(QLatin1Char('\n')));
+    files_->show();
 }
 
 bool ImporterDialog::chooseInputs() {
@@ -125,6 +157,9 @@ bool ImporterDialog::chooseRaceFile() {
         if (chosen.isEmpty()) {
             return false;
         }
+        // A name without extension gets ".rac", as the main program's New
+        // does: the Open and Process dialogs list only those.
+        chosen = QString::fromStdString(editing::withRaceFileExtension(chosen.toStdString()));
         std::error_code ec;
         if (!std::filesystem::exists(toPath(chosen), ec)) {
             break;
@@ -155,6 +190,7 @@ void ImporterDialog::startImport() {
     cmdOK_->hide();
     cmdCancel_->hide();
     label1_->setText(QStringLiteral("Importing, please wait..."));
+    files_->hide();
     progress_->setRange(0, 0);
     progress_->show();
     repaint();
@@ -194,7 +230,8 @@ void ImporterDialog::onWorkerDone() {
     progress_->hide();
     switch (outcome_.kind) {
         case ImportOutcome::Kind::Done:
-            hooks_.inform(this, importAppTitle(), description_.completionText);
+            hooks_.inform(this, importAppTitle(),
+                          completionWithCounts(description_, outcome_.summary));
             break;
         case ImportOutcome::Kind::ImportFailed:
             hooks_.warn(this, QStringLiteral("Error"), outcome_.message);

@@ -54,6 +54,7 @@ class ImporterDialog : public QDialog {
   private:
     bool chooseInputs();
     bool chooseRaceFile();
+    void showFiles();
     void onWorkerDone();
 
     ImporterDescription description_;
@@ -62,6 +63,7 @@ class ImporterDialog : public QDialog {
     ImportUiHooks& hooks_;
 
     QLabel* label1_;
+    QLabel* files_;  // what the run reads and the race file it writes
     QPushButton* cmdOK_;
     QPushButton* cmdCancel_;
     QProgressBar* progress_;

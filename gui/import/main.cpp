@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "core/store/paths.h"
+#include "gui/common/program_start.h"
 #include "gui/common/qt_setup.h"
 #include "gui/common/single_instance.h"
 #include "gui/common/waiting.h"
@@ -8,8 +9,16 @@
 #include "gui/import/ui_hooks.h"
 
 int main(int argc, char** argv) {
+    if (const auto code = vz::gui::answerCommandLine(
+            argc, argv,
+            {"vovoziruzu-import", "Import",
+             "Vellicor Vovoziruzu Import: reads race programs (DogPak/QuickDog, QAV TEST, "
+             "Rosnet, TrackInfo, Derby Lane) into the dog database and new race files."})) {
+        return *code;
+    }
     QApplication app(argc, argv);
     vz::gui::setUpApplication(app, vz::gui::importAppTitle());
+    vz::gui::useDesktopEntry("com.vellicor.Vovoziruzu.Import");
     const vz::gui::WindowThreadWaits waits;
 
     // One copy at a time: a second start (or the main program's Import
@@ -19,11 +28,13 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    vz::store::AppPaths paths;
-    paths.appDir = vz::store::executableFolder();
+    vz::store::ProgramFolders programs;
+    const auto paths = vz::gui::findRunFolders(programs);
+    if (!paths)
+        return 1;
 
     vz::gui::DefaultImportUiHooks hooks;
-    vz::gui::ImportMenu menu(paths, hooks);
+    vz::gui::ImportMenu menu(*paths, hooks);
     instance.setWindow(&menu);
     menu.show();
     return QApplication::exec();

@@ -64,8 +64,8 @@ QString DefaultImportUiHooks::saveFile(QWidget* parent, const QString& title, co
         request.fileName = info.fileName();
     }
     request.filter = qtFileFilter(filter);
-    // The importer asks its own overwrite question, and the name is used as
-    // typed: no extension is added.
+    // The importer asks its own overwrite question and adds the race file's
+    // extension itself.
     request.confirmOverwrite = false;
     return chooseFile(parent, request).value_or(QString());
 }

@@ -9,20 +9,30 @@
 namespace vz::gui {
 
 // The dog editor and the modal work windows. The main window keeps one dog
-// editor and closes it before the commands that rewrite the dog database.
+// editor; the windows that rewrite the dog database close it when their
+// Start is pressed, so that Cancel leaves it open.
 void installDogCommands(MainWindow& main) {
     main.dogEditorFactory = [](MainWindow& m) -> QWidget* { return new EditDogs(m.paths()); };
-    main.runningStyleCommand = [](MainWindow& m) {
+    auto closingTheEditor = [](WorkWindow& w, MainWindow& m) {
+        w.setBeforeWork([&m] { return m.closeDogEditor(); });
+    };
+    main.runningStyleCommand = [closingTheEditor](MainWindow& m) {
         RunningStyleWindow w(m.paths(), m.state().settings, m.today(), &m);
+        closingTheEditor(w, m);
         w.exec();
     };
-    main.zeroCountersCommand = [](MainWindow& m) {
+    main.zeroCountersCommand = [closingTheEditor](MainWindow& m) {
         ZeroCountersWindow w(m.paths(), &m);
+        closingTheEditor(w, m);
         w.exec();
     };
-    auto deletion = [](dogs::Deletion kind) {
-        return [kind](MainWindow& m) {
+    auto deletion = [closingTheEditor](dogs::Deletion kind) {
+        return [kind, closingTheEditor](MainWindow& m) {
             DeletionWindow w(kind, m.paths(), m.today(), &m);
+            // The results deletion touches no table the editor shows.
+            if (kind != dogs::Deletion::Results) {
+                closingTheEditor(w, m);
+            }
             w.exec();
         };
     };

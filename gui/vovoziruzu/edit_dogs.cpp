@@ -12,18 +12,22 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/editing/convert.h"
+#include "core/editing/rules.h"
+#include "core/processing/figures.h"
 #include "core/store/lookup_database.h"
-#include "core/store/text.h"
-#include "core/store/vb.h"
 #include "gui/common/messages.h"
+#include "gui/common/picker.h"
 #include "gui/common/qt_setup.h"
 #include "gui/vovoziruzu/edit_dogs_model.h"
 #include "gui/vovoziruzu/search_dog.h"
@@ -32,49 +36,44 @@ namespace vz::gui {
 
 namespace {
 
-constexpr int kCommentLength = 200;
-
 // Window sizes in twips.
-constexpr long kMinWidth = 7700;
-constexpr long kMinHeight = 5000;
-constexpr long kMaximisedMinAreaWidth = 7570;
-constexpr long kMaximisedMinAreaHeight = 4700;
 constexpr long kGridWidthMargin = 130;
 constexpr long kGridHeightMargin = 3000;
 constexpr long kGridLeft = 60;
 constexpr long kRowHeight = 220;
 constexpr long kDistancePickerWidth = 600;
 constexpr long kGradePickerWidth = 800;
+// Lines of the grid the editor opens with: the ones processing rates.
+constexpr int kLinesShown = processing::kLinesRead;
 
 // Column widths in twips, by position in RaceHistory (0 is hidden).
 constexpr long kColumnWidths[RaceLineModel::ColumnCount] = {0,   1000, 500, 400, 650, 400, 400,
                                                             400, 400,  600, 600, 650, 600, 600};
 
-std::optional<int> readCount(const QString& text) {
-    const QString t = text.trimmed();
-    if (t.isEmpty()) {
-        return std::nullopt;
+// The colour of the rated lines, for the legend as for the rows.
+const char* const kRatedShade = "rgb(255, 248, 214)";
+
+QStringList qlist(const std::vector<std::string>& items) {
+    QStringList out;
+    for (const auto& i : items) {
+        out << qs(i);
     }
-    bool ok = false;
-    const double d = t.toDouble(&ok);
-    if (!ok) {
-        throw vz::Error("Type mismatch", vz::Error::kTypeMismatch);
-    }
-    return store::toInt32(d);
+    return out;
 }
 
-QString countText(const std::optional<int>& v) {
-    return v ? QString::number(*v) : QString();
-}
-
-// An empty field keeps a stored empty text apart from no value at all.
-std::optional<std::string> optionalText(const QString& text,
-                                        const std::optional<std::string>& was) {
-    if (text.isEmpty()) {
-        return (was && was->empty()) ? was : std::nullopt;
+// The name box: wide enough for a 30-character name.
+class NameEdit : public QLineEdit {
+  public:
+    using QLineEdit::QLineEdit;
+    QSize sizeHint() const override {
+        QSize hint = QLineEdit::sizeHint();
+        const int text =
+            fontMetrics().horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZABCD"));
+        const QMargins m = textMargins();
+        hint.setWidth(text + m.left() + m.right() + 16);
+        return hint;
     }
-    return text.toStdString();
-}
+};
 
 }  // namespace
 
@@ -94,20 +93,19 @@ class PickerDelegate : public QStyledItemDelegate {
             open_ = QStyledItemDelegate::createEditor(parent, option, index);
             return open_;
         }
-        auto* box = new QComboBox(parent);
+        auto* box = new Picker(Picker::Mode::LookupOnly,
+                               c == RaceLineModel::Distance ? distances_ : grades_, parent);
         open_ = box;
         box->setObjectName(c == RaceLineModel::Distance ? "cmbDistance" : "cmbGrade");
-        box->setEditable(true);
-        box->setInsertPolicy(QComboBox::NoInsert);
-        box->addItems(c == RaceLineModel::Distance ? distances_ : grades_);
-        // No completion as one types: "A" must not become "AA".
-        box->setCompleter(nullptr);
         return box;
     }
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
-        if (auto* box = qobject_cast<QComboBox*>(editor)) {
-            box->setCurrentText(index.data(Qt::EditRole).toString());
+        if (auto* box = qobject_cast<Picker*>(editor)) {
+            const QString stored = index.data(Qt::EditRole).toString();
+            box->setStored(stored.isEmpty() ? std::nullopt
+                                            : std::optional<std::string>(str(stored)));
+            box->setCurrentText(stored);
             // The key that opened the picker replaces the cell's text.
             box->lineEdit()->selectAll();
             return;
@@ -117,10 +115,9 @@ class PickerDelegate : public QStyledItemDelegate {
 
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override {
-        if (auto* box = qobject_cast<QComboBox*>(editor)) {
-            // A code typed in other letter case is stored as the list spells it.
-            const int i = box->findText(box->currentText(), Qt::MatchFixedString);
-            model->setData(index, i >= 0 ? box->itemText(i) : box->currentText(), Qt::EditRole);
+        if (auto* box = qobject_cast<Picker*>(editor)) {
+            // The editing rules store a code as the list spells it.
+            model->setData(index, box->currentText(), Qt::EditRole);
             return;
         }
         QStyledItemDelegate::setModelData(editor, model, index);
@@ -180,14 +177,12 @@ EditDogs::EditDogs(const store::AppPaths& paths, QWidget* parent) : QWidget(pare
     browser_ = std::make_unique<store::DogBrowser>(*db_);
     {
         store::LookupDatabase lookup(paths_.staticDatabase());
-        for (const auto& s : lookup.styles()) {
-            styles_ << qs(s);
-        }
+        lookups_.styles = lookup.styles();
         for (const auto& g : lookup.grades()) {
-            grades_ << qs(g.code);
+            lookups_.grades.push_back(g.code);
         }
         for (const auto& d : lookup.distances()) {
-            distances_ << qs(d.code);
+            lookups_.distances.push_back(d.code);
         }
     }
 
@@ -226,33 +221,49 @@ void EditDogs::buildControls() {
     fields->setHorizontalSpacing(6);
     fields->setVerticalSpacing(3);
 
-    auto addField = [&](int index, const char* label, int row, int column, int span = 1) {
-        auto* l = new QLabel(QString::fromLatin1(label), top_);
-        auto* e = new QLineEdit(top_);
-        e->setObjectName(QStringLiteral("txtFields%1").arg(index));
-        l->setBuddy(e);
+    auto addLabel = [&](const char* label, QWidget* buddy, int row, int column) {
+        auto* l = new QLabel(QString::fromUtf8(label) + QLatin1Char(':'), top_);
+        l->setBuddy(buddy);
         fields->addWidget(l, row, column);
-        fields->addWidget(e, row, column + 1, 1, span);
+        return l;
+    };
+    auto addField = [&](int index, QLineEdit* e, const char* label, int row, int column) {
+        e->setObjectName(QStringLiteral("txtFields%1").arg(index));
+        addLabel(label, e, row, column);
+        fields->addWidget(e, row, column + 1);
         txtFields_[static_cast<std::size_t>(index)] = e;
     };
-    addField(0, "Dog's Name:", 0, 0);
-    auto* styleLabel = new QLabel(QStringLiteral("Running Style:"), top_);
-    cmbStyle_ = new QComboBox(top_);
+    addField(0, new NameEdit(top_), editing::kDogNameField, 0, 0);
+    cmbStyle_ = new Picker(Picker::Mode::LookupOnly, qlist(lookups_.styles), top_);
     cmbStyle_->setObjectName("cmbStyle");
-    cmbStyle_->setEditable(true);
-    cmbStyle_->setInsertPolicy(QComboBox::NoInsert);
-    cmbStyle_->addItems(styles_);
-    styleLabel->setBuddy(cmbStyle_);
-    fields->addWidget(styleLabel, 0, 2);
+    addLabel(editing::kStyleField, cmbStyle_, 0, 2);
     fields->addWidget(cmbStyle_, 0, 3);
-    addField(2, "Number of Starts:", 1, 0);
-    addField(3, "Number of Firsts:", 1, 2);
-    addField(4, "Number of Seconds:", 2, 0);
-    addField(5, "Number of Thirds:", 2, 2);
-    addField(6, "Comments (optional):", 3, 0, 3);
+    addField(2, new QLineEdit(top_), editing::kStartsField, 1, 0);
+    addField(3, new QLineEdit(top_), editing::kFirstsField, 1, 2);
+    addField(4, new QLineEdit(top_), editing::kSecondsField, 2, 0);
+    addField(5, new QLineEdit(top_), editing::kThirdsField, 2, 2);
     for (int i = 2; i <= 5; ++i) {
         field(i)->setMaximumWidth(twipsToPixelsX(900));
     }
+    // The comments: a box of a few lines, and under its label the room left.
+    comments_ = new QPlainTextEdit(top_);
+    comments_->setObjectName("txtFields6");
+    comments_->setTabChangesFocus(true);
+    const int commentLines = 2;
+    comments_->setFixedHeight(comments_->fontMetrics().lineSpacing() * commentLines +
+                              2 * comments_->frameWidth() +
+                              static_cast<int>(2 * comments_->document()->documentMargin()));
+    addLabel(editing::kCommentsField, comments_, 3, 0);
+    fields->addWidget(comments_, 3, 1, 2, 3);
+    commentRoom_ = new QLabel(top_);
+    commentRoom_->setObjectName("lblCommentRoom");
+    QFont small = commentRoom_->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    commentRoom_->setFont(small);
+    commentRoom_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    fields->addWidget(commentRoom_, 4, 0);
+    connect(comments_, &QPlainTextEdit::textChanged, this, &EditDogs::showCommentRoom);
+    fields->setColumnStretch(1, 1);
 
     // The dog list's navigation bar, its caption showing the position.
     auto* nav = new QHBoxLayout;
@@ -274,7 +285,7 @@ void EditDogs::buildControls() {
     nav->addWidget(datCaption_, 1);
     datNext_ = navButton("datUserRSNext", ">");
     datLast_ = navButton("datUserRSLast", ">|");
-    fields->addLayout(nav, 4, 0, 1, 4);
+    fields->addLayout(nav, 5, 0, 1, 4);
     connect(datFirst_, &QToolButton::clicked, this, &EditDogs::moveFirst);
     connect(datPrevious_, &QToolButton::clicked, this, &EditDogs::movePrevious);
     connect(datNext_, &QToolButton::clicked, this, &EditDogs::moveNext);
@@ -293,17 +304,7 @@ void EditDogs::buildControls() {
     dogButtons->addWidget(button("cmdDelete", "Delete This Dog", &EditDogs::deleteDog));
     dogButtons->addWidget(button("cmdRefresh", "&Re-Sort", &EditDogs::reSort));
     dogButtons->addWidget(button("cmdFind", "&Search", &EditDogs::search));
-    auto* close = new QPushButton(QStringLiteral("&Close"), top_);
-    close->setObjectName("cmdClose");
-    close->setAutoDefault(false);
-    connect(close, &QPushButton::clicked, this, [this] {
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-            sub->close();
-        } else {
-            this->close();
-        }
-    });
-    dogButtons->addWidget(close);
+    dogButtons->addWidget(button("cmdClose", "&Close", &EditDogs::closeWindow));
     dogButtons->addStretch(1);
 
     auto* lineButtons = new QHBoxLayout;
@@ -311,6 +312,12 @@ void EditDogs::buildControls() {
     lineButtons->addWidget(button("cmdDelLine", "Delete Current", &EditDogs::deleteCurrentLine));
     lineButtons->addWidget(button("cmdResortLines", "R&e-sort Lines", &EditDogs::resortLines));
     lineButtons->addStretch(1);
+    auto* legend = new QLabel(
+        QStringLiteral("Shaded: the %1 lines processing rates").arg(processing::kLinesRead), top_);
+    legend->setObjectName("lblRated");
+    legend->setStyleSheet(
+        QStringLiteral("background: %1; padding: 1px 6px;").arg(QString::fromLatin1(kRatedShade)));
+    lineButtons->addWidget(legend);
 
     auto* upper = new QHBoxLayout;
     upper->addLayout(fields, 1);
@@ -324,8 +331,9 @@ void EditDogs::buildControls() {
 
     grid_ = new RaceLineGrid(this);
     grid_->setObjectName("DBGridRaceHistory");
-    lineModel_ = new RaceLineModel([this](const store::RaceLine& l) { saveLine(l); },
-                                   [this](const vz::Error& e) { reportError(e); }, this);
+    lineModel_ = new RaceLineModel(
+        lookups_, [this](const store::RaceLine& l) { saveLine(l); },
+        [this](const vz::Error& e) { reportError(e); }, this);
     grid_->setModel(lineModel_);
     // The column widths were made for a small grid font: keep the grid's
     // text small so that a whole date fits its 1000 twips.
@@ -333,7 +341,7 @@ void EditDogs::buildControls() {
     gridFont.setPointSizeF(std::min(gridFont.pointSizeF(), 7.5));
     grid_->setFont(gridFont);
     grid_->horizontalHeader()->setFont(gridFont);
-    grid_->setPickers(new PickerDelegate(distances_, grades_, grid_));
+    grid_->setPickers(new PickerDelegate(qlist(lookups_.distances), qlist(lookups_.grades), grid_));
     grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -349,7 +357,12 @@ void EditDogs::buildControls() {
             e->installEventFilter(this);
         }
     }
+    comments_->installEventFilter(this);
     cmbStyle_->installEventFilter(this);
+}
+
+QComboBox* EditDogs::styleBox() const {
+    return cmbStyle_;
 }
 
 void EditDogs::installKeyFilter(QWidget* root) {
@@ -370,7 +383,7 @@ bool EditDogs::handleKey(QKeyEvent* key) {
             return false;
         case Qt::Key_End:
             if (ctrl) {
-                field(6)->setFocus();
+                comments_->setFocus();
                 return true;
             }
             return false;
@@ -380,6 +393,13 @@ bool EditDogs::handleKey(QKeyEvent* key) {
         case Qt::Key_PageDown:
             ctrl ? moveLast() : moveNext();
             return true;
+        case Qt::Key_F4:
+            // Closes the editor whatever keys the desktop's window menu uses.
+            if (ctrl) {
+                closeWindow();
+                return true;
+            }
+            return false;
         default:
             return false;
     }
@@ -412,9 +432,13 @@ bool EditDogs::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     if (event->type() == QEvent::FocusOut) {
-        if (watched == nameField()) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // Another window coming forward (a message box among them) is no
+        // leaving of the field.
+        const bool left = reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+        if (watched == nameField() && left) {
             nameFocusOut();
-        } else if (watched == field(6)) {
+        } else if (watched == comments_) {
             commentsFocusOut();
         }
     }
@@ -461,13 +485,19 @@ void EditDogs::currentDogChanged() {
 void EditDogs::showDogFields() {
     const store::Dog empty;
     const store::Dog& d = current_ ? *current_ : empty;
-    nameField()->setText(qs(d.RegName));
-    cmbStyle_->setCurrentText(d.RunningStyle ? qs(*d.RunningStyle) : QString());
-    field(2)->setText(countText(d.NumStarts));
-    field(3)->setText(countText(d.NumFirsts));
-    field(4)->setText(countText(d.NumSeconds));
-    field(5)->setText(countText(d.NumThirds));
-    field(6)->setText(d.Comments ? qs(*d.Comments) : QString());
+    const editing::DogFields shown = editing::dogFields(d);
+    nameField()->setText(qs(shown.name));
+    cmbStyle_->setStored(d.RunningStyle);
+    cmbStyle_->setCurrentText(qs(shown.style));
+    field(2)->setText(qs(shown.starts));
+    field(3)->setText(qs(shown.firsts));
+    field(4)->setText(qs(shown.seconds));
+    field(5)->setText(qs(shown.thirds));
+    comments_->setPlainText(qs(shown.comments));
+}
+
+void EditDogs::showCommentRoom() {
+    commentRoom_->setText(qs(editing::commentRoomText(str(comments_->toPlainText()))));
 }
 
 void EditDogs::setFieldsEnabled(bool on) {
@@ -476,47 +506,86 @@ void EditDogs::setFieldsEnabled(bool on) {
             e->setEnabled(on);
         }
     }
+    comments_->setEnabled(on);
     cmbStyle_->setEnabled(on);
 }
 
-store::Dog EditDogs::dogFromFields() const {
-    store::Dog d = *current_;
-    d.RegName = str(nameField()->text());
-    d.RunningStyle = optionalText(cmbStyle_->currentText(), current_->RunningStyle);
-    d.NumStarts = readCount(field(2)->text());
-    d.NumFirsts = readCount(field(3)->text());
-    d.NumSeconds = readCount(field(4)->text());
-    d.NumThirds = readCount(field(5)->text());
-    // Cut here too: a move by key saves without the field losing the focus.
-    d.Comments =
-        optionalText(qs(store::left(str(field(6)->text()), kCommentLength)), current_->Comments);
-    return d;
+editing::DogFields EditDogs::typedFields() const {
+    return {str(nameField()->text()),     str(cmbStyle_->currentText()), str(field(2)->text()),
+            str(field(3)->text()),        str(field(4)->text()),         str(field(5)->text()),
+            str(comments_->toPlainText())};
 }
 
 bool EditDogs::saveCurrentDog() {
+    return saveDog(false);
+}
+
+void EditDogs::savePendingQuietly() {
+    finishGridEdit();
+    saveDog(true);
+}
+
+bool EditDogs::saveDog(bool quiet) {
     if (!current_) {
         return true;
     }
+    store::Dog d;
     try {
-        const store::Dog d = dogFromFields();
-        if (d == *current_) {
-            return true;
+        // Cut here too: a move by key saves without the field losing the focus.
+        d = editing::dogFromFields(*current_, typedFields(), lookups_.styles);
+    } catch (const editing::FieldError& e) {
+        // Nothing typed is lost: the dog stays, the field is selected.
+        if (!quiet) {
+            reportError(e);
+            selectField(e.field());
         }
-        db_->updateDog(d);
-        const bool renamed = d.RegName != current_->RegName;
-        current_ = d;
-        if (renamed) {
-            // The dog takes its place in name order.
-            position_ = browser_->positionOf(d.rowId).value_or(position_);
-            datCaption_->setText(positionCaption());
-        }
+        return false;
+    }
+    if (d == *current_) {
         return true;
+    }
+    try {
+        db_->updateDog(d);
     } catch (const std::exception& e) {
-        reportError(e);
+        if (!quiet) {
+            reportError(e);
+        }
         // What the database refused is not kept in the fields.
         showDogFields();
         originalValue_ = nameField()->text();
         return false;
+    }
+    const bool renamed = d.RegName != current_->RegName;
+    current_ = d;
+    cmbStyle_->setStored(d.RunningStyle);
+    if (renamed) {
+        // The dog takes its place in name order.
+        position_ = browser_->positionOf(d.rowId).value_or(position_);
+        datCaption_->setText(positionCaption());
+    }
+    return true;
+}
+
+void EditDogs::selectField(const std::string& name) {
+    QWidget* target = nameField();
+    if (name == editing::kStyleField) {
+        target = cmbStyle_;
+        cmbStyle_->lineEdit()->selectAll();
+    } else if (name == editing::kCommentsField) {
+        target = comments_;
+        comments_->selectAll();
+    } else {
+        const char* counts[] = {editing::kStartsField, editing::kFirstsField,
+                                editing::kSecondsField, editing::kThirdsField};
+        for (int i = 0; i < 4; ++i) {
+            if (name == counts[i]) {
+                target = field(i + 2);
+            }
+        }
+    }
+    target->setFocus(Qt::OtherFocusReason);
+    if (auto* line = qobject_cast<QLineEdit*>(target)) {
+        line->selectAll();
     }
 }
 
@@ -536,7 +605,9 @@ void EditDogs::saveLine(const store::RaceLine& line) {
 
 void EditDogs::moveFirst() {
     try {
-        saveCurrentDog();
+        if (!saveCurrentDog()) {
+            return;
+        }
         setCurrent(browser_->first(), 0);
     } catch (const std::exception& e) {
         reportError(e);
@@ -545,7 +616,9 @@ void EditDogs::moveFirst() {
 
 void EditDogs::moveLast() {
     try {
-        saveCurrentDog();
+        if (!saveCurrentDog()) {
+            return;
+        }
         const auto n = browser_->count();
         setCurrent(browser_->last(), n > 0 ? n - 1 : 0);
     } catch (const std::exception& e) {
@@ -555,10 +628,9 @@ void EditDogs::moveLast() {
 
 void EditDogs::moveNext() {
     try {
-        if (!current_) {
+        if (!current_ || !saveCurrentDog()) {
             return;
         }
-        saveCurrentDog();
         if (auto d = browser_->next(current_->rowId)) {
             setCurrent(std::move(d), position_ + 1);
         } else {
@@ -573,10 +645,9 @@ void EditDogs::moveNext() {
 
 void EditDogs::movePrevious() {
     try {
-        if (!current_) {
+        if (!current_ || !saveCurrentDog()) {
             return;
         }
-        saveCurrentDog();
         if (auto d = browser_->previous(current_->rowId)) {
             setCurrent(std::move(d), position_ > 0 ? position_ - 1 : 0);
         } else {
@@ -589,7 +660,9 @@ void EditDogs::movePrevious() {
 
 void EditDogs::moveToDog(const store::Dog& dog) {
     try {
-        saveCurrentDog();
+        if (!saveCurrentDog()) {
+            return;
+        }
         setCurrent(browser_->byRowId(dog.rowId));
     } catch (const std::exception& e) {
         reportError(e);
@@ -598,9 +671,11 @@ void EditDogs::moveToDog(const store::Dog& dog) {
 
 void EditDogs::addDog() {
     try {
-        saveCurrentDog();
+        if (!saveCurrentDog()) {
+            return;
+        }
         store::Dog d;
-        d.RegName = " ";  // saved at once; typing over it names the dog
+        d.RegName = editing::kNewDogName;  // saved at once; typing over it names the dog
         const std::int64_t id = db_->addDog(d);
         setFieldsEnabled(true);
         setCurrent(browser_->byRowId(id));
@@ -641,7 +716,9 @@ void EditDogs::deleteDog() {
 
 void EditDogs::reSort() {
     try {
-        saveCurrentDog();
+        if (!saveCurrentDog()) {
+            return;
+        }
         setCurrent(browser_->first(), 0);
     } catch (const std::exception& e) {
         reportError(e);
@@ -649,7 +726,9 @@ void EditDogs::reSort() {
 }
 
 void EditDogs::search() {
-    saveCurrentDog();
+    if (!saveCurrentDog()) {
+        return;
+    }
     SearchDog dialog(this, window());
     dialog.exec();
 }
@@ -700,10 +779,20 @@ void EditDogs::deleteCurrentLine() {
 void EditDogs::resortLines() {
     try {
         finishGridEdit();
-        saveCurrentDog();
+        if (!saveCurrentDog()) {
+            return;
+        }
         currentDogChanged();
     } catch (const std::exception& e) {
         reportError(e);
+    }
+}
+
+void EditDogs::closeWindow() {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        sub->close();
+    } else {
+        close();
     }
 }
 
@@ -712,17 +801,16 @@ void EditDogs::nameFocusIn() {
 }
 
 void EditDogs::nameFocusOut() {
-    if (nameField()->text() != originalValue_) {
-        saveCurrentDog();
+    if (nameField()->text() != originalValue_ && saveCurrentDog()) {
         originalValue_ = nameField()->text();
     }
 }
 
 void EditDogs::commentsFocusOut() {
-    const QString text = field(6)->text();
-    const std::string cut = store::left(str(text), kCommentLength);
-    if (cut.size() != str(text).size()) {
-        field(6)->setText(qs(cut));
+    const std::string text = str(comments_->toPlainText());
+    const std::string cut = editing::cutComment(text);
+    if (cut.size() != text.size()) {
+        comments_->setPlainText(qs(cut));
     }
 }
 
@@ -730,19 +818,41 @@ void EditDogs::finishGridEdit() {
     grid_->finishEditing();
 }
 
+int EditDogs::topHeight() const {
+    // The window's field area, or taller when the fonts need it.
+    return std::max(twipsToPixelsY(kGridHeightMargin - 60), top_->sizeHint().height());
+}
+
+QSize EditDogs::sizeHint() const {
+    long columns = 0;
+    for (long w : kColumnWidths) {
+        columns += w;
+    }
+    const int gridWidth = twipsToPixelsX(columns) + grid_->verticalHeader()->sizeHint().width() +
+                          grid_->verticalScrollBar()->sizeHint().width() + 2 * grid_->frameWidth();
+    const int width =
+        std::max(top_->sizeHint().width(), gridWidth + twipsToPixelsX(kGridWidthMargin));
+    const int gridHeight = grid_->horizontalHeader()->sizeHint().height() +
+                           kLinesShown * grid_->verticalHeader()->defaultSectionSize() +
+                           grid_->horizontalScrollBar()->sizeHint().height() +
+                           2 * grid_->frameWidth();
+    return {width, topHeight() + gridHeight + twipsToPixelsY(60)};
+}
+
 void EditDogs::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    const int topHeight = twipsToPixelsY(kGridHeightMargin - 60);
-    top_->setGeometry(0, 0, width(), topHeight);
-    grid_->setGeometry(twipsToPixelsX(kGridLeft), topHeight,
+    const int top = topHeight();
+    top_->setGeometry(0, 0, width(), top);
+    grid_->setGeometry(twipsToPixelsX(kGridLeft), top,
                        std::max(0, width() - twipsToPixelsX(kGridWidthMargin)),
-                       std::max(0, height() - twipsToPixelsY(kGridHeightMargin)));
+                       std::max(0, height() - top - twipsToPixelsY(60)));
 }
 
 void EditDogs::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-        sub->setMinimumSize(twipsToPixelsX(kMinWidth), twipsToPixelsY(kMinHeight));
+        sub->setMinimumSize(twipsToPixelsX(editing::kDogEditorLimits.minimum.width),
+                            twipsToPixelsY(editing::kDogEditorLimits.minimum.height));
         if (!area_ && sub->mdiArea()) {
             area_ = sub->mdiArea();
             // The inner area: the viewport has its new size when it hears of it.
@@ -757,8 +867,8 @@ void EditDogs::applyMaximiseRule() {
         return;
     }
     const QSize inner = area_->viewport()->size();
-    if (inner.width() < twipsToPixelsX(kMaximisedMinAreaWidth) ||
-        inner.height() < twipsToPixelsY(kMaximisedMinAreaHeight)) {
+    if (editing::restoreMaximised(editing::kDogEditorLimits, {pixelsToTwipsX(inner.width()),
+                                                              pixelsToTwipsY(inner.height())})) {
         sub->showNormal();
     }
 }
@@ -766,7 +876,11 @@ void EditDogs::applyMaximiseRule() {
 void EditDogs::closeEvent(QCloseEvent* event) {
     finishGridEdit();
     commentsFocusOut();
-    saveCurrentDog();
+    // A field that holds text it cannot take keeps the window open.
+    if (!saveCurrentDog()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 

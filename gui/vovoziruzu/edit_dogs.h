@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 
+#include "core/editing/pickers.h"
+#include "core/editing/records.h"
 #include "core/store/dog_browser.h"
 #include "core/store/dog_database.h"
 #include "core/store/paths.h"
@@ -21,12 +23,14 @@ class QLabel;
 class QLineEdit;
 class QMdiArea;
 class QMdiSubWindow;
+class QPlainTextEdit;
 class QPushButton;
 class QTableView;
 class QToolButton;
 
 namespace vz::gui {
 
+class Picker;
 class RaceLineModel;
 class RaceLineGrid;
 
@@ -65,15 +69,23 @@ class EditDogs : public QWidget {
     void deleteCurrentLine();
     void resortLines();
 
-    // Saves pending edits of the current dog; false when the database refused
-    // them (the message has been shown and the fields reverted).
+    // Saves pending edits of the current dog. False when a field holds text
+    // it cannot take (the message names it, every edit stays and the field
+    // is selected) or the database refused the row (the message has been
+    // shown and the fields show the stored dog again).
     bool saveCurrentDog();
+    // Commits an open cell edit and the dog's fields without a message (exit).
+    void savePendingQuietly();
+
+    // The size the editor wants: a 30-character name and eight lines shown.
+    QSize sizeHint() const override;
 
     // Controls, named as the window names them, for the windows that work
-    // with the editor and for tests.
+    // with the editor and for tests. Field 6, the comments, is several lines.
     QLineEdit* nameField() const { return txtFields_[0]; }
     QLineEdit* field(int index) const { return txtFields_[static_cast<std::size_t>(index)]; }
-    QComboBox* styleBox() const { return cmbStyle_; }
+    QPlainTextEdit* commentsBox() const { return comments_; }
+    QComboBox* styleBox() const;
     QTableView* grid() const;
     RaceLineModel* lineModel() const { return lineModel_; }
     QLabel* captionLabel() const { return datCaption_; }
@@ -92,10 +104,15 @@ class EditDogs : public QWidget {
     void showDogFields();
     void setFieldsEnabled(bool on);
     void setCurrent(std::optional<store::Dog> dog, std::optional<std::int64_t> position = {});
-    store::Dog dogFromFields() const;
+    editing::DogFields typedFields() const;
+    bool saveDog(bool quiet);
+    void selectField(const std::string& name);
+    void closeWindow();
+    int topHeight() const;
     void nameFocusIn();
     void nameFocusOut();
     void commentsFocusOut();
+    void showCommentRoom();
     void finishGridEdit();
     void applyMaximiseRule();
     void saveLine(const store::RaceLine& line);
@@ -104,7 +121,7 @@ class EditDogs : public QWidget {
     store::AppPaths paths_;
     std::unique_ptr<store::DogDatabase> db_;
     std::unique_ptr<store::DogBrowser> browser_;
-    QStringList styles_, grades_, distances_;
+    editing::Lookups lookups_;
 
     std::optional<store::Dog> current_;
     std::int64_t position_ = 0;
@@ -113,8 +130,10 @@ class EditDogs : public QWidget {
     bool destroying_ = false;
     QString originalValue_;  // the name as it was when the name field got the focus
 
-    std::array<QLineEdit*, 7> txtFields_{};  // index 1 unused, as the window has none
-    QComboBox* cmbStyle_ = nullptr;
+    std::array<QLineEdit*, 6> txtFields_{};  // index 1 unused, as the window has none
+    QPlainTextEdit* comments_ = nullptr;     // field 6
+    QLabel* commentRoom_ = nullptr;
+    Picker* cmbStyle_ = nullptr;
     QWidget* top_ = nullptr;
     QToolButton* datFirst_ = nullptr;
     QToolButton* datPrevious_ = nullptr;

@@ -1,68 +1,31 @@
 #include "gui/vovoziruzu/edit_dogs_model.h"
 
-#include <cmath>
+#include <QBrush>
+#include <QColor>
 #include <utility>
 
-#include "core/store/vb.h"
+#include "core/editing/rules.h"
 
 namespace vz::gui {
 
-namespace {
+RaceLineModel::RaceLineModel(editing::Lookups lookups, SaveLine save, ReportError report,
+                             QObject* parent)
+    : QAbstractTableModel(parent),
+      lookups_(std::move(lookups)),
+      save_(std::move(save)),
+      report_(std::move(report)) {}
 
-const char* const kCaptions[RaceLineModel::ColumnCount] = {
-    "RegName", "Date", "Race",   "Dist",   "Win Tm", "Post", "Brk",
-    "1/8",     "Str",  "Finish", "Length", "Fin Tm", "Odds", "Grade"};
-
-QString numberText(const std::optional<int>& v) {
-    return v ? QString::number(*v) : QString();
-}
-
-QString numberText(const std::optional<double>& v) {
-    return v ? QString::number(*v, 'g', 15) : QString();
-}
-
-vz::Error typeMismatch() {
-    return vz::Error("Type mismatch", vz::Error::kTypeMismatch);
-}
-
-std::optional<double> readNumber(const QString& text) {
-    const QString t = text.trimmed();
-    if (t.isEmpty()) {
-        return std::nullopt;
+void RaceLineModel::rateLines() {
+    rated_ = editing::ratedLines(lines_);
+    if (!lines_.empty()) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1), {Qt::BackgroundRole});
     }
-    bool ok = false;
-    const double d = t.toDouble(&ok);
-    if (!ok || !std::isfinite(d)) {
-        throw typeMismatch();
-    }
-    return d;
 }
-
-// A whole-number column takes a fraction rounded as the database engine
-// stores it (half to even).
-std::optional<int> readWhole(const QString& text) {
-    const auto d = readNumber(text);
-    if (!d) {
-        return std::nullopt;
-    }
-    return store::toInt32(*d);
-}
-
-std::optional<std::string> readText(const QString& text) {
-    if (text.isEmpty()) {
-        return std::nullopt;
-    }
-    return text.toStdString();
-}
-
-}  // namespace
-
-RaceLineModel::RaceLineModel(SaveLine save, ReportError report, QObject* parent)
-    : QAbstractTableModel(parent), save_(std::move(save)), report_(std::move(report)) {}
 
 void RaceLineModel::setLines(std::vector<store::RaceLine> lines) {
     beginResetModel();
     lines_ = std::move(lines);
+    rated_ = editing::ratedLines(lines_);
     endResetModel();
 }
 
@@ -70,7 +33,9 @@ void RaceLineModel::appendLine(const store::RaceLine& line) {
     const int row = static_cast<int>(lines_.size());
     beginInsertRows({}, row, row);
     lines_.push_back(line);
+    rated_.push_back(false);
     endInsertRows();
+    rateLines();
 }
 
 void RaceLineModel::removeLine(int row) {
@@ -79,7 +44,14 @@ void RaceLineModel::removeLine(int row) {
     }
     beginRemoveRows({}, row, row);
     lines_.erase(lines_.begin() + row);
+    rated_.erase(rated_.begin() + row);
     endRemoveRows();
+    rateLines();
+}
+
+bool RaceLineModel::isRated(int row) const {
+    return row >= 0 && row < static_cast<int>(rated_.size()) &&
+           rated_[static_cast<std::size_t>(row)];
 }
 
 int RaceLineModel::rowCount(const QModelIndex& parent) const {
@@ -91,94 +63,7 @@ int RaceLineModel::columnCount(const QModelIndex& parent) const {
 }
 
 QString RaceLineModel::cellText(const store::RaceLine& l, int column) {
-    switch (column) {
-        case RegName:
-            return QString::fromStdString(l.RegName);
-        case RaceDate:
-            return l.RaceDate ? QString::fromStdString(store::shortDate(*l.RaceDate)) : QString();
-        case RaceNum:
-            return numberText(l.RaceNum);
-        case Distance:
-            return l.Distance ? QString::fromStdString(*l.Distance) : QString();
-        case WinningTime:
-            return numberText(l.WinningTime);
-        case Post:
-            return numberText(l.Post);
-        case Break:
-            return numberText(l.Break);
-        case Eighth:
-            return numberText(l.Eighth);
-        case Stretch:
-            return numberText(l.Stretch);
-        case Finish:
-            return numberText(l.Finish);
-        case FinishLength:
-            return numberText(l.FinishLength);
-        case FinishTime:
-            return numberText(l.FinishTime);
-        case Odds:
-            return numberText(l.Odds);
-        case Grade:
-            return l.Grade ? QString::fromStdString(*l.Grade) : QString();
-        default:
-            return {};
-    }
-}
-
-store::RaceLine RaceLineModel::withCell(store::RaceLine l, int column, const QString& text) {
-    switch (column) {
-        case RegName:
-            l.RegName = text.toStdString();
-            break;
-        case RaceDate:
-            if (text.trimmed().isEmpty()) {
-                l.RaceDate.reset();
-            } else if (auto d = store::readDate(text.toStdString())) {
-                l.RaceDate = d;
-            } else {
-                throw typeMismatch();
-            }
-            break;
-        case RaceNum:
-            l.RaceNum = readWhole(text);
-            break;
-        case Distance:
-            l.Distance = readText(text);
-            break;
-        case WinningTime:
-            l.WinningTime = readWhole(text);
-            break;
-        case Post:
-            l.Post = readWhole(text);
-            break;
-        case Break:
-            l.Break = readWhole(text);
-            break;
-        case Eighth:
-            l.Eighth = readWhole(text);
-            break;
-        case Stretch:
-            l.Stretch = readWhole(text);
-            break;
-        case Finish:
-            l.Finish = readWhole(text);
-            break;
-        case FinishLength:
-            l.FinishLength = readNumber(text);
-            break;
-        case FinishTime:
-            l.FinishTime = readWhole(text);
-            break;
-        case Odds:
-            l.Odds = readNumber(text);
-            break;
-        case Grade:
-            l.Grade = readText(text);
-            break;
-        default:
-            break;
-    }
-    return l;
+    return QString::fromStdString(editing::raceLineCell(l, column));
 }
 
 QVariant RaceLineModel::data(const QModelIndex& index, int role) const {
@@ -190,6 +75,9 @@ QVariant RaceLineModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    if (role == Qt::BackgroundRole && isRated(index.row())) {
+        return QBrush(QColor(255, 248, 214));
     }
     return {};
 }
@@ -204,7 +92,8 @@ bool RaceLineModel::setData(const QModelIndex& index, const QVariant& value, int
         return true;  // nothing changed: no write
     }
     try {
-        store::RaceLine changed = withCell(line, index.column(), text);
+        store::RaceLine changed =
+            editing::withRaceLineCell(line, index.column(), text.toStdString(), lookups_);
         if (save_) {
             save_(changed);
         }
@@ -216,6 +105,9 @@ bool RaceLineModel::setData(const QModelIndex& index, const QVariant& value, int
         return false;
     }
     emit dataChanged(index, index);
+    if (index.column() == RaceDate) {
+        rateLines();
+    }
     return true;
 }
 
@@ -231,7 +123,7 @@ QVariant RaceLineModel::headerData(int section, Qt::Orientation orientation, int
         return {};
     }
     if (orientation == Qt::Horizontal && section >= 0 && section < ColumnCount) {
-        return QString::fromLatin1(kCaptions[section]);
+        return QString::fromLatin1(editing::raceLineCaption(section));
     }
     return {};
 }

@@ -2,14 +2,17 @@
 
 // The race-line grid's model: one dog's lines (a few dozen at most) held as
 // rows of RaceHistory, fourteen columns in table order. A cell edit is
-// converted and written to the dog database at once; text that does not
-// convert is refused and reported through the error callback.
+// converted by the editing rules and written to the dog database at once;
+// text that does not convert is refused and reported through the error
+// callback. The lines processing rates (the eight newest) are shaded.
 
 #include <QAbstractTableModel>
 #include <QString>
 #include <functional>
 #include <vector>
 
+#include "core/editing/pickers.h"
+#include "core/editing/records.h"
 #include "core/store/error.h"
 #include "core/store/records.h"
 
@@ -20,32 +23,35 @@ class RaceLineModel : public QAbstractTableModel {
 
   public:
     enum Column {
-        RegName = 0,
-        RaceDate,
-        RaceNum,
-        Distance,
-        WinningTime,
-        Post,
-        Break,
-        Eighth,
-        Stretch,
-        Finish,
-        FinishLength,
-        FinishTime,
-        Odds,
-        Grade,
-        ColumnCount
+        RegName = editing::kLineRegName,
+        RaceDate = editing::kLineRaceDate,
+        RaceNum = editing::kLineRaceNum,
+        Distance = editing::kLineDistance,
+        WinningTime = editing::kLineWinningTime,
+        Post = editing::kLinePost,
+        Break = editing::kLineBreak,
+        Eighth = editing::kLineEighth,
+        Stretch = editing::kLineStretch,
+        Finish = editing::kLineFinish,
+        FinishLength = editing::kLineFinishLength,
+        FinishTime = editing::kLineFinishTime,
+        Odds = editing::kLineOdds,
+        Grade = editing::kLineGrade,
+        ColumnCount = editing::kRaceLineColumns
     };
 
     using SaveLine = std::function<void(const store::RaceLine&)>;
     using ReportError = std::function<void(const vz::Error&)>;
 
-    RaceLineModel(SaveLine save, ReportError report, QObject* parent = nullptr);
+    RaceLineModel(editing::Lookups lookups, SaveLine save, ReportError report,
+                  QObject* parent = nullptr);
 
     void setLines(std::vector<store::RaceLine> lines);
     const std::vector<store::RaceLine>& lines() const { return lines_; }
     void appendLine(const store::RaceLine& line);
     void removeLine(int row);
+    // Whether processing rates the line of this row.
+    bool isRated(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -57,12 +63,13 @@ class RaceLineModel : public QAbstractTableModel {
 
     // The cell's text as the grid shows it.
     static QString cellText(const store::RaceLine& line, int column);
-    // The line with one cell set from typed text; throws vz::Error (type
-    // mismatch, overflow) for text the column cannot hold.
-    static store::RaceLine withCell(store::RaceLine line, int column, const QString& text);
 
   private:
+    void rateLines();
+
+    editing::Lookups lookups_;
     std::vector<store::RaceLine> lines_;
+    std::vector<bool> rated_;
     SaveLine save_;
     ReportError report_;
 };

@@ -23,6 +23,7 @@
 #include <limits>
 
 #include "core/dogs/running_style.h"
+#include "core/editing/rules.h"
 #include "core/store/dates.h"
 #include "core/store/race_file.h"
 #include "core/store/recent_files.h"
@@ -34,6 +35,7 @@
 #include "gui/common/text_viewer.h"
 #include "gui/common/waiting.h"
 #include "gui/vovoziruzu/dog_commands.h"
+#include "gui/vovoziruzu/edit_dogs.h"
 #include "gui/vovoziruzu/info_windows.h"
 #include "gui/vovoziruzu/process_window.h"
 #include "gui/vovoziruzu/race_editor.h"
@@ -48,6 +50,14 @@ QString folderOf(const QString& path) {
     // The path up to where the file name begins, separator included.
     const qsizetype cut = path.lastIndexOf(QChar(u'/'));
     return cut >= 0 ? path.left(cut + 1) : QString();
+}
+
+editing::Twips twipsOf(const QSize& pixels) {
+    return {pixelsToTwipsX(pixels.width()), pixelsToTwipsY(pixels.height())};
+}
+
+QSize pixelsOf(const editing::Twips& twips) {
+    return {twipsToPixelsX(twips.width), twipsToPixelsY(twips.height)};
 }
 
 std::int16_t clampToInt16(long v) {
@@ -77,7 +87,11 @@ MainWindow::MainWindow(store::AppPaths paths, Options options, QWidget* parent)
     installDogCommands(*this);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The editors go with the window: none is to be activated after them.
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        disconnect(sub, nullptr, this, nullptr);
+}
 
 store::Date MainWindow::today() const {
     return options_.today ? *options_.today : store::today();
@@ -222,24 +236,30 @@ void MainWindow::start() {
     placeFromSettings();
 }
 
+// The saved place is the frame's (so the title bar is on the screen); the
+// saved size is the inner size the window is given back.
 void MainWindow::placeFromSettings() {
     const store::Settings& s = state_.settings;
-    QRect r(twipsToPixelsX(s.MainLeft), twipsToPixelsY(s.MainTop), twipsToPixelsX(s.MainWidth),
-            twipsToPixelsY(s.MainHeight));
-    if (r.width() < 200 || r.height() < 150)
-        r.setSize(QSize(800, 600));
-    setGeometry(r);
+    QSize size(twipsToPixelsX(s.MainWidth), twipsToPixelsY(s.MainHeight));
+    if (size.width() < 200 || size.height() < 150)
+        size = QSize(800, 600);
+    resize(size);
+    move(twipsToPixelsX(s.MainLeft), twipsToPixelsY(s.MainTop));
 }
 
 void MainWindow::writeExitSettings() {
     store::Settings& s = state_.settings;
     s.MainWindowState = isMaximized() ? 2 : 0;
-    // The placement of the normal (restored) window.
-    const QRect r = (isMaximized() || isMinimized()) ? normalGeometry() : geometry();
-    s.MainLeft = clampToInt16(pixelsToTwipsX(r.x()));
-    s.MainTop = clampToInt16(pixelsToTwipsY(r.y()));
-    s.MainWidth = clampToInt16(pixelsToTwipsX(r.width()));
-    s.MainHeight = clampToInt16(pixelsToTwipsY(r.height()));
+    // The placement of the normal (restored) window; its frame stands as far
+    // from its inner area as the frame of the window now does.
+    const bool normal = !isMaximized() && !isMinimized();
+    const QPoint frameOffset = geometry().topLeft() - frameGeometry().topLeft();
+    const QRect inner = normal ? geometry() : normalGeometry();
+    const QPoint place = normal ? pos() : inner.topLeft() - frameOffset;
+    s.MainLeft = clampToInt16(pixelsToTwipsX(place.x()));
+    s.MainTop = clampToInt16(pixelsToTwipsY(place.y()));
+    s.MainWidth = clampToInt16(pixelsToTwipsX(inner.width()));
+    s.MainHeight = clampToInt16(pixelsToTwipsY(inner.height()));
     s.FreshSettings = 0;
     store::writeSettings(paths_.settingsFile(), s);
 }
@@ -251,6 +271,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         // recent-file list, as the program ends without closing them.
         for (RaceEditor* editor : raceEditors())
             editor->savePendingQuietly();
+        if (dogEditor_)
+            if (auto* dogs = qobject_cast<EditDogs*>(dogEditor_->widget()))
+                dogs->savePendingQuietly();
         try {
             writeExitSettings();
         } catch (const std::exception& e) {
@@ -293,12 +316,15 @@ void MainWindow::offerStyleReminder() {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == mdi_->viewport() && event->type() == QEvent::Resize)
         restoreSmallMaximizedEditors();
+    // The dog editor's size is kept for its next opening in this run.
+    if (dogEditor_ && watched == dogEditor_.data() && event->type() == QEvent::Close &&
+        !dogEditor_->isMaximized() && !dogEditor_->isMinimized())
+        dogEditorSize_ = dogEditor_->size();
     return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::restoreSmallMaximizedEditors() {
-    const QSize inner = mdi_->viewport()->size();
-    if (pixelsToTwipsX(inner.width()) >= 5870 && pixelsToTwipsY(inner.height()) >= 4700)
+    if (!editing::restoreMaximised(editing::kRaceEditorLimits, twipsOf(mdi_->viewport()->size())))
         return;
     for (QMdiSubWindow* sub : mdi_->subWindowList())
         if (qobject_cast<RaceEditor*>(sub->widget()) && sub->isMaximized())
@@ -356,7 +382,8 @@ void MainWindow::newRaceFile() {
                                     .defaultSuffix = QStringLiteral("rac")});
     if (!chosen)
         return;
-    const QString path = *chosen;
+    // A name typed without an extension gets ".rac": Open lists only those.
+    const QString path = qs(editing::withRaceFileExtension(str(*chosen)));
     state_.currentFolder = fspath(folderOf(path));
     try {
         if (QFileInfo::exists(path) &&
@@ -437,13 +464,36 @@ void MainWindow::openRaceEditor(const QString& path, const QString& title) {
     slots_[slot] = path;
     connect(editor, &RaceEditor::closed, this, &MainWindow::raceEditorClosed);
     QMdiSubWindow* sub = mdi_->addSubWindow(editor);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(style()->standardIcon(QStyle::SP_FileIcon));
-    sub->setMinimumSize(twipsToPixelsX(6000), twipsToPixelsY(5000));
-    sub->resize(std::max(sub->minimumWidth(), twipsToPixelsX(6400)),
-                std::max(sub->minimumHeight(), twipsToPixelsY(6200)));
+    sub->setMinimumSize(pixelsOf(editing::kRaceEditorLimits.minimum));
+    sub->resize(pixelsOf(editing::openingSize(editing::kRaceEditorLimits, {6400, 6200},
+                                              twipsOf(mdi_->viewport()->size()))));
+    addEditorWindow(sub);
+}
+
+void MainWindow::addEditorWindow(QMdiSubWindow* sub) {
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    // When it closes, the next editor takes the keyboard, not only the look
+    // of the active window.
+    connect(sub, &QObject::destroyed, this,
+            [this] { QTimer::singleShot(0, this, &MainWindow::activateNextEditor); });
     sub->show();
     mdi_->setActiveSubWindow(sub);
+}
+
+void MainWindow::activateNextEditor() {
+    QMdiSubWindow* next = mdi_->activeSubWindow();
+    if (!next) {
+        const QList<QMdiSubWindow*> open = mdi_->subWindowList(QMdiArea::ActivationHistoryOrder);
+        if (open.isEmpty())
+            return;
+        next = open.back();
+    }
+    if (!QApplication::activeModalWidget() && QApplication::activeWindow() != this)
+        activateWindow();
+    mdi_->setActiveSubWindow(next);
+    if (next->widget() && !next->isAncestorOf(QApplication::focusWidget()))
+        next->widget()->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::raceEditorClosed(const QString& path, const QString& title) {
@@ -466,10 +516,13 @@ void MainWindow::raceEditorClosed(const QString& path, const QString& title) {
 }
 
 void MainWindow::importRaces() {
-    closeDogEditor();
+    if (!closeDogEditor())
+        return;
     if (activateImport && activateImport())
         return;
-    const QString program = QDir(qpath(paths_.appDir)).filePath(QStringLiteral("Import"));
+    const std::filesystem::path& folder =
+        options_.programDir.empty() ? paths_.appDir : options_.programDir;
+    const QString program = QDir(qpath(folder)).filePath(QStringLiteral("Import"));
     if (!startDetached || !startDetached(program))
         showCommonError(this,
                         vz::Error("Unable to start " + str(program), vz::Error::kFileNotFound));
@@ -541,21 +594,23 @@ void MainWindow::editDogs() {
     if (!content)
         return;
     QMdiSubWindow* sub = mdi_->addSubWindow(content);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
     dogEditor_ = sub;
-    sub->show();
-    mdi_->setActiveSubWindow(sub);
+    sub->installEventFilter(this);
+    // The size it was left at in this run, else the size it asks for, within
+    // the main window's inner area.
+    const QSize wanted = dogEditorSize_.isValid() ? dogEditorSize_ : sub->sizeHint();
+    sub->resize(pixelsOf(editing::openingSize(editing::kDogEditorLimits, twipsOf(wanted),
+                                              twipsOf(mdi_->viewport()->size()))));
+    addEditorWindow(sub);
 }
 
-void MainWindow::closeDogEditor() {
-    if (dogEditor_)
-        dogEditor_->close();
+bool MainWindow::closeDogEditor() {
+    return !dogEditor_ || dogEditor_->close();
 }
 
-void MainWindow::runWorkCommand(const std::function<void(MainWindow&)>& command,
-                                bool closeEditorFirst) {
-    if (closeEditorFirst)
-        closeDogEditor();
+void MainWindow::runWorkCommand(const std::function<void(MainWindow&)>& command) {
+    // A window that rewrites the dog database closes the dog editor when its
+    // Start is pressed, not before: Cancel leaves the editor as it was.
     if (!command) {
         notAvailable(this);
         return;
@@ -569,11 +624,12 @@ void MainWindow::runWorkCommand(const std::function<void(MainWindow&)>& command,
 
 void MainWindow::updateRunningStyle() {
     if (runningStyleCommand) {
-        runWorkCommand(runningStyleCommand, true);
+        runWorkCommand(runningStyleCommand);
         return;
     }
     // Without the style update window: the core update under a progress box.
-    closeDogEditor();
+    if (!closeDogEditor())
+        return;
     QProgressDialog progress(QString::fromLatin1(dogs::kStyleBusyText), QString(), 0, 1, this);
     progress.setWindowTitle(QString::fromLatin1(dogs::kStyleCaption));
     progress.setWindowModality(Qt::WindowModal);
@@ -624,16 +680,16 @@ void MainWindow::updateRunningStyle() {
            QString::fromLatin1(dogs::kStyleComplete));
 }
 void MainWindow::zeroCounters() {
-    runWorkCommand(zeroCountersCommand, true);
+    runWorkCommand(zeroCountersCommand);
 }
 void MainWindow::deleteRaceData() {
-    runWorkCommand(deleteRaceDataCommand, true);
+    runWorkCommand(deleteRaceDataCommand);
 }
 void MainWindow::deleteDogs() {
-    runWorkCommand(deleteDogsCommand, true);
+    runWorkCommand(deleteDogsCommand);
 }
 void MainWindow::deleteResults() {
-    runWorkCommand(deleteResultsCommand, false);
+    runWorkCommand(deleteResultsCommand);
 }
 
 }  // namespace vz::gui

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <array>
 #include <functional>
@@ -33,6 +34,7 @@ class MainWindow : public QMainWindow {
     struct Options {
         std::optional<store::Date> today;         // the machine's date when empty
         std::optional<store::ScreenSize> screen;  // the real screen when empty
+        std::filesystem::path programDir;  // where Import lies; the application folder when empty
     };
 
     explicit MainWindow(store::AppPaths paths, Options options = {}, QWidget* parent = nullptr);
@@ -105,8 +107,9 @@ class MainWindow : public QMainWindow {
     void deleteDogs();
     void deleteResults();
     // Closes the dog editor when it is open (before commands that write the
-    // tables it shows).
-    void closeDogEditor();
+    // tables it shows); false when it stayed open, because a field holds
+    // text it cannot take (its message has been shown).
+    bool closeDogEditor();
 
     // The closing bookkeeping of a race editor.
     void raceEditorClosed(const QString& path, const QString& title);
@@ -126,7 +129,9 @@ class MainWindow : public QMainWindow {
     void openRaceEditor(const QString& path, const QString& title);
     void placeFromSettings();
     void restoreSmallMaximizedEditors();
-    void runWorkCommand(const std::function<void(MainWindow&)>& command, bool closeEditorFirst);
+    void addEditorWindow(QMdiSubWindow* sub);
+    void activateNextEditor();
+    void runWorkCommand(const std::function<void(MainWindow&)>& command);
 
     store::AppPaths paths_;
     Options options_;
@@ -141,6 +146,7 @@ class MainWindow : public QMainWindow {
     QAction* mruSeparator_ = nullptr;
     std::array<QAction*, store::kRecentFileRows> mruActions_{};
     QPointer<QMdiSubWindow> dogEditor_;
+    QSize dogEditorSize_;  // the dog editor's size when it last closed in this run
     QPointer<HelpWindow> help_;
 };
 

@@ -1,13 +1,14 @@
 #include "gui/vovoziruzu/posts_model.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QCompleter>
+#include <QBrush>
+#include <QColor>
 #include <QLineEdit>
 
-#include "core/store/dates.h"
-#include "core/store/error.h"
+#include "core/editing/convert.h"
+#include "core/editing/records.h"
 #include "gui/common/messages.h"
+#include "gui/common/picker.h"
 #include "gui/common/qt_setup.h"
 
 namespace vz::gui {
@@ -22,12 +23,29 @@ void PostsModel::load(const std::optional<store::Date>& raceDate,
     raceNum_ = raceNum;
     posts_ = file_.posts(raceDate, raceNum);
     endResetModel();
+    recheck();
 }
 
 void PostsModel::clear() {
     beginResetModel();
     posts_.clear();
+    checks_.clear();
     endResetModel();
+}
+
+void PostsModel::setDogNames(const editing::DogNames* names) {
+    dogNames_ = names;
+}
+
+void PostsModel::recheck() {
+    static const editing::DogNames kNone;
+    try {
+        checks_ = editing::checkCard(file_.allPosts(), dogNames_ ? *dogNames_ : kNone);
+    } catch (const std::exception&) {
+        checks_.clear();  // the checks only inform; an unreadable card shows none
+    }
+    if (!posts_.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
 }
 
 int PostsModel::rowCount(const QModelIndex& parent) const {
@@ -43,18 +61,33 @@ QVariant PostsModel::data(const QModelIndex& index, int role) const {
         return {};
     if (role == Qt::TextAlignmentRole)
         return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    const store::Post& p = posts_[static_cast<std::size_t>(index.row())];
+    if (role == Qt::ForegroundRole || role == Qt::BackgroundRole || role == Qt::ToolTipRole) {
+        const auto found = checks_.find(p.rowId);
+        if (found == checks_.end())
+            return {};
+        const editing::PostCheck& c = found->second;
+        const bool dogCell = index.column() == ColRegName;
+        const bool postCell = index.column() == ColPost;
+        if (role == Qt::ForegroundRole)
+            return dogCell && c.unknownDog ? QVariant(QBrush(Qt::red)) : QVariant();
+        if (role == Qt::BackgroundRole)
+            return (dogCell && c.dogTwice) || (postCell && c.postTwice)
+                       ? QVariant(QBrush(QColor(255, 224, 178)))
+                       : QVariant();
+        return dogCell || postCell ? QVariant(qs(c.note)) : QVariant();
+    }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
-    const store::Post& p = posts_[static_cast<std::size_t>(index.row())];
     switch (index.column()) {
         case ColRaceDate:
-            return p.RaceDate ? qs(store::shortDate(*p.RaceDate)) : QString();
+            return qs(editing::showDate(p.RaceDate));
         case ColRaceNum:
-            return p.RaceNum ? QVariant(*p.RaceNum) : QVariant(QString());
+            return qs(editing::showWhole(p.RaceNum));
         case ColPost:
-            return p.Post ? QVariant(*p.Post) : QVariant(QString());
+            return qs(editing::showWhole(p.Post));
         case ColRegName:
-            return p.RegName ? qs(*p.RegName) : QString();
+            return qs(editing::showText(p.RegName));
         default:
             return {};
     }
@@ -91,29 +124,17 @@ Qt::ItemFlags PostsModel::flags(const QModelIndex& index) const {
 bool PostsModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !index.isValid() || index.row() >= rowCount())
         return false;
-    store::Post changed = posts_[static_cast<std::size_t>(index.row())];
-    const QString text = value.toString();
+    const store::Post& stored = posts_[static_cast<std::size_t>(index.row())];
+    const std::string text = str(value.toString());
+    store::Post changed;
     try {
-        if (index.column() == ColPost) {
-            const QString t = text.trimmed();
-            if (t.isEmpty()) {
-                changed.Post.reset();
-            } else {
-                bool ok = false;
-                const int post = t.toInt(&ok);
-                if (!ok)
-                    throw vz::Error("Invalid post number: " + str(t), vz::Error::kTypeMismatch);
-                changed.Post = post;
-            }
-        } else if (index.column() == ColRegName) {
-            if (text.isEmpty())
-                changed.RegName.reset();
-            else
-                changed.RegName = str(text);
-        } else {
+        if (index.column() == ColPost)
+            changed = editing::withPostNumber(stored, text);
+        else if (index.column() == ColRegName)
+            changed = editing::withPostDog(stored, text);
+        else
             return false;
-        }
-        if (changed == posts_[static_cast<std::size_t>(index.row())])
+        if (changed == stored)
             return true;
         file_.updatePost(changed);
     } catch (const std::exception& e) {
@@ -122,6 +143,7 @@ bool PostsModel::setData(const QModelIndex& index, const QVariant& value, int ro
     }
     posts_[static_cast<std::size_t>(index.row())] = changed;
     emit dataChanged(this->index(index.row(), 0), this->index(index.row(), ColumnCount - 1));
+    recheck();
     return true;
 }
 
@@ -132,14 +154,9 @@ QWidget* DogPickerDelegate::createEditor(QWidget* parent, const QStyleOptionView
                                          const QModelIndex& index) const {
     if (index.column() != PostsModel::ColRegName)
         return QStyledItemDelegate::createEditor(parent, option, index);
-    auto* combo = new QComboBox(parent);
+    auto* combo = new Picker(Picker::Mode::AnyText, names_, parent);
     combo->setObjectName(QStringLiteral("cmbDogs"));
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setMaxVisibleItems(15);
-    combo->addItems(names_);
-    combo->completer()->setCaseSensitivity(Qt::CaseInsensitive);
-    combo->completer()->setCompletionMode(QCompleter::InlineCompletion);
     return combo;
 }
 

@@ -2,15 +2,20 @@
 
 // The posts grid of the race editor: a table model over one race's rows of
 // `Posts`, written to the race file as soon as a cell edit is committed, and
-// the dog picker that edits the Dog cells.
+// the dog picker that edits the Dog cells. The card's checks colour the
+// cells: a dog not in the dog database red, a dog twice on the day or a post
+// twice in the race on a shaded cell, the reason in the cell's tip.
 
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <vector>
 
+#include "core/editing/card.h"
 #include "core/store/race_file.h"
 #include "core/store/records.h"
 
@@ -27,6 +32,10 @@ class PostsModel : public QAbstractTableModel {
     void load(const std::optional<store::Date>& raceDate, const std::optional<int>& raceNum);
     void clear();
     const std::vector<store::Post>& posts() const { return posts_; }
+    // The dog database's names the checks look up (the model keeps the pointer).
+    void setDogNames(const editing::DogNames* names);
+    // Checks the whole card again (after a load and every stored edit).
+    void recheck();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -40,13 +49,15 @@ class PostsModel : public QAbstractTableModel {
   private:
     store::RaceFile& file_;
     QWidget* messageParent_;
+    const editing::DogNames* dogNames_ = nullptr;
     std::optional<store::Date> raceDate_;
     std::optional<int> raceNum_;
     std::vector<store::Post> posts_;
+    std::map<std::int64_t, editing::PostCheck> checks_;
 };
 
 // The dog picker over a Dog cell: the dog database's names, any typed name
-// accepted as it stands.
+// accepted (trimmed).
 class DogPickerDelegate : public QStyledItemDelegate {
     Q_OBJECT
   public:

@@ -93,7 +93,14 @@ bool ProcessWindow::prepareFile(const QString& raceFile) {
         // The set-up opens both files so that a wrong file ends it here.
         store::RaceFile file(fspath(raceFile), store::OpenMode::ReadOnly);
         store::DogDatabase dogs(main_.paths().dogDatabase(), store::OpenMode::ReadOnly);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // Said before the window closes: which file, and why.
+        const auto* error = dynamic_cast<const vz::Error*>(&e);
+        showMessage(this, {QMessageBox::Critical, kFailureTitle,
+                           QStringLiteral("Unable to open ") + fileTitle(raceFile) +
+                               QStringLiteral(" for processing.\n") +
+                               failureText(error ? *error : vz::Error(e.what())),
+                           QMessageBox::Ok});
         return false;
     }
     raceFile_ = raceFile;

@@ -24,8 +24,9 @@ class ProcessWindow : public QDialog {
     ProcessWindow(MainWindow& main, QWidget* parent = nullptr);
     ~ProcessWindow() override;
 
-    // The file dialog and the set-up; false (without a message) when the
-    // dialog is cancelled or the file or the dog database cannot be opened.
+    // The file dialog and the set-up; false when the dialog is cancelled
+    // (silently) or the file or the dog database cannot be opened (after a
+    // message naming the file and the cause).
     bool prepare();
     // Set-up on a chosen file (prepare() without the dialog).
     bool prepareFile(const QString& raceFile);

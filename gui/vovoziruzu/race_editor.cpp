@@ -17,6 +17,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/editing/convert.h"
+#include "core/editing/records.h"
+#include "core/editing/rules.h"
 #include "core/store/dog_database.h"
 #include "core/store/error.h"
 #include "core/store/lookup_database.h"
@@ -35,10 +38,17 @@ QPushButton* makeButton(const QString& caption, const char* name, QWidget* paren
     return b;
 }
 
-QStringList codes(const std::vector<store::LookupCode>& rows) {
-    QStringList out;
+std::vector<std::string> codes(const std::vector<store::LookupCode>& rows) {
+    std::vector<std::string> out;
     for (const auto& r : rows)
-        out << qs(r.code);
+        out.push_back(r.code);
+    return out;
+}
+
+QStringList qlist(const std::vector<std::string>& items) {
+    QStringList out;
+    for (const auto& i : items)
+        out << qs(i);
     return out;
 }
 
@@ -58,18 +68,19 @@ RaceEditor::RaceEditor(const store::AppPaths& paths, const QString& filePath,
 
     // The pickers' lists. A lookup or dog database that cannot be read leaves
     // its list empty; the race file can still be edited.
-    QStringList distances, grades, dogs;
     try {
         store::LookupDatabase lookup(paths_.staticDatabase());
-        distances = codes(lookup.distances());
-        grades = codes(lookup.grades());
+        lookups_.distances = codes(lookup.distances());
+        lookups_.grades = codes(lookup.grades());
     } catch (const std::exception& e) {
         showCommonError(this, e);
     }
+    QStringList dogs;
     try {
         store::DogDatabase dogDb(paths_.dogDatabase(), store::OpenMode::ReadOnly);
-        for (const auto& n : dogDb.dogNames())
-            dogs << qs(n);
+        const std::vector<std::string> names = dogDb.dogNames();
+        dogs = qlist(names);
+        dogNames_ = editing::DogNames(names);
     } catch (const std::exception& e) {
         showCommonError(this, e);
     }
@@ -81,10 +92,10 @@ RaceEditor::RaceEditor(const store::AppPaths& paths, const QString& filePath,
     txtRaceNum_->setObjectName(QStringLiteral("txtFields1"));
     cmbDistance_ = new QComboBox(this);
     cmbDistance_->setObjectName(QStringLiteral("cmbDistance"));
-    cmbDistance_->addItems(distances);
+    cmbDistance_->addItems(qlist(lookups_.distances));
     cmbGrade_ = new QComboBox(this);
     cmbGrade_->setObjectName(QStringLiteral("cmbGrade"));
-    cmbGrade_->addItems(grades);
+    cmbGrade_->addItems(qlist(lookups_.grades));
     auto addField = [&](int row, int col, const QString& caption, QWidget* w) {
         auto* label = new QLabel(caption, this);
         label->setBuddy(w);
@@ -124,6 +135,9 @@ RaceEditor::RaceEditor(const store::AppPaths& paths, const QString& filePath,
         raceButtons->addWidget(b);
 
     postsModel_ = new PostsModel(*file_, this, this);
+    postsModel_->setDogNames(&dogNames_);
+    connect(postsModel_, &PostsModel::dataChanged, this, &RaceEditor::updateCaption);
+    connect(postsModel_, &PostsModel::modelReset, this, &RaceEditor::updateCaption);
     grid_ = new PostsGrid(this);
     grid_->setObjectName(QStringLiteral("DBGridPosts"));
     grid_->setModel(postsModel_);
@@ -157,13 +171,7 @@ RaceEditor::RaceEditor(const store::AppPaths& paths, const QString& filePath,
     connect(cmdAdd, &QPushButton::clicked, this, &RaceEditor::addRace);
     connect(cmdDelete, &QPushButton::clicked, this, &RaceEditor::deleteRace);
     connect(cmdRefresh, &QPushButton::clicked, this, &RaceEditor::resortRaces);
-    connect(cmdClose, &QPushButton::clicked, this, [this] {
-        // In the main window the editor lives in an MDI child: close that.
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-            sub->close();
-        else
-            close();
-    });
+    connect(cmdClose, &QPushButton::clicked, this, &RaceEditor::closeWindow);
     connect(cmdAddPost, &QPushButton::clicked, this, &RaceEditor::addPost);
     connect(cmdDelPost, &QPushButton::clicked, this, &RaceEditor::deletePost);
     connect(cmdResortPosts, &QPushButton::clicked, this, &RaceEditor::resortPosts);
@@ -181,6 +189,23 @@ RaceEditor::RaceEditor(const store::AppPaths& paths, const QString& filePath,
 }
 
 RaceEditor::~RaceEditor() = default;
+
+void RaceEditor::closeWindow() {
+    // In the main window the editor lives in an MDI child: close that.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+void RaceEditor::loadDogNames() {
+    try {
+        store::DogDatabase dogDb(paths_.dogDatabase(), store::OpenMode::ReadOnly);
+        dogNames_ = editing::DogNames(dogDb.dogNames());
+    } catch (const std::exception&) {
+        // The names read at opening stay; the checks only inform.
+    }
+}
 
 QString RaceEditor::raceCaption() const {
     return lblCaption_->text();
@@ -209,6 +234,12 @@ void RaceEditor::setRaceFieldsEnabled(bool on) {
 }
 
 void RaceEditor::setCombo(QComboBox* combo, const std::optional<std::string>& value) {
+    // A code outside the lookup list shown for an earlier race is not
+    // offered for this one.
+    const std::size_t listed =
+        (combo == cmbDistance_ ? lookups_.distances : lookups_.grades).size();
+    while (combo->count() > static_cast<int>(listed))
+        combo->removeItem(combo->count() - 1);
     if (!value || value->empty()) {
         combo->setCurrentIndex(-1);
         return;
@@ -220,6 +251,13 @@ void RaceEditor::setCombo(QComboBox* combo, const std::optional<std::string>& va
         found = combo->count() - 1;
     }
     combo->setCurrentIndex(found);
+}
+
+void RaceEditor::updateCaption() {
+    if (pos_ < 0 || races_.empty())
+        return;
+    lblCaption_->setText(qs(editing::raceCaption(pos_ + 1, static_cast<int>(races_.size()),
+                                                 editing::dogCount(postsModel_->posts()))));
 }
 
 void RaceEditor::showCurrentRace() {
@@ -238,58 +276,63 @@ void RaceEditor::showCurrentRace() {
     pos_ = std::clamp(pos_, 0, static_cast<int>(races_.size()) - 1);
     const store::Race& r = races_[static_cast<std::size_t>(pos_)];
     setRaceFieldsEnabled(true);
-    lblCaption_->setText(QStringLiteral(" Race Number: ") + QString::number(pos_ + 1) +
-                         QStringLiteral(" of ") + QString::number(races_.size()));
-    txtDate_->setText(r.RaceDate ? qs(store::shortDate(*r.RaceDate)) : QString());
-    txtRaceNum_->setText(r.RaceNum ? QString::number(*r.RaceNum) : QString());
+    const editing::RaceFields shown = editing::raceFields(r);
+    txtDate_->setText(qs(shown.date));
+    txtRaceNum_->setText(qs(shown.number));
     setCombo(cmbDistance_, r.Distance);
     setCombo(cmbGrade_, r.Grade);
     // A race without a valid date has no posts to show.
     postsModel_->load(r.RaceDate, r.RaceNum);
+    updateCaption();
     layoutGrid();
 }
 
 bool RaceEditor::saveCurrentRace(bool quiet) {
     if (pos_ < 0 || pos_ >= static_cast<int>(races_.size()))
         return true;
-    store::Race changed = races_[static_cast<std::size_t>(pos_)];
+    const store::Race stored = races_[static_cast<std::size_t>(pos_)];
+    auto comboText = [](QComboBox* c) {
+        return c->currentIndex() < 0 ? std::string() : str(c->currentText());
+    };
+    store::Race changed;
     try {
-        const QString dateText = txtDate_->text().trimmed();
-        if (dateText.isEmpty()) {
-            changed.RaceDate.reset();
-        } else {
-            auto d = store::readDate(str(dateText));
-            if (!d)
-                throw vz::Error("Invalid date: " + str(dateText), vz::Error::kTypeMismatch);
-            changed.RaceDate = *d;
-        }
-        const QString numText = txtRaceNum_->text().trimmed();
-        if (numText.isEmpty()) {
-            changed.RaceNum.reset();
-        } else {
-            bool ok = false;
-            const int n = numText.toInt(&ok);
-            if (!ok)
-                throw vz::Error("Invalid race number: " + str(numText), vz::Error::kTypeMismatch);
-            changed.RaceNum = n;
-        }
-        auto comboValue = [](QComboBox* c) -> std::optional<std::string> {
-            if (c->currentIndex() < 0 || c->currentText().isEmpty())
-                return std::nullopt;
-            return str(c->currentText());
-        };
-        changed.Distance = comboValue(cmbDistance_);
-        changed.Grade = comboValue(cmbGrade_);
-        if (changed == races_[static_cast<std::size_t>(pos_)])
+        changed = editing::raceFromFields(stored,
+                                          {str(txtDate_->text()), str(txtRaceNum_->text()),
+                                           comboText(cmbDistance_), comboText(cmbGrade_)},
+                                          lookups_);
+        if (changed == stored)
             return true;
-        file_->updateRace(changed);
+        if (!file_->updateRace(changed)) {
+            if (!quiet)
+                inform(this, kAppTitle,
+                       qs(editing::raceTakenMessage(*changed.RaceDate, *changed.RaceNum)));
+            showCurrentRace();  // the stored date and number come back
+            return false;
+        }
+    } catch (const editing::FieldError& e) {
+        // The typed text stays in its field, which gets the focus.
+        if (!quiet) {
+            showCommonError(this, e);
+            QLineEdit* field = e.field() == editing::kRaceDateField ? txtDate_ : txtRaceNum_;
+            field->setFocus();
+            field->selectAll();
+        }
+        return false;
     } catch (const std::exception& e) {
-        // The typed text stays in the fields so that nothing is lost.
         if (!quiet)
             showCommonError(this, e);
         return false;
     }
     races_[static_cast<std::size_t>(pos_)] = changed;
+    // The posts moved with a new date or number: show them under it.
+    if (changed.RaceDate != stored.RaceDate || changed.RaceNum != stored.RaceNum) {
+        try {
+            postsModel_->load(changed.RaceDate, changed.RaceNum);
+        } catch (const std::exception& e) {
+            if (!quiet)
+                showCommonError(this, e);
+        }
+    }
     return true;
 }
 
@@ -314,19 +357,11 @@ void RaceEditor::addRace() {
     if (!saveCurrentRace())
         return;
     try {
-        store::Date date = today_();
-        int lastNumber = 0;
-        if (!races_.empty()) {
-            reloadRaces();
-            const store::Race& last = races_.back();
-            if (last.RaceDate) {
-                date = *last.RaceDate;
-                lastNumber = last.RaceNum.value_or(0);
-            }
-        }
+        reloadRaces();
+        const editing::RaceKey key = editing::nextRace(races_, today_());
         store::Race added;
-        added.RaceDate = date;
-        added.RaceNum = lastNumber + 1;
+        added.RaceDate = key.date;
+        added.RaceNum = key.number;
         file_->addRace(added);
         reloadRaces();
     } catch (const std::exception& e) {
@@ -378,14 +413,10 @@ void RaceEditor::addPost() {
     const store::Race& race = races_[static_cast<std::size_t>(pos_)];
     try {
         postsModel_->load(race.RaceDate, race.RaceNum);
-        int next = 1;
-        const auto& posts = postsModel_->posts();
-        if (!posts.empty() && posts.back().Post)
-            next = *posts.back().Post + 1;
         store::Post added;
         added.RaceDate = race.RaceDate;
         added.RaceNum = race.RaceNum;
-        added.Post = next;
+        added.Post = editing::nextPost(postsModel_->posts());
         file_->addPost(added);
         postsModel_->load(race.RaceDate, race.RaceNum);
     } catch (const std::exception& e) {
@@ -431,6 +462,7 @@ void RaceEditor::resortPosts() {
     if (!saveCurrentRace())
         return;
     try {
+        loadDogNames();  // dogs added since the opening count as known now
         showCurrentRace();
     } catch (const std::exception& e) {
         showCommonError(this, e);
@@ -461,6 +493,12 @@ bool RaceEditor::handleKey(QKeyEvent* event) {
                 lastRace();
             else
                 nextRace();
+            return true;
+        case Qt::Key_F4:
+            // Closes the editor whatever keys the desktop's window menu uses.
+            if (!ctrl)
+                return false;
+            closeWindow();
             return true;
         default:
             return false;

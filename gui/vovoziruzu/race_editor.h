@@ -13,6 +13,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/editing/card.h"
+#include "core/editing/pickers.h"
 #include "core/store/paths.h"
 #include "core/store/race_file.h"
 
@@ -44,8 +46,10 @@ class RaceEditor : public QWidget {
     PostsModel* postsModel() const { return postsModel_; }
     PostsGrid* postsGrid() const { return grid_; }
 
-    // Saves the race fields when they changed; false (after the common error
-    // message, unless `quiet`) when a field holds no valid value.
+    // Saves the race fields when they changed; false (after the message,
+    // unless `quiet`) when a field holds no valid value (its text stays, the
+    // field gets the focus) or the date and number are another race's (the
+    // stored values come back).
     bool saveCurrentRace(bool quiet = false);
     // Commits an open cell edit and the race fields without asking (exit).
     void savePendingQuietly();
@@ -75,8 +79,11 @@ class RaceEditor : public QWidget {
 
   private:
     bool handleKey(QKeyEvent* event);
+    void closeWindow();
     void reloadRaces();
+    void loadDogNames();
     void showCurrentRace();
+    void updateCaption();
     void setRaceFieldsEnabled(bool on);
     void setCombo(QComboBox* combo, const std::optional<std::string>& value);
     void layoutGrid();
@@ -86,6 +93,8 @@ class RaceEditor : public QWidget {
     QString fileTitle_;
     std::function<store::Date()> today_;
     std::unique_ptr<store::RaceFile> file_;
+    editing::Lookups lookups_;
+    editing::DogNames dogNames_;
     std::vector<store::Race> races_;
     int pos_ = -1;
     bool closing_ = false;

@@ -101,6 +101,9 @@ void WorkWindow::start() {
                 return;  // the window stays open, its buttons shown
             }
         }
+        if (beforeWork_ && !beforeWork_()) {
+            return;
+        }
     } catch (const std::exception& e) {
         showCommonError(this, e);
         return;
@@ -169,8 +172,11 @@ void WorkWindow::workDone() {
         }
     }
     if (error_) {
-        // The work stopped where it was; what it changed stays changed.
+        // The work stopped where it was; what it changed stays changed. The
+        // status line says so, no longer to wait.
         progress_->hide();
+        label_->setText(QStringLiteral("The work stopped before its end: ") +
+                        QString::fromStdString(error_->what()));
         inform(this, kAppTitle, QString::fromStdString(dogs::workErrorMessage(*error_)),
                QMessageBox::Critical);
         cmdCancel_->show();  // a way out without the close box

@@ -51,6 +51,11 @@ class WorkWindow : public QDialog {
     // "Start" as the button runs it.
     void start();
 
+    // Run on "Start" after any question, before the work: false keeps the
+    // window as it was and runs nothing (the dog editor that must close
+    // first did not).
+    void setBeforeWork(std::function<bool()> beforeWork) { beforeWork_ = std::move(beforeWork); }
+
   signals:
     // After the work: true when it completed, false when it failed (the
     // error has been shown). Not sent when a question was answered No.
@@ -86,6 +91,7 @@ class WorkWindow : public QDialog {
     QPushButton* cmdCancel_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QThread* thread_ = nullptr;
+    std::function<bool()> beforeWork_;
     std::optional<vz::Error> error_;
     std::atomic<int> shownPercent_{-1};
     bool cursorSet_ = false;

@@ -22,8 +22,9 @@ fs::path cliPath() {
 
 namespace {
 
-std::vector<std::string> fullArgv(const std::vector<std::string>& args) {
-    std::vector<std::string> argvText{cliPath().string()};
+std::vector<std::string> fullArgv(const std::vector<std::string>& args,
+                                  const fs::path& program = cliPath()) {
+    std::vector<std::string> argvText{program.string()};
     argvText.insert(argvText.end(), args.begin(), args.end());
     return argvText;
 }
@@ -34,7 +35,8 @@ struct Started {
     pid_t pid = -1;
 };
 
-Started start(const std::vector<std::string>& args, const std::string& input) {
+Started start(const std::vector<std::string>& args, const std::string& input,
+              const fs::path& program = cliPath()) {
     Started s;
     s.io = std::make_unique<TempDir>();
     const fs::path in = *s.io / "stdin";
@@ -42,7 +44,7 @@ Started start(const std::vector<std::string>& args, const std::string& input) {
     const fs::path err = *s.io / "stderr";
     writeText(in, input);
 
-    std::vector<std::string> argvText = fullArgv(args);
+    std::vector<std::string> argvText = fullArgv(args, program);
     std::vector<char*> argv;
     for (std::string& a : argvText) {
         argv.push_back(a.data());
@@ -91,6 +93,11 @@ CliResult collect(Started& s) {
 
 CliResult runCli(const std::vector<std::string>& args, const std::string& input) {
     Started s = start(args, input);
+    return collect(s);
+}
+
+CliResult runCliAt(const fs::path& program, const std::vector<std::string>& args) {
+    Started s = start(args, {}, program);
     return collect(s);
 }
 

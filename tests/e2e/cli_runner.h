@@ -16,6 +16,9 @@ struct CliResult {
 // `input`), and waits for it. The environment is the test's own.
 CliResult runCli(const std::vector<std::string>& args, const std::string& input = {});
 
+// The same with another copy of the tool.
+CliResult runCliAt(const std::filesystem::path& program, const std::vector<std::string>& args);
+
 // The same with --app-dir and --profile-dir of a folder made by makeAppFolder.
 CliResult runCliIn(const std::filesystem::path& root, const std::vector<std::string>& args,
                    const std::string& input = {});

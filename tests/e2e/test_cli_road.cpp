@@ -55,8 +55,8 @@ TEST(CliRoad, ImportUpdateStylesAndProcessGiveTheExpectedReports) {
         }
         const CliResult r = run(dir, args);
         ASSERT_EQ(r.exitCode, 0) << c.format << ": " << r.err;
-        EXPECT_EQ(r.out.find("You should run 'Update Running Style' before processing a race.\n") !=
-                      std::string::npos,
+        EXPECT_EQ(r.out.find("You should run 'Update Running Style' (update-styles) before "
+                             "processing a race.\n") != std::string::npos,
                   hasCard)
             << r.out;
         EXPECT_EQ(r.out.find("Dogs added:         0\n"), std::string::npos) << r.out;

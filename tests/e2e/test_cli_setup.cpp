@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <optional>
 
 #include "core/store/dog_database.h"
+#include "core/store/paths.h"
 #include "tests/e2e/cli_runner.h"
 #include "tests/support/test_support.h"
 
@@ -33,6 +37,95 @@ TEST(CliSetup, InitMakesAUsableApplicationFolderAndRefusesToOverwrite) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("already exists"), std::string::npos) << r.err;
     EXPECT_EQ(store::DogDatabase(app / "Data" / "Data.mdb").dogCount(), 1);
+}
+
+// Sets environment variables (or unsets them) for a scope, which the tool
+// started inside inherits.
+class ScopedEnvironment {
+  public:
+    explicit ScopedEnvironment(const std::map<std::string, std::optional<std::string>>& values) {
+        for (const auto& [name, value] : values) {
+            const char* old = std::getenv(name.c_str());
+            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+            set(name, value);
+        }
+    }
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : saved_) {
+            set(name, value);
+        }
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+  private:
+    static void set(const std::string& name, const std::optional<std::string>& value) {
+        if (value) {
+            ::setenv(name.c_str(), value->c_str(), 1);
+        } else {
+            ::unsetenv(name.c_str());
+        }
+    }
+    std::map<std::string, std::optional<std::string>> saved_;
+};
+
+// Every file under `dir` with its size and time of change.
+std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> listing(const fs::path& dir) {
+    std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> files;
+    for (const auto& e : fs::recursive_directory_iterator(dir)) {
+        files[e.path().string()] = {e.is_regular_file() ? e.file_size() : 0, e.last_write_time()};
+    }
+    return files;
+}
+
+TEST(CliSetup, InstalledTheToolKeepsTheUsersDataInTheirOwnFolder) {
+    TempDir dir;
+    // An install under the prefix dir/usr, laid out as the package lays it.
+    const fs::path programs = dir / "usr" / "lib" / "vovoziruzu";
+    fs::create_directories(programs);
+    fs::copy_file(cliPath(), programs / "vovoziruzu-cli");
+    fs::create_directories(store::installedShippedFolder(programs));
+    fs::copy(shippedDir(), store::installedShippedFolder(programs), fs::copy_options::recursive);
+    const auto installed = listing(dir / "usr");
+    const fs::path tool = programs / "vovoziruzu-cli";
+    const fs::path home = dir / "home";
+    const fs::path app = home / ".local" / "share" / "vovoziruzu";
+    ScopedEnvironment env(
+        {{"HOME", home.string()}, {"XDG_DATA_HOME", std::nullopt}, {"USERPROFILE", std::nullopt}});
+
+    const fs::path card = home / "Card.rac";
+    CliResult r = runCliAt(tool, {"--today", "2026-12-08", "import", "trackinfo",
+                                  (sourceDir() / "data/samples/trackinfo_sample.txt").string(),
+                                  "--race-file", card.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const char* f : {"Data/Data.mdb", "Static.mdb", "RaceTemplate.tmp", "help.htm",
+                          "License.rtf", "Vovoziruzu.ini"}) {
+        EXPECT_TRUE(fs::exists(app / f)) << f;
+    }
+    const std::int64_t dogs = store::DogDatabase(app / "Data" / "Data.mdb").dogCount();
+    EXPECT_GT(dogs, 0);
+
+    r = runCliAt(tool, {"--today", "2026-12-08", "process", card.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::exists(home / "Results" / "Card - Results.txt"));
+
+    // Later runs use the folder as it is.
+    r = runCliAt(tool, {"paths"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Application folder: " + app.string() + "\n"), std::string::npos) << r.out;
+    EXPECT_EQ(store::DogDatabase(app / "Data" / "Data.mdb").dogCount(), dogs);
+    EXPECT_EQ(listing(dir / "usr"), installed);
+
+    // XDG_DATA_HOME moves it; --app-dir chooses another one.
+    ScopedEnvironment xdg({{"XDG_DATA_HOME", (dir / "xdg").string()}});
+    r = runCliAt(tool, {"paths"});
+    EXPECT_NE(r.out.find("Application folder: " + (dir / "xdg" / "vovoziruzu").string() + "\n"),
+              std::string::npos)
+        << r.out;
+    r = runCliAt(tool, {"--app-dir", (dir / "own").string(), "init"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(readText(dir / "own" / "Data" / "Data.mdb"),
+              readText(shippedDir() / "Data" / "Data.mdb"));
 }
 
 TEST(CliSetup, PathsShowsTheFoldersAndSettings) {
@@ -102,16 +195,32 @@ TEST(CliSetup, ADamagedSettingsFileKeepsWhatWasReadBeforeTheFault) {
 }
 
 TEST(CliSetup, BadCommandLinesExitWithTwo) {
+    const std::string commands =
+        "init, paths, import, process, update-styles, zero-counters, delete-race-data, "
+        "delete-dogs, delete-results.";
+    const std::string sources = "trackinfo, rosnet, dogpak, derbylane, qav.";
     struct Case {
         std::vector<std::string> args;
+        std::string firstErrLine;
     } cases[] = {
-        {{}},
-        {{"no-such-command"}},
-        {{"--today", "7/12/2026", "paths"}},
-        {{"--today", "2026-02-30", "paths"}},
+        {{}, "A command is needed. The commands are: " + commands},
+        {{"proces", "card.rac"}, "Unknown command \"proces\". The commands are: " + commands},
+        {{"--today", "2026-12-08", "no-such-command"},
+         "Unknown command \"no-such-command\". The commands are: " + commands},
+        {{"import", "rosnett", "x.txt"},
+         "Unknown command \"rosnett\" after import. The commands of import are: " + sources},
+        {{"import"}, "A command of import is needed. The commands of import are: " + sources},
+        {{"process"}, "RACEFILE is required"},
+        {{"--today", "7/12/2026", "paths"},
+         "--today: not a date in the form YYYY-MM-DD: 7/12/2026"},
+        {{"--today", "2026-02-30", "paths"},
+         "--today: not a date in the form YYYY-MM-DD: 2026-02-30"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(runCli(c.args).exitCode, 2) << (c.args.empty() ? "" : c.args[0]);
+        const CliResult r = runCli(c.args);
+        const std::string what = c.args.empty() ? "" : c.args[0];
+        EXPECT_EQ(r.exitCode, 2) << what;
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.firstErrLine) << what;
     }
     EXPECT_EQ(runCli({"--help"}).exitCode, 0);
     const CliResult v = runCli({"--version"});

@@ -40,11 +40,12 @@ struct AppFixture {
         std::filesystem::copy_file(sourceDir() / "data" / "License.rtf", paths.licenseFile());
     }
 
-    // A settings file whose last style update was `daysAgo` days before today.
-    void writeSettingsDaysAgo(long daysAgo) const {
+    // A settings file whose last style update was `daysAgo` days before
+    // today, the window placed at `left`, `top` (twips).
+    void writeSettingsDaysAgo(long daysAgo, std::int16_t left = 150, std::int16_t top = 150) const {
         store::Settings s;
-        s.MainLeft = 150;
-        s.MainTop = 150;
+        s.MainLeft = left;
+        s.MainTop = top;
         s.MainWidth = 9000;
         s.MainHeight = 7500;
         s.TimeFactorL = store::kFirstTimeFactorL;

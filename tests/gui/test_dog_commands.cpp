@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -22,6 +23,21 @@ using vz::test::AppFixture;
 
 namespace {
 
+// Runs `act` on the work window as soon as it shows (it is modal, so the
+// test's own code waits in its event loop).
+void whenWorkWindowShows(const std::function<void(WorkWindow&)>& act) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* w = qobject_cast<WorkWindow*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(*w);
+        }
+    });
+    timer->start();
+}
+
 // Runs `trigger`, which opens a modal window; records the modal window's
 // object name and caption and closes it with Cancel.
 struct ModalSeen {
@@ -31,22 +47,28 @@ struct ModalSeen {
 
 ModalSeen openAndCancel(const std::function<void()>& trigger) {
     ModalSeen seen;
-    QTimer::singleShot(0, [&seen] {
-        // The window is modal: it shows up as the active modal widget.
-        std::function<void()> look;
-        look = [&seen, &look] {
-            if (auto* w = qobject_cast<WorkWindow*>(QApplication::activeModalWidget())) {
-                seen.name = w->objectName();
-                seen.title = w->windowTitle();
-                w->cancelButton()->click();
-                return;
-            }
-            QTimer::singleShot(10, look);
-        };
-        look();
+    whenWorkWindowShows([&seen](WorkWindow& w) {
+        seen.name = w.objectName();
+        seen.title = w.windowTitle();
+        w.cancelButton()->click();
     });
     trigger();
     return seen;
+}
+
+// The same, clicking Start; returns when the window has closed itself.
+void openAndStart(const std::function<void()>& trigger) {
+    whenWorkWindowShows([](WorkWindow& w) { w.startButton()->click(); });
+    trigger();
+}
+
+void setComments(EditDogs& ed, const QString& text) {
+    QWidget* box = ed.findChild<QWidget*>(QStringLiteral("txtFields6"));
+    if (auto* line = qobject_cast<QLineEdit*>(box)) {
+        line->setText(text);
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(box)) {
+        plain->setPlainText(text);
+    }
 }
 
 QList<EditDogs*> editors(MainWindow& w) {
@@ -103,21 +125,27 @@ class DogCommandsTest : public QObject {
             QCOMPARE(seen.name, QString::fromLatin1(c.name));
             QCOMPARE(seen.title, QString::fromLatin1(c.title));
         }
-        const ModalSeen button =
-            openAndCancel([&] { w->findChild<QAbstractButton*>("cmdUpdateRunningStyle")->click(); });
+        const ModalSeen button = openAndCancel(
+            [&] { w->findChild<QAbstractButton*>("cmdUpdateRunningStyle")->click(); });
         QCOMPARE(button.name, QStringLiteral("RunningStyle"));
         QVERIFY(boxes.messages().empty());
     }
 
-    // The commands that rewrite the dog database close the editor first; a
-    // name typed into it is saved on the way.
-    void rewritingCommandsCloseTheEditorAndKeepItsEdits() {
+    // The commands that rewrite the dog database close the editor when their
+    // Start is pressed, its edits saved on the way; opening and cancelling
+    // leaves it open.
+    void rewritingCommandsCloseTheEditorAtStart() {
         AppFixture app;
         {
             store::DogDatabase db(app.paths.dogDatabase());
             store::Dog d;
             d.RegName = "Alpha";
             db.addDog(d);
+            // A line of today: the deletions keep the dog.
+            store::RaceLine l;
+            l.RegName = "Alpha";
+            l.RaceDate = vz::test::kToday;
+            db.addRaceLine(l);
         }
         MessageRecorder boxes;
         auto w = app.startMain();
@@ -126,17 +154,19 @@ class DogCommandsTest : public QObject {
             w->editDogs();
             QCOMPARE(editors(*w).size(), 1);
             EditDogs* ed = editors(*w).front();
-            ed->field(2)->setText("4");
+            setComments(*ed, QString::fromLatin1(command));
             openAndCancel([&] { action(*w, command)->trigger(); });
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY2(editors(*w).size() == 1, command);
+            openAndStart([&] { action(*w, command)->trigger(); });
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QVERIFY2(editors(*w).isEmpty(), command);
             store::DogDatabase db(app.paths.dogDatabase());
-            QCOMPARE(db.findDog("Alpha")->NumStarts.value(), 4);
-            db.connection().exec("UPDATE Main SET NumStarts = NULL");
+            QCOMPARE(db.findDog("Alpha")->Comments.value(), std::string(command));
         }
         // The results deletion leaves the editor open.
         w->editDogs();
-        openAndCancel([&] { action(*w, "mnuDeleteResults")->trigger(); });
+        openAndStart([&] { action(*w, "mnuDeleteResults")->trigger(); });
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(editors(*w).size(), 1);
     }
@@ -160,18 +190,7 @@ class DogCommandsTest : public QObject {
         boxes.answer(QMessageBox::No);  // the reminder
         auto w = app.startMain();
         w->offerStyleReminder();
-        QTimer::singleShot(0, [] {
-            std::function<void()> look;
-            look = [&look] {
-                if (auto* ww = qobject_cast<WorkWindow*>(QApplication::activeModalWidget())) {
-                    ww->startButton()->click();
-                    return;
-                }
-                QTimer::singleShot(10, look);
-            };
-            look();
-        });
-        w->updateRunningStyle();
+        openAndStart([&] { w->updateRunningStyle(); });
         QCOMPARE(boxes.lastText(), QStringLiteral("Update Running Style complete."));
         QVERIFY(w->state().settings.LastStyleUpdate == test::kToday);
         w->writeExitSettings();

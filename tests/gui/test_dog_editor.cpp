@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
@@ -18,6 +19,7 @@
 #include "gui/common/qt_setup.h"
 #include "gui/vovoziruzu/edit_dogs.h"
 #include "gui/vovoziruzu/edit_dogs_model.h"
+#include "gui/vovoziruzu/main_window.h"
 #include "gui/vovoziruzu/search_dog.h"
 #include "tests/support/test_support.h"
 
@@ -64,6 +66,35 @@ void focusIn(QWidget* w) {
 
 void key(QWidget* w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
     QTest::keyClick(w, k, m);
+}
+
+// The comments box, one line or several.
+QWidget* commentsBox(const gui::EditDogs& ed) {
+    return ed.findChild<QWidget*>(QStringLiteral("txtFields6"));
+}
+void setComments(const gui::EditDogs& ed, const QString& text) {
+    QWidget* box = commentsBox(ed);
+    if (auto* line = qobject_cast<QLineEdit*>(box)) {
+        line->setText(text);
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(box)) {
+        plain->setPlainText(text);
+    }
+}
+QString comments(const gui::EditDogs& ed) {
+    QWidget* box = commentsBox(ed);
+    if (auto* line = qobject_cast<QLineEdit*>(box)) {
+        return line->text();
+    }
+    auto* plain = qobject_cast<QPlainTextEdit*>(box);
+    return plain ? plain->toPlainText() : QString();
+}
+
+// Opens a picker's list with Alt+Down and presses Enter in it.
+void enterInTheOpenList(QComboBox* box) {
+    QTest::keyClick(box, Qt::Key_Down, Qt::AltModifier);
+    QTRY_VERIFY(box->view()->isVisible());
+    QTest::keyClick(box->view(), Qt::Key_Return);
+    QTRY_VERIFY(!box->view()->isVisible());
 }
 
 std::vector<std::string> names(const store::DogDatabase& db) {
@@ -273,20 +304,20 @@ class DogEditorTest : public QObject {
         fill({"Alpha", "Bravo"});
         gui::EditDogs ed(paths_);
         const QString longText = QString(200, QChar('x')) + QString(50, QChar(0x00e9));
-        ed.field(6)->setText(longText);
-        focusOut(ed.field(6));
-        QCOMPARE(ed.field(6)->text(), QString(200, QChar('x')));
+        setComments(ed, longText);
+        focusOut(commentsBox(ed));
+        QCOMPARE(comments(ed), QString(200, QChar('x')));
         ed.moveNext();  // saves the dog
         store::DogDatabase db(paths_.dogDatabase());
         QCOMPARE(db.findDog("Alpha")->Comments.value(), std::string(200, 'x'));
         // A move that saves while the field still has the focus cuts too.
-        ed.field(6)->setText(QString(250, QChar('y')));
+        setComments(ed, QString(250, QChar('y')));
         ed.movePrevious();
         QCOMPARE(db.findDog("Bravo")->Comments.value(), std::string(200, 'y'));
         // A text of characters beyond ASCII is cut by characters, not bytes.
-        ed.field(6)->setText(QString(250, QChar(0x00e9)));
-        focusOut(ed.field(6));
-        QCOMPARE(ed.field(6)->text().size(), 200);
+        setComments(ed, QString(250, QChar(0x00e9)));
+        focusOut(commentsBox(ed));
+        QCOMPARE(comments(ed).size(), 200);
     }
 
     void fieldEditsAreSavedOnAMoveAndBadNumbersRefused() {
@@ -303,10 +334,12 @@ class DogEditorTest : public QObject {
 
         ed.field(3)->setText("many");
         ed.movePrevious();
-        QCOMPARE(rec.lastText(), QStringLiteral("Type mismatch - 13"));
+        QCOMPARE(
+            rec.lastText(),
+            QStringLiteral("Type mismatch in Number of Firsts: \"many\" is not a number - 13"));
         QCOMPARE(rec.lastTitle(), gui::kAppTitle);
         QCOMPARE(db.findDog("Bravo")->NumFirsts.value(), 0);
-        QCOMPARE(ed.currentDog()->RegName, std::string("Alpha"));
+        QCOMPARE(ed.currentDog()->RegName, std::string("Bravo"));
     }
 
     // A data folder copied to a read-only place: the dogs are shown, and a
@@ -393,7 +426,7 @@ class DogEditorTest : public QObject {
         QCOMPARE(ed.currentDog()->RegName, std::string("Alpha"));
         ed.activateWindow();
         key(target, Qt::Key_End, Qt::ControlModifier);
-        QTRY_VERIFY(ed.field(6)->hasFocus());
+        QTRY_VERIFY(commentsBox(ed)->hasFocus());
         key(target, Qt::Key_Home, Qt::ControlModifier);
         QTRY_VERIFY(ed.nameField()->hasFocus());
     }
@@ -439,6 +472,8 @@ class DogEditorTest : public QObject {
             {1, "31/31/2026", false, "12/3/2026"},
             {9, "99999999999", false, "2"},
             {3, "L", true, "L"},
+            {2, "3.5", true, "4"},
+            {13, "Q", false, "C"},
         };
         for (const auto& c : cases) {
             rec.clear();
@@ -447,9 +482,13 @@ class DogEditorTest : public QObject {
             QCOMPARE(m->index(0, c.column).data().toString(), QString::fromUtf8(c.shown));
             QCOMPARE(rec.messages().size(), std::size_t(c.accepted ? 0 : 1));
             if (!c.accepted) {
+                // The message names the column and the text.
                 QCOMPARE(rec.lastTitle(), gui::kAppTitle);
-                QVERIFY(rec.lastText() == QStringLiteral("Type mismatch - 13") ||
-                        rec.lastText() == QStringLiteral("Overflow - 6"));
+                const QString caption = m->headerData(c.column, Qt::Horizontal).toString();
+                QVERIFY2(
+                    rec.lastText().contains(
+                        QStringLiteral(" in %1: \"%2\"").arg(caption, QString::fromUtf8(c.text))),
+                    qPrintable(rec.lastText()));
             }
         }
         // Every accepted cell is already stored.
@@ -589,6 +628,166 @@ class DogEditorTest : public QObject {
         QVERIFY(sub->isMaximized());
         area.resize(gui::twipsToPixelsX(7000), 700);
         QTRY_VERIFY(!sub->isMaximized());
+    }
+
+    // A typo stops the move: the dog stays, every edit stays, the bad field
+    // is selected, and the message names the field and the text.
+    void aTypoKeepsTheDogAndEveryEdit() {
+        fill({"Alpha", "Bravo", "Charlie"});
+        gui::MessageRecorder rec;
+        gui::EditDogs ed(paths_);
+        ed.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&ed));
+        ed.activateWindow();
+        ed.moveNext();
+        ed.styleBox()->setCurrentText("W");
+        setComments(ed, QStringLiteral("Likes the rail"));
+        ed.field(2)->setText("1o");
+        key(ed.field(3), Qt::Key_PageUp);
+        QCOMPARE(rec.messages().size(), std::size_t(1));
+        QCOMPARE(rec.lastTitle(), gui::kAppTitle);
+        QCOMPARE(rec.lastText(),
+                 QStringLiteral("Type mismatch in Number of Starts: \"1o\" is not a number - 13"));
+        QCOMPARE(ed.currentDog()->RegName, std::string("Bravo"));
+        QCOMPARE(ed.styleBox()->currentText(), QStringLiteral("W"));
+        QCOMPARE(comments(ed), QStringLiteral("Likes the rail"));
+        QCOMPARE(ed.field(2)->text(), QStringLiteral("1o"));
+        QTRY_VERIFY(ed.field(2)->hasFocus());
+        QCOMPARE(ed.field(2)->selectedText(), QStringLiteral("1o"));
+        store::DogDatabase db(paths_.dogDatabase());
+        QCOMPARE(db.findDog("Bravo")->RunningStyle.value(), std::string("M"));
+        // Closing is refused as well; nothing typed is lost.
+        QVERIFY(!ed.close());
+        // Mended, the move goes on and every edit is stored.
+        ed.field(2)->setText("10");
+        key(ed.field(2), Qt::Key_PageUp);
+        QCOMPARE(ed.currentDog()->RegName, std::string("Alpha"));
+        const Dog bravo = *db.findDog("Bravo");
+        QCOMPARE(bravo.RunningStyle.value(), std::string("W"));
+        QCOMPARE(bravo.NumStarts.value(), 10);
+        QCOMPARE(bravo.Comments.value(), std::string("Likes the rail"));
+    }
+
+    // The style picker and the grid's Dist and Grade take only the lookup
+    // codes; a stored code outside them is shown and kept.
+    void lookupPickersTakeOnlyTheirCodes() {
+        fill({"Alpha", "Bravo"}, {"Alpha"});
+        {
+            store::DogDatabase db(paths_.dogDatabase());
+            Dog b = *db.findDog("Bravo");
+            b.RunningStyle = "Z";
+            db.updateDog(b);
+        }
+        gui::MessageRecorder rec;
+        gui::EditDogs ed(paths_);
+        ed.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&ed));
+        ed.activateWindow();
+        ed.styleBox()->setFocus();
+        ed.styleBox()->lineEdit()->selectAll();
+        QTest::keyClicks(ed.styleBox()->lineEdit(), QStringLiteral("Q"));
+        ed.moveNext();
+        store::DogDatabase db(paths_.dogDatabase());
+        QCOMPARE(db.findDog("Alpha")->RunningStyle.value(), std::string("M"));
+        // Bravo's own "Z" is shown and stays through a save of another field.
+        QCOMPARE(ed.currentDog()->RegName, std::string("Bravo"));
+        QCOMPARE(ed.styleBox()->currentText(), QStringLiteral("Z"));
+        ed.field(3)->setText("1");
+        ed.movePrevious();
+        QCOMPARE(db.findDog("Bravo")->RunningStyle.value(), std::string("Z"));
+        QCOMPARE(db.findDog("Bravo")->NumFirsts.value(), 1);
+        // Typed in other letter case, a code is stored as the list spells it.
+        ed.styleBox()->setCurrentText("w");
+        ed.moveNext();
+        QCOMPARE(db.findDog("Alpha")->RunningStyle.value(), std::string("W"));
+
+        ed.movePrevious();
+        auto* m = ed.lineModel();
+        rec.clear();
+        QVERIFY(!m->setData(m->index(0, gui::RaceLineModel::Grade), QStringLiteral("Q")));
+        QCOMPARE(rec.lastText(),
+                 QStringLiteral("Type mismatch in Grade: \"Q\" is not in the list - 13"));
+        QVERIFY(m->setData(m->index(0, gui::RaceLineModel::Distance), QStringLiteral("r")));
+        QCOMPARE(db.raceLines("Alpha").front().Distance.value(), std::string("R"));
+        QCOMPARE(db.raceLines("Alpha").front().Grade.value(), std::string("C"));
+    }
+
+    // Opening a picker's list and pressing Enter keeps the value it showed.
+    void enterInAnOpenPickerListKeepsItsValue() {
+        fill({"Alpha"}, {"Alpha"});
+        {
+            store::DogDatabase db(paths_.dogDatabase());
+            Dog a = *db.findDog("Alpha");
+            a.RunningStyle = "W";
+            db.updateDog(a);
+        }
+        gui::EditDogs ed(paths_);
+        ed.resize(900, 600);
+        ed.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&ed));
+        ed.activateWindow();
+        ed.styleBox()->setFocus();
+        enterInTheOpenList(ed.styleBox());
+        QCOMPARE(ed.styleBox()->currentText(), QStringLiteral("W"));
+
+        QTableView* g = ed.grid();
+        g->setFocus();
+        g->setCurrentIndex(ed.lineModel()->index(0, gui::RaceLineModel::Grade));
+        QTest::keyClick(g, Qt::Key_F2);
+        auto* box = g->findChild<QComboBox*>(QStringLiteral("cmbGrade"));
+        QVERIFY(box);
+        enterInTheOpenList(box);
+        QCOMPARE(box->currentText(), QStringLiteral("C"));
+        ed.resortLines();
+        ed.moveNext();
+        store::DogDatabase db(paths_.dogDatabase());
+        QCOMPARE(db.findDog("Alpha")->RunningStyle.value(), std::string("W"));
+        QCOMPARE(db.raceLines("Alpha").front().Grade.value(), std::string("C"));
+    }
+
+    // Opened from the main window, the editor is big enough to work in: a
+    // 30-character name fits, 8 lines show and the 8 processing rates are
+    // shaded, and the comments box says how much room is left.
+    void theEditorOpensAtAUsefulSize() {
+        fill({"Alpha"});
+        {
+            store::DogDatabase db(paths_.dogDatabase());
+            for (unsigned d = 1; d <= 10; ++d) {
+                db.addRaceLine(line("Alpha", 2026, 11, d, 1));
+            }
+        }
+        gui::MessageRecorder rec;
+        gui::MainWindow::Options options;
+        options.screen = store::ScreenSize{1024 * 15, 768 * 15};
+        gui::MainWindow main(paths_, options);
+        main.quitOnExit = false;
+        main.start();
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        main.editDogs();
+        auto* ed = main.findChild<gui::EditDogs*>();
+        QVERIFY(ed);
+        QCoreApplication::processEvents();
+
+        const QString name30 = QStringLiteral("BALLYREGAN BOB THE SECOND KING");
+        QCOMPARE(name30.size(), 30);
+        QVERIFY(ed->nameField()->width() >=
+                ed->nameField()->fontMetrics().horizontalAdvance(name30) + 8);
+        QTableView* g = ed->grid();
+        QVERIFY(g->viewport()->height() >= 8 * g->verticalHeader()->defaultSectionSize());
+        // Newest first: rows 0 to 7 are rated, 8 and 9 are not.
+        for (int row = 0; row < 10; ++row) {
+            QCOMPARE(ed->lineModel()->index(row, 1).data(Qt::BackgroundRole).isValid(), row < 8);
+        }
+        auto* box = ed->findChild<QPlainTextEdit*>(QStringLiteral("txtFields6"));
+        QVERIFY(box);
+        QVERIFY(box->height() >= 2 * box->fontMetrics().lineSpacing());
+        auto* room = ed->findChild<QLabel*>(QStringLiteral("lblCommentRoom"));
+        QVERIFY(room);
+        QCOMPARE(room->text(), QStringLiteral("200 of 200 characters left"));
+        box->setPlainText(QString(47, QChar('x')));
+        QCOMPARE(room->text(), QStringLiteral("153 of 200 characters left"));
+        QVERIFY(rec.messages().empty());
     }
 
     // --- The search window ----------------------------------------------------

@@ -353,6 +353,9 @@ class DogWorkWindowsTest : public QObject {
         QVERIFY(settings == before);
         QVERIFY(style.startButton()->isHidden());
         QVERIFY(!style.cancelButton()->isHidden());
+        // The status line no longer says to wait.
+        QVERIFY(!style.label()->text().contains(QStringLiteral("please wait")));
+        QVERIFY(style.label()->text().startsWith(QStringLiteral("The work stopped")));
         QCOMPARE(style.result(), 0);
         QVERIFY(!fs::exists(paths_.settingsFile()));
 
@@ -407,6 +410,28 @@ class DogWorkWindowsTest : public QObject {
         store::DogDatabase db(paths_.dogDatabase(), store::OpenMode::ReadOnly);
         QCOMPARE(db.findDog("Alpha")->NumStarts.value(), 0);
         QCOMPARE(db.findDog("Imported")->NumStarts.value(), 0);
+    }
+
+    // What must happen before the work (closing the dog editor) may refuse:
+    // then nothing runs and the window stays as it was.
+    void aRefusedStartRunsNothing() {
+        {
+            store::DogDatabase db(paths_.dogDatabase());
+            db.addDog(dog("Alpha", 3));
+        }
+        gui::MessageRecorder rec;
+        gui::ZeroCountersWindow w(paths_);
+        int asked = 0;
+        w.setBeforeWork([&asked] {
+            ++asked;
+            return false;
+        });
+        w.start();
+        QCOMPARE(asked, 1);
+        QVERIFY(!w.running());
+        QVERIFY(buttonsShown(w));
+        store::DogDatabase db(paths_.dogDatabase());
+        QCOMPARE(db.findDog("Alpha")->NumStarts.value(), 3);
     }
 
     void cancelClosesWithoutWork() {

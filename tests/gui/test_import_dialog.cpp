@@ -3,19 +3,24 @@
 // run through the window for each format, with its completion and failure
 // messages.
 
+#include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <optional>
 
 #include "core/import/import.h"
 #include "core/store/dog_database.h"
 #include "core/store/race_file.h"
+#include "gui/common/file_dialogs.h"
 #include "gui/import/import_bridge.h"
 #include "gui/import/importer_dialog.h"
+#include "gui/import/ui_hooks.h"
 #include "tests/gui/test_import_hooks.h"
 #include "tests/support/test_support.h"
 
@@ -99,6 +104,7 @@ class ImporterDialogTest : public QObject {
     void cancelledSaveDialogCreatesNothing();
     void cancelLeavesEmptyRaceFile();
     void failedTemplateCopyIsReported();
+    void overwriteQuestionStandsOverTheWindow();
     void wrongFileShowsImportFailure();
     void databaseFaultNamesItsCause();
     void importsThroughTheWindow_data();
@@ -185,6 +191,13 @@ void ImporterDialogTest::showsItsCaptionAndReadyText() {
     }
     QCOMPARE(dialog.inputFiles().size(), static_cast<std::size_t>(titles.size()));
     QCOMPARE(dialog.inputFiles().front(), in);
+    // The ready window names what it will read and write.
+    auto* files = dialog.findChild<QLabel*>(QStringLiteral("lblFiles"));
+    QVERIFY(files);
+    const QString from = titles.size() == 2 ? QStringLiteral("From: one.txt, one.txt")
+                                            : QStringLiteral("From: one.txt");
+    QCOMPARE(files->text(), asksRaceFile ? from + QStringLiteral("\nInto: card.rac") : from);
+    QVERIFY(files->toolTip().contains(q(in)));
 }
 
 void ImporterDialogTest::cancelledInputDialogClosesSilently() {
@@ -249,7 +262,7 @@ void ImporterDialogTest::overwriteLoopAsksAgainOnNo() {
     Fixture f;
     const fs::path in = f.input("card.txt", "x\r\n");
     const fs::path existing = f.dir / "old.rac";
-    const fs::path fresh = f.dir / "new card";  // used as typed: no extension added
+    const fs::path fresh = f.dir / "new card";  // the race file extension is added
     vz::test::writeText(existing, "keep me");
     f.hooks.openAnswers = {q(in)};
     f.hooks.saveAnswers = {q(existing), q(fresh)};
@@ -266,8 +279,9 @@ void ImporterDialogTest::overwriteLoopAsksAgainOnNo() {
     // The dialog comes back on the name just refused.
     QCOMPARE(f.hooks.callsOf("save").at(1).text, q(existing));
     QCOMPARE(vz::test::readText(existing), std::string("keep me"));
-    QCOMPARE(dialog.raceFile().value(), fresh);
-    QCOMPARE(vz::test::readText(fresh), f.templateBytes());
+    QCOMPARE(dialog.raceFile().value(), f.dir / "new card.rac");
+    QCOMPARE(vz::test::readText(f.dir / "new card.rac"), f.templateBytes());
+    QVERIFY(!fs::exists(fresh));
 }
 
 void ImporterDialogTest::overwriteAnsweredYesReplacesFileWithTemplate() {
@@ -285,6 +299,44 @@ void ImporterDialogTest::overwriteAnsweredYesReplacesFileWithTemplate() {
     QCOMPARE(f.hooks.kinds(), (QStringList{"open", "save", "ask", "save", "ask"}));
     QCOMPARE(vz::test::readText(existing), f.templateBytes());
     QCOMPARE(dialog.statusText(), QStringLiteral("Ready to import from Derby Lane"));
+}
+
+// The real question box, answered by a timer: it stands centred over the
+// importer window, where the window shows once the dialogs are done.
+void ImporterDialogTest::overwriteQuestionStandsOverTheWindow() {
+    Fixture f;
+    const fs::path in = f.input("card.txt", "x\r\n");
+    const fs::path existing = f.dir / "old.rac";
+    vz::test::writeText(existing, "old contents");
+    vz::gui::FileDialogScript dialogs;
+    dialogs.choose(q(in));
+    dialogs.choose(q(existing));
+    vz::gui::DefaultImportUiHooks realBoxes;
+    QPoint boxCentre;
+    QTimer::singleShot(0, [&boxCentre] {
+        std::function<void()> look;
+        look = [&boxCentre, &look] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxCentre = box->frameGeometry().center();
+                box->button(QMessageBox::Yes)->click();
+                return;
+            }
+            QTimer::singleShot(10, look);
+        };
+        look();
+    });
+    DESCRIBE(description, f, kRosnet);
+    ImporterDialog dialog(description, f.paths, vz::store::today(), realBoxes);
+    QVERIFY(dialog.prepare());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QPoint windowCentre = dialog.frameGeometry().center();
+    QVERIFY2((boxCentre - windowCentre).manhattanLength() <= 40,
+             qPrintable(QStringLiteral("box at %1,%2, window at %3,%4")
+                            .arg(boxCentre.x())
+                            .arg(boxCentre.y())
+                            .arg(windowCentre.x())
+                            .arg(windowCentre.y())));
 }
 
 void ImporterDialogTest::cancelledSaveDialogCreatesNothing() {
@@ -460,7 +512,18 @@ void ImporterDialogTest::importsThroughTheWindow() {
     const auto informs = f.hooks.callsOf("inform");
     QCOMPARE(informs.size(), std::size_t{1});
     QCOMPARE(informs[0].title, QStringLiteral("Import"));
-    QCOMPARE(informs[0].text, completion);
+    // The counts follow, as the terminal prints them: a fresh database adds
+    // every dog and line of the input and skips none.
+    QString expected = completion + QStringLiteral(
+                                        "\r\rDogs added: %1\rLines added: %2\r"
+                                        "Duplicates skipped: 0")
+                                        .arg(counts[0])
+                                        .arg(counts[1]);
+    if (index != kQav) {
+        expected +=
+            QStringLiteral("\rRaces written: %1\rPosts written: %2").arg(counts[2]).arg(counts[3]);
+    }
+    QCOMPARE(informs[0].text, expected);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
 

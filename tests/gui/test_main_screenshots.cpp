@@ -117,6 +117,21 @@ class MainScreenshots : public QObject {
                 QVERIFY(shoot(*v, "error_report_viewer"));
                 v->close();
             }
+        // The race editor shows the unknown dog in red before processing would.
+        FileDialogScript dialogs;
+        dialogs.choose(raceFile);
+        test::action(*main, "mnuOpen")->trigger();
+        RaceEditor* editor = main->raceEditorFor(raceFile);
+        QVERIFY(editor);
+        QVERIFY(test::saveScreenshot(editor->parentWidget()->grab(), "race_editor_card_checks"));
+        editor->parentWidget()->close();
+    }
+
+    void dogEditorOpenedFromTheMainWindow() {
+        main->editDogs();
+        QCoreApplication::processEvents();
+        QVERIFY(shoot(*main, "main_window_dog_editor"));
+        main->closeDogEditor();
     }
 
     void helpAndInformationWindows() {

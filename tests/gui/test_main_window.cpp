@@ -312,6 +312,48 @@ class MainWindowTest : public QObject {
         QCOMPARE(dialogs.requests().back().defaultSuffix, QStringLiteral("rac"));
     }
 
+    // A name typed without an extension gets ".rac", so that the Open and
+    // Process dialogs list the new file.
+    void newAddsTheRaceFileExtension() {
+        AppFixture app;
+        MessageRecorder boxes;
+        FileDialogScript dialogs;
+        auto w = app.startMain();
+        const auto typed = app.paths.dataDir() / "card";
+        dialogs.choose(gui::qpath(typed));
+        action(*w, "mnuNew")->trigger();
+        QVERIFY(!std::filesystem::exists(typed));
+        QVERIFY(std::filesystem::exists(app.paths.dataDir() / "card.rac"));
+        QCOMPARE(w->raceEditors().size(), std::size_t{1});
+        QCOMPARE(w->raceEditors()[0]->windowTitle(), QStringLiteral("Race File - card.rac"));
+        // An existing card.rac is asked about as such.
+        qobject_cast<QMdiSubWindow*>(w->raceEditors()[0]->parentWidget())->close();
+        boxes.answer(QMessageBox::No);
+        dialogs.choose(gui::qpath(typed));
+        action(*w, "mnuNew")->trigger();
+        QVERIFY(boxes.lastText().contains(QStringLiteral("card.rac\nalready exists")));
+        QVERIFY(boxes.messages().size() == 1);
+    }
+
+    // The saved place is the frame's: the title bar is on the screen.
+    void theSavedPlaceIsTheFrames() {
+        AppFixture app;
+        app.writeSettingsDaysAgo(0, 10, 10);  // the first start's place
+        auto w = app.startMain();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QTRY_VERIFY(w->frameGeometry() != w->geometry());
+        QCOMPARE(w->frameGeometry().topLeft(),
+                 QPoint(gui::twipsToPixelsX(10), gui::twipsToPixelsY(10)));
+        w->move(QPoint(gui::twipsToPixelsX(600), gui::twipsToPixelsY(900)));
+        QTRY_COMPARE(w->frameGeometry().topLeft(),
+                     QPoint(gui::twipsToPixelsX(600), gui::twipsToPixelsY(900)));
+        w->writeExitSettings();
+        const auto read = store::readSettings(app.paths.settingsFile());
+        QCOMPARE(long(read.settings.MainLeft), gui::pixelsToTwipsX(w->frameGeometry().x()));
+        QCOMPARE(long(read.settings.MainTop), gui::pixelsToTwipsY(w->frameGeometry().y()));
+    }
+
     void recentFilesFollowTheClosingOrder() {
         AppFixture app;
         MessageRecorder boxes;
@@ -414,6 +456,7 @@ class MainWindowTest : public QObject {
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         const QRect normal = w->geometry();
+        const QPoint place = w->frameGeometry().topLeft();
         w->showMaximized();
         QTRY_VERIFY(w->isMaximized());
         w->close();
@@ -423,7 +466,9 @@ class MainWindowTest : public QObject {
         QCOMPARE(read.settings.FreshSettings, std::int16_t(0));
         QCOMPARE(long(read.settings.MainWidth), gui::pixelsToTwipsX(normal.width()));
         QCOMPARE(long(read.settings.MainHeight), gui::pixelsToTwipsY(normal.height()));
-        QCOMPARE(long(read.settings.MainLeft), gui::pixelsToTwipsX(normal.x()));
+        // The place of the frame, the size of the inner area.
+        QCOMPARE(long(read.settings.MainLeft), gui::pixelsToTwipsX(place.x()));
+        QCOMPARE(long(read.settings.MainTop), gui::pixelsToTwipsY(place.y()));
         // The next start comes up maximised.
         auto again = app.startMain();
         QVERIFY(again->startMaximized());
@@ -470,18 +515,25 @@ class MainWindowTest : public QObject {
         QCOMPARE(started.size(), 1);
     }
 
-    void workCommandsCloseTheDogEditorFirst() {
+    void importIsStartedFromTheProgramsFolderWhereverTheDataIs() {
+        // Installed, the data lies in the user's folder and Import beside
+        // the main program.
         AppFixture app;
-        auto w = app.startMain();
-        w->dogEditorFactory = [](MainWindow&) { return new QWidget; };
-        int openWhenRun = -1;
-        w->deleteDogsCommand = [&](MainWindow& m) {
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            openWhenRun = static_cast<int>(m.mdiArea()->subWindowList().size());
+        gui::MainWindow::Options options;
+        options.today = vz::test::kToday;
+        options.screen = store::ScreenSize{1024 * 15, 768 * 15};
+        options.programDir = "/usr/lib/vovoziruzu";
+        gui::MainWindow w(app.paths, options);
+        w.quitOnExit = false;
+        w.start();
+        QStringList started;
+        w.startDetached = [&](const QString& p) {
+            started << p;
+            return true;
         };
-        w->editDogs();
-        action(*w, "mnuDelDogs")->trigger();
-        QCOMPARE(openWhenRun, 0);
+        w.activateImport = [] { return false; };
+        action(w, "mnuImportRace")->trigger();
+        QCOMPARE(started, QStringList{QStringLiteral("/usr/lib/vovoziruzu/Import")});
     }
 
     void helpIsFoundAgain() {

@@ -80,7 +80,9 @@ class ProcessWindowTest : public QObject {
         QCOMPARE(boxes.messages().size(), std::size_t{0});
     }
 
-    void notARaceFileClosesSilently() {
+    // A file that cannot be opened as a race file is named, with the cause,
+    // before the window closes.
+    void notARaceFileIsReportedByName() {
         AppFixture app;
         auto main = app.startMain();
         MessageRecorder boxes;
@@ -88,7 +90,16 @@ class ProcessWindowTest : public QObject {
         vz::test::writeText(bad, "not a database");
         ProcessWindow window(*main);
         QVERIFY(!window.prepareFile(qpath(bad)));
-        QCOMPARE(boxes.messages().size(), std::size_t{0});
+        QCOMPARE(boxes.messages().size(), std::size_t{1});
+        QCOMPARE(boxes.lastTitle(), QStringLiteral("Error - unable to process race"));
+        QVERIFY(boxes.lastText().contains(QStringLiteral("bad.rac")));
+        QVERIFY(boxes.lastText().contains(QStringLiteral("is not a database")));
+        // Through the menu the window closes after the message.
+        FileDialogScript dialogs;
+        dialogs.choose(qpath(bad));
+        vz::test::action(*main, "mnuProcess")->trigger();
+        QCOMPARE(boxes.messages().size(), std::size_t{2});
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
     void missingDogsOpenTheErrorReport() {

@@ -1,7 +1,10 @@
+#include <QAbstractItemView>
+#include <QBrush>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -25,7 +28,16 @@ struct EditorFixture {
     std::unique_ptr<MainWindow> main;
     QString file;
 
-    explicit EditorFixture(const std::function<void(const QString&)>& fill = {}) {
+    explicit EditorFixture(const std::function<void(const QString&)>& fill = {},
+                           std::initializer_list<const char*> dogs = {}) {
+        {
+            store::DogDatabase db(app.paths.dogDatabase());
+            for (const char* n : dogs) {
+                store::Dog d;
+                d.RegName = n;
+                db.addDog(d);
+            }
+        }
         file = app.raceFile("card.rac");
         if (fill)
             fill(file);
@@ -68,7 +80,7 @@ class RaceEditorTest : public QObject {
         QCOMPARE(f.editor()->postsModel()->rowCount(), 0);
 
         f.click("cmdAdd");
-        QCOMPARE(f.editor()->raceCaption(), QStringLiteral(" Race Number: 1 of 1"));
+        QCOMPARE(f.editor()->raceCaption(), QStringLiteral(" Race Number: 1 of 1 - 0 dogs"));
         QCOMPARE(f.dateField(), QStringLiteral("12/7/2026"));
         QCOMPARE(f.numberField(), QStringLiteral("1"));
         QVERIFY(f.child<QComboBox>("cmbDistance")->isEnabled());
@@ -86,9 +98,9 @@ class RaceEditorTest : public QObject {
             vz::test::addRace(file, date, 7);
             vz::test::addRace(file, day(2026, 11, 29), 9);
         });
-        QCOMPARE(f.editor()->raceCaption(), QStringLiteral(" Race Number: 1 of 2"));
+        QCOMPARE(f.editor()->raceCaption(), QStringLiteral(" Race Number: 1 of 2 - 0 dogs"));
         f.click("cmdAdd");
-        QCOMPARE(f.editor()->raceCaption(), QStringLiteral(" Race Number: 3 of 3"));
+        QCOMPARE(f.editor()->raceCaption(), QStringLiteral(" Race Number: 3 of 3 - 0 dogs"));
         QCOMPARE(f.dateField(), QStringLiteral("11/30/2026"));
         QCOMPARE(f.numberField(), QStringLiteral("8"));
         const auto races = f.races();
@@ -132,7 +144,7 @@ class RaceEditorTest : public QObject {
         QCOMPARE(f.races().size(), std::size_t{2});
         f.click("cmdDelete");  // Yes
         QCOMPARE(f.races().size(), std::size_t{1});
-        QCOMPARE(f.editor()->raceCaption(), QStringLiteral(" Race Number: 1 of 1"));
+        QCOMPARE(f.editor()->raceCaption(), QStringLiteral(" Race Number: 1 of 1 - 1 dog"));
         QCOMPARE(f.numberField(), QStringLiteral("2"));
         QCOMPARE(f.allPosts().size(), std::size_t{3});
         // The last race deleted: the caption says so, the posts stay.
@@ -198,7 +210,8 @@ class RaceEditorTest : public QObject {
         f.editor()->nextRace();
         QCOMPARE(boxes.messages().size(), std::size_t{1});
         QCOMPARE(boxes.lastTitle(), QStringLiteral("Vellicor Vovoziruzu"));
-        QCOMPARE(boxes.lastText(), QStringLiteral("Invalid date: 13/45/2026 - 13"));
+        QCOMPARE(boxes.lastText(),
+                 QStringLiteral("Type mismatch in Date: \"13/45/2026\" is not a date - 13"));
         QCOMPARE(f.editor()->currentRace(), 0);
         QCOMPARE(date->text(), QStringLiteral("13/45/2026"));
         QVERIFY(f.races()[0].RaceDate == kToday);
@@ -211,7 +224,8 @@ class RaceEditorTest : public QObject {
         date->setText(QStringLiteral("12/8/2026"));
         number->setText(QStringLiteral("x7"));
         f.editor()->nextRace();
-        QCOMPARE(boxes.lastText(), QStringLiteral("Invalid race number: x7 - 13"));
+        QCOMPARE(boxes.lastText(),
+                 QStringLiteral("Type mismatch in Race Number: \"x7\" is not a number - 13"));
         number->setText(QStringLiteral("5"));
         f.editor()->nextRace();
         QCOMPARE(f.editor()->currentRace(), 1);
@@ -237,7 +251,8 @@ class RaceEditorTest : public QObject {
         // A post number that is no number is refused and the cell keeps its value.
         QVERIFY(!model->setData(model->index(0, PostsModel::ColPost), QStringLiteral("two"),
                                 Qt::EditRole));
-        QCOMPARE(boxes.lastText(), QStringLiteral("Invalid post number: two - 13"));
+        QCOMPARE(boxes.lastText(),
+                 QStringLiteral("Type mismatch in Post Num: \"two\" is not a number - 13"));
         QCOMPARE(f.allPosts()[0].Post, std::optional<int>(1));
         // Closing saves the race row and does the bookkeeping.
         qobject_cast<QMdiSubWindow*>(f.editor()->parentWidget())->close();
@@ -309,6 +324,190 @@ class RaceEditorTest : public QObject {
         QCOMPARE(f.numberField(), QStringLiteral("2"));
         f.editor()->lastRace();
         QCOMPARE(f.numberField(), QStringLiteral("9"));
+    }
+
+    // Typing "Sw" completes to the first dog of that start; opening the list
+    // and pressing Enter keeps that dog, not the list's first.
+    void enterInTheOpenDogListKeepsTheTypedMatch() {
+        EditorFixture f(
+            [](const QString& file) {
+                vz::test::addRace(file, kToday, 1, {{1, "Old Dog"}});
+            },
+            {"Alpha Dog", "Bravo", "Swift Bandit", "Zulu"});
+        PostsGrid* grid = f.editor()->postsGrid();
+        QApplication::setActiveWindow(f.main.get());
+        grid->setFocus();
+        grid->setCurrentIndex(f.editor()->postsModel()->index(0, PostsModel::ColRegName));
+        QTest::keyClick(grid, 'S');
+        QTRY_VERIFY(grid->isEditing());
+        auto* picker = grid->findChild<QComboBox*>(QStringLiteral("cmbDogs"));
+        QVERIFY(picker);
+        QTest::keyClick(QApplication::focusWidget(), 'w');
+        QCOMPARE(picker->currentText(), QStringLiteral("Swift Bandit"));
+        QTest::keyClick(picker, Qt::Key_Down, Qt::AltModifier);
+        QTRY_VERIFY(picker->view()->isVisible());
+        QTest::keyClick(picker->view(), Qt::Key_Return);
+        QTRY_VERIFY(!picker->view()->isVisible());
+        QCOMPARE(picker->currentText(), QStringLiteral("Swift Bandit"));
+        grid->commitPendingEdit();
+        QCOMPARE(f.allPosts()[0].RegName, std::optional<std::string>("Swift Bandit"));
+    }
+
+    // A race's posts follow its date and number; another race's key is refused.
+    void changingARacesNumberOrDateMovesItsPosts() {
+        const auto tomorrow = day(2026, 12, 8);
+        EditorFixture f([](const QString& file) {
+            vz::test::addRace(
+                file, kToday, 1,
+                {{1, "A"}, {2, "B"}, {3, "C"}, {4, "D"}, {5, "E"}, {6, "F"}, {7, "G"}, {8, "H"}});
+            vz::test::addRace(file, kToday, 2, {{1, "Other"}});
+        });
+        MessageRecorder boxes;
+        auto* number = f.child<QLineEdit>("txtFields1");
+        number->setText(QStringLiteral("14"));
+        f.editor()->nextRace();
+        f.editor()->previousRace();
+        QCOMPARE(f.numberField(), QStringLiteral("14"));
+        QCOMPARE(f.editor()->postsModel()->rowCount(), 8);
+        int moved = 0;
+        for (const auto& p : f.allPosts())
+            moved += p.RaceNum == 14 ? 1 : 0;
+        QCOMPARE(moved, 8);
+        // The date moves them too.
+        f.child<QLineEdit>("txtFields0")->setText(QStringLiteral("12/8/2026"));
+        f.editor()->resortPosts();
+        QCOMPARE(f.editor()->postsModel()->rowCount(), 8);
+        QVERIFY(f.allPosts().back().RaceDate == tomorrow);
+        QVERIFY(boxes.messages().empty());
+
+        // Onto race 2 of today: refused, the old values come back.
+        f.child<QLineEdit>("txtFields0")->setText(QStringLiteral("12/7/2026"));
+        number->setText(QStringLiteral("2"));
+        QVERIFY(!f.editor()->moveToRace(1));
+        QCOMPARE(boxes.messages().size(), std::size_t{1});
+        QCOMPARE(boxes.lastText(), QStringLiteral("This file already has a race 2 on 12/7/2026. "
+                                                  "The race keeps its date and number."));
+        QCOMPARE(f.dateField(), QStringLiteral("12/8/2026"));
+        QCOMPARE(f.numberField(), QStringLiteral("14"));
+        QCOMPARE(f.editor()->postsModel()->rowCount(), 8);
+        const auto races = f.races();
+        QVERIFY(races[0].RaceDate == kToday && races[0].RaceNum == 2);
+        QVERIFY(races[1].RaceDate == tomorrow && races[1].RaceNum == 14);
+        QCOMPARE(store::RaceFile(fspath(f.file)).posts(kToday, 2).size(), std::size_t{1});
+    }
+
+    // The same text means the same value in every field: 3.5 is race 4.
+    void numbersAreConvertedAsInTheOtherEditors() {
+        EditorFixture f([](const QString& file) { vz::test::addRace(file, kToday, 1); });
+        MessageRecorder boxes;
+        f.child<QLineEdit>("txtFields1")->setText(QStringLiteral("3.5"));
+        QVERIFY(f.editor()->saveCurrentRace());
+        QCOMPARE(f.races()[0].RaceNum, std::optional<int>(4));
+        f.child<QLineEdit>("txtFields1")->setText(QStringLiteral("x7"));
+        QVERIFY(!f.editor()->saveCurrentRace());
+        QCOMPARE(boxes.lastText(),
+                 QStringLiteral("Type mismatch in Race Number: \"x7\" is not a number - 13"));
+    }
+
+    // The grade and distance pickers offer the lookup codes only; a race's
+    // own code outside them is shown and kept, and offered to no other race.
+    void aStoredCodeOutsideTheListIsKeptNotOffered() {
+        EditorFixture f([](const QString& file) {
+            vz::test::addRace(file, kToday, 1);
+            vz::test::addRace(file, kToday, 2);
+            store::RaceFile rf(fspath(file));
+            store::Race odd = rf.races()[0];
+            odd.Grade = "Z9";
+            rf.updateRace(odd);
+        });
+        MessageRecorder boxes;
+        auto* grade = f.child<QComboBox>("cmbGrade");
+        QCOMPARE(grade->currentText(), QStringLiteral("Z9"));
+        f.child<QLineEdit>("txtFields1")->setText(QStringLiteral("5"));
+        f.editor()->nextRace();
+        QCOMPARE(grade->findText(QStringLiteral("Z9")), -1);
+        QCOMPARE(f.races()[1].Grade, std::optional<std::string>("Z9"));
+        QVERIFY(boxes.messages().empty());
+    }
+
+    // Dogs not in the dog database show red, a dog twice on the day and a
+    // post twice in a race are marked, and the race line counts the dogs.
+    void theCardIsCheckedAsItIsEdited() {
+        EditorFixture f(
+            [](const QString& file) {
+                vz::test::addRace(file, kToday, 1, {{1, "Alpha"}, {2, "Bravo"}, {2, "Nobody"}});
+                vz::test::addRace(file, kToday, 2, {{1, "alpha"}});
+            },
+            {"Alpha", "Bravo"});
+        auto* model = f.editor()->postsModel();
+        QCOMPARE(f.editor()->raceCaption(), QStringLiteral(" Race Number: 1 of 2 - 3 dogs"));
+        auto cell = [&](int row, int column, int role) {
+            return model->index(row, column).data(role);
+        };
+        // Rows by post: Alpha (1), Bravo (2), Nobody (2).
+        QCOMPARE(cell(2, PostsModel::ColRegName, Qt::ForegroundRole).value<QBrush>().color(),
+                 QColor(Qt::red));
+        QVERIFY(!cell(1, PostsModel::ColRegName, Qt::ForegroundRole).isValid());
+        QVERIFY(cell(2, PostsModel::ColRegName, Qt::ToolTipRole)
+                    .toString()
+                    .contains(QStringLiteral("Nobody is not in the dog database")));
+        QVERIFY(cell(1, PostsModel::ColPost, Qt::BackgroundRole).isValid());
+        QVERIFY(!cell(0, PostsModel::ColPost, Qt::BackgroundRole).isValid());
+        QVERIFY(cell(0, PostsModel::ColRegName, Qt::BackgroundRole).isValid());
+        QCOMPARE(cell(0, PostsModel::ColRegName, Qt::ToolTipRole).toString(),
+                 QStringLiteral("Alpha also runs in race 2"));
+        // A typed fix clears the marks at once.
+        QVERIFY(model->setData(model->index(2, PostsModel::ColPost), QStringLiteral("3"),
+                               Qt::EditRole));
+        QVERIFY(!cell(1, PostsModel::ColPost, Qt::BackgroundRole).isValid());
+        QVERIFY(model->setData(model->index(2, PostsModel::ColRegName), QStringLiteral("Bravo"),
+                               Qt::EditRole));
+        QVERIFY(!cell(2, PostsModel::ColRegName, Qt::ForegroundRole).isValid());
+        QVERIFY(cell(2, PostsModel::ColRegName, Qt::BackgroundRole).isValid());  // Bravo twice
+        f.editor()->nextRace();
+        QCOMPARE(f.editor()->raceCaption(), QStringLiteral(" Race Number: 2 of 2 - 1 dog"));
+    }
+
+    // Closing one editor hands the keyboard to the next; Ctrl+F4 closes the
+    // active one, saving what was typed as Close does.
+    void closingAnEditorActivatesTheNextAndCtrlF4ClosesIt() {
+        AppFixture app;
+        const QString first = app.raceFile("first.rac");
+        const QString second = app.raceFile("second.rac");
+        for (const QString& file : {first, second}) {
+            vz::test::addRace(file, kToday, 1);
+            vz::test::addRace(file, kToday, 2);
+        }
+        auto main = app.startMain();
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+        QApplication::setActiveWindow(main.get());
+        FileDialogScript dialogs;
+        dialogs.choose(first);
+        dialogs.choose(second);
+        vz::test::action(*main, "mnuOpen")->trigger();
+        vz::test::action(*main, "mnuOpen")->trigger();
+        RaceEditor* kept = main->raceEditorFor(first);
+        main->raceEditorFor(second)->findChild<QPushButton*>(QStringLiteral("cmdClose"))->click();
+        QTRY_COMPARE(main->raceEditors().size(), std::size_t{1});
+        QTRY_VERIFY(kept->isAncestorOf(QApplication::focusWidget()));
+        // Keys reach it through the main window, as typed keys do.
+        QTest::keyClick(main->windowHandle(), Qt::Key_PageDown);
+        QCOMPARE(kept->currentRace(), 1);
+
+        // Ctrl+F4 closes it whatever the desktop's own keys are (here: a
+        // desktop whose window menu has no Ctrl+F4).
+        auto* sub = qobject_cast<QMdiSubWindow*>(kept->parentWidget());
+        for (QAction* a : sub->systemMenu()->actions()) {
+            QList<QKeySequence> keys = a->shortcuts();
+            keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_F4));
+            a->setShortcuts(keys);
+        }
+        kept->findChild<QLineEdit*>(QStringLiteral("txtFields1"))->setText(QStringLiteral("7"));
+        QTest::keyClick(main->windowHandle(), Qt::Key_F4, Qt::ControlModifier);
+        QTRY_VERIFY(main->raceEditors().empty());
+        QCOMPARE(store::RaceFile(fspath(first)).races().back().RaceNum, std::optional<int>(7));
+        QCOMPARE(main->state().recentFiles[0].Title, std::string("first.rac"));
     }
 
     void windowKeepsItsMinimumSize() {

@@ -55,6 +55,16 @@ void ImportFixture::addDog(const std::string& name, int starts, int firsts) {
     db.addDog(d);
 }
 
+void ImportFixture::addLine(const std::string& name, store::Date date) {
+    store::DogDatabase db(paths_.dogDatabase());
+    store::RaceLine l;
+    l.RegName = name;
+    l.RaceDate = date;
+    l.RaceNum = 1;
+    l.Finish = 1;
+    db.addRaceLine(l);
+}
+
 store::Date ymd(int y, unsigned m, unsigned d) {
     return store::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
 }

@@ -38,6 +38,9 @@ class ImportFixture : public ::testing::Test {
 
     // Adds a dog as the editor would, with the given counters.
     void addDog(const std::string& name, int starts = 0, int firsts = 0);
+    // Stores a race line of that name and date (whether or not the dog is
+    // on file).
+    void addLine(const std::string& name, store::Date date);
 
     TempDir dir_;
     store::AppPaths paths_;

@@ -36,7 +36,7 @@ TEST_F(CliImportTest, ImportsASampleAndPrintsTheCompletionAndCounts) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out,
               "Import from TrackInfo is complete.\n"
-              "You should run 'Update Running Style' before processing a race.\n"
+              "You should run 'Update Running Style' (update-styles) before processing a race.\n"
               "Dogs added:         96\n"
               "Lines added:        766\n"
               "Duplicates skipped: 2\n"
@@ -71,7 +71,7 @@ TEST_F(CliImportTest, ExistingRaceFileNeedsOverwrite) {
     EXPECT_EQ(store::RaceFile(out).races().size(), 12u);
 }
 
-TEST_F(CliImportTest, WrongTypeShowsTheTwoLinesAndLeavesAnEmptyCard) {
+TEST_F(CliImportTest, WrongTypeShowsTheTwoLinesAndChangesNoFile) {
     const fs::path out = dir_ / "card.rac";
     // A Rosnet program is not a TrackInfo one: its race lines have no "Grade:".
     writeText(dir_ / "odd.txt", "Program 12/08/2026\nRACE 1 C 5/16 12/08/26\nx\ny\n");
@@ -79,7 +79,25 @@ TEST_F(CliImportTest, WrongTypeShowsTheTwoLinesAndLeavesAnEmptyCard) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "Error importing file.\nPerhaps you selected the wrong import type?\n");
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(readText(out), readText(dir_ / "app" / "RaceTemplate.tmp"));
+    EXPECT_FALSE(fs::exists(out));
+    // A race file to be replaced stays as it was.
+    writeText(out, "keep me");
+    r = run({"rosnet", sample("trackinfo_sample.txt").string(), "--race-file", out.string(),
+             "--overwrite"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(readText(out), "keep me");
+    EXPECT_EQ(store::DogDatabase(dogDb()).dogCount(), 0);
+}
+
+TEST_F(CliImportTest, QavRecordsOfNoDogAreCounted) {
+    // The sample's first record, then one of letters only: no digits in its
+    // past races' dates.
+    const std::string first = readText(sample("qav_TEST")).substr(0, 825);
+    writeText(dir_ / "TEST", first + std::string(825, 'x'));
+    const CliResult r = run({"qav", (dir_ / "TEST").string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Dogs added:         1\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Records of no dog, left out:    1\n"), std::string::npos) << r.out;
 }
 
 TEST_F(CliImportTest, UsageFaults) {

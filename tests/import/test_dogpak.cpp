@@ -50,10 +50,12 @@ std::string setupLine(const std::vector<std::string>& names, const std::string& 
     return line + fit(distance, 1) + fit(grade, 2) + " " + fit(date, 8) + race;
 }
 
+// A one-race card: a program is a card and its lines.
+const std::string kSetup = setupLine({"Swift Arrow"}) + "\r\n";
+
 class DogPakTest : public ImportFixture {
   protected:
-    import::ImportSummary importLines(const std::string& lines,
-                                      const std::string& setup = std::string()) {
+    import::ImportSummary importLines(const std::string& lines, const std::string& setup = kSetup) {
         return importText("dogpak", {setup, lines});
 } store::RaceLine importOne(const Past& p) {
     const auto s = importLines(pastLine(p) + "\r\n");
@@ -228,17 +230,21 @@ TEST_F(DogPakTest, UnreadableDateKeepsThePreviousOne) {
 }
 
 TEST_F(DogPakTest, LinesWithoutADateOrAName) {
+    Past good;
+    good.name = "Ruby Rocket";
     Past noDate;
     noDate.date = "        ";
     Past noName;
     noName.name = "";
-    const auto s = importLines(pastLine(noDate) + "\n" + pastLine(noName) + "\n");
-    EXPECT_EQ(s.linesAdded, 0);
-    EXPECT_EQ(s.linesWithoutDate, 1);
+    const auto s =
+        importLines(pastLine(good) + "\n" + pastLine(noDate) + "\n" + pastLine(noName) + "\n");
+    // A line without a date takes the one of the line before.
+    EXPECT_EQ(s.linesAdded, 2);
     EXPECT_EQ(s.linesWithoutDog, 1);
-    // The dog of a line without a date is on file all the same.
-    EXPECT_EQ(s.dogsAdded, 1);
-    EXPECT_TRUE(dog("Swift Arrow"));
+    EXPECT_EQ(s.dogsAdded, 2);
+    const auto got = lines("Swift Arrow");
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].RaceDate, ymd(2026, 11, 28));
 }
 
 TEST_F(DogPakTest, AwkwardNamesAndLineEnds) {
@@ -322,7 +328,7 @@ TEST_F(DogPakTest, SetupFileGivesTheCard) {
 TEST_F(DogPakTest, SetupLineWithAnUnreadableDateKeepsThePreviousDate) {
     const std::string setup = setupLine({"A"}, "5", "C", "12/09/26", " 1") + "\n" +
                               setupLine({"B"}, "5", "C", "12/99/26", " 2") + "\n";
-    importLines("", setup);
+    importLines(pastLine(Past{}) + "\n", setup);
     const auto rs = races();
     ASSERT_EQ(rs.size(), 2u);
     EXPECT_EQ(rs[0].RaceDate, ymd(2026, 12, 9));
@@ -356,6 +362,15 @@ TEST_F(DogPakTest, FaultsEndTheRunAndLeaveTheDatabaseAsItWas) {
         EXPECT_EQ(dogs().dogCount(), 0);
         EXPECT_EQ(dogs().raceLineCount(), 0);
     }
+    // A name of control characters, in the lines file or on the card.
+    Past bell;
+    bell.name = "Bell\aRinger";
+    EXPECT_THROW(importLines(pastLine(ok) + "\n" + pastLine(bell) + "\n"), import::ImportFailed);
+    EXPECT_THROW(importLines(pastLine(ok) + "\n", setupLine({"Swift Arrow",
+                                                             "Esc\x1b"
+                                                             "Dog"})),
+                 import::ImportFailed);
+    EXPECT_EQ(dogs().dogCount(), 0);
     try {
         importLines(cases[0]);
         FAIL() << "no fault";

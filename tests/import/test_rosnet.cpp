@@ -204,25 +204,45 @@ TEST_F(RosnetTest, OtherLinesAreReadAsPastLinesAndBecomeDuplicates) {
     EXPECT_EQ(dog("Swift Arrow")->NumStarts, 2);
 }
 
-TEST_F(RosnetTest, FirstLineWithoutADateLeavesTheCardUndated) {
-    const auto s = importText("rosnet", {"PROGRAM 12/xx\n" + rn::race("1", "C", "5/16") + "\n"});
-    EXPECT_EQ(s.racesWritten, 1);
-    EXPECT_FALSE(races()[0].RaceDate.has_value());
-}
-
-TEST_F(RosnetTest, StructuralFaults) {
+TEST_F(RosnetTest, NotARosnetProgramIsRefusedWithNothingWritten) {
+    const std::string race = rn::race("1", "C", "5/16") + "\n";
+    const std::string entry = rn::entry(1, "Swift Arrow") + "\n" + rn::afterEntry();
     const std::string texts[] = {
-        "",                                                           // no first line
-        "no date here\n",                                             // no slash
-        "1/2/2026\n",                                                 // no room
-        rn::firstLine() + "\n" + rn::entry(1, "Swift Arrow") + "\n",  // entry last
-        rn::firstLine() + "\n" + rn::entry(1, "Swift Arrow"),         // without line end
-        rn::firstLine() + "\nrace 3 D\n",                             // too few words
+        "",                                                                  // no first line
+        "no date here\n" + race,                                             // no slash
+        "1/2/2026\n" + race,                                                 // no room
+        "PROGRAM 12/xx\n" + race,                                            // no date at the slash
+        rn::firstLine() + "\n",                                              // no race
+        rn::firstLine() + "\n" + entry + race,                               // a runner first
+        rn::firstLine() + "\nrace 3 D\n",                                    // too few words
+        rn::firstLine() + "\n" + race + "post 1 Bell\x07Ringer\n\n",         // a control character
+        rn::firstLine() + "\n" + race + rn::entry(1, "Swift Arrow") + "\n",  // entry last
+        rn::firstLine() + "\n" + race + rn::entry(1, "Swift Arrow"),         // without line end
     };
     for (const std::string& t : texts) {
         EXPECT_THROW(importText("rosnet", {t}), import::ImportFailed) << t;
         EXPECT_EQ(dogs().dogCount(), 0) << t;
     }
+}
+
+TEST_F(RosnetTest, ADeletedDogIsAddedAgainWithoutItsOldLinesTwice) {
+    // SLY STAR's line of 19 September 2021 is on file; the dog itself is not
+    // (deleted as old: its lines stay).
+    addLine("SLY STAR", ymd(2021, 9, 19));
+    rn::Past p;
+    p.date = "09/19/21";
+    const auto s = importText("rosnet", {oneDog(rn::past(p) + "\n", "SLY STAR")});
+    EXPECT_EQ(s.dogsAdded, 1);
+    EXPECT_EQ(s.linesAdded, 0);
+    EXPECT_EQ(s.duplicatesSkipped, 1);
+    const auto d = dog("SLY STAR");
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->RunningStyle, "M");
+    EXPECT_EQ(d->NumStarts, 0);
+    EXPECT_EQ(d->NumFirsts, 0);
+    EXPECT_EQ(lines("SLY STAR").size(), 1u);
+    ASSERT_EQ(posts().size(), 1u);
+    EXPECT_EQ(posts()[0].RegName, "SLY STAR");
 }
 
 TEST_F(RosnetTest, SecondImportAddsNothing) {

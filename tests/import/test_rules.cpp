@@ -66,10 +66,26 @@ TEST(LineReader, DiscardFailsNearTheEnd) {
 }
 
 TEST(TextLines, AcceptsEveryLineEndAndBothEncodings) {
-    EXPECT_EQ(textLines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
-    EXPECT_EQ(textLines("caf\xC3\xA9\n"), std::vector<std::string>{"caf\xC3\xA9"});
-    // Not UTF-8: read as Windows-1252.
-    EXPECT_EQ(textLines("caf\xE9\n"), std::vector<std::string>{"caf\xC3\xA9"});
+    const struct {
+        std::string_view bytes;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"a\r\nb\nc\rd", {"a", "b", "c", "d"}},
+        {"\n\r\n\rx\r\n", {"", "", "", "x"}},
+        {"caf\xC3\xA9\n", {"caf\xC3\xA9"}},
+        {"caf\xE9\n", {"caf\xC3\xA9"}},  // not UTF-8: read as Windows-1252
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(textLines(c.bytes), c.lines) << c.bytes;
+        // One at a time, the same lines.
+        LineWalk walk(c.bytes);
+        std::vector<std::string> walked;
+        while (const std::string* line = walk.next()) {
+            walked.push_back(*line);
+        }
+        EXPECT_EQ(walked, c.lines) << c.bytes;
+    }
     EXPECT_TRUE(isBlankLine("    "));
     EXPECT_TRUE(isBlankLine(""));
     EXPECT_FALSE(isBlankLine("  x "));

@@ -68,6 +68,24 @@ TEST_F(SessionTest, DuplicateTestLooksAtTheDateOnly) {
     EXPECT_EQ(s.summary().linesAdded, 1);
 }
 
+TEST_F(SessionTest, ADogJustAddedIsTestedAgainstEveryLineOfItsName) {
+    addLine("Sly Star", ymd(2021, 9, 19));  // a deleted dog's line
+    store::DogDatabase db(paths_.dogDatabase());
+    store::ImportStore st(db, nullptr);
+    Session s(st, today_);
+    ASSERT_TRUE(s.findOrAddDog("SLY STAR"));
+    EXPECT_TRUE(s.isDuplicate("SLY STAR", ymd(2021, 9, 19)));
+    EXPECT_FALSE(s.isDuplicate("SLY STAR", ymd(2026, 11, 21)));
+    s.addRaceLine(line("SLY STAR", ymd(2026, 11, 21)), 1);
+    EXPECT_TRUE(s.isDuplicate("sly star", ymd(2026, 11, 21)));
+    // A dog added with its own values (QAV TEST) likewise.
+    addLine("Quiet Tonic", ymd(2026, 10, 2));
+    store::Dog q;
+    q.RegName = "Quiet Tonic";
+    s.addDog(q);
+    EXPECT_TRUE(s.isDuplicate("Quiet Tonic", ymd(2026, 10, 2)));
+}
+
 TEST_F(SessionTest, CounterUpdateByFinishPosition) {
     addDog("Swift Arrow", 10, 2);
     {

@@ -166,14 +166,73 @@ TEST_F(RunTest, CardsThatCannotBeRatedNameTheRace) {
          "There is no dog in race 1 of 12/7/2026."},
         {"a post held twice", card("twice.rac", {{1, 1, "A"}, {1, 1, "B"}}),
          "Post 1 of race 1 of 12/7/2026 holds more than one dog."},
-        {"a post out of range", card("range.rac", {{1, 0, "A"}}),
-         "The dog A in race 1 of 12/7/2026 has no post number from 1 to 99."},
+        {"post 0", card("range.rac", {{1, 0, "A"}}),
+         "The dog A in race 1 of 12/7/2026 has no post number of 1 or more."},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(failure(request(c.file, "x.rac")), c.message) << c.what;
         EXPECT_TRUE(fs::is_empty(paths.resultsDir())) << c.what;
         EXPECT_FALSE(fs::exists(paths.errorReport())) << c.what;
     }
+}
+
+TEST_F(RunTest, APostBeyondTheRaceTablesEndsTheRun) {
+    // The tables of a race reach four posts past its named dogs, and post 8
+    // at least: 4 dogs reach 8, 5 dogs 9, 3 dogs 8.
+    addDogs({"A", "B", "C", "D", "E"});
+    struct Case {
+        const char* what;
+        std::vector<std::tuple<int, int, std::optional<std::string>>> posts;
+        std::string message;  // empty: rated
+    };
+    const std::vector<Case> cases = {
+        {"four dogs, post 9",
+         {{1, 1, "A"}, {1, 2, "B"}, {1, 3, "C"}, {1, 9, "D"}},
+         "Post 9 of race 1 of 12/7/2026 (D) is outside the race's posts 1 to 8."},
+        {"five dogs, post 9",
+         {{1, 1, "A"}, {1, 2, "B"}, {1, 3, "C"}, {1, 4, "D"}, {1, 9, "E"}},
+         ""},
+        {"five dogs, post 10",
+         {{1, 1, "A"}, {1, 2, "B"}, {1, 3, "C"}, {1, 4, "D"}, {1, 10, "E"}},
+         "Post 10 of race 1 of 12/7/2026 (E) is outside the race's posts 1 to 9."},
+        {"three dogs at 1, 5 and 8", {{1, 1, "A"}, {1, 5, "B"}, {1, 8, "C"}}, ""},
+        {"empty boxes do not count",
+         {{1, 1, "A"}, {1, 2, "B"}, {1, 3, "C"}, {1, 4, "  "}, {1, 5, std::nullopt}, {1, 9, "D"}},
+         "Post 9 of race 1 of 12/7/2026 (D) is outside the race's posts 1 to 8."},
+        {"a dog in box 16 of a race of nine",
+         [] {
+             std::vector<std::tuple<int, int, std::optional<std::string>>> ps;
+             for (int p = 1; p <= 8; ++p) {
+                 ps.emplace_back(2, p, std::string(1, static_cast<char>('A' + (p - 1) % 5)));
+             }
+             ps.emplace_back(2, 16, "A");
+             return ps;
+         }(),
+         "Post 16 of race 2 of 12/7/2026 (A) is outside the race's posts 1 to 13."},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string name = "bound" + std::to_string(++n) + ".rac";
+        const RunRequest r = request(card(name, c.posts), name);
+        if (c.message.empty()) {
+            EXPECT_EQ(processRaceFile(r).kind, RunOutcome::Kind::Report) << c.what;
+        } else {
+            EXPECT_EQ(failure(r), c.message) << c.what;
+            EXPECT_FALSE(fs::exists(paths.resultsFile(name))) << c.what;
+        }
+    }
+}
+
+TEST_F(RunTest, AMissingDogIsReportedBeforeAPostBeyondTheTables) {
+    addDogs({"A", "B", "C", "D"});
+    const fs::path file =
+        card("both.rac",
+             {{1, 1, "A"}, {1, 2, "Nobody"}, {2, 1, "A"}, {2, 2, "B"}, {2, 3, "C"}, {2, 9, "D"}});
+    const RunOutcome out = processRaceFile(request(file, "both.rac"));
+    EXPECT_EQ(out.kind, RunOutcome::Kind::DogsMissing);
+    EXPECT_NE(test::readText(paths.errorReport()).find("     Nobody, 12/7/2026 race 1, post 2\r\n"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(paths.resultsFile("both.rac")));
 }
 
 TEST_F(RunTest, MissingPositionNamesTheDogAndDate) {

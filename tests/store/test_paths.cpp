@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 
+#include "core/store/environment.h"
 #include "core/store/error.h"
 #include "core/store/paths.h"
+#include "tests/support/test_support.h"
 
 namespace vz::store {
 namespace {
@@ -56,6 +59,106 @@ TEST(Paths, ProfileFolderPrefersUserProfileOverHome) {
 
 TEST(Paths, ExecutableFolderIsAnExistingFolder) {
     EXPECT_TRUE(std::filesystem::is_directory(executableFolder()));
+}
+
+Environment fakeEnvironment(std::map<std::string, std::string> values) {
+    return [values](const char* name) -> std::optional<std::string> {
+        const auto it = values.find(name);
+        if (it == values.end()) {
+            return std::nullopt;
+        }
+        return it->second;
+    };
+}
+
+TEST(Paths, ProgramsFindTheirShippedFilesBesideThemInTheBuildOrUnderTheirPrefix) {
+    namespace fs = std::filesystem;
+    enum class Where { Beside, Built, Installed };
+    struct Case {
+        const char* layout;
+        std::vector<Where> lookupDatabases;  // where a Static.mdb lies
+        Where shipped;                       // where the new folders come from
+        bool installed;
+    } cases[] = {
+        {"build tree", {Where::Beside, Where::Built}, Where::Built, false},
+        {"folder made by hand", {Where::Beside}, Where::Beside, false},
+        {"installed", {Where::Installed}, Where::Installed, true},
+        // A folder of its own wins over an install around it.
+        {"copied into a prefix", {Where::Beside, Where::Installed}, Where::Beside, false},
+        {"nothing shipped", {}, Where::Beside, false},
+    };
+    for (const Case& c : cases) {
+        vz::test::TempDir root;
+        const fs::path programs = root / "usr" / "lib" / "vovoziruzu";
+        const auto folder = [&](Where w) {
+            return w == Where::Beside  ? programs
+                   : w == Where::Built ? builtShippedFolder(programs)
+                                       : installedShippedFolder(programs);
+        };
+        fs::create_directories(programs);
+        for (Where w : c.lookupDatabases) {
+            fs::create_directories(folder(w));
+            vz::test::writeText(folder(w) / "Static.mdb", "lookup");
+        }
+        const ProgramFolders found = findProgramFolders(programs);
+        EXPECT_EQ(found.programDir, programs) << c.layout;
+        EXPECT_EQ(found.shippedDir, folder(c.shipped)) << c.layout;
+        EXPECT_EQ(found.installed, c.installed) << c.layout;
+    }
+}
+
+TEST(Paths, InstalledTheApplicationFolderIsTheUsersDataFolder) {
+    struct Case {
+        bool installed;
+        std::map<std::string, std::string> env;
+        const char* appDir;  // empty: no folder can be found
+    } cases[] = {
+        {true, {{"XDG_DATA_HOME", "/data/ann"}, {"HOME", "/home/ann"}}, "/data/ann/vovoziruzu"},
+        {true, {{"HOME", "/home/ann"}}, "/home/ann/.local/share/vovoziruzu"},
+        // A relative or empty XDG_DATA_HOME is no folder: the default holds.
+        {true,
+         {{"XDG_DATA_HOME", "data"}, {"HOME", "/home/ann"}},
+         "/home/ann/.local/share/vovoziruzu"},
+        {true, {{"XDG_DATA_HOME", ""}, {"HOME", "/home/ann"}}, "/home/ann/.local/share/vovoziruzu"},
+        {true, {}, ""},
+        {false, {{"XDG_DATA_HOME", "/data/ann"}, {"HOME", "/home/ann"}}, "/opt/vz"},
+    };
+    for (const Case& c : cases) {
+        const ProgramFolders folders{"/opt/vz", "/opt/share/vovoziruzu", c.installed};
+        if (*c.appDir == '\0') {
+            EXPECT_THROW(defaultAppFolder(folders, fakeEnvironment(c.env)), Error);
+        } else {
+            EXPECT_EQ(defaultAppFolder(folders, fakeEnvironment(c.env)),
+                      std::filesystem::path(c.appDir))
+                << c.appDir;
+        }
+    }
+}
+
+TEST(Paths, ADesktopProgramWithoutADisplaySaysSoInOneLine) {
+    struct Case {
+        std::map<std::string, std::string> env;
+        std::vector<std::string> args;
+        bool refused;
+    } cases[] = {
+        {{}, {}, true},
+        {{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, {}, true},
+        {{{"DISPLAY", ":0"}}, {}, false},
+        {{{"WAYLAND_DISPLAY", "wayland-0"}}, {}, false},
+        {{{"QT_QPA_PLATFORM", "offscreen"}}, {}, false},
+        {{}, {"-platform", "offscreen"}, false},
+    };
+    for (const Case& c : cases) {
+        const auto message = noDisplayMessage("Vovoziruzu", c.args, fakeEnvironment(c.env));
+        ASSERT_EQ(message.has_value(), c.refused);
+        if (message) {
+            EXPECT_EQ(message->find('\n'), std::string::npos);
+            EXPECT_EQ(message->rfind("Vovoziruzu: ", 0), 0U) << *message;
+            for (const char* hint : {"DISPLAY", "WAYLAND_DISPLAY", "xvfb-run"}) {
+                EXPECT_NE(message->find(hint), std::string::npos) << hint;
+            }
+        }
+    }
 }
 
 }  // namespace

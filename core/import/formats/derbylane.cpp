@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/import/format.h"
+#include "core/import/kinds.h"
 #include "core/import/rules.h"
 #include "core/store/text.h"
 #include "core/store/vb.h"
@@ -37,6 +38,7 @@ class DerbyLane final : public Format {
         return kInfo;
     }
 
+    Refusal refusal(const std::vector<std::string>& files) const override;
     void run(const std::vector<std::string>& files, Session& session) const override;
 };
 
@@ -47,44 +49,51 @@ struct State {
     std::optional<store::Date> lineDate;
 };
 
-enum class Kind { Blank, Header, Entry, Skipped, Past };
-
 constexpr std::string_view kMark = "DERBY LANE";
 
-Kind kindOf(const std::string& line) {
+LineKind kindOf(const std::string& line) {
     if (isBlankLine(line)) {
-        return Kind::Blank;
+        return LineKind::Skipped;
     }
     if (store::instrNoCase(line, kMark) != 0) {
-        return Kind::Header;
+        return LineKind::Header;
     }
     if (val(mid(line, 1, 2)) > 0) {
-        return Kind::Entry;
+        return LineKind::Entry;
     }
     const char first = line[0];
     if (first == '_' || first == '=' || first == ' ') {
-        return Kind::Skipped;
+        return LineKind::Skipped;
     }
-    return Kind::Past;
+    return LineKind::Past;
 }
 
-void readHeader(const std::string& line, State& state, Session& session) {
+// The race of a header; throws ImportFailed when it has too few words. An
+// unreadable date is left empty.
+store::Race headerRace(const std::string& line) {
     // Words are counted from the mark on: DERBY is not a word, LANE is the first.
     const std::vector<std::size_t> words = wordStarts(line, store::instrNoCase(line, kMark));
     if (words.size() < 13) {
         throw ImportFailed("race header with fewer than 13 words after DERBY LANE");
     }
     const auto word = [&](std::size_t n) { return words[n - 1]; };
-    // The date runs from word 4 up to the start of word 7 ("December 8, 2026 ").
-    if (const auto d = store::readDate(mid(line, word(4), word(7) - word(4)))) {
-        state.raceDate = d;
-    }
-    state.raceNum = wholeVal(mid(line, word(9), 3));
     store::Race race;
-    race.RaceNum = state.raceNum;
-    race.RaceDate = state.raceDate;
+    // The date runs from word 4 up to the start of word 7 ("December 8, 2026 ").
+    race.RaceDate = store::readDate(mid(line, word(4), word(7) - word(4)));
+    race.RaceNum = wholeVal(mid(line, word(9), 3));
     race.Grade = adjustHeaderGrade(trim(mid(line, word(11), 3)));
     race.Distance = distanceClass(mid(line, word(13), 7));
+    return race;
+}
+
+void readHeader(const std::string& line, State& state, Session& session) {
+    store::Race race = headerRace(line);
+    // An unreadable date keeps the one of the header before.
+    if (race.RaceDate) {
+        state.raceDate = race.RaceDate;
+    }
+    state.raceNum = *race.RaceNum;
+    race.RaceDate = state.raceDate;
     session.addRace(race);
 }
 
@@ -148,6 +157,10 @@ void readPastLine(const std::string& line, State& state, Session& session) {
     session.addRaceLine(l, counted);
 }
 
+Refusal DerbyLane::refusal(const std::vector<std::string>& files) const {
+    return derbyLaneRefusal(files.at(0));
+}
+
 void DerbyLane::run(const std::vector<std::string>& files, Session& session) const {
     LineReader in(textLines(files.at(0)));
     State state;
@@ -156,25 +169,34 @@ void DerbyLane::run(const std::vector<std::string>& files, Session& session) con
         const std::string& line = in.next();
         session.progress(in.done(), in.total());
         switch (kindOf(line)) {
-            case Kind::Header:
+            case LineKind::Header:
                 readHeader(line, state, session);
                 in.discard(4);
                 break;
-            case Kind::Entry:
+            case LineKind::Entry:
                 readEntry(line, state, session);
                 in.discard(2);
                 break;
-            case Kind::Past:
+            case LineKind::Past:
                 readPastLine(line, state, session);
                 break;
-            case Kind::Blank:
-            case Kind::Skipped:
+            case LineKind::Skipped:
                 break;
         }
     }
 }
 
 }  // namespace
+
+// A Derby Lane program: after its title line, the first race header (a
+// line with DERBY LANE and the date, race number, grade and distance) comes
+// before any runner.
+Refusal derbyLaneRefusal(std::string_view bytes) {
+    LineWalk lines(bytes);
+    lines.next();  // the title
+    return firstHeaderRefusal(lines, kindOf,
+                              [](const std::string& line) { return headerRace(line).RaceDate; });
+}
 
 const Format& derbyLane() {
     static const DerbyLane kFormat;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/import/format.h"
+#include "core/import/kinds.h"
 
 #include "core/import/rules.h"
 #include "core/store/text.h"
@@ -114,8 +115,31 @@ class DogPak final : public Format {
         return kInfo;
     }
 
+    Refusal refusal(const std::vector<std::string>& files) const override;
     void run(const std::vector<std::string>& files, Session& session) const override;
 };
+
+// The first line that is not blank, or nullptr; valid while `lines` lives.
+const std::string* firstLine(LineWalk& lines) {
+    const std::string* line = lines.next();
+    while (line != nullptr && isBlankLine(*line)) {
+        line = lines.next();
+    }
+    return line;
+}
+
+Refusal DogPak::refusal(const std::vector<std::string>& files) const {
+    if (files.size() != 2) {
+        return "DogPak/QuickDog needs a setup file and a lines file";
+    }
+    if (Refusal why = dogPakSetupRefusal(files[0])) {
+        return "setup file: " + *why;
+    }
+    if (Refusal why = dogPakLinesRefusal(files[1])) {
+        return "lines file: " + *why;
+    }
+    return std::nullopt;
+}
 
 void DogPak::run(const std::vector<std::string>& files, Session& session) const {
     if (files.size() != 2) {
@@ -179,6 +203,36 @@ void DogPak::run(const std::vector<std::string>& files, Session& session) const 
 }
 
 }  // namespace
+
+// A setup file: its first line holds the race date in columns 221-228 and
+// the race number in 229-230.
+Refusal dogPakSetupRefusal(std::string_view bytes) {
+    LineWalk lines(bytes);
+    const std::string* first = firstLine(lines);
+    if (first == nullptr) {
+        return "no race";
+    }
+    const SetupRace r = readSetupLine(*first);
+    if (!r.date || r.raceNum <= 0) {
+        return "the first line holds no race date and number in columns 221-230";
+    }
+    return std::nullopt;
+}
+
+// A lines file: its first line holds a dog's name in columns 6-21 and the
+// race date in columns 25-32.
+Refusal dogPakLinesRefusal(std::string_view bytes) {
+    LineWalk lines(bytes);
+    const std::string* first = firstLine(lines);
+    if (first == nullptr) {
+        return "no past race";
+    }
+    const PastLine p = readPastLine(*first);
+    if (p.name.empty() || !p.date) {
+        return "the first line holds no name in columns 6-21 and date in columns 25-32";
+    }
+    return std::nullopt;
+}
 
 const Format& dogPak() {
     static const DogPak kFormat;

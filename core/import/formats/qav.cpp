@@ -2,12 +2,14 @@
 // its start counters and up to eight compact past races. There is no card:
 // only the dog database is written.
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/import/format.h"
+#include "core/import/kinds.h"
 #include "core/import/rules.h"
 #include "core/store/text.h"
 #include "core/store/vb.h"
@@ -44,6 +46,7 @@ class Qav final : public Format {
         return kInfo;
     }
 
+    Refusal refusal(const std::vector<std::string>& files) const override;
     void run(const std::vector<std::string>& files, Session& session) const override;
 };
 
@@ -110,15 +113,83 @@ store::RaceLine entryLine(const std::string& name, std::string_view entry, store
     return l;
 }
 
+std::string_view entryAt(std::string_view record, std::size_t i) {
+    return record.substr(kEntriesAt + i * kEntrySize, kEntrySize);
+}
+
+// Blank month and day: an empty entry, whatever follows.
+bool isEmptyEntry(std::string_view entry) {
+    return isBlankLine(entry.substr(0, 4));
+}
+
+bool digitsOrBlanks(std::string_view field) {
+    return std::all_of(field.begin(), field.end(),
+                       [](char c) { return c == ' ' || (c >= '0' && c <= '9'); });
+}
+
+std::string recordName(std::string_view record) {
+    return trim(text(record, 0, 16));
+}
+
+// Whether a record is shaped as a dog of a QAV TEST file: a name of plain
+// text, start counters that are not negative, past races without control
+// characters, and digits (or blanks) in the date and number fields of every
+// entry that is not empty. Byte noise and text files fail this.
+bool isDogRecord(std::string_view record) {
+    const std::string name = recordName(record);
+    if (name.empty() || !isPrintableText(name) || !isPrintableText(text(record, 23, 1))) {
+        return false;
+    }
+    for (std::size_t at = 24; at < kEntriesAt; at += 2) {
+        if (int16At(record, at) < 0) {
+            return false;
+        }
+    }
+    if (!isPrintableText(text(record, kEntriesAt, kEntries * kEntrySize))) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kEntries; ++i) {
+        const std::string_view entry = entryAt(record, i);
+        // Month and day (1-4); post to odds (11-26).
+        if (!isEmptyEntry(entry) &&
+            !(digitsOrBlanks(entry.substr(0, 4)) && digitsOrBlanks(entry.substr(10, 16)))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+// A QAV TEST file holds at least one whole record, and one of its records at
+// least is shaped as a dog.
+Refusal qavRefusal(std::string_view bytes) {
+    if (bytes.size() < kRecordSize) {
+        return "shorter than one record of 825 bytes";
+    }
+    for (std::size_t at = 0; at + kRecordSize <= bytes.size(); at += kRecordSize) {
+        if (isDogRecord(bytes.substr(at, kRecordSize))) {
+            return std::nullopt;
+        }
+    }
+    return "no record is shaped as a dog";
+}
+
+namespace {
+
 void readRecord(std::string_view record, Session& session) {
-    const std::string name = trim(text(record, 0, 16));
+    const std::string name = recordName(record);
     if (name.empty()) {
-        // No dog to add the lines to (a padding record, or not this format).
+        // No dog to add the lines to (a padding record).
         for (std::size_t i = 0; i < kEntries; ++i) {
-            if (!isBlankLine(text(record.substr(kEntriesAt + i * kEntrySize, kEntrySize), 0, 4))) {
+            if (!isEmptyEntry(entryAt(record, i))) {
                 session.skipLineWithoutDog();
             }
         }
+        return;
+    }
+    if (!isDogRecord(record)) {
+        session.skipRecord();
         return;
     }
     // Whether the dog was on file before its record decides the letter set.
@@ -133,23 +204,34 @@ void readRecord(std::string_view record, Session& session) {
         dog.NumThirds = int16At(record, 30);
         session.addDog(dog);
     }
+    // A new dog's entries are tested only against lines stored before its
+    // record (a deleted dog's), never against each other: two races of one
+    // day (a heat and a final) are both kept. A known dog's are tested one
+    // by one, each against the lines added before it too.
+    std::vector<store::RaceLine> fresh;
     for (std::size_t i = 0; i < kEntries; ++i) {
-        const std::string_view entry = record.substr(kEntriesAt + i * kEntrySize, kEntrySize);
-        if (isBlankLine(text(entry, 0, 4))) {
+        const std::string_view entry = entryAt(record, i);
+        if (isEmptyEntry(entry)) {
             continue;
         }
         const auto date = entryDate(entry, session.today());
-        if (!date) {
-            continue;
-        }
-        // The test by date holds for a new dog too: two entries of one day
-        // (a year apart, as month and day only) give one line.
-        if (session.isDuplicate(name, *date)) {
+        if (!date || session.isDuplicate(name, *date)) {
             continue;
         }
         // The record's own counters stand; its lines are no extra starts.
-        session.addRaceLine(entryLine(name, entry, *date, newDog), std::nullopt);
+        if (newDog) {
+            fresh.push_back(entryLine(name, entry, *date, newDog));
+        } else {
+            session.addRaceLine(entryLine(name, entry, *date, newDog), std::nullopt);
+        }
     }
+    for (const store::RaceLine& l : fresh) {
+        session.addRaceLine(l, std::nullopt);
+    }
+}
+
+Refusal Qav::refusal(const std::vector<std::string>& files) const {
+    return qavRefusal(files.at(0));
 }
 
 void Qav::run(const std::vector<std::string>& files, Session& session) const {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/import/format.h"
+#include "core/import/kinds.h"
 #include "core/import/rules.h"
 #include "core/store/text.h"
 #include "core/store/vb.h"
@@ -36,6 +37,7 @@ class Rosnet final : public Format {
         return kInfo;
     }
 
+    Refusal refusal(const std::vector<std::string>& files) const override;
     void run(const std::vector<std::string>& files, Session& session) const override;
 };
 
@@ -46,25 +48,42 @@ struct State {
     std::optional<store::Date> lineDate;
 };
 
-void readProgramDate(const std::string& line, State& state) {
+// The program date of the first line: ten characters from two columns
+// before its first slash. Throws ImportFailed when there is no room for it.
+std::optional<store::Date> readProgramDate(const std::string& line) {
     const std::size_t slash = store::instr(line, "/");
     if (slash < 3) {
         throw ImportFailed("the first line holds no program date");
     }
-    state.programDate = store::readDate(mid(line, slash - 2, 10));
+    return store::readDate(mid(line, slash - 2, 10));
 }
 
-void readRaceLine(const std::string& line, State& state, Session& session) {
+bool isRaceLine(const std::string& line) {
+    return store::equalsNoCase(store::left(line, 4), "race");
+}
+
+bool isEntryLine(const std::string& line) {
+    return store::equalsNoCase(store::left(line, 4), "post");
+}
+
+// The race of a race line, dated by the caller; throws ImportFailed when
+// the line has fewer than three words after "race".
+store::Race lineRace(const std::string& line) {
     const std::vector<std::size_t> words = wordStarts(line, 1);
     if (words.size() < 3) {
         throw ImportFailed("race line with fewer than three words after \"race\"");
     }
-    state.raceNum = wholeVal(mid(line, words[0], 3));
     store::Race race;
-    race.RaceNum = state.raceNum;
-    race.RaceDate = state.programDate;
+    race.RaceNum = wholeVal(mid(line, words[0], 3));
     race.Grade = adjustHeaderGrade(trim(mid(line, words[1], 3)));
     race.Distance = distanceClass(mid(line, words[2], 7));
+    return race;
+}
+
+void readRaceLine(const std::string& line, State& state, Session& session) {
+    store::Race race = lineRace(line);
+    state.raceNum = *race.RaceNum;
+    race.RaceDate = state.programDate;
     session.addRace(race);
 }
 
@@ -128,20 +147,23 @@ void readPastLine(const std::string& line, State& state, Session& session) {
     session.addRaceLine(l, counted);
 }
 
+Refusal Rosnet::refusal(const std::vector<std::string>& files) const {
+    return rosnetRefusal(files.at(0));
+}
+
 void Rosnet::run(const std::vector<std::string>& files, Session& session) const {
     LineReader in(textLines(files.at(0)));
     State state;
-    readProgramDate(in.next(), state);
+    state.programDate = readProgramDate(in.next());
     while (!in.atEnd()) {
         const std::string& line = in.next();
         session.progress(in.done(), in.total());
         if (isBlankLine(line)) {
             continue;
         }
-        const std::string head = store::left(line, 4);
-        if (store::equalsNoCase(head, "race")) {
+        if (isRaceLine(line)) {
             readRaceLine(line, state, session);
-        } else if (store::equalsNoCase(head, "post")) {
+        } else if (isEntryLine(line)) {
             readEntry(line, state, session);
             in.discard(1);
         } else {
@@ -151,6 +173,35 @@ void Rosnet::run(const std::vector<std::string>& files, Session& session) const 
 }
 
 }  // namespace
+
+// A Rosnet program: its first line holds the program date, and its first
+// race line (race, number, grade, distance) comes before any runner.
+Refusal rosnetRefusal(std::string_view bytes) {
+    LineWalk lines(bytes);
+    const std::string* first = lines.next();
+    if (first == nullptr) {
+        return "an empty file";
+    }
+    std::optional<store::Date> date;
+    try {
+        date = readProgramDate(*first);
+    } catch (const ImportFailed& e) {
+        return e.detail();
+    }
+    if (!date) {
+        return "the first line holds no program date";
+    }
+    const auto kind = [](const std::string& line) {
+        return isRaceLine(line)    ? LineKind::Header
+               : isEntryLine(line) ? LineKind::Entry
+                                   : LineKind::Skipped;
+    };
+    // Every race carries the program date.
+    return firstHeaderRefusal(lines, kind, [&](const std::string& line) {
+        lineRace(line);
+        return date;
+    });
+}
 
 const Format& rosnet() {
     static const Rosnet kFormat;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/import/format.h"
+#include "core/import/kinds.h"
 #include "core/import/rules.h"
 #include "core/store/text.h"
 #include "core/store/vb.h"
@@ -35,6 +36,7 @@ class TrackInfo final : public Format {
         return kInfo;
     }
 
+    Refusal refusal(const std::vector<std::string>& files) const override;
     void run(const std::vector<std::string>& files, Session& session) const override;
 };
 
@@ -58,7 +60,27 @@ bool isEntryLine(const Columns& c) {
     return val(c(1, 2)) > 0 && c.at(3) != "/";
 }
 
-void readHeader(const std::string& line, State& state, Session& session) {
+// The kind of a line, by the first test that applies.
+LineKind kindOf(const std::string& line, const Columns& c) {
+    if (isBlankLine(line) || line.starts_with("Track Handicapper:") ||
+        line.starts_with("Program Format")) {
+        return LineKind::Skipped;
+    }
+    if (isRaceHeader(line)) {
+        return LineKind::Header;
+    }
+    if (isEntryLine(c)) {
+        return LineKind::Entry;
+    }
+    if (line[0] == '_' || line[0] == '=' || line[0] == ' ') {
+        return LineKind::Skipped;
+    }
+    return isBlankLine(c(73, 3)) ? LineKind::Skipped : LineKind::Past;
+}
+
+// The race of a header line; throws ImportFailed when the grade cannot be
+// cut out. An unreadable date is left empty.
+store::Race headerRace(const std::string& line) {
     const std::size_t slash = store::instr(line, "/");
     if (slash < 3) {
         throw ImportFailed("race header without room for a date before its first slash");
@@ -71,21 +93,24 @@ void readHeader(const std::string& line, State& state, Session& session) {
     if (comma == 0) {
         throw ImportFailed("race header without a comma after \"Grade:\"");
     }
-    state.raceNum = wholeVal(mid(line, 1, 2));
-    if (const auto d = store::readDate(mid(line, slash - 2, 8))) {
-        state.raceDate = d;
-    }
-    const std::string grade =
-        adjustHeaderGrade(trim(mid(line, gradeAt + 6, comma - (gradeAt + 6))));
+    store::Race race;
+    race.RaceNum = wholeVal(mid(line, 1, 2));
+    race.RaceDate = store::readDate(mid(line, slash - 2, 8));
+    race.Grade = adjustHeaderGrade(trim(mid(line, gradeAt + 6, comma - (gradeAt + 6))));
     // Without the label there is no distance to read; the base class is taken.
     const std::size_t distAt = store::instr(line, "Distance:");
-    const std::string distance = distAt == 0 ? std::string() : trim(mid(line, distAt + 9, 20));
+    race.Distance = distanceClass(distAt == 0 ? std::string() : trim(mid(line, distAt + 9, 20)));
+    return race;
+}
 
-    store::Race race;
-    race.RaceNum = state.raceNum;
+void readHeader(const std::string& line, State& state, Session& session) {
+    store::Race race = headerRace(line);
+    state.raceNum = *race.RaceNum;
+    // An unreadable date keeps the one of the header before.
+    if (race.RaceDate) {
+        state.raceDate = race.RaceDate;
+    }
     race.RaceDate = state.raceDate;
-    race.Distance = distanceClass(distance);
-    race.Grade = grade;
     session.addRace(race);
 }
 
@@ -159,34 +184,46 @@ void readPastLine(const std::string& line, const Columns& c, State& state, Sessi
     session.addRaceLine(l, counted);
 }
 
+Refusal TrackInfo::refusal(const std::vector<std::string>& files) const {
+    return trackInfoRefusal(files.at(0));
+}
+
 void TrackInfo::run(const std::vector<std::string>& files, Session& session) const {
     LineReader in(textLines(files.at(0)));
     State state;
     while (!in.atEnd()) {
         const std::string& line = in.next();
         session.progress(in.done(), in.total());
-        if (isBlankLine(line) || line.starts_with("Track Handicapper:") ||
-            line.starts_with("Program Format")) {
-            continue;
-        }
-        if (isRaceHeader(line)) {
-            readHeader(line, state, session);
-            in.discard(2);
-            continue;
-        }
         const Columns c(line);
-        if (isEntryLine(c)) {
-            readEntry(line, state, session);
-            in.discard(2);
-        } else if (line[0] == '_' || line[0] == '=' || line[0] == ' ') {
-            continue;
-        } else if (!isBlankLine(c(73, 3))) {
-            readPastLine(line, c, state, session);
+        switch (kindOf(line, c)) {
+            case LineKind::Header:
+                readHeader(line, state, session);
+                in.discard(2);
+                break;
+            case LineKind::Entry:
+                readEntry(line, state, session);
+                in.discard(2);
+                break;
+            case LineKind::Past:
+                readPastLine(line, c, state, session);
+                break;
+            case LineKind::Skipped:
+                break;
         }
     }
 }
 
 }  // namespace
+
+// A TrackInfo program: its first race header (a line with RACE and two
+// slashes) comes before any runner and holds the race date and "Grade:"
+// with a comma after the grade.
+Refusal trackInfoRefusal(std::string_view bytes) {
+    LineWalk lines(bytes);
+    const auto kind = [](const std::string& line) { return kindOf(line, Columns(line)); };
+    return firstHeaderRefusal(lines, kind,
+                              [](const std::string& line) { return headerRace(line).RaceDate; });
+}
 
 const Format& trackInfo() {
     static const TrackInfo kFormat;

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Makes the DogPak/QuickDog, Derby Lane and QAV TEST sample inputs beside this script.
+"""Makes the DogPak/QuickDog, Derby Lane and QAV TEST sample inputs in data/samples/.
 
 The files are committed; run this only to change them:
-    python3 data/samples/dogpak_qav_derbylane_samples.py
+    python3 tools/samples/dogpak_qav_derbylane_samples.py
 Every name, track and number is made up. Prints what an import into an empty
 dog database must count (the QAV TEST years as seen on 8 December 2026).
 """
@@ -12,7 +12,7 @@ import os
 import random
 import struct
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data", "samples")
 
 FIRST = ["Swift", "Blue", "Jay", "Red", "Copper", "Lucky", "Silver", "Midnight", "Prairie",
          "Rocket", "Sandy", "Storm", "Windy", "Brave", "Dusty", "Gold", "Iron", "Maple",
@@ -75,10 +75,10 @@ class Counts:
         self.dogs.add(name.upper())
         self.dates.setdefault(name.upper(), set())
 
-    def line(self, name, date, counted):
+    def line(self, name, date, counted, tested=True):
         """A past line of a known dog; returns whether it is stored."""
         seen = self.dates[name.upper()]
-        if date in seen:
+        if tested and date in seen:
             self.duplicates += 1
             return False
         seen.add(date)
@@ -382,13 +382,14 @@ def qav(rng):
             elif n == 4 and i == 1:
                 e = e[:4] + b"B" + e[5:]  # B is short for a dog read the first time
             elif n == 7 and i == 1:
-                e = entries[0][:4] + e[4:]  # the same day again: one line
+                e = entries[0][:4] + e[4:]  # two races of one day: both kept
             entries.append(e)
         if name == repeat and not new_dog:
             # Two dates of the first record again, and one new one.
             first = records[dogs.index(repeat)]
             entries = [bytes(first[32:62]), bytes(first[62:92]),
                        qav_entry(12, 7, "B", 1, 2, 3, 4, 5, 6, 3, 3110, 250, "C")]
+        # A new dog's entries are not tested against each other.
         for i, e in enumerate(entries):
             rec[32 + 30 * i:62 + 30 * i] = e
             text = e.decode("ascii")
@@ -397,7 +398,7 @@ def qav(rng):
             d = qav_date(int(text[0:2]), int(text[2:4]))
             if d is None:
                 continue
-            counts.line(name, d, False)
+            counts.line(name, d, False, tested=not new_dog)
         rec[272:282] = b"0123456789"
         rec[282:300] = fit(f"Sire {n}", 18).encode("ascii")
         records.append(bytes(rec))

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Makes the TrackInfo and Rosnet sample programs beside this script.
+"""Makes the TrackInfo and Rosnet sample programs in data/samples/.
 
 The files are committed; run this only to change them:
-    python3 data/samples/trackinfo_and_rosnet_samples.py
+    python3 tools/samples/trackinfo_and_rosnet_samples.py
 Every name, track and number is made up. Prints what an import into an empty
 dog database must count.
 """
@@ -11,7 +11,7 @@ import datetime
 import os
 import random
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data", "samples")
 
 FIRST = ["Swift", "Blue", "Jay", "Red", "Copper", "Lucky", "Silver", "Midnight", "Prairie",
          "Rocket", "Sandy", "Storm", "Windy", "Brave", "Dusty", "Gold", "Iron", "Maple",
