@@ -33,6 +33,7 @@
 #include "gui/common/qt_setup.h"
 #include "gui/common/single_instance.h"
 #include "gui/common/text_viewer.h"
+#include "gui/common/waiting.h"
 #include "gui/vovoziruzu/analysis_windows.h"
 #include "gui/vovoziruzu/dog_commands.h"
 #include "gui/vovoziruzu/edit_dogs.h"
@@ -650,6 +651,7 @@ void MainWindow::updateRunningStyle() {
     std::optional<vz::Error> failure;
     QEventLoop loop;
     QThread* worker = QThread::create([&, paths, settings, date] {
+        const store::WaitObserverScope waits(showWaitsIn(&progress, "labelText"));
         try {
             result =
                 dogs::runStyleUpdate(paths, settings, date, [&progress](long done, long total) {

@@ -101,6 +101,11 @@ TEST(CliRoad, ImportUpdateStylesAndProcessGiveTheExpectedReports) {
                   readText(sourceDir() / "tests" / "e2e" / "data" / report))
             << c.title;
     }
+    // Each command closed the dog database cleanly: a copy of the lone file
+    // is the whole database.
+    for (const char* journal : {"-wal", "-shm"}) {
+        EXPECT_FALSE(fs::exists(paths.dogDatabase().string() + journal)) << journal;
+    }
 }
 
 TEST(CliRoad, TheStyleUpdateRefusesAReadOnlyDogDatabaseAndKeepsTheSettings) {
