@@ -1,4 +1,7 @@
+#include <algorithm>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -53,9 +56,24 @@ TEST_F(RunTest, GoodCardIsWrittenWhole) {
     EXPECT_EQ(posts().size(), 2u);
 }
 
+// The files of the folder, race files and anything hidden beside them.
+std::vector<std::string> filesIn(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 TEST_F(RunTest, FailedRunChangesNothing) {
     addDog("Swift Arrow", 7, 2);
+    // An earlier card of the same name, which the failed runs were to replace.
+    importText("trackinfo", {cardWith("")});
     const auto before = dogs().dogs();
+    const auto linesBefore = dogs().raceLineCount();
+    const std::string cardBefore = readText(raceFile());
+    const auto folderBefore = filesIn(dir_.path());
     const char* tails[] = {
         // A header without "Grade:".
         " 2  12/08/26  RACE 2   Class: C, Distance: 3/8\n",
@@ -67,8 +85,14 @@ TEST_F(RunTest, FailedRunChangesNothing) {
         " 2  12/08/26  RACE 2   Grade: C, Distance: 3/8\nPurse\n",
     };
     for (const char* tail : tails) {
+        // Other dates than the earlier card's, so that the lines would be new.
+        std::string text = cardWith(tail);
+        for (std::size_t at = text.find("/26"); at != std::string::npos;
+             at = text.find("/26", at)) {
+            text.replace(at, 3, "/27");
+        }
         try {
-            importText("trackinfo", {cardWith(tail)});
+            importText("trackinfo", {text});
             ADD_FAILURE() << "no failure for " << tail;
         } catch (const import::ImportFailed& e) {
             EXPECT_STREQ(e.what(),
@@ -76,9 +100,15 @@ TEST_F(RunTest, FailedRunChangesNothing) {
             EXPECT_FALSE(e.detail().empty());
         }
         EXPECT_EQ(dogs().dogs(), before) << tail;
-        EXPECT_EQ(dogs().raceLineCount(), 0) << tail;
-        // The race file is the empty copy of the template, byte for byte.
-        EXPECT_EQ(readText(raceFile()), readText(paths_.raceTemplate())) << tail;
+        EXPECT_EQ(dogs().raceLineCount(), linesBefore) << tail;
+        // The earlier card stays, byte for byte, and the run's temporary
+        // file is gone (only the input it was given is new).
+        EXPECT_EQ(readText(raceFile()), cardBefore) << tail;
+        auto folder = filesIn(dir_.path());
+        std::erase_if(folder, [](const std::string& n) { return n.rfind("input", 0) == 0; });
+        auto expected = folderBefore;
+        std::erase_if(expected, [](const std::string& n) { return n.rfind("input", 0) == 0; });
+        EXPECT_EQ(folder, expected) << tail;
     }
 }
 
@@ -203,9 +233,18 @@ TEST_F(RunTest, RaceFileMayNotReplaceTheSystemsOwnFilesOrTheInput) {
     writeText(dir_ / "x.txt", cardWith(""));
     const std::string inputBytes = readText(dir_ / "x.txt");
     const std::string templateBytes = readText(paths_.raceTemplate());
-    for (const fs::path& target :
-         {paths_.dogDatabase(), paths_.staticDatabase(), paths_.raceTemplate(), dir_ / "x.txt",
-          paths_.dataDir() / ".." / "Data" / "Data.mdb"}) {
+    const char* own = "is one of the system's own files";
+    const char* notRace = "is not a race file";
+    const std::pair<fs::path, const char*> cases[] = {
+        {paths_.dogDatabase(), own},
+        {paths_.staticDatabase(), own},
+        {paths_.raceTemplate(), own},
+        {paths_.dataDir() / ".." / "Data" / "Data.mdb", own},
+        // Refused while absent too: the dog database would take it as its own.
+        {paths_.dataDir() / "Data.mdb-wal", own},
+        {dir_ / "x.txt", notRace},
+    };
+    for (const auto& [target, words] : cases) {
         import::ImportRequest req;
         req.format = "trackinfo";
         req.inputs = {dir_ / "x.txt"};
@@ -216,14 +255,14 @@ TEST_F(RunTest, RaceFileMayNotReplaceTheSystemsOwnFilesOrTheInput) {
             import::runImport(req);
             ADD_FAILURE() << target;
         } catch (const Error& e) {
-            EXPECT_NE(std::string(e.what()).find("The race file cannot be"), std::string::npos)
-                << e.what();
+            EXPECT_NE(std::string(e.what()).find(words), std::string::npos) << e.what();
         }
     }
     EXPECT_EQ(dogs().dogCount(), 1);
     EXPECT_EQ(dog("Swift Arrow")->NumStarts, 7);
     EXPECT_EQ(readText(dir_ / "x.txt"), inputBytes);
     EXPECT_EQ(readText(paths_.raceTemplate()), templateBytes);
+    EXPECT_FALSE(fs::exists(paths_.dataDir() / "Data.mdb-wal"));
 }
 
 }  // namespace
