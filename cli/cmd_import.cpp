@@ -13,6 +13,7 @@
 #include "core/import/import.h"
 #include "core/import/registry.h"
 #include "core/store/error.h"
+#include "core/store/new_race_file.h"
 
 namespace vz::cli {
 namespace {
@@ -40,6 +41,10 @@ int runFormat(Context& ctx, const FormatArgs& a) {
     }
     if (info.writesRaceFile) {
         const fs::path out = fs::absolute(a.raceFile);
+        if (const auto why = store::newRaceFileRefusal(ctx.paths, out)) {
+            std::cerr << *why << "\n";
+            return kExitFailure;
+        }
         std::error_code ec;
         if (fs::exists(out, ec)) {
             const std::string question =
