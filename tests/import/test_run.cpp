@@ -112,6 +112,32 @@ TEST_F(RunTest, FailedRunChangesNothing) {
     }
 }
 
+TEST_F(RunTest, ARaceFileFolderThatCannotBeWrittenIsNamedAndNothingIsImported) {
+    writeText(dir_ / "x.txt", cardWith(""));
+    const fs::path shut = dir_ / "shut";
+    fs::create_directory(shut);
+    // The dog database may be written by the ordinary user; the folder of the
+    // race file may not.
+    fs::permissions(paths_.dataDir(), fs::perms::all, fs::perm_options::add);
+    fs::permissions(paths_.dogDatabase(), fs::perms::others_write | fs::perms::group_write,
+                    fs::perm_options::add);
+    const std::string got = asOrdinaryUser([&]() -> std::string {
+        import::ImportRequest req;
+        req.format = "trackinfo";
+        req.inputs = {dir_ / "x.txt"};
+        req.raceFile = shut / "card.rac";
+        req.paths = paths_;
+        req.today = today_;
+        import::runImport(req);
+        return "imported";
+    });
+    EXPECT_EQ(got, "exception: The race file " + (shut / "card.rac").string() +
+                       " cannot be written: the folder " + shut.string() +
+                       " is not writable (permission denied).");
+    EXPECT_EQ(dogs().dogCount(), 0);
+    EXPECT_TRUE(fs::is_empty(shut));
+}
+
 TEST_F(RunTest, RaceFileIsReplacedByAFreshCopy) {
     importText("trackinfo", {cardWith("")});
     // A second run into the same file: the card is written again, not added.
