@@ -7,6 +7,7 @@
 
 #include "core/import/import.h"
 #include "core/import/registry.h"
+#include "core/store/database.h"
 #include "core/store/fileio.h"
 #include "tests/import/import_fixture.h"
 #include "tests/import/trackinfo_text.h"
@@ -136,6 +137,30 @@ TEST_F(RunTest, ARaceFileFolderThatCannotBeWrittenIsNamedAndNothingIsImported) {
                        " is not writable (permission denied).");
     EXPECT_EQ(dogs().dogCount(), 0);
     EXPECT_TRUE(fs::is_empty(shut));
+}
+
+TEST_F(RunTest, AnImportThatGivesUpWaitingForAnotherProgramChangesNoFile) {
+    const store::BusyWait saved = store::busyWait();
+    store::setBusyWait({std::chrono::milliseconds(200), std::chrono::milliseconds(50)});
+    writeText(dir_ / "x.txt", cardWith(""));
+    makeRaceFile(raceFile());
+    const std::string cardBefore = readText(raceFile());
+    const auto folderBefore = filesIn(dir_.path());
+    {
+        // The other program is writing the dog database all along.
+        store::DogDatabase other(paths_.dogDatabase());
+        store::DogDatabase::Transaction busy(other);
+        try {
+            importFiles("trackinfo", {dir_ / "x.txt"});
+            ADD_FAILURE() << "imported while another program was writing";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.number(), Error::kLocked) << e.what();
+        }
+    }
+    store::setBusyWait(saved);
+    EXPECT_EQ(dogs().dogCount(), 0);
+    EXPECT_EQ(readText(raceFile()), cardBefore);
+    EXPECT_EQ(filesIn(dir_.path()), folderBefore);
 }
 
 TEST_F(RunTest, RaceFileIsReplacedByAFreshCopy) {
