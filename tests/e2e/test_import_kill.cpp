@@ -107,16 +107,6 @@ std::string integrity(const fs::path& db) {
     return d.execAndGet("PRAGMA integrity_check").getString();
 }
 
-std::vector<std::string> hiddenFiles(const fs::path& dir) {
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(dir)) {
-        if (e.path().filename().string().front() == '.') {
-            out.push_back(e.path().filename().string());
-        }
-    }
-    return out;
-}
-
 // Waits until the run has written its card into its temporary file, which
 // then outgrows the empty template: the commits and the rename follow at
 // once. Gives up after `limit`.

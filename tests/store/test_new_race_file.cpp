@@ -153,16 +153,6 @@ pid_t importUpTo(const AppPaths& paths, const fs::path& card, Stage stage, bool 
     return pid;
 }
 
-std::vector<std::string> hiddenFiles(const fs::path& dir) {
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(dir)) {
-        if (e.path().filename().string().front() == '.') {
-            out.push_back(e.path().filename().string());
-        }
-    }
-    return out;
-}
-
 // The race numbers of the card at `path`; nothing when there is no file.
 std::optional<std::vector<int>> raceNumbers(const fs::path& path) {
     if (!fs::exists(path)) {
@@ -199,13 +189,13 @@ TEST(InterruptedImport, TheNextStartLeavesBothAsBeforeOrBothAsAfter) {
         const auto cardBefore = raceNumbers(card);
         importUpTo(paths, card, c.stage);
         // The killed run's temporary file is there, its name hidden.
-        ASSERT_EQ(hiddenFiles(dir.path()).size(), 1u);
+        ASSERT_EQ(test::hiddenFiles(dir.path()).size(), 1u);
 
         EXPECT_TRUE(completeInterruptedImports(paths.dogDatabase()).empty());
         const bool after = c.stage == Stage::Committed;
         EXPECT_EQ(DogDatabase(paths.dogDatabase()).findDog(kNewDog).has_value(), after);
         EXPECT_EQ(raceNumbers(card), after ? std::optional(std::vector<int>{5}) : cardBefore);
-        EXPECT_TRUE(hiddenFiles(dir.path()).empty());
+        EXPECT_TRUE(test::hiddenFiles(dir.path()).empty());
         // Done once: a second start finds nothing more to do.
         EXPECT_TRUE(completeInterruptedImports(paths.dogDatabase()).empty());
         EXPECT_EQ(raceNumbers(card), after ? std::optional(std::vector<int>{5}) : cardBefore);
@@ -221,13 +211,13 @@ TEST(InterruptedImport, AnImportStillRunningIsLeftAlone) {
         const pid_t running = importUpTo(paths, card, stage, true);
         // Another program starts meanwhile: the running import is none of its business.
         EXPECT_TRUE(completeInterruptedImports(paths.dogDatabase()).empty());
-        EXPECT_EQ(hiddenFiles(dir.path()).size(), 1u);
+        EXPECT_EQ(test::hiddenFiles(dir.path()).size(), 1u);
         EXPECT_FALSE(fs::exists(card));
         // Then the import is killed; the next start settles it.
         ::kill(running, SIGKILL);
         ::waitpid(running, nullptr, 0);
         EXPECT_TRUE(completeInterruptedImports(paths.dogDatabase()).empty());
-        EXPECT_TRUE(hiddenFiles(dir.path()).empty());
+        EXPECT_TRUE(test::hiddenFiles(dir.path()).empty());
         EXPECT_EQ(fs::exists(card), stage == Stage::Committed);
     }
 }
@@ -239,9 +229,9 @@ TEST(InterruptedImport, AnImportThatFailsTakesItsTemporaryFileAlong) {
     {
         DogDatabase dogs(paths.dogDatabase());
         NewRaceFile failing(dogs, paths.raceTemplate(), card);
-        EXPECT_EQ(hiddenFiles(dir.path()).size(), 1u);
+        EXPECT_EQ(test::hiddenFiles(dir.path()).size(), 1u);
     }
-    EXPECT_TRUE(hiddenFiles(dir.path()).empty());
+    EXPECT_TRUE(test::hiddenFiles(dir.path()).empty());
     EXPECT_FALSE(fs::exists(card));
 }
 
@@ -270,7 +260,7 @@ TEST(InterruptedImport, ARecordNamingAnotherFileIsNeverFollowed) {
     EXPECT_TRUE(completeInterruptedImports(paths.dogDatabase()).empty());
     EXPECT_EQ(raceNumbers(dir / "Keep.rac"), std::optional(std::vector<int>{}));
     EXPECT_EQ(test::readText(dir / "notes.txt"), "mine");
-    EXPECT_TRUE(hiddenFiles(dir.path()).empty());  // the real one was cleared away
+    EXPECT_TRUE(test::hiddenFiles(dir.path()).empty());  // the real one was cleared away
 }
 
 TEST(InterruptedImport, ADogDatabaseWithoutTheRecordsIsOnlyRead) {
