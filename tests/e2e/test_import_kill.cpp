@@ -31,7 +31,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kDogs = 16000;  // in races of eight
+constexpr int kDogs = 8000;  // in races of eight
 constexpr int kLinesPerDog = 8;
 constexpr int kRaces = kDogs / 8;
 
@@ -46,7 +46,7 @@ std::string at(std::string line, std::size_t column, const std::string& text) {
 // A TrackInfo program: races of eight dogs, each dog with eight past lines
 // of different dates; every dog, line, race and post is new to an empty dog
 // database, so the import adds kDogs dogs, kDogs * kLinesPerDog lines,
-// kRaces races and kDogs posts. About 200,000 text lines.
+// kRaces races and kDogs posts. About 100,000 text lines.
 std::string bigProgram() {
     std::string text;
     for (int d = 0; d < kDogs; ++d) {
