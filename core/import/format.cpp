@@ -1,5 +1,6 @@
 #include "core/import/format.h"
 
+#include "core/import/rules.h"
 #include "core/store/text.h"
 
 namespace vz::import {
@@ -78,16 +79,19 @@ std::string_view Columns::operator()(std::size_t start, std::size_t length) cons
     return line_.substr(from, to - from);
 }
 
-Refusal firstHeaderRefusal(
-    LineWalk& lines, const std::function<LineKind(const std::string&)>& kind,
-    const std::function<std::optional<store::Date>(const std::string&)>& raceDate) {
+Refusal firstHeaderRefusal(LineWalk& lines, const std::function<LineKind(const std::string&)>& kind,
+                           const std::function<Record(const std::string&)>& header) {
     while (const std::string* line = lines.next()) {
         switch (kind(*line)) {
             case LineKind::Entry:
                 return "a runner before the first race header";
             case LineKind::Header:
                 try {
-                    if (!raceDate(*line)) {
+                    const Record r = header(*line);
+                    if (r.fault) {
+                        return "the first race header holds a number too large to store";
+                    }
+                    if (!std::get<RaceRecord>(r.item).race.RaceDate) {
                         return "the first race has no date";
                     }
                     return std::nullopt;
@@ -100,6 +104,53 @@ Refusal firstHeaderRefusal(
         }
     }
     return "no race header";
+}
+
+void readUntilBroken(Reading& reading, const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const ImportFailed& e) {
+        reading.failure = e.detail();
+    }
+}
+
+namespace {
+
+// `read(text)`, or empty for a number too large to store.
+template <class T>
+std::optional<T> unlessOverflow(std::string_view text, T (*read)(std::string_view)) {
+    try {
+        return read(text);
+    } catch (const Error& e) {
+        if (e.number() != Error::kOverflow) {
+            throw;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int> FieldNumbers::whole(std::string_view text, const char* field) {
+    auto v = unlessOverflow(text, &wholeVal);
+    if (!v) {
+        note(text, field);
+    }
+    return v;
+}
+
+std::optional<double> FieldNumbers::real(std::string_view text, const char* field) {
+    auto v = unlessOverflow(text, &realVal);
+    if (!v) {
+        note(text, field);
+    }
+    return v;
+}
+
+void FieldNumbers::note(std::string_view text, const char* field) {
+    if (!fault_) {
+        fault_ = FieldFault{field, std::string(trimmed(text))};
+    }
 }
 
 std::string_view trimmed(std::string_view text) {

@@ -105,9 +105,9 @@ ImportSummary runImport(const ImportRequest& request) {
         {
             store::DogDatabase::Transaction dogTx(dogs);
             store::ImportStore st(dogs, raceFile.get());
-            Session session(st, request.today, request.progress);
+            Session session(st, request.progress);
             try {
-                readingInput([&] { format->run(files, session); });
+                readingInput([&] { session.apply(format->read(files, request.today)); });
                 // A card without a race is no program.
                 if (info.writesRaceFile && session.summary().racesWritten == 0) {
                     throw ImportFailed("no race");

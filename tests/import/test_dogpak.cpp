@@ -375,8 +375,11 @@ TEST_F(DogPakTest, FaultsEndTheRunAndLeaveTheDatabaseAsItWas) {
         importLines(cases[0]);
         FAIL() << "no fault";
     } catch (const import::ImportFailed& e) {
+        // The two lines, and the line and field the run ended on.
         EXPECT_STREQ(e.what(),
-                     "Error importing file.\nPerhaps you selected the wrong import type?");
+                     "Error importing file.\nPerhaps you selected the wrong import type?\n"
+                     "Line 2 of the lines file, field FinishTime: \"9E99\" is too large a "
+                     "number.");
     }
 }
 
