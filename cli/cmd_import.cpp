@@ -12,6 +12,7 @@
 #include "cli/progress.h"
 #include "core/import/import.h"
 #include "core/import/registry.h"
+#include "core/import/window_texts.h"
 #include "core/store/error.h"
 
 namespace vz::cli {
@@ -61,9 +62,10 @@ int runFormat(Context& ctx, const FormatArgs& a) {
         Progress progress(ctx, "Importing, please wait...");
         req.progress = progress.callback();
         s = import::runImport(req);
-    } catch (const import::ImportFailed&) {
-        std::cerr << import::ImportFailed::kFirstLine << "\n"
-                  << import::ImportFailed::kSecondLine << "\n";
+    } catch (const import::ImportFailed& e) {
+        for (const std::string& line : e.lines()) {
+            std::cerr << line << "\n";
+        }
         return kExitFailure;
     }
 
@@ -73,21 +75,8 @@ int runFormat(Context& ctx, const FormatArgs& a) {
         std::cout << "You should run 'Update Running Style' (update-styles) before processing a "
                      "race.\n";
     }
-    std::cout << fmt::format("Dogs added:         {}\n", s.dogsAdded)
-              << fmt::format("Lines added:        {}\n", s.linesAdded)
-              << fmt::format("Duplicates skipped: {}\n", s.duplicatesSkipped);
-    if (info.writesRaceFile) {
-        std::cout << fmt::format("Races written:      {}\n", s.racesWritten)
-                  << fmt::format("Posts written:      {}\n", s.postsWritten);
-    }
-    if (s.linesWithoutDog != 0) {
-        std::cout << fmt::format("Lines without a dog, left out:  {}\n", s.linesWithoutDog);
-    }
-    if (s.linesWithoutDate != 0) {
-        std::cout << fmt::format("Lines without a date, left out: {}\n", s.linesWithoutDate);
-    }
-    if (s.recordsRefused != 0) {
-        std::cout << fmt::format("Records of no dog, left out:    {}\n", s.recordsRefused);
+    for (const std::string& line : import::summaryLines(s, info.writesRaceFile, true)) {
+        std::cout << line << "\n";
     }
     return kExitOk;
 }

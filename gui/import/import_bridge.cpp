@@ -52,21 +52,9 @@ std::string rememberedFolderOf(const QString& chosenFile) {
 
 QString completionWithCounts(const ImporterDescription& description,
                              const import::ImportSummary& s) {
-    QString text = description.completionText;
-    text += QStringLiteral("\r\rDogs added: %1\rLines added: %2\rDuplicates skipped: %3")
-                .arg(s.dogsAdded)
-                .arg(s.linesAdded)
-                .arg(s.duplicatesSkipped);
-    if (description.makesRaceFile) {
-        text += QStringLiteral("\rRaces written: %1\rPosts written: %2")
-                    .arg(s.racesWritten)
-                    .arg(s.postsWritten);
-    }
-    if (s.linesWithoutDog != 0) {
-        text += QStringLiteral("\rLines without a dog, left out: %1").arg(s.linesWithoutDog);
-    }
-    if (s.linesWithoutDate != 0) {
-        text += QStringLiteral("\rLines without a date, left out: %1").arg(s.linesWithoutDate);
+    QString text = description.completionText + QStringLiteral("\r");
+    for (const std::string& line : import::summaryLines(s, description.makesRaceFile, false)) {
+        text += QStringLiteral("\r") + qs(line);
     }
     return text;
 }
@@ -103,8 +91,8 @@ ImportOutcome runImportJob(const ImportJob& job, const ImportProgress& progress)
         ImportOutcome done;
         done.summary = import::runImport(request);
         return done;
-    } catch (const import::ImportFailed&) {
-        return {ImportOutcome::Kind::ImportFailed, qs(import::importFailedMessage()), 0, {}};
+    } catch (const import::ImportFailed& e) {
+        return {ImportOutcome::Kind::ImportFailed, qs(import::importFailedMessage(e)), 0, {}};
     } catch (const vz::Error& e) {
         // Not the input's fault (a database that cannot be opened, a file
         // that went away): the user is told the cause, not to pick another type.

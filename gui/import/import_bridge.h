@@ -74,9 +74,8 @@ struct ImportOutcome {
     import::ImportSummary summary;  // what a completed run added
 };
 
-// The completion message with the counts the terminal prints after it: dogs
-// and lines added, duplicates skipped, and races and posts for a format that
-// writes a race file. Lines separated by CR.
+// The completion message with the counts the terminal prints after it,
+// lines separated by CR.
 QString completionWithCounts(const ImporterDescription& description,
                              const import::ImportSummary& summary);
 
