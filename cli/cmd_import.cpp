@@ -81,12 +81,34 @@ int runFormat(Context& ctx, const FormatArgs& a) {
     return kExitOk;
 }
 
+// One line per format, tab-separated; ends the run like --help.
+[[noreturn]] void listFormats() {
+    for (const import::Format* f : import::allFormats()) {
+        const import::FormatInfo& info = f->info();
+        std::cout << info.key << '\t' << info.sourceName.substr(0, info.sourceName.find('/'))
+                  << '\t' << (info.writesRaceFile ? "card" : "no card");
+        for (const import::InputSpec& in : info.inputs) {
+            std::cout << '\t' << in.sample;
+        }
+        std::cout << '\n';
+    }
+    throw CLI::Success();
+}
+
 const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
     auto args = std::make_shared<ImportArgs>();
     Command cmd;
     cmd.app = root.add_subcommand(
         "import", "Import a race program into the dog database and a new race file");
     cmd.app->require_subcommand(1);
+    // For scripts (the demo): the formats of the registry, without an
+    // application folder.
+    cmd.app
+        ->add_flag_callback(
+            "--formats", [] { listFormats(); },
+            "List the formats for scripts, one a line, tab-separated: the command, the "
+            "source's short name, \"card\" or \"no card\", the sample files in data/samples")
+        ->trigger_on_parse();
     for (const import::Format* f : import::allFormats()) {
         const import::FormatInfo& info = f->info();
         auto a = std::make_unique<FormatArgs>();

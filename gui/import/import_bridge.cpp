@@ -38,12 +38,22 @@ std::vector<ImporterDescription> importerDescriptions(RememberedFolders& folders
         d.readyText = qs(info.readyText);
         d.completionText = qs(import::completionMessage(info));
         for (const import::InputSpec& input : info.inputs) {
-            d.inputs.push_back({qs(input.dialogTitle), qs(input.filter),
-                                &import::folderOf(folders, input.folderSetting)});
+            d.inputs.push_back(
+                {qs(input.dialogTitle), qs(input.filter), &folders.folder(input.folderSetting)});
         }
         all.push_back(std::move(d));
     }
     return all;
+}
+
+std::vector<ImportMenuRow> importMenuRows() {
+    std::vector<ImportMenuRow> rows;
+    for (const import::Format* format : import::allFormats()) {
+        const import::FormatInfo& info = format->info();
+        rows.push_back({info.key, qs("cmd" + info.menuControl), qs("lbl" + info.menuControl),
+                        qs(info.menuLabel)});
+    }
+    return rows;
 }
 
 std::string rememberedFolderOf(const QString& chosenFile) {
