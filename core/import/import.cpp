@@ -52,7 +52,7 @@ ImportSummary runImport(const ImportRequest& request) {
     std::vector<std::string> files;
     files.reserve(request.inputs.size());
     for (const fs::path& in : request.inputs) {
-        files.push_back(store::readFile(in));
+        files.push_back(store::readRegularFile(in, kMaxInputBytes));
     }
     // A file of another kind is refused before any file is opened for
     // writing: the dog database and the race file stay as they are.

@@ -40,6 +40,10 @@ FileKind detectFileKind(const fs::path& file) {
     if (!fs::exists(file, ec)) {
         return FileKind::Missing;
     }
+    // Only a regular file is opened: opening a FIFO waits for a writer.
+    if (!fs::is_regular_file(file, ec)) {
+        return FileKind::Other;
+    }
     std::ifstream in(file, std::ios::binary);
     std::array<char, 32> head{};
     in.read(head.data(), head.size());

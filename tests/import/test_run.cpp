@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -255,6 +257,40 @@ TEST(SummaryLines, TheTerminalAlignsTheCountsAndTheWindowDoesNot) {
               (std::vector<std::string>{"Dogs added: 3", "Lines added: 12", "Duplicates skipped: 0",
                                         "Lines without a date, left out: 1",
                                         "Records of no dog, left out: 4"}));
+}
+
+}  // namespace
+}  // namespace vz::test
+
+namespace vz::test {
+namespace {
+
+TEST_F(RunTest, OnlyRegularFilesOfSaneSizeAreRead) {
+    ASSERT_EQ(::mkfifo((dir_ / "fifo.txt").c_str(), 0644), 0);
+    // A program of 64 MB and one byte (sparse: nothing is written).
+    writeText(dir_ / "huge.txt", "");
+    fs::resize_file(dir_ / "huge.txt", vz::import::kMaxInputBytes + 1);
+    const struct {
+        fs::path input;
+        const char* why;
+    } cases[] = {
+        {dir_ / "fifo.txt", "is not a regular file"},
+        {"/dev/zero", "is not a regular file"},
+        {dir_ / "huge.txt", "is larger than 64 MB"},
+    };
+    for (const auto& c : cases) {
+        try {
+            importFiles("trackinfo", {c.input});
+            ADD_FAILURE() << c.input;
+        } catch (const vz::import::ImportFailed& e) {
+            ADD_FAILURE() << "not the wrong import type: " << e.what();
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find(c.why), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.input.string()), std::string::npos);
+        }
+        EXPECT_FALSE(fs::exists(raceFile()));
+        EXPECT_EQ(dogs().dogCount(), 0);
+    }
 }
 
 }  // namespace
