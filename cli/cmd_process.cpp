@@ -39,7 +39,8 @@ struct Options {
 int runProcess(Context& ctx, const Options& opt) {
     processing::RunRequest rq;
     rq.paths = ctx.paths;
-    rq.raceFile = fs::absolute(opt.raceFile);
+    // An empty name stays empty, for the run to refuse in words.
+    rq.raceFile = opt.raceFile.empty() ? fs::path() : fs::absolute(opt.raceFile);
     rq.raceFileTitle = rq.raceFile.filename().string();
     rq.TimeFactorL = ctx.state.settings.TimeFactorL;
     rq.TimeFactorR = ctx.state.settings.TimeFactorR;

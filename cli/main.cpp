@@ -9,6 +9,7 @@
 #include <fmt/format.h>
 
 #include "cli/command.h"
+#include "cli/progress.h"
 #include "core/store/error.h"
 #include "core/store/shipped_files.h"
 
@@ -99,6 +100,7 @@ int main(int argc, char** argv) {
         for (const Error& e : ctx.state.errors) {
             std::cerr << e.what() << " - " << e.number() << "\n";
         }
+        const cli::WaitDisplay waits(ctx);
         return chosen->run(ctx);
     } catch (const Error& e) {
         std::cerr << e.what() << "\n";

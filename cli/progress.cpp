@@ -2,8 +2,15 @@
 
 #include <algorithm>
 #include <iostream>
+#include <string>
 
 namespace vz::cli {
+
+namespace {
+// Counts the waits shown on the line, so that a progress line a wait wrote
+// over is drawn again.
+unsigned gWaitsShown = 0;
+}  // namespace
 
 Progress::Progress(const Context& ctx, std::string label)
     : Progress(ctx.interactive, std::move(label), std::cerr) {}
@@ -30,9 +37,10 @@ void Progress::update(long done, long total) {
         const long long scaled = static_cast<long long>(std::min(value, total)) * 100 / total;
         value = static_cast<long>(scaled);
     }
-    if (shown_ && value == lastValue_ && percent == lastWasPercent_) {
+    if (shown_ && value == lastValue_ && percent == lastWasPercent_ && seenWaits_ == gWaitsShown) {
         return;
     }
+    seenWaits_ = gWaitsShown;
     out_ << '\r' << label_ << ' ' << value << (percent ? "%" : "") << std::flush;
     shown_ = true;
     lastValue_ = value;
@@ -45,6 +53,28 @@ void Progress::finish() {
     }
     shown_ = false;
     lastValue_ = -1;
+}
+
+WaitDisplay::WaitDisplay(const Context& ctx) : WaitDisplay(ctx.interactive, std::cerr) {}
+
+WaitDisplay::WaitDisplay(bool enabled, std::ostream& out)
+    : enabled_(enabled), out_(out), scope_([this](const store::WaitNotice& n) { show(n); }) {}
+
+void WaitDisplay::show(const store::WaitNotice& notice) {
+    if (!enabled_) {
+        return;
+    }
+    if (notice.over) {
+        out_ << '\r' << std::string(shownLength_, ' ') << '\r' << std::flush;
+        shownLength_ = 0;
+        return;
+    }
+    const std::string text = store::waitingText(notice);
+    out_ << '\r' << text
+         << std::string(shownLength_ > text.size() ? shownLength_ - text.size() : 0, ' ')
+         << std::flush;
+    shownLength_ = std::max(shownLength_, text.size());
+    ++gWaitsShown;
 }
 
 }  // namespace vz::cli

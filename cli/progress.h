@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cli/command.h"
+#include "core/store/database.h"
 
 namespace vz::cli {
 
@@ -45,6 +46,28 @@ class Progress {
     bool shown_ = false;
     long lastValue_ = -1;
     bool lastWasPercent_ = false;
+    unsigned seenWaits_ = 0;
+};
+
+// While it lives, a wait of this thread for another program that writes a
+// database is shown on the progress line, once a second ("Waiting for
+// another program to finish writing the dog database... 3 s"); when the wait
+// ends the line is cleared and the next progress step draws its own again.
+// Silent when the tool does not run on a terminal, like Progress.
+class WaitDisplay {
+  public:
+    explicit WaitDisplay(const Context& ctx);
+    WaitDisplay(bool enabled, std::ostream& out);
+    WaitDisplay(const WaitDisplay&) = delete;
+    WaitDisplay& operator=(const WaitDisplay&) = delete;
+
+  private:
+    void show(const store::WaitNotice& notice);
+
+    bool enabled_;
+    std::ostream& out_;
+    std::size_t shownLength_ = 0;
+    store::WaitObserverScope scope_;
 };
 
 }  // namespace vz::cli

@@ -62,7 +62,7 @@ void writeOne(const store::AppPaths& paths, const SettingsFileLayout& layout,
         w.str(folders.folder(value));
     }
     w.endLine();
-    store::writeFileAtomic(paths.importSettings(layout.name), w.text());
+    store::writeFileAtomic(paths.importSettings(layout.name), w.text(), "settings file");
 }
 
 }  // namespace
@@ -107,7 +107,7 @@ SourceFolders loadSourceSettings(const store::AppPaths& paths,
         }
         try {
             // Files written by older versions may be in Windows-1252.
-            const std::string text = store::decodeText(store::readFile(file));
+            const std::string text = store::decodeText(store::readFile(file, "settings file"));
             store::SeqReader r(text);
             for (const std::string& value : layout.values) {
                 out.folder(value) = r.readString();

@@ -1,7 +1,6 @@
 #include "core/processing/run.h"
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <set>
 #include <system_error>
@@ -15,6 +14,7 @@
 #include "core/processing/report.h"
 #include "core/store/dog_database.h"
 #include "core/store/error.h"
+#include "core/store/fileio.h"
 #include "core/store/race_file.h"
 #include "core/store/text.h"
 
@@ -25,35 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kSubscriptOutOfRange = 9;
-
-// Replaces `path` whole: the text goes to a temporary file beside it, which
-// is renamed over the old one, so a reader never sees half a report and a
-// failed run leaves the earlier file as it was. Unlike the settings, a
-// report is not flushed to disk first: it is made again by running the card
-// again, and the flush would cost more than the whole run.
-void writeReplacing(const fs::path& path, std::string_view text, std::string_view what) {
-    const fs::path tmp = path.parent_path() / fmt::format(".{}.tmp", path.filename().string());
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            std::error_code ec;
-            fs::remove(tmp, ec);
-            throw Error(fmt::format("The {} {} cannot be written.", what, path.string()),
-                        Error::kPathNotFound);
-        }
-    }
-    std::error_code ec;
-    fs::rename(tmp, path, ec);
-    if (ec) {
-        std::error_code ignored;  // keep the rename's reason for the message
-        fs::remove(tmp, ignored);
-        throw Error(
-            fmt::format("The {} {} cannot be replaced: {}", what, path.string(), ec.message()),
-            Error::kPermissionDenied);
-    }
-}
+constexpr int kBadFileName = 52;
 
 // An entry of the card as the race file holds it, before its dog is looked up.
 struct Booking {
@@ -114,6 +86,10 @@ std::vector<PlannedRace> readCard(const store::RaceFile& file, std::string_view 
 }
 
 RunOutcome run(const RunRequest& rq) {
+    if (rq.raceFile.empty() || rq.raceFile.filename().empty() || rq.raceFileTitle.empty()) {
+        throw Error("The name of the race file to process is empty: name a race file (.rac).",
+                    kBadFileName);
+    }
     const fs::path reportPath = rq.paths.resultsFile(rq.raceFileTitle);
     const fs::path errorPath = rq.paths.errorReport();
     const store::RaceFile raceFile(rq.raceFile, store::OpenMode::ReadOnly);
@@ -132,16 +108,10 @@ RunOutcome run(const RunRequest& rq) {
         }
     }
     if (!missing.empty()) {
-        writeReplacing(errorPath, errorReport(rq.raceFileTitle, missing), "error report");
+        store::writeFileAtomic(errorPath, errorReport(rq.raceFileTitle, missing), "error report");
         return {RunOutcome::Kind::DogsMissing, errorPath};
     }
-    std::error_code ec;
-    fs::remove(errorPath, ec);
-    if (ec) {
-        throw Error(fmt::format("The old error report {} cannot be deleted: {}", errorPath.string(),
-                                ec.message()),
-                    Error::kPermissionDenied);
-    }
+    store::removeFileIfPresent(errorPath, "old error report");
 
     const TimeFactors factors{rq.TimeFactorL, rq.TimeFactorR};
     const int total = static_cast<int>(plan.size());
@@ -164,7 +134,7 @@ RunOutcome run(const RunRequest& rq) {
             rq.progress(i + 1, total);
         }
     }
-    writeReplacing(reportPath, report, "results report");
+    store::writeFileAtomic(reportPath, report, "results report");
     return {RunOutcome::Kind::Report, reportPath};
 }
 

@@ -8,8 +8,6 @@ namespace vz::store {
 
 namespace {
 
-constexpr const char* kWhat = "dog database";
-
 #define VZ_DOG_COLUMNS                                                                   \
     "SELECT rowid, RegName, RunningStyle, NumStarts, NumFirsts, NumSeconds, NumThirds, " \
     "Comments FROM Main "
@@ -119,7 +117,7 @@ DogBrowser::DogBrowser(const DogDatabase& db) : db_(db) {
     try {
         st_ = std::make_unique<Statements>(db_.connection());
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db_.connection());
     }
 }
 
@@ -129,7 +127,7 @@ std::int64_t DogBrowser::count() const {
     try {
         return oneCount(st_->count);
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db_.connection());
     }
 }
 
@@ -137,7 +135,7 @@ std::optional<Dog> DogBrowser::first() const {
     try {
         return oneDog(fresh(st_->first));
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db_.connection());
     }
 }
 
@@ -145,7 +143,7 @@ std::optional<Dog> DogBrowser::last() const {
     try {
         return oneDog(fresh(st_->last));
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db_.connection());
     }
 }
 
@@ -166,7 +164,7 @@ std::optional<Dog> DogBrowser::at(std::int64_t position) const {
         fresh(st_->atDesc).bind(1, n - 1 - position);
         return oneDog(st_->atDesc);
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db_.connection());
     }
 }
 
@@ -175,7 +173,7 @@ std::optional<Dog> DogBrowser::byRowId(std::int64_t rowId) const {
         fresh(st_->byRowId).bind(1, rowId);
         return oneDog(st_->byRowId);
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db_.connection());
     }
 }
 
@@ -210,7 +208,7 @@ std::optional<Dog> DogBrowser::next(std::int64_t rowId) const {
         fresh(st_->nextFromNull).bind(1, k->rowId);
         return oneDog(st_->nextFromNull);
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db_.connection());
     }
 }
 
@@ -232,7 +230,7 @@ std::optional<Dog> DogBrowser::previous(std::int64_t rowId) const {
         fresh(st_->previousFromNull).bind(1, k->rowId);
         return oneDog(st_->previousFromNull);
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db_.connection());
     }
 }
 
@@ -250,7 +248,7 @@ std::optional<std::int64_t> DogBrowser::positionOf(std::int64_t rowId) const {
         fresh(st_->countBeforeNull).bind(1, k->rowId);
         return oneCount(st_->countBeforeNull);
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db_.connection());
     }
 }
 
@@ -259,7 +257,7 @@ std::optional<Dog> DogBrowser::firstMatch(std::string_view text) const {
         fresh(st_->firstMatch).bind(1, containsPattern(text));
         return oneDog(st_->firstMatch);
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db_.connection());
     }
 }
 
@@ -278,7 +276,7 @@ std::optional<Dog> DogBrowser::nextMatch(std::int64_t rowId, std::string_view te
         st_->nextMatch.bind(3, containsPattern(text));
         return oneDog(st_->nextMatch);
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db_.connection());
     }
 }
 
@@ -293,7 +291,7 @@ std::optional<Dog> DogBrowser::previousMatch(std::int64_t rowId, std::string_vie
         st_->previousMatch.bind(3, containsPattern(text));
         return oneDog(st_->previousMatch);
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db_.connection());
     }
 }
 

@@ -19,6 +19,12 @@ constexpr const char* kLineColumns =
     "rowid, RegName, RaceDate, RaceNum, Distance, WinningTime, Post, Break, Eighth, Stretch, "
     "Finish, FinishLength, FinishTime, Odds, Grade";
 
+// The connection for a write, once it is known to allow one.
+Connection& writable(Connection& db) {
+    db.requireWritable();
+    return db;
+}
+
 Dog readDog(const SQLite::Statement& st) {
     Dog d;
     d.rowId = st.getColumn(0).getInt64();
@@ -97,7 +103,7 @@ DogDatabase::DogDatabase(const std::filesystem::path& file, OpenMode mode)
                         Error::kDatabase);
         }
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -113,7 +119,7 @@ std::vector<Dog> DogDatabase::dogs() const {
         }
         return out;
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -126,7 +132,7 @@ std::vector<std::string> DogDatabase::dogNames() const {
         }
         return out;
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -147,7 +153,7 @@ std::optional<Dog> DogDatabase::findDog(std::string_view regName) const {
         st.reset();
         return out;
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -155,28 +161,31 @@ std::int64_t DogDatabase::dogCount() const {
     try {
         return db_->execAndGet("SELECT count(*) FROM Main").getInt64();
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
 std::int64_t DogDatabase::addDog(const Dog& dog) {
     try {
+        db_->requireWritable();
         SQLite::Statement st(*db_,
                              "INSERT INTO Main (RegName, RunningStyle, NumStarts, NumFirsts, "
                              "NumSeconds, NumThirds, Comments) VALUES (?, ?, ?, ?, ?, ?, ?)");
         bindDog(st, dog);
         st.exec();
+        endOfWait();
         return db_->getLastInsertRowid();
     } catch (const SQLite::Exception& e) {
         if (e.getExtendedErrorCode() == SQLITE_CONSTRAINT_UNIQUE) {
             throw Error("A dog named " + dog.RegName + " is already on file.", Error::kDatabase);
         }
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
 void DogDatabase::updateDog(const Dog& dog) {
     try {
+        db_->requireWritable();
         SQLite::Statement st(*db_,
                              "UPDATE Main SET RegName = ?, RunningStyle = ?, NumStarts = ?, "
                              "NumFirsts = ?, NumSeconds = ?, NumThirds = ?, Comments = ? "
@@ -184,21 +193,24 @@ void DogDatabase::updateDog(const Dog& dog) {
         bindDog(st, dog);
         st.bind(8, dog.rowId);
         st.exec();
+        endOfWait();
     } catch (const SQLite::Exception& e) {
         if (e.getExtendedErrorCode() == SQLITE_CONSTRAINT_UNIQUE) {
             throw Error("A dog named " + dog.RegName + " is already on file.", Error::kDatabase);
         }
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
 void DogDatabase::deleteDog(std::int64_t rowId) {
     try {
+        db_->requireWritable();
         SQLite::Statement st(*db_, "DELETE FROM Main WHERE rowid = ?");
         st.bind(1, rowId);
         st.exec();
+        endOfWait();
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -214,7 +226,7 @@ std::vector<RaceLine> DogDatabase::raceLines(std::string_view regName) const {
         }
         return out;
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -238,7 +250,7 @@ std::vector<RaceLine> DogDatabase::newestRaceLines(std::string_view regName, int
         st.reset();
         return out;
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -246,12 +258,13 @@ std::int64_t DogDatabase::raceLineCount() const {
     try {
         return db_->execAndGet("SELECT count(*) FROM RaceHistory").getInt64();
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
 std::int64_t DogDatabase::addRaceLine(const RaceLine& line) {
     try {
+        db_->requireWritable();
         SQLite::Statement st(*db_,
                              "INSERT INTO RaceHistory (RegName, RaceDate, RaceNum, Distance, "
                              "WinningTime, Post, Break, Eighth, Stretch, Finish, FinishLength, "
@@ -259,14 +272,16 @@ std::int64_t DogDatabase::addRaceLine(const RaceLine& line) {
                              "?, ?, ?)");
         bindLine(st, line);
         st.exec();
+        endOfWait();
         return db_->getLastInsertRowid();
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
 void DogDatabase::updateRaceLine(const RaceLine& line) {
     try {
+        db_->requireWritable();
         SQLite::Statement st(*db_,
                              "UPDATE RaceHistory SET RegName = ?, RaceDate = ?, RaceNum = ?, "
                              "Distance = ?, WinningTime = ?, Post = ?, Break = ?, Eighth = ?, "
@@ -275,32 +290,36 @@ void DogDatabase::updateRaceLine(const RaceLine& line) {
         bindLine(st, line);
         st.bind(15, line.rowId);
         st.exec();
+        endOfWait();
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
 void DogDatabase::deleteRaceLine(std::int64_t rowId) {
     try {
+        db_->requireWritable();
         SQLite::Statement st(*db_, "DELETE FROM RaceHistory WHERE rowid = ?");
         st.bind(1, rowId);
         st.exec();
+        endOfWait();
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
 DogDatabase::Transaction::Transaction(DogDatabase& db) try
-    : tx_(*db.db_, SQLite::TransactionBehavior::IMMEDIATE) {
+    : db_(*db.db_), tx_(writable(*db.db_), SQLite::TransactionBehavior::IMMEDIATE) {
+    endOfWait();
 } catch (...) {
-    rethrowAsError(kWhat);
+    rethrowAsError(*db.db_);
 }
 
 void DogDatabase::Transaction::commit() {
     try {
         tx_.commit();
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db_);
     }
 }
 

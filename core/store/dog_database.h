@@ -51,15 +51,20 @@ class DogDatabase {
         void commit();
 
       private:
+        Connection& db_;
         SQLite::Transaction tx_;
     };
 
     // For the other files of core/store only.
-    SQLite::Database& connection() const { return *db_; }
+    Connection& connection() const { return *db_; }
+
+    // Empty when changes are allowed; else why they are refused (a data
+    // folder that is not writable, a read-only file).
+    const std::string& readOnlyReason() const { return db_->readOnlyReason(); }
 
   private:
     std::filesystem::path path_;
-    std::unique_ptr<SQLite::Database> db_;
+    std::unique_ptr<Connection> db_;
     struct Cache;
     std::unique_ptr<Cache> cache_;
 };

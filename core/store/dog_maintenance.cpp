@@ -15,8 +15,6 @@ namespace vz::store {
 
 namespace {
 
-constexpr const char* kWhat = "dog database";
-
 // The scan reads two million rows: the columns are read straight from the
 // prepared statement, and only the odd value (a number stored as text or
 // with a fraction) goes the general way.
@@ -60,7 +58,7 @@ std::optional<int> optInt(sqlite3_stmt* st, int i) {
 // A prepared statement used through the C interface, for the scan.
 class RawStatement {
   public:
-    RawStatement(const SQLite::Database& db, const char* sqlText) : db_(db.getHandle()) {
+    RawStatement(const Connection& db, const char* sqlText) : conn_(db), db_(db.getHandle()) {
         if (sqlite3_prepare_v2(db_, sqlText, -1, &st_, nullptr) != SQLITE_OK) {
             fail();
         }
@@ -83,9 +81,11 @@ class RawStatement {
 
   private:
     [[noreturn]] void fail() {
-        throw Error(fmt::format("Database error in the {}: {}", kWhat, sqlite3_errmsg(db_)),
-                    Error::kDatabase);
+        throw databaseError(sqlite3_errcode(db_), sqlite3_extended_errcode(db_),
+                            sqlite3_system_errno(db_), sqlite3_errmsg(db_), conn_.what(),
+                            conn_.file());
     }
+    const Connection& conn_;
     sqlite3* db_;
     sqlite3_stmt* st_ = nullptr;
 };
@@ -138,7 +138,7 @@ long scanDogsWithLines(const DogDatabase& db, const std::function<void(const Dog
         }
         return n;
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db.connection());
     }
 }
 
@@ -153,7 +153,7 @@ void setRunningStyles(DogDatabase& db,
             st.reset();
         }
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db.connection());
     }
 }
 
@@ -164,7 +164,7 @@ long zeroDogCounters(DogDatabase& db) {
                              "NumThirds = 0");
         return st.exec();
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db.connection());
     }
 }
 
@@ -176,7 +176,7 @@ long deleteRaceLinesBefore(DogDatabase& db, Date before) {
         st.bind(1, toIso(before));
         return st.exec();
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db.connection());
     }
 }
 
@@ -192,7 +192,7 @@ long deleteDogsNotRacedSince(DogDatabase& db, Date since) {
         st.bind(1, toIso(since));
         return st.exec();
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db.connection());
     }
 }
 

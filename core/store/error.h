@@ -12,14 +12,19 @@ class Error : public std::runtime_error {
   public:
     enum Number : int {
         kGeneric = 0,
+        kInvalidValue = 5,  // "Invalid procedure call or argument"
         kOverflow = 6,
         kTypeMismatch = 13,
         kFileNotFound = 53,
+        kDeviceIO = 57,
+        kDiskFull = 61,
         kInputPastEnd = 62,
         kPermissionDenied = 70,
+        kPathFileAccess = 75,
         kPathNotFound = 76,
         kNoCurrentRecord = 3021,
         kDatabase = 3000,
+        kLocked = 3260,  // another program holds the database
     };
 
     explicit Error(const std::string& message, int number = kGeneric)

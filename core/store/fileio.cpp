@@ -7,56 +7,168 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <sstream>
 
 #include <fmt/format.h>
-#include <fmt/std.h>
-
-#include "core/store/error.h"
 
 namespace vz::store {
 namespace fs = std::filesystem;
 
 namespace {
 
-Error ioError(const char* what, const fs::path& path, int err) {
-    const int number = err == ENOENT    ? Error::kFileNotFound
-                       : err == EACCES  ? Error::kPermissionDenied
-                       : err == EPERM   ? Error::kPermissionDenied
-                       : err == ENOTDIR ? Error::kPathNotFound
-                                        : Error::kGeneric;
-    return Error(fmt::format("{} {}: {}", what, path.string(), std::strerror(err)), number);
+std::string folderOf(const fs::path& path) {
+    const fs::path dir = path.parent_path();
+    return dir.empty() ? std::string(".") : dir.string();
+}
+
+// The reason of a failed write or replace, as the user reads it, and its number.
+std::pair<std::string, int> writeReason(const fs::path& path, int err) {
+    switch (err) {
+        case ENOSPC:
+            return {"the disk is full", Error::kDiskFull};
+        case EDQUOT:
+            return {"the disk quota is used up", Error::kDiskFull};
+        case EACCES:
+        case EPERM:
+            return {
+                fmt::format("the folder {} is not writable (permission denied)", folderOf(path)),
+                Error::kPermissionDenied};
+        case EROFS:
+            return {fmt::format("the folder {} is on a read-only disk", folderOf(path)),
+                    Error::kPermissionDenied};
+        case ENOENT:
+            return {fmt::format("the folder {} does not exist", folderOf(path)),
+                    Error::kPathNotFound};
+        case ENOTDIR:
+            return {fmt::format("{} is not a folder", folderOf(path)), Error::kPathNotFound};
+        case EISDIR:
+            return {"a folder of that name is in the way", Error::kPermissionDenied};
+        case EIO:
+            return {"the disk reported an input/output error", Error::kDeviceIO};
+        default:
+            return {std::strerror(err), Error::kPathFileAccess};
+    }
 }
 
 fs::path temporaryBeside(const fs::path& path) {
-    std::random_device rd;
-    return path.parent_path() /
-           fmt::format(".{}.{:08x}.tmp", path.filename().string(), static_cast<unsigned>(rd()));
+    static thread_local std::mt19937_64 gen{std::random_device{}()};
+    return path.parent_path() / fmt::format(".{}.{:016x}.tmp", path.filename().string(), gen());
+}
+
+int openTemporary(const fs::path& path, fs::path& tmp) {
+    // A name already taken (by a link someone placed, or another writer's
+    // file) is never opened: another name is drawn.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tmp = temporaryBeside(path);
+        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Makes the rename itself durable; a file system that cannot sync a folder
+// has nothing more to do.
+void syncFolder(const fs::path& path) {
+    const fs::path dir = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 }  // namespace
 
-std::string readFile(const fs::path& path) {
+Error fileError(FileStep step, std::string_view what, const fs::path& path, int err) {
+    const std::string file = path.string();
+    switch (step) {
+        case FileStep::Read:
+            switch (err) {
+                case ENOENT:
+                case ENOTDIR:
+                    return Error(fmt::format("The {} {} does not exist.", what, file),
+                                 Error::kFileNotFound);
+                case EACCES:
+                case EPERM:
+                    return Error(
+                        fmt::format("The {} {} cannot be read: permission denied.", what, file),
+                        Error::kPermissionDenied);
+                case EISDIR:
+                    return Error(fmt::format("The {} {} is a folder, not a file.", what, file),
+                                 Error::kPathFileAccess);
+                case EIO:
+                    return Error(fmt::format("The {} {} cannot be read: the disk reported an "
+                                             "input/output error.",
+                                             what, file),
+                                 Error::kDeviceIO);
+                default:
+                    return Error(fmt::format("The {} {} cannot be read: {}.", what, file,
+                                             std::strerror(err)),
+                                 Error::kPathFileAccess);
+            }
+        case FileStep::Write: {
+            const auto [reason, number] = writeReason(path, err);
+            return Error(fmt::format("The {} {} cannot be written: {}.", what, file, reason),
+                         number);
+        }
+        case FileStep::Replace: {
+            const auto [reason, number] = writeReason(path, err);
+            return Error(fmt::format("The {} {} cannot be replaced: {}.", what, file, reason),
+                         number);
+        }
+        case FileStep::Remove: {
+            const auto [reason, number] = writeReason(path, err);
+            return Error(fmt::format("The {} {} cannot be deleted: {}.", what, file, reason),
+                         number);
+        }
+    }
+    return Error(fmt::format("The {} {}: {}", what, file, std::strerror(err)));
+}
+
+std::string readFile(const fs::path& path, std::string_view what) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        throw fileError(FileStep::Read, what, path, EISDIR);
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw ioError("Cannot read", path, errno);
+        throw fileError(FileStep::Read, what, path, errno);
     }
     std::ostringstream bytes;
     bytes << in.rdbuf();
     if (in.bad()) {
-        throw ioError("Cannot read", path, errno);
+        throw fileError(FileStep::Read, what, path, errno);
     }
     return std::move(bytes).str();
 }
 
-std::string readRegularFile(const fs::path& path, std::uintmax_t maxBytes) {
+std::string readRegularFile(const fs::path& path, std::uintmax_t maxBytes, std::string_view what) {
     // Opened without waiting: a FIFO would wait for a writer. What was opened
     // is then checked, not the name, which may have changed meanwhile.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        throw ioError("Cannot read", path, errno);
+        throw fileError(FileStep::Read, what, path, errno);
     }
     struct Closer {
         int fd;
@@ -64,17 +176,17 @@ std::string readRegularFile(const fs::path& path, std::uintmax_t maxBytes) {
     } closer{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
-        throw ioError("Cannot read", path, errno);
+        throw fileError(FileStep::Read, what, path, errno);
     }
     if (!S_ISREG(st.st_mode)) {
         throw Error(
-            fmt::format("The file {} is not a regular file: a pipe, a device or a "
-                        "folder cannot be read.",
-                        path.string()));
+            fmt::format("The {} {} is not a regular file: a pipe, a device or a folder "
+                        "cannot be read.",
+                        what, path.string()));
     }
     const auto tooLarge = [&] {
-        return Error(fmt::format("The file {} is larger than {} MB: it is not read.", path.string(),
-                                 maxBytes >> 20));
+        return Error(fmt::format("The {} {} is larger than {} MB: it is not read.", what,
+                                 path.string(), maxBytes >> 20));
     };
     if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
         throw tooLarge();
@@ -90,7 +202,7 @@ std::string readRegularFile(const fs::path& path, std::uintmax_t maxBytes) {
             if (errno == EINTR) {
                 continue;
             }
-            throw ioError("Cannot read", path, errno);
+            throw fileError(FileStep::Read, what, path, errno);
         }
         if (n == 0) {
             return bytes;
@@ -102,42 +214,50 @@ std::string readRegularFile(const fs::path& path, std::uintmax_t maxBytes) {
     }
 }
 
-void writeFileAtomic(const fs::path& path, std::string_view bytes) {
-    const fs::path tmp = temporaryBeside(path);
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+void writeFileAtomic(const fs::path& path, std::string_view bytes, std::string_view what) {
+    fs::path tmp;
+    const int fd = openTemporary(path, tmp);
     if (fd < 0) {
-        throw ioError("Cannot write", path, errno);
+        throw fileError(FileStep::Write, what, path, errno);
     }
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const int err = errno;
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            throw ioError("Cannot write", path, err);
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
+    auto fail = [&](FileStep step, int err) {
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        return fileError(step, what, path, err);
+    };
+    if (!writeAll(fd, bytes)) {
+        throw fail(FileStep::Write, errno);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    // The file that is replaced keeps its permissions (a settings file the
+    // user made private stays private).
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        ::fchmod(fd, old.st_mode & 07777);
+    }
+    if (::fsync(fd) != 0) {
+        throw fail(FileStep::Write, errno);
+    }
+    if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(tmp.c_str());
-        throw ioError("Cannot write", path, err);
+        throw fileError(FileStep::Write, what, path, err);
     }
     if (::rename(tmp.c_str(), path.c_str()) != 0) {
         const int err = errno;
         ::unlink(tmp.c_str());
-        throw ioError("Cannot replace", path, err);
+        throw fileError(FileStep::Replace, what, path, err);
     }
+    syncFolder(path);
 }
 
-void copyFileReplacing(const fs::path& from, const fs::path& to) {
-    writeFileAtomic(to, readFile(from));
+void copyFileReplacing(const fs::path& from, const fs::path& to, std::string_view what) {
+    writeFileAtomic(to, readFile(from), what);
+}
+
+void removeFileIfPresent(const fs::path& path, std::string_view what) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        throw fileError(FileStep::Remove, what, path, errno);
+    }
 }
 
 }  // namespace vz::store

@@ -11,8 +11,6 @@
 namespace vz::store {
 
 namespace {
-constexpr const char* kDogs = "dog database";
-constexpr const char* kRaces = "race file";
 
 // The stored form YYYY-MM-DD read without the general date reader: the
 // duplicate test reads every stored date of every dog of a program.
@@ -70,7 +68,7 @@ ImportStore::ImportStore(DogDatabase& dogs, RaceFile* raceFile)
             "NumFirsts = coalesce(NumFirsts, 0) + ?, NumSeconds = coalesce(NumSeconds, 0) + ?, "
             "NumThirds = coalesce(NumThirds, 0) + ? WHERE rowid = ?");
     } catch (...) {
-        rethrowAsError(kDogs);
+        rethrowAsError(dogs_.connection());
     }
     if (raceFile_ != nullptr) {
         try {
@@ -80,7 +78,7 @@ ImportStore::ImportStore(DogDatabase& dogs, RaceFile* raceFile)
             st_->addPost = std::make_unique<SQLite::Statement>(
                 rf, "INSERT INTO Posts (RaceDate, RaceNum, Post, RegName) VALUES (?, ?, ?, ?)");
         } catch (...) {
-            rethrowAsError(kRaces);
+            rethrowAsError(raceFile_->connection());
         }
     }
 }
@@ -99,7 +97,7 @@ std::optional<std::int64_t> ImportStore::findDog(std::string_view regName) {
         st.reset();
         return out;
     } catch (...) {
-        rethrowAsError(kDogs);
+        rethrowAsError(dogs_.connection());
     }
 }
 
@@ -121,9 +119,9 @@ std::int64_t ImportStore::addDog(const Dog& dog) {
         if (e.getExtendedErrorCode() == SQLITE_CONSTRAINT_UNIQUE) {
             throw Error("A dog named " + dog.RegName + " is already on file.", Error::kDatabase);
         }
-        rethrowAsError(kDogs);
+        rethrowAsError(dogs_.connection());
     } catch (...) {
-        rethrowAsError(kDogs);
+        rethrowAsError(dogs_.connection());
     }
 }
 
@@ -152,7 +150,7 @@ std::vector<Date> ImportStore::lineDates(std::string_view regName) {
         st.reset();
         return out;
     } catch (...) {
-        rethrowAsError(kDogs);
+        rethrowAsError(dogs_.connection());
     }
 }
 
@@ -177,7 +175,7 @@ void ImportStore::addRaceLine(const RaceLine& l) {
         st.exec();
         st.reset();
     } catch (...) {
-        rethrowAsError(kDogs);
+        rethrowAsError(dogs_.connection());
     }
 }
 
@@ -194,7 +192,7 @@ void ImportStore::addToCounters(std::int64_t rowId, int starts, int firsts, int 
         st.exec();
         st.reset();
     } catch (...) {
-        rethrowAsError(kDogs);
+        rethrowAsError(dogs_.connection());
     }
 }
 
@@ -212,7 +210,7 @@ void ImportStore::addRace(const Race& r) {
         st.exec();
         st.reset();
     } catch (...) {
-        rethrowAsError(kRaces);
+        rethrowAsError(raceFile_->connection());
     }
 }
 
@@ -230,7 +228,7 @@ void ImportStore::addPost(const Post& p) {
         st.exec();
         st.reset();
     } catch (...) {
-        rethrowAsError(kRaces);
+        rethrowAsError(raceFile_->connection());
     }
 }
 

@@ -31,7 +31,7 @@ std::vector<LookupCode> LookupDatabase::grades() const {
     try {
         return readCodes(*db_, "SELECT Grade, OrderNum FROM Grades ORDER BY OrderNum, rowid");
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -39,7 +39,7 @@ std::vector<LookupCode> LookupDatabase::distances() const {
     try {
         return readCodes(*db_, "SELECT Distance, OrderNum FROM Length ORDER BY OrderNum, rowid");
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -52,7 +52,7 @@ std::vector<std::string> LookupDatabase::styles() const {
         }
         return out;
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 

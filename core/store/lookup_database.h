@@ -22,7 +22,7 @@ class LookupDatabase {
     std::vector<std::string> styles() const;    // by RunningStyle
 
   private:
-    std::unique_ptr<SQLite::Database> db_;
+    std::unique_ptr<Connection> db_;
 };
 
 }  // namespace vz::store

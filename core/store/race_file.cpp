@@ -57,7 +57,7 @@ RaceFile::RaceFile(const std::filesystem::path& file, OpenMode mode)
                         Error::kDatabase);
         }
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -66,7 +66,7 @@ RaceFile::~RaceFile() = default;
 void RaceFile::createFromTemplate(const std::filesystem::path& raceTemplate,
                                   const std::filesystem::path& dest) {
     checkDatabaseFile(raceTemplate, "race template");
-    copyFileReplacing(raceTemplate, dest);
+    copyFileReplacing(raceTemplate, dest, kWhat);
 }
 
 std::vector<Race> RaceFile::races() const {
@@ -80,7 +80,7 @@ std::vector<Race> RaceFile::races() const {
         }
         return out;
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -98,7 +98,7 @@ std::vector<Post> RaceFile::posts(const std::optional<Date>& raceDate,
         }
         return out;
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -113,7 +113,7 @@ std::vector<Post> RaceFile::allPosts() const {
         }
         return out;
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -125,7 +125,7 @@ std::int64_t RaceFile::addRace(const Race& race) {
         st.exec();
         return db_->getLastInsertRowid();
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -179,7 +179,7 @@ bool RaceFile::updateRace(const Race& race) {
         tx.commit();
         return true;
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -189,7 +189,7 @@ void RaceFile::deleteRace(std::int64_t rowId) {
         st.bind(1, rowId);
         st.exec();
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -201,7 +201,7 @@ std::int64_t RaceFile::addPost(const Post& post) {
         st.exec();
         return db_->getLastInsertRowid();
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -214,7 +214,7 @@ void RaceFile::updatePost(const Post& post) {
         st.bind(5, post.rowId);
         st.exec();
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
@@ -224,21 +224,22 @@ void RaceFile::deletePost(std::int64_t rowId) {
         st.bind(1, rowId);
         st.exec();
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(*db_);
     }
 }
 
 RaceFile::Transaction::Transaction(RaceFile& file) try
-    : tx_(*file.db_, SQLite::TransactionBehavior::IMMEDIATE) {
+    : db_(*file.db_), tx_(*file.db_, SQLite::TransactionBehavior::IMMEDIATE) {
+    endOfWait();
 } catch (...) {
-    rethrowAsError(kWhat);
+    rethrowAsError(*file.db_);
 }
 
 void RaceFile::Transaction::commit() {
     try {
         tx_.commit();
     } catch (...) {
-        rethrowAsError(kWhat);
+        rethrowAsError(db_);
     }
 }
 

@@ -51,15 +51,16 @@ class RaceFile {
         void commit();
 
       private:
+        Connection& db_;
         SQLite::Transaction tx_;
     };
 
     // For the other files of core/store only.
-    SQLite::Database& connection() const { return *db_; }
+    Connection& connection() const { return *db_; }
 
   private:
     std::filesystem::path path_;
-    std::unique_ptr<SQLite::Database> db_;
+    std::unique_ptr<Connection> db_;
 };
 
 }  // namespace vz::store

@@ -1,5 +1,7 @@
 #include "core/store/recent_files.h"
 
+#include <fmt/format.h>
+
 #include "core/store/fileio.h"
 #include "core/store/seqfile.h"
 
@@ -13,7 +15,7 @@ RecentFilesRead readRecentFiles(const std::filesystem::path& file) {
     }
     std::string text;
     try {
-        text = readFile(file);
+        text = readFile(file, "recent-file list");
     } catch (const Error& e) {
         out.error = e;
         return out;
@@ -26,7 +28,9 @@ RecentFilesRead readRecentFiles(const std::filesystem::path& file) {
             entry.Path = in.readString();
             out.files[row] = std::move(entry);
         } catch (const Error& e) {
-            out.error = e;
+            out.error = Error(fmt::format("{} in the recent-file list {} (line {})", e.what(),
+                                          file.string(), row + 1),
+                              e.number());
             break;
         }
     }
@@ -74,7 +78,7 @@ std::string recentFilesText(const RecentFiles& files) {
 }
 
 void writeRecentFiles(const std::filesystem::path& file, const RecentFiles& files) {
-    writeFileAtomic(file, recentFilesText(files));
+    writeFileAtomic(file, recentFilesText(files), "recent-file list");
 }
 
 }  // namespace vz::store

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 #include "core/store/dates.h"
 #include "core/store/error.h"
@@ -39,15 +40,23 @@ FirstSettings firstSettings(long screenWidthTwips, long screenHeightTwips, Date 
 
 struct SettingsRead {
     Settings settings;
-    // The first fault met; the values read before it are kept, the others
-    // keep what `previous` held.
+    // Every fault, each naming the file: first a value that could not be
+    // read (the values read before it are kept, the others keep what
+    // `previous` held), then each time factor that was refused.
+    std::vector<Error> errors;
+    // The first of them.
     std::optional<Error> error;
 };
 
 // Reads the file positionally. A missing file is reported as an error too.
+// A time factor that is not a finite number above 0 would make every time at
+// its distance rate as the fastest (or the slowest): it keeps its first value
+// (kFirstTimeFactorL, kFirstTimeFactorR).
 SettingsRead readSettings(const std::filesystem::path& file, const Settings& previous = {});
 
-// The file's text for these values: one line, CR LF.
+// The file's text for these values: one line, CR LF. A missing
+// LastStyleUpdate is written as the empty date of the classic runtime,
+// #1899-12-30#, which reads back as no date.
 std::string settingsText(const Settings& s);
 
 // Writes the file whole, through a temporary file and a rename.

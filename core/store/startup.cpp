@@ -40,18 +40,15 @@ ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date to
             state.errors.push_back(e);
         }
     } else {
-        // A damaged file leaves the values after the fault as they were. For
-        // the two time factors that must not be 0: every "L" and "R" time
-        // would become 0 and rate as the fastest, so they keep their first
+        // A damaged file leaves the values after the fault as they were,
+        // but the two time factors must not be 0: they keep their first
         // values instead.
         Settings previous;
         previous.TimeFactorL = kFirstTimeFactorL;
         previous.TimeFactorR = kFirstTimeFactorR;
         SettingsRead read = readSettings(paths.settingsFile(), previous);
         state.settings = read.settings;
-        if (read.error) {
-            state.errors.push_back(*read.error);
-        }
+        state.errors.insert(state.errors.end(), read.errors.begin(), read.errors.end());
     }
 
     RecentFilesRead recent = readRecentFiles(paths.recentFile());

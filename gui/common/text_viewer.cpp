@@ -2,6 +2,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
+#include <QBuffer>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -215,11 +217,20 @@ void TextViewer::print() {
 }
 
 void TextViewer::saveAsPdf(const QString& pdfPath) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdfPath);
-    printer.setDocName(windowTitle());
-    edit_->document()->print(&printer);
+    // The pages are made in memory and the file is written whole, so that a
+    // save that fails leaves no half file behind and says why.
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter pdf(&buffer);
+        pdf.setPageLayout(QPrinter(QPrinter::HighResolution).pageLayout());
+        pdf.setTitle(windowTitle());
+        edit_->document()->print(&pdf);
+    }
+    store::writeFileAtomic(
+        fspath(pdfPath),
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), "PDF file");
 }
 
 void TextViewer::saveAsPdfDialog() {
@@ -240,7 +251,11 @@ void TextViewer::saveAsPdfDialog() {
     QString path = *chosen;
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         path += QStringLiteral(".pdf");
-    saveAsPdf(path);
+    try {
+        saveAsPdf(path);
+    } catch (const std::exception& e) {
+        showCommonError(this, e);
+    }
 }
 
 }  // namespace vz::gui

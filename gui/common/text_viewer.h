@@ -34,6 +34,7 @@ class TextViewer : public QMainWindow {
 
     // Finds the next match (wrapping once); false when there is none.
     bool findNext(const QString& what);
+    // Throws vz::Error naming the file when it cannot be written.
     void saveAsPdf(const QString& pdfPath);
 
   public slots:

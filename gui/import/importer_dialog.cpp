@@ -17,6 +17,7 @@
 #include "core/editing/rules.h"
 #include "core/store/error.h"
 #include "core/store/race_file.h"
+#include "gui/common/waiting.h"
 #include "gui/import/ui_hooks.h"
 
 namespace vz::gui {
@@ -215,6 +216,7 @@ void ImporterDialog::startImport() {
             Qt::QueuedConnection);
     };
     worker_ = QThread::create([this, job = std::move(job), report = std::move(report)] {
+        const store::WaitObserverScope waits(showWaitsIn(label1_));
         outcome_ = runImportJob(job, report);
     });
     connect(worker_, &QThread::finished, this, &ImporterDialog::onWorkerDone);

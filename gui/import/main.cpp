@@ -4,6 +4,7 @@
 #include "gui/common/program_start.h"
 #include "gui/common/qt_setup.h"
 #include "gui/common/single_instance.h"
+#include "gui/common/waiting.h"
 #include "gui/import/import_menu.h"
 #include "gui/import/ui_hooks.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     vz::gui::setUpApplication(app, vz::gui::importAppTitle());
     vz::gui::useDesktopEntry("com.vellicor.Vovoziruzu.Import");
+    const vz::gui::WindowThreadWaits waits;
 
     // One copy at a time: a second start (or the main program's Import
     // command) brings the running menu forward instead.

@@ -171,7 +171,9 @@ EditDogs::EditDogs(const store::AppPaths& paths, QWidget* parent) : QWidget(pare
     setObjectName("EditDogs");
     setWindowTitle(QStringLiteral("Dogs"));
 
-    db_ = std::make_unique<store::DogDatabase>(paths_.dogDatabase());
+    // In a read-only data folder the dogs are shown and every save says why
+    // it cannot be made.
+    db_ = std::make_unique<store::DogDatabase>(paths_.dogDatabase(), store::OpenMode::PreferWrite);
     browser_ = std::make_unique<store::DogBrowser>(*db_);
     {
         store::LookupDatabase lookup(paths_.staticDatabase());

@@ -8,6 +8,7 @@
 #include "gui/common/program_start.h"
 #include "gui/common/qt_setup.h"
 #include "gui/common/single_instance.h"
+#include "gui/common/waiting.h"
 #include "gui/vovoziruzu/main_window.h"
 
 int main(int argc, char** argv) {
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     vz::gui::setUpApplication(app, vz::gui::kAppTitle);
     vz::gui::useDesktopEntry("com.vellicor.Vovoziruzu");
+    const vz::gui::WindowThreadWaits waits;
 
     vz::gui::SingleInstance instance(vz::gui::mainServerName());
     if (!instance.listen()) {

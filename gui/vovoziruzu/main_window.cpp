@@ -29,6 +29,7 @@
 #include "gui/common/qt_setup.h"
 #include "gui/common/single_instance.h"
 #include "gui/common/text_viewer.h"
+#include "gui/vovoziruzu/analysis_windows.h"
 #include "gui/vovoziruzu/dog_commands.h"
 #include "gui/vovoziruzu/edit_dogs.h"
 #include "gui/vovoziruzu/info_windows.h"
@@ -123,6 +124,10 @@ void MainWindow::buildMenus() {
         &MainWindow::updateRunningStyle);
     add(dogs, QStringLiteral("&Zero All Starts, 1st, 2nd, 3rd"), "mnuZero",
         &MainWindow::zeroCounters);
+    add(dogs, QStringLiteral("&Backtest..."), "mnuBacktest", [this] {
+        showBacktestWindow(this, paths_, {state_.settings.TimeFactorL, state_.settings.TimeFactorR},
+                           today());
+    });
     sep(dogs, "mnuDogsSep");
     add(dogs, QStringLiteral("Delete Old &Race Data"), "mnuDelRaceDat",
         &MainWindow::deleteRaceData);
@@ -141,6 +146,10 @@ void MainWindow::buildMenus() {
         &MainWindow::processRaceFile);
     add(races, QStringLiteral("&View Previously Processed Results"), "mnuView",
         &MainWindow::viewResults);
+    add(races, QStringLiteral("&Check Results of Race File..."), "mnuCheckResults", [this] {
+        checkRaceFileResults(this, paths_,
+                             {state_.settings.TimeFactorL, state_.settings.TimeFactorR}, today());
+    });
     add(races, QStringLiteral("&Delete Old Results and Race Files"), "mnuDeleteResults",
         &MainWindow::deleteResults);
     mruSeparator_ = sep(races, "mnuSepMRU");

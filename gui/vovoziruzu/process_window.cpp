@@ -17,6 +17,7 @@
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
 #include "gui/common/text_viewer.h"
+#include "gui/common/waiting.h"
 #include "gui/vovoziruzu/main_window.h"
 
 namespace vz::gui {
@@ -135,7 +136,8 @@ void ProcessWindow::start() {
             Qt::QueuedConnection);
     };
     Result* result = result_.get();
-    thread_ = QThread::create([request, result] {
+    thread_ = QThread::create([request, result, waitsTo = showWaitsIn(label_)] {
+        const store::WaitObserverScope waits(waitsTo);
         try {
             const processing::RunOutcome outcome = processing::processRaceFile(request);
             result->ok = true;

@@ -15,6 +15,7 @@
 #include "core/store/error.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
+#include "gui/common/waiting.h"
 
 namespace vz::gui {
 
@@ -121,6 +122,7 @@ void WorkWindow::start() {
     error_.reset();
 
     thread_ = QThread::create([this] {
+        const store::WaitObserverScope waits(showWaitsIn(label_));
         try {
             work([this](std::int64_t done, std::int64_t total) { showProgress(done, total); });
         } catch (const vz::Error& e) {

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "core/store/dog_database.h"
+#include "core/store/race_file.h"
 #include "core/store/settings.h"
 #include "tests/e2e/cli_runner.h"
 #include "tests/support/test_support.h"
@@ -35,6 +38,7 @@ class CliDogsTest : public ::testing::Test {
             l.RaceDate = lineDate;
             l.Distance = "S";
             l.Post = 7;
+            l.Break = l.Eighth = l.Stretch = 1;
             l.Finish = 1;
             l.FinishTime = 3000;
             db.addRaceLine(l);
@@ -132,6 +136,83 @@ TEST_F(CliDogsTest, BadDatesAreUsageErrors) {
         EXPECT_EQ(r.exitCode, 2) << text;
     }
     EXPECT_EQ(run({"delete-dogs"}).exitCode, 2);  // the date is required
+}
+
+// A data folder copied to a read-only place (a backup, a shared folder):
+// processing reads it; every command that would change the dog database
+// says that the folder must be writable, and nothing is changed.
+TEST_F(CliDogsTest, AReadOnlyDataFolderIsProcessedButNotChanged) {
+    addDog("Fast Lady", ymd(2026, 11, 1));
+    addDog("Slow Sam", ymd(2026, 11, 2));
+    const fs::path card = dir / "Card.rac";
+    makeRaceFile(card);
+    {
+        store::RaceFile f(card);
+        f.addRace(store::Race{0, 1, "S", "B", ymd(2026, 12, 7)});
+        f.addPost(store::Post{0, ymd(2026, 12, 7), 1, 1, "Fast Lady"});
+        f.addPost(store::Post{0, ymd(2026, 12, 7), 1, 2, "Slow Sam"});
+    }
+    ASSERT_EQ(run({"paths"}).exitCode, 0);  // makes the settings file
+    const std::string settings = readText(paths.settingsFile());
+    test::removeWritePermission(paths.dataDir());
+    const std::string refusal = "The dog database " + paths.dogDatabase().string() +
+                                " cannot be changed: its folder " + paths.dataDir().string() +
+                                " must be writable";
+    const std::vector<std::string> writers[] = {
+        {"update-styles"},
+        {"zero-counters"},
+        {"delete-race-data", "--before", "2026-11-02", "--yes"},
+        {"delete-dogs", "--not-raced-since", "2026-11-02", "--yes"},
+        {"import", "rosnet", (sourceDir() / "data" / "samples" / "rosnet_sample.txt").string(),
+         "--race-file", (dir / "New.rac").string()},
+    };
+    for (const auto& args : writers) {
+        const auto r = run(args);
+        EXPECT_EQ(r.exitCode, 1) << args[0];
+        EXPECT_NE(r.err.find(refusal), std::string::npos) << args[0] << ": " << r.err;
+    }
+    const auto processed = run({"process", card.string()});
+    EXPECT_EQ(processed.exitCode, 0) << processed.err;
+    EXPECT_TRUE(fs::exists(paths.resultsDir() / "Card - Results.txt"));
+
+    EXPECT_EQ(readText(paths.settingsFile()), settings);
+    EXPECT_EQ(std::distance(fs::directory_iterator(paths.dataDir()), fs::directory_iterator()), 1);
+    store::DogDatabase db(paths.dogDatabase(), store::OpenMode::ReadOnly);
+    EXPECT_EQ(db.dogCount(), 2);
+    EXPECT_EQ(db.raceLineCount(), 2);
+    EXPECT_EQ(db.findDog("Fast Lady")->NumStarts, 4);
+}
+
+TEST_F(CliDogsTest, OnATerminalAWriterShowsThatItWaitsForAnotherProgram) {
+    addDog("Fast Lady", std::nullopt);
+    std::atomic<bool> holding{false};
+    // Another program's import holds the dog database for a while.
+    std::jthread other([&] {
+        store::DogDatabase db(paths.dogDatabase());
+        store::DogDatabase::Transaction tx(db);
+        db.addDog(store::Dog{0, "Imported", "M", 1, 0, 0, 0, std::nullopt});
+        holding = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1800));
+        tx.commit();
+    });
+    while (!holding) {
+        std::this_thread::yield();
+    }
+    const CliResult r =
+        runCliOnTerminal({"--app-dir", paths.appDir.string(), "--profile-dir",
+                          paths.profileDir.string(), "--today", "2026-12-07", "zero-counters"});
+    other.join();
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("\rWaiting for another program to finish writing the dog database... 1 s"),
+              std::string::npos)
+        << r.err;
+    // The progress line takes over again once the wait is over.
+    EXPECT_NE(r.err.find("\rZeroing all Starts, 1sts, 2nds and 3rds, please wait... 100%"),
+              std::string::npos)
+        << r.err;
+    store::DogDatabase db(paths.dogDatabase(), store::OpenMode::ReadOnly);
+    EXPECT_EQ(db.findDog("Fast Lady")->NumStarts, 0);
+    EXPECT_EQ(db.findDog("Imported")->NumStarts, 0);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path sample(const char* name) {
-    return sourceDir() / "data" / "samples" / name;
+    return sourceDir() / "tests" / "e2e" / "data" / "samples" / name;
 }
 
 struct Counts {

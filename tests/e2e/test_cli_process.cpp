@@ -126,6 +126,9 @@ TEST(CliProcess, FailuresSayWhyAndLeaveNoReport) {
              return p.dataDir() / "Notes.rac";
          },
          "Error - unable to process race\nThe race file {card} is not a database. 3000\n"},
+        {"an empty name", [](const store::AppPaths&) { return fs::path(); },
+         "Error - unable to process race\nThe name of the race file to process is empty: name a "
+         "race file (.rac). 52\n"},
         {"a race file that does not exist",
          [](const store::AppPaths& p) { return p.dataDir() / "Gone.rac"; },
          "Error - unable to process race\nThe race file {card} does not exist. 53\n"},
@@ -143,7 +146,8 @@ TEST(CliProcess, FailuresSayWhyAndLeaveNoReport) {
              return p.dataDir() / "Hand Card.rac";
          },
          "Cannot create the folder {results}: Not a directory - 76\n"
-         "Error - unable to process race\n"},
+         "Error - unable to process race\nThe results report {results}/Hand Card - Results.txt "
+         "cannot be written: {results} is not a folder. 76\n"},
         {"a report that cannot be written (a folder of its name)",
          [](const store::AppPaths& p) {
              fs::create_directories(p.resultsDir() / "Hand Card - Results.txt");
@@ -151,7 +155,7 @@ TEST(CliProcess, FailuresSayWhyAndLeaveNoReport) {
              return p.dataDir() / "Hand Card.rac";
          },
          "Error - unable to process race\nThe results report {results}/Hand Card - Results.txt "
-         "cannot be replaced: Is a directory 70\n"},
+         "cannot be replaced: a folder of that name is in the way. 70\n"},
     };
     for (const Case& c : cases) {
         TempDir dir;

@@ -20,6 +20,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The fixed copies of the sample programs the expected reports were worked
+// out from.
+std::string sample(const char* name) {
+    return (sourceDir() / "tests" / "e2e" / "data" / "samples" / name).string();
+}
+
 struct Card {
     const char* format;
     std::vector<const char*> samples;
@@ -46,7 +52,7 @@ TEST(CliRoad, ImportUpdateStylesAndProcessGiveTheExpectedReports) {
     for (const Card& c : kCards) {
         std::vector<std::string> args = {"import", c.format};
         for (const char* f : c.samples) {
-            args.push_back((sourceDir() / "data" / "samples" / f).string());
+            args.push_back(sample(f));
         }
         const bool hasCard = *c.title != '\0';
         if (hasCard) {
@@ -95,14 +101,18 @@ TEST(CliRoad, ImportUpdateStylesAndProcessGiveTheExpectedReports) {
                   readText(sourceDir() / "tests" / "e2e" / "data" / report))
             << c.title;
     }
+    // Each command closed the dog database cleanly: a copy of the lone file
+    // is the whole database.
+    for (const char* journal : {"-wal", "-shm"}) {
+        EXPECT_FALSE(fs::exists(paths.dogDatabase().string() + journal)) << journal;
+    }
 }
 
 TEST(CliRoad, TheStyleUpdateRefusesAReadOnlyDogDatabaseAndKeepsTheSettings) {
     TempDir dir;
     const store::AppPaths paths = makeAppFolder(dir.path());
-    ASSERT_EQ(run(dir, {"import", "rosnet",
-                        (sourceDir() / "data" / "samples" / "rosnet_sample.txt").string(),
-                        "--race-file", (paths.dataDir() / "r.rac").string()})
+    ASSERT_EQ(run(dir, {"import", "rosnet", sample("rosnet_sample.txt"), "--race-file",
+                        (paths.dataDir() / "r.rac").string()})
                   .exitCode,
               0);
     writeText(paths.settingsFile(), "10,10,15160,11320,0,1,0.8191767,0.8,#2026-10-01#\r\n");
@@ -120,16 +130,15 @@ TEST(CliRoad, TheStyleUpdateRefusesAReadOnlyDogDatabaseAndKeepsTheSettings) {
 TEST(CliRoad, LongCommandsShowProgressOnATerminalAndStayQuietOtherwise) {
     TempDir dir;
     const store::AppPaths paths = makeAppFolder(dir.path());
-    const std::vector<std::string> importArgs = {
-        "--app-dir",
-        (dir / "app").string(),
-        "--profile-dir",
-        (dir / "profile").string(),
-        "import",
-        "trackinfo",
-        (sourceDir() / "data" / "samples" / "trackinfo_sample.txt").string(),
-        "--race-file",
-        (paths.dataDir() / "t.rac").string()};
+    const std::vector<std::string> importArgs = {"--app-dir",
+                                                 (dir / "app").string(),
+                                                 "--profile-dir",
+                                                 (dir / "profile").string(),
+                                                 "import",
+                                                 "trackinfo",
+                                                 sample("trackinfo_sample.txt"),
+                                                 "--race-file",
+                                                 (paths.dataDir() / "t.rac").string()};
     ASSERT_EQ(runCli(importArgs).exitCode, 0);
 
     struct Case {
@@ -179,9 +188,8 @@ TEST(CliRoad, ARecentDeletionDateIsAskedOnTheTerminal) {
     for (const Case& c : cases) {
         TempDir dir;
         const store::AppPaths paths = makeAppFolder(dir.path());
-        ASSERT_EQ(run(dir, {"import", "rosnet",
-                            (sourceDir() / "data" / "samples" / "rosnet_sample.txt").string(),
-                            "--race-file", (paths.dataDir() / "r.rac").string()})
+        ASSERT_EQ(run(dir, {"import", "rosnet", sample("rosnet_sample.txt"), "--race-file",
+                            (paths.dataDir() / "r.rac").string()})
                       .exitCode,
                   0);
         const auto lines = [&] {

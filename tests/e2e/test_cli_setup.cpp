@@ -145,7 +145,8 @@ TEST(CliSetup, ADamagedSettingsFileIsReportedOnceAndTheCommandGoesOn) {
     writeText(paths.settingsFile(), "100,200,\"wide\"\r\n");
     const CliResult r = runCliIn(dir.path(), {"paths"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.err, "Type mismatch - 13\n");
+    EXPECT_EQ(r.err, "Type mismatch in the settings file " + paths.settingsFile().string() +
+                         " (value 3 of 9, MainWidth) - 13\n");
     EXPECT_NE(r.out.find("MainTop         200"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("MainWidth       0"), std::string::npos) << r.out;
     // The time factors the fault left unread keep their first values, not 0.
@@ -161,10 +162,19 @@ TEST(CliSetup, ADamagedSettingsFileKeepsWhatWasReadBeforeTheFault) {
         const char* factorL;
         const char* factorR;
     } cases[] = {
-        {"10,10,15160,11320,0,1,0.75,0.7\r\n", "Input past end of file - 62\n", "0.75", "0.7"},
-        {"10,10,15160,11320,0,1,0.75,\"fast\",#2026-12-01#\r\n", "Type mismatch - 13\n", "0.75",
+        // Cut after the time factors.
+        {"10,10,15160,11320,0,1,0.75,0.7\r\n",
+         "Input past end of file in the settings file {ini} (value 9 of 9, LastStyleUpdate) - 62\n",
+         "0.75", "0.7"},
+        {"10,10,15160,11320,0,1,0.75,\"fast\",#2026-12-01#\r\n",
+         "Type mismatch in the settings file {ini} (value 8 of 9, TimeFactorR) - 13\n", "0.75",
          "0.8"},
-        {"", "Input past end of file - 62\n", "0.8191767", "0.8"},
+        {"10,10,15160,11320,0,1,0,0.7,#2026-12-01#\r\n",
+         "The time factor TimeFactorL in the settings file {ini} is 0, not a number above 0: its "
+         "first value 0.8191767 is used. - 5\n",
+         "0.8191767", "0.7"},
+        {"", "Input past end of file in the settings file {ini} (value 1 of 9, MainLeft) - 62\n",
+         "0.8191767", "0.8"},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -172,7 +182,9 @@ TEST(CliSetup, ADamagedSettingsFileKeepsWhatWasReadBeforeTheFault) {
         writeText(paths.settingsFile(), c.text);
         const CliResult r = runCliIn(dir.path(), {"paths"});
         EXPECT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(r.err, c.error) << c.text;
+        std::string error = c.error;
+        error.replace(error.find("{ini}"), 5, paths.settingsFile().string());
+        EXPECT_EQ(r.err, error) << c.text;
         EXPECT_NE(r.out.find(std::string("TimeFactorL     ") + c.factorL + "\n"), std::string::npos)
             << c.text << r.out;
         EXPECT_NE(r.out.find(std::string("TimeFactorR     ") + c.factorR + "\n"), std::string::npos)
@@ -185,7 +197,7 @@ TEST(CliSetup, ADamagedSettingsFileKeepsWhatWasReadBeforeTheFault) {
 TEST(CliSetup, BadCommandLinesExitWithTwo) {
     const std::string commands =
         "init, paths, import, process, update-styles, zero-counters, delete-race-data, "
-        "delete-dogs, delete-results.";
+        "delete-dogs, delete-results, check, backtest.";
     const std::string sources = "trackinfo, rosnet, dogpak, derbylane, qav.";
     struct Case {
         std::vector<std::string> args;

@@ -342,6 +342,26 @@ class DogEditorTest : public QObject {
         QCOMPARE(ed.currentDog()->RegName, std::string("Bravo"));
     }
 
+    // A data folder copied to a read-only place: the dogs are shown, and a
+    // save says that the folder must be writable.
+    void aReadOnlyDataFolderShowsTheDogsAndRefusesSaves() {
+        fill({"Alpha", "Bravo"});
+        test::removeWritePermission(paths_.dataDir());
+        gui::MessageRecorder rec;
+        gui::EditDogs ed(paths_);
+        QCOMPARE(ed.currentDog()->RegName, std::string("Alpha"));
+        ed.field(2)->setText("12");
+        ed.moveNext();
+        QCOMPARE(rec.messages().size(), std::size_t{1});
+        QVERIFY2(rec.lastText().startsWith(
+                     QStringLiteral("The dog database ") + gui::qpath(paths_.dogDatabase()) +
+                     QStringLiteral(" cannot be changed: its folder ") +
+                     gui::qpath(paths_.dataDir()) + QStringLiteral(" must be writable")),
+                 qPrintable(rec.lastText()));
+        store::DogDatabase db(paths_.dogDatabase(), store::OpenMode::ReadOnly);
+        QCOMPARE(db.findDog("Alpha")->NumStarts.value(), 0);
+    }
+
     void aRenamedDogsLinesStayUnderTheOldName() {
         fill({"Alpha", "Bravo", "Charlie"}, {"Bravo"});
         gui::EditDogs ed(paths_);

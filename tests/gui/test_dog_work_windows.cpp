@@ -7,10 +7,13 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
+#include <atomic>
 #include <ctime>
 #include <filesystem>
+#include <thread>
 
 #include "core/store/dog_database.h"
 #include "core/store/settings.h"
@@ -361,6 +364,52 @@ class DogWorkWindowsTest : public QObject {
         QVERIFY(runToEnd(zero));
         QCOMPARE(rec.lastTitle(), gui::kAppTitle);
         QCOMPARE(zero.result(), 0);
+    }
+
+    // Another program is writing the dog database: the window says that it
+    // waits for it, then does its work once the other program is done.
+    void zeroShowsThatItWaitsForAnotherProgram() {
+        {
+            store::DogDatabase db(paths_.dogDatabase());
+            db.addDog(dog("Alpha", 3));
+        }
+        const store::BusyWait saved = store::busyWait();
+        store::setBusyWait({std::chrono::seconds(30), std::chrono::milliseconds(50)});
+        std::atomic<bool> holding{false};
+        std::atomic<bool> release{false};
+        std::thread other([&] {
+            store::DogDatabase db(paths_.dogDatabase());
+            store::DogDatabase::Transaction tx(db);
+            db.addDog(dog("Imported", 1));
+            holding = true;
+            while (!release) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            tx.commit();
+        });
+        const auto done = qScopeGuard([&] {
+            release = true;
+            other.join();
+            store::setBusyWait(saved);
+        });
+        while (!holding) {
+            std::this_thread::yield();
+        }
+        gui::MessageRecorder rec;
+        gui::ZeroCountersWindow w(paths_);
+        QSignalSpy spy(&w, &gui::WorkWindow::workFinished);
+        w.start();
+        QTRY_VERIFY(w.label()->text().startsWith(
+            QStringLiteral("Waiting for another program to finish writing the dog database... ")));
+        release = true;
+        QVERIFY(spy.wait(60000));
+        QCOMPARE(spy.front().front().toBool(), true);
+        QCOMPARE(w.label()->text(),
+                 QStringLiteral("Zeroing all Starts, 1sts, 2nds and 3rds, please wait..."));
+        QCOMPARE(rec.lastText(), QStringLiteral("Zeroing complete."));
+        store::DogDatabase db(paths_.dogDatabase(), store::OpenMode::ReadOnly);
+        QCOMPARE(db.findDog("Alpha")->NumStarts.value(), 0);
+        QCOMPARE(db.findDog("Imported")->NumStarts.value(), 0);
     }
 
     // What must happen before the work (closing the dog editor) may refuse:

@@ -1,14 +1,21 @@
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
+#include <QScopeGuard>
 #include <QTest>
+#include <atomic>
+#include <thread>
 
+#include "core/store/dog_database.h"
 #include "core/store/error.h"
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
 #include "gui/common/single_instance.h"
 #include "gui/common/text_viewer.h"
+#include "gui/common/waiting.h"
 #include "tests/support/test_support.h"
 
 using namespace vz::gui;
@@ -126,6 +133,56 @@ class GuiCommonTest : public QObject {
         QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
                      bytes.count("/Type /Page "),
                  2);
+
+        // A save that cannot be made says so and replaces nothing.
+        QVERIFY_THROWS_EXCEPTION(vz::Error, viewer.saveAsPdf(qpath(dir / "missing" / "out.pdf")));
+        viewer.setText(QStringLiteral("other\r\n"), QStringLiteral("t"));
+        QVERIFY(QDir().mkdir(qpath(dir / "folder.pdf")));
+        QVERIFY_THROWS_EXCEPTION(vz::Error, viewer.saveAsPdf(qpath(dir / "folder.pdf")));
+        QVERIFY(QFileInfo(qpath(dir / "folder.pdf")).isDir());
+    }
+
+    // A save made on the window thread (the dog editor's) that waits for
+    // another program shows it in the window's title, which comes back after.
+    void windowThreadWaitsShowInTheTitleUntilTheWaitIsOver() {
+        vz::test::TempDir dir;
+        const vz::store::AppPaths paths = vz::test::makeAppFolder(dir.path());
+        const vz::store::BusyWait saved = vz::store::busyWait();
+        vz::store::setBusyWait({std::chrono::seconds(30), std::chrono::milliseconds(50)});
+        const auto restore = qScopeGuard([&] { vz::store::setBusyWait(saved); });
+        QWidget window;
+        window.setWindowTitle(QStringLiteral("Dogs"));
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QStringList titles;
+        connect(&window, &QWidget::windowTitleChanged,
+                [&](const QString& title) { titles << title; });
+        const WindowThreadWaits waits;
+
+        std::atomic<bool> holding{false};
+        std::thread other([&] {
+            vz::store::DogDatabase db(paths.dogDatabase());
+            vz::store::DogDatabase::Transaction tx(db);
+            db.addDog(vz::store::Dog{0, "Imported", "M", 0, 0, 0, 0, std::nullopt});
+            holding = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            tx.commit();
+        });
+        while (!holding) {
+            std::this_thread::yield();
+        }
+        vz::store::DogDatabase db(paths.dogDatabase());
+        db.addDog(vz::store::Dog{0, "Edited", "M", 0, 0, 0, 0, std::nullopt});
+        other.join();
+
+        QVERIFY(!titles.isEmpty());
+        QCOMPARE(titles.first(),
+                 QStringLiteral("Dogs - Waiting for another program to finish writing the dog "
+                                "database... 0 s"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Dogs"));
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QCOMPARE(db.dogCount(), 2);
     }
 
     void viewerRefusesMissingFile() {

@@ -559,7 +559,7 @@ void ImporterDialogTest::importsProjectSamplesLikeTheCore() {
     DESCRIBE(description, f, index);
     std::vector<fs::path> inputs;
     for (const QString& name : files) {
-        inputs.push_back(vz::test::sourceDir() / "data/samples" / name.toStdString());
+        inputs.push_back(vz::test::sourceDir() / "tests/e2e/data/samples" / name.toStdString());
         QVERIFY2(fs::exists(inputs.back()), inputs.back().string().c_str());
         f.hooks.openAnswers.push_back(q(inputs.back()));
     }

@@ -40,7 +40,8 @@ class MainScreenshots : public QObject {
         raceFile = qpath(app.paths.dataDir() / "Riverbend 12-09.rac");
         import::ImportRequest request;
         request.format = "rosnet";
-        request.inputs = {test::sourceDir() / "data" / "samples" / "rosnet_sample.txt"};
+        request.inputs = {test::sourceDir() / "tests" / "e2e" / "data" / "samples" /
+                          "rosnet_sample.txt"};
         request.raceFile = fspath(raceFile);
         request.paths = app.paths;
         request.today = test::kToday;

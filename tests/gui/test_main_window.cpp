@@ -143,6 +143,33 @@ class MainWindowTest : public QObject {
         QVERIFY(boxes.lastText().contains(QStringLiteral(" - ")));
     }
 
+    // A settings file of four values: the start names the file; the exit
+    // writes one that the next start reads without a message.
+    void aDamagedSettingsFileIsMendedByTheExit() {
+        AppFixture app;
+        writeText(app.paths.settingsFile(), "150,150,9000,7500\r\n");
+        {
+            MessageRecorder boxes;
+            auto w = app.startMain();
+            QCOMPARE(boxes.messages().size(), std::size_t{1});
+            QCOMPARE(boxes.lastText(),
+                     QStringLiteral("Input past end of file in the settings file ") +
+                         gui::qpath(app.paths.settingsFile()) +
+                         QStringLiteral(" (value 5 of 9, MainWindowState) - 62"));
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            action(*w, "mnuExit")->trigger();
+        }
+        const auto read = store::readSettings(app.paths.settingsFile());
+        QVERIFY(read.errors.empty());
+        QCOMPARE(read.settings.TimeFactorL, store::kFirstTimeFactorL);
+        MessageRecorder boxes;
+        auto again = app.startMain();
+        QCOMPARE(boxes.messages().size(), std::size_t{0});
+        // The date was lost: the reminder is due.
+        QVERIFY(store::styleReminderDue(again->state().settings, vz::test::kToday));
+    }
+
     void nineFilesAreTheLimit() {
         AppFixture app;
         MessageRecorder boxes;

@@ -24,7 +24,9 @@ class CliImportTest : public ::testing::Test {
         }
         return runCliIn(dir_.path(), all);
     }
-    fs::path sample(const char* name) const { return sourceDir() / "data" / "samples" / name; }
+    fs::path sample(const char* name) const {
+        return sourceDir() / "tests" / "e2e" / "data" / "samples" / name;
+    }
     fs::path dogDb() const { return dir_ / "app" / "Data" / "Data.mdb"; }
     TempDir dir_;
 };

@@ -309,8 +309,8 @@ namespace {
 class DerbyLaneSampleTest : public ImportFixture {
   protected:
     vz::import::ImportSummary importSample() {
-        return importFiles("derbylane",
-                           {sourceDir() / "data" / "samples" / "derbylane_sample.txt"});
+        return importFiles("derbylane", {sourceDir() / "tests" / "e2e" / "data" / "samples" /
+                                         "derbylane_sample.txt"});
     }
 };
 

@@ -351,7 +351,7 @@ namespace {
 class DogPakSampleTest : public ImportFixture {
   protected:
     vz::import::ImportSummary importSample() {
-        const auto dir = sourceDir() / "data" / "samples";
+        const auto dir = sourceDir() / "tests" / "e2e" / "data" / "samples";
         return importFiles("dogpak", {dir / "dogpak_setup.txt", dir / "dogpak_lines.txt"});
     }
     std::vector<store::RaceLine> allLines() {

@@ -16,7 +16,7 @@ class MangledTest : public ImportFixture, public ::testing::WithParamInterface<c
 TEST_P(MangledTest, EndsCleanlyWhateverTheBytes) {
     const std::string format = GetParam();
     const std::string original =
-        readText(sourceDir() / "data" / "samples" / (format + "_sample.txt"));
+        readText(sourceDir() / "tests" / "e2e" / "data" / "samples" / (format + "_sample.txt"));
     std::mt19937 rng(20261208);
     const char noise[] = {'-', '/',    ' ',    '\n', '\r', '"', 'T', 'S', '9', 'e', '.',
                           ',', '\xE9', '\xC3', 'R',  'A',  'C', 'E', '_', '=', '\0'};

@@ -396,7 +396,8 @@ namespace {
 class QavSampleTest : public ImportFixture {
   protected:
     vz::import::ImportSummary importSample() {
-        return importFiles("qav", {sourceDir() / "data" / "samples" / "qav_TEST"});
+        return importFiles("qav",
+                           {sourceDir() / "tests" / "e2e" / "data" / "samples" / "qav_TEST"});
     }
 };
 

@@ -36,7 +36,7 @@ class SampleTest : public ImportFixture, public ::testing::WithParamInterface<Sa
 
 TEST_P(SampleTest, ImportsWithTheExpectedCountsAndOnlyOnce) {
     const SampleCase& c = GetParam();
-    const auto file = sourceDir() / "data" / "samples" / c.file;
+    const auto file = sourceDir() / "tests" / "e2e" / "data" / "samples" / c.file;
     const auto first = importFiles(c.format, {file});
     EXPECT_EQ(first.dogsAdded, c.dogs);
     EXPECT_EQ(first.linesAdded, c.lines);
@@ -84,7 +84,8 @@ INSTANTIATE_TEST_SUITE_P(Samples, SampleTest,
 class TrackInfoSampleTest : public ImportFixture {};
 
 TEST_F(TrackInfoSampleTest, AwkwardLinesAreStoredAsTheLayoutSays) {
-    importFiles("trackinfo", {sourceDir() / "data" / "samples" / "trackinfo_sample.txt"});
+    importFiles("trackinfo",
+                {sourceDir() / "tests" / "e2e" / "data" / "samples" / "trackinfo_sample.txt"});
     // Names with a quote, an accent (the file is Windows-1252) and an apostrophe.
     for (const char* name : {"Blue \"Ace\" Comet", "Caf\xC3\xA9 Noir", "O'Malley's Pride"}) {
         const auto d = dog(name);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/processing/run.h"
@@ -310,12 +311,75 @@ TEST_F(RunTest, PageBreaksAfterRacesTwoAndFour) {
     EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
 }
 
-TEST_F(RunTest, AMissingResultsFolderIsAnErrorAndLeavesNoFile) {
+TEST_F(RunTest, AResultsFolderThatCannotBeWrittenIsNamedWithTheReason) {
     addDogs({"A", "B"});
     const fs::path file = card("c.rac", {{1, 1, "A"}, {1, 2, "B"}});
+    const std::string report = (paths.resultsDir() / "c - Results.txt").string();
+    const std::string folder = paths.resultsDir().string();
+    test::removeWritePermission(paths.resultsDir());
+    EXPECT_EQ(test::asOrdinaryUser([&] { return failure(request(file, "c.rac")); }),
+              "The results report " + report + " cannot be written: the folder " + folder +
+                  " is not writable (permission denied).");
     fs::remove_all(paths.resultsDir());
-    EXPECT_THROW(processRaceFile(request(file, "c.rac")), Error);
+    EXPECT_EQ(failure(request(file, "c.rac")), "The results report " + report +
+                                                   " cannot be written: the folder " + folder +
+                                                   " does not exist.");
     EXPECT_FALSE(fs::exists(paths.resultsDir()));
+}
+
+TEST_F(RunTest, AnEmptyRaceFileNameIsRefusedInWords) {
+    EXPECT_EQ(failure(request(fs::path(), "")),
+              "The name of the race file to process is empty: name a race file (.rac).");
+}
+
+// Another user of the machine may plant a link where a report's temporary
+// file used to go: the run must write its own files only.
+TEST_F(RunTest, ALinkWhereATemporaryFileWentIsNotFollowed) {
+    addDogs({"A", "B"});
+    const fs::path victim = root / "victim.txt";
+    test::writeText(victim, "keep me");
+    const fs::path links[] = {paths.resultsDir() / ".c - Results.txt.tmp",
+                              paths.appDir / ".Error.txt.tmp"};
+    for (const fs::path& link : links) {
+        fs::create_symlink(victim, link);
+    }
+    const RunOutcome missing = processRaceFile(request(card("c.rac", {{1, 1, "Nobody"}}), "c.rac"));
+    EXPECT_TRUE(test::readText(missing.file).find("     Nobody, 12/7/2026 race 1, post 1") !=
+                std::string::npos);
+    const RunOutcome rated =
+        processRaceFile(request(card("c.rac", {{1, 1, "A"}, {1, 2, "B"}}), "c.rac"));
+    EXPECT_EQ(rated.kind, RunOutcome::Kind::Report);
+    EXPECT_FALSE(fs::is_symlink(rated.file));
+    EXPECT_EQ(test::readText(victim), "keep me");
+    for (const fs::path& link : links) {
+        EXPECT_TRUE(fs::is_symlink(link)) << link;
+    }
+}
+
+TEST_F(RunTest, RunsOfOneCardAtOnceAllSucceed) {
+    addDogs({"A", "B", "C"});
+    const fs::path file = card("c.rac", {{1, 1, "A"}, {1, 2, "B"}, {2, 1, "C"}, {2, 3, "A"}});
+    const std::string expected = test::readText(processRaceFile(request(file, "c.rac")).file);
+    std::vector<std::string> failures(8);
+    {
+        std::vector<std::jthread> runs;
+        for (std::string& f : failures) {
+            runs.emplace_back([&] {
+                for (int round = 0; round < 5; ++round) {
+                    const std::string why = failure(request(file, "c.rac"));
+                    if (why != "(no error)") {
+                        f = why;
+                    }
+                }
+            });
+        }
+    }
+    EXPECT_EQ(failures, std::vector<std::string>(8));
+    EXPECT_EQ(test::readText(paths.resultsDir() / "c - Results.txt"), expected);
+    EXPECT_EQ(std::distance(fs::directory_iterator(paths.resultsDir()), fs::directory_iterator()),
+              1);
+    // The readers closed the dog database cleanly.
+    EXPECT_FALSE(fs::exists(paths.dogDatabase().string() + "-wal"));
 }
 
 TEST_F(RunTest, DatabaseFaultsAreErrors) {

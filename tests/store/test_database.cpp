@@ -3,7 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
+#include <functional>
+#include <set>
+#include <thread>
+
+#include <sqlite3.h>
 
 #include "core/store/dog_database.h"
 #include "core/store/error.h"
@@ -183,7 +189,6 @@ TEST(DatabaseOpen, RefusesWhatIsNotADatabaseOfItsKind) {
         {dir / "text.rac", Error::kDatabase, "is not a database"},
         {dir / "empty.mdb", Error::kDatabase, "is not a database"},
         {dir / "fifo.mdb", Error::kDatabase, "is not a database"},
-        {paths.dataDir(), Error::kDatabase, "is not a database"},
         {paths.staticDatabase(), Error::kDatabase, "is not a dog database"},
     };
     for (const Case& c : cases) {
@@ -208,6 +213,202 @@ TEST(DatabaseOpen, AReadOnlyFileIsRefusedForWritingButOpensForReading) {
     EXPECT_THROW(DogDatabase(paths.dogDatabase(), OpenMode::ReadWrite), Error);
     DogDatabase reader(paths.dogDatabase(), OpenMode::ReadOnly);
     EXPECT_EQ(reader.dogCount(), 0);
+}
+
+std::set<std::string> filesIn(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const fs::directory_entry& e : fs::directory_iterator(dir)) {
+        names.insert(e.path().filename().string());
+    }
+    return names;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+std::string failureOf(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+TEST(DatabaseOpen, ARaceFileThatCannotBeReadSaysWhy) {
+    test::TempDir dir;
+    const fs::path locked = dir / "Locked.rac";
+    test::makeRaceFile(locked);
+    fs::permissions(locked, fs::perms::none, fs::perm_options::replace);
+    fs::create_directory(dir / "Folder.rac");
+    EXPECT_EQ(test::asOrdinaryUser([&] { return failureOf([&] { RaceFile f(locked); }); }),
+              "The race file " + locked.string() + " cannot be read: permission denied.");
+    EXPECT_EQ(failureOf([&] { RaceFile f(dir / "Folder.rac"); }),
+              "The race file " + (dir / "Folder.rac").string() + " is a folder, not a file.");
+}
+
+// A data folder copied to a read-only place (a backup, a shared folder): the
+// dog database is read, never changed, and nothing is written beside it.
+TEST(DatabaseOpen, AReadOnlyDataFolderIsReadButNotChanged) {
+    test::TempDir dir;
+    const AppPaths paths = test::makeAppFolder(dir.path());
+    {
+        DogDatabase db(paths.dogDatabase());  // turns the WAL journal on
+        db.addDog(dog("Fast Lady"));
+    }
+    fs::permissions(paths.dogDatabase(), fs::perms::all & ~fs::perms::owner_exec &
+                                             ~fs::perms::group_exec & ~fs::perms::others_exec);
+    test::removeWritePermission(paths.dataDir());
+    const std::string refusal = "The dog database " + paths.dogDatabase().string() +
+                                " cannot be changed: its folder " + paths.dataDir().string() +
+                                " must be writable";
+
+    // Read by a user the file system stops from writing there.
+    EXPECT_EQ(test::asOrdinaryUser([&] {
+                  DogDatabase db(paths.dogDatabase(), OpenMode::ReadOnly);
+                  return std::to_string(db.dogCount());
+              }),
+              "1");
+    EXPECT_TRUE(contains(test::asOrdinaryUser([&] {
+                             return failureOf([&] { DogDatabase db(paths.dogDatabase()); });
+                         }),
+                         refusal));
+
+    DogDatabase reader(paths.dogDatabase(), OpenMode::ReadOnly);
+    EXPECT_EQ(reader.dogCount(), 1);
+    EXPECT_TRUE(contains(failureOf([&] { DogDatabase db(paths.dogDatabase()); }), refusal));
+    DogDatabase editor(paths.dogDatabase(), OpenMode::PreferWrite);
+    EXPECT_TRUE(editor.findDog("fast lady"));
+    EXPECT_TRUE(contains(editor.readOnlyReason(), refusal));
+    EXPECT_TRUE(contains(failureOf([&] { editor.addDog(dog("Slow Sam")); }), refusal));
+    EXPECT_TRUE(contains(failureOf([&] { DogDatabase::Transaction tx(editor); }), refusal));
+    EXPECT_EQ(filesIn(paths.dataDir()), std::set<std::string>{"Data.mdb"});
+}
+
+// The user copies the data folder: a cleanly closed dog database must be
+// whole in its one file, whoever closed it last.
+TEST(DatabaseClose, LeavesNoJournalFilesBehind) {
+    for (const bool writerClosesFirst : {false, true}) {
+        test::TempDir dir;
+        const AppPaths paths = test::makeAppFolder(dir.path());
+        auto writer = std::make_unique<DogDatabase>(paths.dogDatabase());
+        auto reader = std::make_unique<DogDatabase>(paths.dogDatabase(), OpenMode::ReadOnly);
+        writer->addDog(dog("Fast Lady"));
+        EXPECT_EQ(reader->dogCount(), 1);
+        if (writerClosesFirst) {
+            writer.reset();
+        }
+        reader.reset();
+        writer.reset();
+        EXPECT_EQ(filesIn(paths.dataDir()), std::set<std::string>{"Data.mdb"}) << writerClosesFirst;
+        // The lone file holds the change.
+        fs::copy_file(paths.dogDatabase(), dir / "copy.mdb");
+        EXPECT_EQ(DogDatabase(dir / "copy.mdb", OpenMode::ReadOnly).dogCount(), 1);
+    }
+}
+
+class BusyWaitTest : public ::testing::Test {
+  protected:
+    void TearDown() override { setBusyWait(saved); }
+
+    // Another program's import: it holds the write lock of the dog database
+    // for `hold`, with one dog added, then commits. Returns once it holds it.
+    std::jthread otherWriter(std::chrono::milliseconds hold) {
+        std::atomic<bool> holding{false};
+        std::jthread t([this, hold, &holding] {
+            DogDatabase other(paths.dogDatabase());
+            DogDatabase::Transaction tx(other);
+            other.addDog(dog("Imported"));
+            holding = true;
+            std::this_thread::sleep_for(hold);
+            tx.commit();
+        });
+        while (!holding) {
+            std::this_thread::yield();
+        }
+        return t;
+    }
+
+    BusyWait saved = busyWait();
+    test::TempDir dir;
+    AppPaths paths = test::makeAppFolder(dir.path());
+    std::vector<WaitNotice> notices;
+};
+
+TEST_F(BusyWaitTest, AWriterWaitsForTheOtherProgramAndSaysSo) {
+    setBusyWait({std::chrono::seconds(20), std::chrono::milliseconds(50)});
+    DogDatabase db(paths.dogDatabase());
+    std::jthread other = otherWriter(std::chrono::milliseconds(600));
+    {
+        WaitObserverScope scope([this](const WaitNotice& n) { notices.push_back(n); });
+        db.addDog(dog("Edited"));
+    }
+    other.join();
+    EXPECT_EQ(db.dogCount(), 2);
+    ASSERT_GE(notices.size(), 2u);
+    EXPECT_EQ(notices.front().what, "dog database");
+    EXPECT_EQ(notices.front().file, paths.dogDatabase());
+    EXPECT_FALSE(notices.front().over);
+    EXPECT_EQ(waitingText(notices.front()),
+              "Waiting for another program to finish writing the dog database... 0 s");
+    EXPECT_TRUE(notices.back().over);
+}
+
+TEST_F(BusyWaitTest, AWriterGivesUpInWordsAndChangesNothing) {
+    setBusyWait({std::chrono::milliseconds(200), std::chrono::milliseconds(50)});
+    DogDatabase db(paths.dogDatabase());
+    std::string failure;
+    {
+        std::jthread other = otherWriter(std::chrono::milliseconds(900));
+        WaitObserverScope scope([this](const WaitNotice& n) { notices.push_back(n); });
+        try {
+            DogDatabase::Transaction tx(db);
+            db.addDog(dog("Edited"));
+            tx.commit();
+        } catch (const Error& e) {
+            failure = e.what();
+            EXPECT_EQ(e.number(), Error::kLocked);
+        }
+    }
+    EXPECT_TRUE(contains(
+        failure, "Another program is writing the dog database " + paths.dogDatabase().string()))
+        << failure;
+    EXPECT_TRUE(contains(failure, "The dog database was not changed: try again")) << failure;
+    ASSERT_FALSE(notices.empty());
+    EXPECT_TRUE(notices.back().over);  // the display is cleared before the message
+    EXPECT_FALSE(db.findDog("Edited"));
+    EXPECT_TRUE(db.findDog("Imported"));
+}
+
+TEST(DatabaseError, SaysWhyInWords) {
+    const fs::path file = "/srv/vz/Data/Data.mdb";
+    struct Case {
+        int code;
+        int extended;
+        int systemErrno;
+        int number;
+        const char* words;
+    } cases[] = {
+        {SQLITE_FULL, SQLITE_FULL, 0, Error::kDiskFull,
+         "The disk holding the dog database /srv/vz/Data/Data.mdb is full: the dog database was "
+         "not changed."},
+        {SQLITE_IOERR, SQLITE_IOERR_WRITE, ENOSPC, Error::kDiskFull, "is full"},
+        {SQLITE_IOERR, SQLITE_IOERR_SHMSIZE, EDQUOT, Error::kDiskFull, "is full"},
+        {SQLITE_IOERR, SQLITE_IOERR_FSYNC, EIO, Error::kDeviceIO, "input/output error"},
+        {SQLITE_READONLY, SQLITE_READONLY_DIRECTORY, 0, Error::kPermissionDenied,
+         "cannot be changed: its folder /srv/vz/Data must be writable."},
+        {SQLITE_BUSY, SQLITE_BUSY, 0, Error::kLocked,
+         "Another program is writing the dog database /srv/vz/Data/Data.mdb"},
+        {SQLITE_NOTADB, SQLITE_NOTADB, 0, Error::kDatabase, "is not a database."},
+        {SQLITE_CORRUPT, SQLITE_CORRUPT, 0, Error::kDatabase, "is damaged"},
+    };
+    for (const Case& c : cases) {
+        const Error e =
+            databaseError(c.code, c.extended, c.systemErrno, "engine words", "dog database", file);
+        EXPECT_EQ(e.number(), c.number) << e.what();
+        EXPECT_TRUE(contains(e.what(), c.words)) << e.what();
+    }
 }
 
 TEST(RaceFileTest, RacesAndPostsInTheirOrders) {

@@ -90,6 +90,9 @@ TEST(RecentFiles, ADamagedLineKeepsTheRowsBeforeIt) {
     test::writeText(dir / "bad.dat", "\"a\",\"/p/a\"\r\n\"b\"\r\n");
     const RecentFilesRead read = readRecentFiles(dir / "bad.dat");
     ASSERT_TRUE(read.error);
+    EXPECT_EQ(read.error->what(), "Input past end of file in the recent-file list " +
+                                      (dir / "bad.dat").string() + " (line 2)");
+    EXPECT_EQ(read.error->number(), Error::kInputPastEnd);
     EXPECT_EQ(titles(read.files), "a - - - - ");
 }
 

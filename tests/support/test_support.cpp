@@ -1,5 +1,7 @@
 #include "tests/support/test_support.h"
 
+#include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -77,6 +79,61 @@ std::string readText(const fs::path& path) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+void removeWritePermission(const fs::path& path) {
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+}
+
+std::string asOrdinaryUser(const std::function<std::string()>& body) {
+    auto guarded = [&]() -> std::string {
+        try {
+            return body();
+        } catch (const std::exception& e) {
+            return std::string("exception: ") + e.what();
+        }
+    };
+    if (::geteuid() != 0) {
+        return guarded();
+    }
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        throw std::runtime_error("cannot make a pipe");
+    }
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        throw std::runtime_error("cannot fork");
+    }
+    if (pid == 0) {
+        ::close(fds[0]);
+        constexpr uid_t kNobody = 65534;
+        std::string result =
+            ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0
+                ? guarded()
+                : std::string("exception: cannot give up root's rights");
+        const char* p = result.data();
+        std::size_t left = result.size();
+        while (left > 0) {
+            const ssize_t n = ::write(fds[1], p, left);
+            if (n <= 0) {
+                break;
+            }
+            p += n;
+            left -= static_cast<std::size_t>(n);
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string out;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) {
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return out;
 }
 
 }  // namespace vz::test

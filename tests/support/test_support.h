@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -38,5 +39,16 @@ void makeRaceFile(const std::filesystem::path& path);
 
 void writeText(const std::filesystem::path& path, std::string_view bytes);
 std::string readText(const std::filesystem::path& path);
+
+// Takes every write permission bit off a file or folder, as a copy on a
+// read-only share has them.
+void removeWritePermission(const std::filesystem::path& path);
+
+// Runs `body` with the rights of an ordinary user, whose permissions the
+// file system enforces: in a child process that gives up root's rights (to
+// user nobody) when the tests run as root, else right here. Returns what
+// `body` returned, or "exception: " and its message. What it touches must be
+// open to that user (folders made by TempDir are).
+std::string asOrdinaryUser(const std::function<std::string()>& body);
 
 }  // namespace vz::test

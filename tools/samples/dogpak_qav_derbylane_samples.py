@@ -12,6 +12,8 @@ import os
 import random
 import struct
 
+from trackinfo_and_rosnet_samples import PastRaces
+
 HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "data", "samples")
 
 FIRST = ["Swift", "Blue", "Jay", "Red", "Copper", "Lucky", "Silver", "Midnight", "Prairie",
@@ -123,6 +125,8 @@ def dogpak(rng):
     awkward = {1: "as", 2: "schooling", 3: "notime", 4: "baddate", 5: "sameday",
                6: "case", 7: "longcodes", 8: "tb", 9: "blank"}
 
+    # Distances as (lines code, published distance, base time).
+    past = PastRaces(rng, dogs, CARD, DISTANCES, ["A ", "B ", "C ", "D ", "AA", "E ", "M "])
     setup = []
     lines = []
     dog_no = 0
@@ -139,14 +143,15 @@ def dogpak(rng):
             counts.dog(name)
             kind = awkward.get(dog_no)
             prev = None
-            for i, day in enumerate(past_days(rng, rng.randint(6, 10))):
-                dcode, _, base = rng.choice(DISTANCES)
+            for i, run in enumerate(past.runs[name]):
+                day = run.day
+                dcode, _, _ = run.distance
                 if kind == "longcodes" and i < 2:
                     dcode = ["6", "7"][i]  # short in the lines file
-                win = base + rng.randint(-40, 60)
-                fin = rng.randint(1, 8)
-                own = win + (0 if fin == 1 else rng.randint(5, 120))
-                gr = rng.choice(["A ", "B ", "C ", "D ", "AA", "E ", "M "])
+                win = run.win
+                fin = run.fin
+                own = run.own
+                gr = run.grade
                 date_text = day.strftime("%m/%d/%y")
                 line_name = name
                 date = day
@@ -172,15 +177,15 @@ def dogpak(rng):
                 line = put(line, 6, fit(line_name, 16))
                 line = put(line, 22, rng.choice(["WD ", "SX ", "LK "]))
                 line = put(line, 25, date_text)
-                line = put(line, 33, f"{rng.randint(1, 15):>2}")
+                line = put(line, 33, f"{run.race:>2}")
                 line = put(line, 35, rng.choice(["f ", "s ", "m "]))
                 line = put(line, 37, dcode)
                 line = put(line, 38, gr)
                 line = put(line, 40, f"{rng.randint(56, 76):>3}  ")
                 line = put(line, 45, win_text)
-                line = put(line, 50, "".join(str(rng.randint(1, 8)) for _ in range(4)) + str(fin))
+                line = put(line, 50, f"{run.post}{run.brk}{run.eighth}{run.stretch}{fin}")
                 line = put(line, 55, own_text)
-                line = put(line, 60, f"{rng.choice([0.6, 1.2, 2.5, 3.8, 4.5, 7.9, 12.0, 25.1]):<4}"[:4])
+                line = put(line, 60, f"{run.odds:<4}"[:4])
                 lines.append(line)
                 if kind == "blank" and i == 2:
                     lines.append("")
@@ -211,6 +216,7 @@ def derbylane(rng):
     counts = Counts()
     special = ["Mister \"Q\" Jet", "Jos\u00e9's Rose", "O'Brien Flyer"]
     dogs = names(rng, 12 * 8, special)
+    past = PastRaces(rng, dogs, CARD, DISTANCES, ["A ", "B ", "C ", "D ", "AA", "E "])
     headers = [("C", "5/16"), ("TB", "3/8"), ("B", "550"), ("MDN", "5/16"), ("A", "660"),
                ("D", "7/16"), ("TC", "5/16"), ("AA", "770"), ("M", "3/8"), ("E", "5/16"),
                ("J", "550"), ("C", "3/8")]
@@ -248,12 +254,13 @@ def derbylane(rng):
             out.append("  Date     Race Dist    Win       P B E    Str  Fin    Time  Odds  Gr")
             kind = awkward.get(dog_no) if race <= 2 else None
             prev = None
-            for i, day in enumerate(past_days(rng, rng.randint(6, 10))):
-                _, d_text, base = rng.choice(DISTANCES)
-                win = base + rng.randint(-40, 60)
-                fin = rng.randint(1, 8)
-                own = win + (0 if fin == 1 else rng.randint(5, 120))
-                gr = rng.choice(["A ", "B ", "C ", "D ", "AA", "E "])
+            for i, run in enumerate(past.runs[name]):
+                day = run.day
+                _, d_text, _ = run.distance
+                win = run.win
+                fin = run.fin
+                own = run.own
+                gr = run.grade
                 lengths = f"{rng.randint(1, 14):>2}" if fin != 1 else rng.choice(["00", " 2"])
                 date_text = day.strftime("%m-%d-%y")
                 date = day
@@ -279,18 +286,18 @@ def derbylane(rng):
                 line = put(line, 1, rng.choice(["SP", "DL", "TC", "OR"]))
                 line = put(line, 3, date_text)
                 line = put(line, 12, rng.choice(["E", "A", "M"]))
-                line = put(line, 14, f"{rng.randint(1, 15):>2}")
+                line = put(line, 14, f"{run.race:>2}")
                 line = put(line, 17, fit(d_text, 5))
                 line = put(line, 23, rng.choice(["f", "s", "m"]))
                 line = put(line, 25, win_text)
-                line = put(line, 35, str(rng.randint(1, 8)))
-                line = put(line, 37, str(rng.randint(1, 8)))
-                line = put(line, 39, str(rng.randint(1, 8)))
-                line = put(line, 44, str(rng.randint(1, 8)))
+                line = put(line, 35, str(run.post))
+                line = put(line, 37, str(run.brk))
+                line = put(line, 39, str(run.eighth))
+                line = put(line, 44, str(run.stretch))
                 line = put(line, 49, str(fin))
                 line = put(line, 51, lengths)
                 line = put(line, 54, own_text)
-                line = put(line, 61, f"{rng.choice([0.8, 1.5, 2.2, 3.4, 5.6, 9.9, 14.3]):>5.2f}")
+                line = put(line, 61, f"{run.odds:>5.2f}")
                 line = put(line, 67, gr)
                 line = put(line, 70, rng.choice(["Closed well", "Blocked 1st", "Set pace",
                                                  "Wide early", "Rail trip"]))

@@ -7,6 +7,7 @@ Every name, track and number is made up. Prints what an import into an empty
 dog database must count.
 """
 
+import collections
 import datetime
 import os
 import random
@@ -53,6 +54,48 @@ def time_text(hundredths):
     return f"{hundredths // 100:02d}.{hundredths % 100:02d}"
 
 
+Run = collections.namedtuple(
+    "Run", "day race distance grade win post brk eighth stretch fin own odds")
+
+
+class PastRaces:
+    """The races a card's dogs ran before the card, as a real program lists
+    them: on each race day the dogs still to run are drawn into fields of up
+    to eight, and the lines of one race share its date, race number,
+    distance, grade and winning time. Each dog has a strength of its own:
+    stronger dogs tend to run in front and go off at shorter odds. A dog's
+    runs come newest first."""
+
+    ODDS = [1.2, 2.2, 3.4, 4.5, 5.6, 7.9, 9.9, 14.3]
+
+    def __init__(self, rng, dogs, card, distances, grades, per_dog=(6, 10)):
+        self.runs = {d: [] for d in dogs}
+        left = {d: rng.randint(*per_dog) for d in dogs}
+        strength = {d: rng.gauss(0, 1) for d in dogs}
+        day = card - datetime.timedelta(days=rng.randint(2, 3))
+        while any(left.values()):
+            running = [d for d in dogs if left[d] > 0]
+            rng.shuffle(running)
+            for number, start in enumerate(range(0, len(running), 8), start=1):
+                field = running[start:start + 8]
+                distance = rng.choice(distances)
+                grade = rng.choice(grades)
+                win = distance[-1] + rng.randint(-40, 60)
+                favourites = sorted(field, key=lambda d: -strength[d])
+                order = sorted(field, key=lambda d: -(strength[d] + rng.gauss(0, 1.2)))
+                posts = rng.sample(range(1, 9), len(field))
+                for dog, post in zip(field, posts):
+                    fin = order.index(dog) + 1
+                    calls = [min(8, max(1, fin + rng.randint(-2, 2))) for _ in range(3)]
+                    odds = self.ODDS[favourites.index(dog)] * rng.uniform(0.85, 1.2)
+                    self.runs[dog].append(Run(
+                        day=day, race=number, distance=distance, grade=grade, win=win,
+                        post=post, brk=calls[0], eighth=calls[1], stretch=calls[2], fin=fin,
+                        own=win + (fin - 1) * rng.randint(6, 14), odds=round(odds, 1)))
+                    left[dog] -= 1
+            day -= datetime.timedelta(days=rng.randint(3, 6))
+
+
 class Counts:
     def __init__(self):
         self.dogs = 0
@@ -74,6 +117,7 @@ def trackinfo(rng):
     counts = Counts()
     special = ["Blue \"Ace\" Comet", "Caf\u00e9 Noir", "O'Malley's Pride"]
     dogs = names(rng, 12 * 8, special)
+    past = PastRaces(rng, dogs, card, TI_DISTANCES, ["A", "B", "C", "D", "AA", "E"])
     out = []
     out.append("Track Handicapper: Dale Pruitt               Program Format 3.1    Page 1")
     out.append("=" * 80)
@@ -119,20 +163,18 @@ def trackinfo(rng):
             out.append("   Date     Race  Dist  Win    Cond  P B E  Str  Fin         Time   "
                        "Odds  Gr")
             kind = awkward.get(dog_no) if race <= 2 else None
-            n = rng.randint(6, 10)
-            day = card - datetime.timedelta(days=rng.randint(2, 5))
             prev_date = None
-            for i in range(n):
-                d_text, base = rng.choice(TI_DISTANCES)
+            for i, run in enumerate(past.runs[name]):
+                d_text, base = run.distance
                 if kind == "distances" and i < 3:
                     d_text, base = [("660", 3740), ("770", 4480), ("3/8", 3790)][i]
-                win = base + rng.randint(-40, 60)
-                p = rng.randint(1, 8)
-                fin = rng.randint(1, 8)
+                win = run.win
+                p = run.post
+                fin = run.fin
                 lengths = rng.choice(["1", "2", "3 1/2", "5", "ns", "hd", "nk", "1/2", "12"])
-                own = win + (0 if fin == 1 else rng.randint(5, 120))
-                gr = rng.choice(["A", "B", "C", "D", "AA", "E"])
-                date_text = day.strftime("%m/%d/%y")
+                own = run.own
+                gr = run.grade
+                date_text = run.day.strftime("%m/%d/%y")
                 fin_text = f"{fin}-{lengths}"
                 own_text = time_text(own)
                 counted = True
@@ -159,18 +201,18 @@ def trackinfo(rng):
                     dup = True
                 line = ""
                 line = put(line, 1, date_text)
-                line = put(line, 10, f"{rng.randint(1, 15):>2}")
-                line = put(line, 13, rng.choice(["WD", "SX", "LK", "BR"]))
+                line = put(line, 10, f"{run.race:>2}")
+                line = put(line, 13, "WD")
                 line = put(line, 17, d_text)
                 line = put(line, 23, time_text(win))
                 line = put(line, 29, rng.choice(["fst", "fst", "slw", "my"]))
                 line = put(line, 35, str(p))
-                line = put(line, 37, str(rng.randint(1, 8)))
-                line = put(line, 39, str(rng.randint(1, 8)))
-                line = put(line, 44, f"{rng.randint(1, 8):>2}")
+                line = put(line, 37, str(run.brk))
+                line = put(line, 39, str(run.eighth))
+                line = put(line, 44, f"{run.stretch:>2}")
                 line = put(line, 48, fin_text)
                 line = put(line, 59, own_text)
-                line = put(line, 66, f"{rng.choice([0.6, 1.2, 2.5, 3.8, 4.5, 7.9, 12.0, 25.1]):.2f}")
+                line = put(line, 66, f"{run.odds:.2f}")
                 line = put(line, 73, gr)
                 line = put(line, 77, rng.choice(["Closed well", "Blocked 1st", "Set pace",
                                                  "Wide early", "Even effort", "Rail trip"]))
@@ -180,7 +222,6 @@ def trackinfo(rng):
                 else:
                     counts.lines += 1
                     prev_date = date_text
-                    day -= datetime.timedelta(days=rng.randint(3, 8))
                 _ = counted
             out.append("")
     text = "\r\n".join(out) + "\r\n"
@@ -200,6 +241,7 @@ def rosnet(rng):
     counts = Counts()
     special = ["Mister \"Q\" Jet", "Lady Jos\u00e9 Rose"]
     dogs = names(rng, 13 * 8, special)
+    past = PastRaces(rng, dogs, card, RN_DISTANCES, ["A  ", "B  ", "C  ", "D  ", "E  "])
     out = [f"ROSNET GREYHOUND PROGRAM   Wednesday {card.strftime('%m/%d/%Y')}   "
            "Riverbend Park   Evening"]
     out.append("")
@@ -228,17 +270,15 @@ def rosnet(rng):
                        f"{rng.randint(1, 12)}/{rng.randint(22, 24)}  Wt {rng.randint(56, 76)}  "
                        f"Trainer {rng.choice(['A. Ruiz', 'B. Cole', 'P. Tran'])}")
             kind = awkward.get(dog_no) if race == 1 else None
-            n = rng.randint(6, 10)
-            day = card - datetime.timedelta(days=rng.randint(2, 5))
             prev_date = None
-            for i in range(n):
-                d_text, base = rng.choice(RN_DISTANCES)
-                win = base + rng.randint(-40, 60)
-                fin = rng.randint(1, 8)
-                own = win + (0 if fin == 1 else rng.randint(5, 120))
+            for i, run in enumerate(past.runs[name]):
+                d_text, _ = run.distance
+                win = run.win
+                fin = run.fin
+                own = run.own
                 lengths = f"{rng.randint(1, 14):>2}"
-                g = rng.choice(["A  ", "B  ", "C  ", "D  ", "E  "])
-                date_text = day.strftime("%m/%d/%y")
+                g = run.grade
+                date_text = run.day.strftime("%m/%d/%y")
                 dup = False
                 if kind == "schooling" and i in (0, 1):
                     g = "C X"
@@ -255,18 +295,18 @@ def rosnet(rng):
                 line = ""
                 line = put(line, 3, date_text)
                 line = put(line, 15, rng.choice(["E", "A", "M"]))
-                line = put(line, 17, f"{rng.randint(1, 15):>2}")
+                line = put(line, 17, f"{run.race:>2}")
                 line = put(line, 20, d_text)
                 line = put(line, 26, rng.choice(["f", "s", "m"]))
                 line = put(line, 29, time_text(win))
-                line = put(line, 39, str(rng.randint(1, 8)))
-                line = put(line, 41, str(rng.randint(1, 8)))
-                line = put(line, 43, str(rng.randint(1, 8)))
-                line = put(line, 49, str(rng.randint(1, 8)))
+                line = put(line, 39, str(run.post))
+                line = put(line, 41, str(run.brk))
+                line = put(line, 43, str(run.eighth))
+                line = put(line, 49, str(run.stretch))
                 line = put(line, 55, str(fin))
                 line = put(line, 57, lengths)
                 line = put(line, 64, time_text(own))
-                line = put(line, 72, f"{rng.choice([0.8, 1.5, 2.2, 3.4, 5.6, 9.9, 14.3]):<5.1f}")
+                line = put(line, 72, f"{run.odds:<5.1f}")
                 line = put(line, 78, g)
                 if kind == "short" and i == 0:
                     line = line.rstrip()  # ends at column 78: no mark in column 80
@@ -276,7 +316,6 @@ def rosnet(rng):
                 else:
                     counts.lines += 1
                     prev_date = date_text
-                    day -= datetime.timedelta(days=rng.randint(3, 8))
                 if kind == "comment" and i == 2:
                     # Neither a race nor an entry line: read as a past line whose
                     # date cannot be read, so the previous one stays: a duplicate.

@@ -1,0 +1,144 @@
+// check and backtest: how the ratings ran. `check` rates a processed race
+// file as of its date and compares with the results later imports brought;
+// `backtest` rates every past race the stored lines rebuild.
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <fmt/format.h>
+
+#include "cli/command.h"
+#include "cli/progress.h"
+#include "core/analysis/backtest_report.h"
+#include "core/analysis/check.h"
+#include "core/store/error.h"
+
+namespace vz::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The reports end their lines in CR LF; the terminal wants LF.
+std::string forTerminal(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
+processing::TimeFactors factorsOf(const Context& ctx) {
+    return {ctx.state.settings.TimeFactorL, ctx.state.settings.TimeFactorR};
+}
+
+struct CheckArgs {
+    std::string raceFile;
+};
+
+int runCheck(Context& ctx, const CheckArgs& a) {
+    analysis::CheckRequest rq;
+    rq.paths = ctx.paths;
+    rq.raceFile = fs::absolute(a.raceFile);
+    rq.raceFileTitle = rq.raceFile.filename().string();
+    rq.factors = factorsOf(ctx);
+    rq.today = ctx.today;
+    const analysis::CheckOutcome outcome = analysis::checkRaceFile(rq);
+    std::cout << forTerminal(analysis::checkSummaryText(outcome.races));
+    std::cout << "Report: " << outcome.report.string() << "\n";
+    return kExitOk;
+}
+
+struct BacktestArgs {
+    std::string from;
+    std::string to;
+    std::string grade;
+    std::string distance;
+    int minField = analysis::kDefaultMinField;
+    std::string csv;
+    bool overwrite = false;
+};
+
+std::optional<store::Date> dateOption(const std::string& text, const char* name) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    if (auto d = store::fromIso(text)) {
+        return d;
+    }
+    throw Error(fmt::format("{}: not a date in the form YYYY-MM-DD: {}", name, text));
+}
+
+int runBacktest(Context& ctx, const BacktestArgs& a) {
+    analysis::BacktestRun run;
+    run.paths = ctx.paths;
+    run.today = ctx.today;
+    analysis::BacktestOptions& o = run.request.options;
+    try {
+        o.from = dateOption(a.from, "--from");
+        o.to = dateOption(a.to, "--to");
+        o.grade = analysis::gradeOption(a.grade);
+        if (!a.distance.empty()) {
+            o.distance = analysis::distanceOption(a.distance);
+        }
+        o.minField = a.minField;
+        analysis::checkOptions(o);
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n";
+        return kExitUsage;
+    }
+    run.request.factors = factorsOf(ctx);
+    if (!a.csv.empty()) {
+        const fs::path csv = fs::absolute(a.csv);
+        std::error_code ec;
+        if (fs::exists(csv, ec) &&
+            !confirm(ctx, fmt::format("This file\n{}\nalready exists.  Overwrite?", csv.string()),
+                     a.overwrite)) {
+            std::cerr << fmt::format(
+                "The file {} already exists; give --overwrite to replace it.\n", csv.string());
+            return kExitFailure;
+        }
+        run.csv = csv;
+    }
+
+    analysis::BacktestOutcome outcome;
+    {
+        Progress progress(ctx, "Backtesting, please wait...");
+        run.request.progress = progress.callback();
+        outcome = analysis::runBacktest(run);
+    }
+    std::cout << forTerminal(analysis::backtestSummaryText(outcome.summary));
+    std::cout << "Report: " << outcome.report.string() << "\n";
+    if (run.csv) {
+        std::cout << "CSV:    " << run.csv->string() << "\n";
+    }
+    return kExitOk;
+}
+
+const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
+    auto check = std::make_shared<CheckArgs>();
+    Command c;
+    c.app = root.add_subcommand("check",
+                                "Check a race file against its results: rate each race as of "
+                                "its date and compare with the finishes and odds imported since");
+    c.app->add_option("RACEFILE", check->raceFile, "The race file (.rac)")->required();
+    c.run = [check](Context& ctx) { return runCheck(ctx, *check); };
+    commands.push_back(c);
+
+    auto bt = std::make_shared<BacktestArgs>();
+    Command b;
+    b.app = root.add_subcommand("backtest",
+                                "Rate every past race the stored lines rebuild, as of its date, "
+                                "and report how the top picks ran");
+    b.app->add_option("--from", bt->from, "First race day to rate (YYYY-MM-DD)");
+    b.app->add_option("--to", bt->to, "Last race day to rate (YYYY-MM-DD)");
+    b.app->add_option("--grade", bt->grade, "Rate only races of this grade (as stored)");
+    b.app->add_option("--distance", bt->distance, "Rate only races of this distance: S, L or R");
+    b.app->add_option("--min-field", bt->minField, "Dogs a race needs at least (default 5)");
+    b.app->add_option("--csv", bt->csv, "Also write one row per rated dog to this CSV file");
+    b.app->add_flag("--overwrite", bt->overwrite, "Replace the CSV file without asking");
+    b.run = [bt](Context& ctx) { return runBacktest(ctx, *bt); };
+    commands.push_back(b);
+});
+
+}  // namespace
+}  // namespace vz::cli

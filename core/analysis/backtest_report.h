@@ -1,0 +1,49 @@
+#pragma once
+
+// What the backtest leaves for a person: the plain-text report in the
+// results folder, in the look of the results report, and a CSV file with one
+// row per rated dog for spreadsheets.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/analysis/backtest.h"
+#include "core/store/dates.h"
+#include "core/store/paths.h"
+
+namespace vz::analysis {
+
+inline constexpr std::string_view kBacktestReportName = "Backtest - Results.txt";
+
+std::string backtestReport(const BacktestSummary& summary, store::Date today);
+
+// The counts of races and the top pick's overall tally: the head of the
+// report, and what the terminal prints.
+std::string backtestSummaryText(const BacktestSummary& summary);
+
+// The CSV's first row, and the rows of one race (one per dog, in the
+// report's order). Fields that hold a comma, a quote or a line end are
+// quoted, quotes doubled; rows end in CR LF.
+std::string csvHeader();
+void appendCsvRows(std::string& out, const RatedPastRace& race);
+
+struct BacktestRun {
+    store::AppPaths paths;
+    BacktestRequest request;
+    store::Date today;
+    std::optional<std::filesystem::path> csv;  // also write the CSV here
+};
+
+struct BacktestOutcome {
+    BacktestSummary summary;
+    std::filesystem::path report;  // empty when cancelled
+};
+
+// The backtest over the dog database of `paths`: the report goes into the
+// results folder (replacing the last one), the CSV where asked. A cancelled
+// run writes nothing.
+BacktestOutcome runBacktest(const BacktestRun& run);
+
+}  // namespace vz::analysis

@@ -1,0 +1,164 @@
+#include "core/analysis/check.h"
+
+#include <map>
+
+#include <fmt/format.h>
+
+#include "core/analysis/as_of.h"
+#include "core/analysis/report_text.h"
+#include "core/processing/figures.h"
+#include "core/processing/report.h"
+#include "core/store/error.h"
+#include "core/store/fileio.h"
+#include "core/store/history_scan.h"
+#include "core/store/text.h"
+
+namespace vz::analysis {
+
+namespace {
+
+constexpr std::string_view kResultsSuffix = " - Results.txt";
+
+Result resultOf(const std::vector<store::RaceLine>& lines) {
+    if (lines.empty()) {
+        return {};
+    }
+    return {true, lines.front().Finish, lines.front().Odds};
+}
+
+std::string resultRow(int rank, int post, const processing::Box& box, const Result& r) {
+    return fmt::format("{:>4} {:>2} {} {:>5} {:>4} {:>6}  {}", rank, post, dogColumn(box.dogName),
+                       box.points.score, r.finish ? std::to_string(*r.finish) : std::string("-"),
+                       oddsText(r.odds), box.alerts);
+}
+
+std::string countRow(std::string_view label, long part, long whole) {
+    return labelledRow(label, fmt::format("{} of {}", part, whole)) + "  " +
+           percentText(percent(part, whole));
+}
+
+}  // namespace
+
+std::vector<CheckedRace> checkRaces(const store::RaceFile& raceFile, const store::DogDatabase& dogs,
+                                    processing::TimeFactors factors) {
+    const std::vector<store::Race> races = raceFile.races();
+    if (races.empty()) {
+        throw Error(
+            fmt::format("The race file {} has no races.", raceFile.path().filename().string()),
+            Error::kNoCurrentRecord);
+    }
+    const std::vector<store::Post> posts = raceFile.allPosts();
+    std::vector<CheckedRace> out;
+    out.reserve(races.size());
+    for (const store::Race& race : races) {
+        processing::RaceCard card{race, {}};
+        std::map<int, Result> results;
+        for (const store::Post& p : posts) {
+            const std::string name = p.RegName.value_or("");
+            if (!race.RaceDate || !race.RaceNum || p.RaceDate != race.RaceDate ||
+                p.RaceNum != race.RaceNum || store::trim(name).empty()) {
+                continue;
+            }
+            const std::optional<store::Dog> dog = dogs.findDog(store::trim(name));
+            const std::string regName = dog ? dog->RegName : store::trim(name);
+            const int post = p.Post.value_or(0);
+            card.entries.push_back(
+                {post, name, dog ? dog->RunningStyle.value_or("") : std::string(),
+                 store::raceLinesBefore(dogs, regName, *race.RaceDate, processing::kLinesRead)});
+            results[post] =
+                resultOf(store::raceLinesOfRace(dogs, regName, *race.RaceDate, *race.RaceNum));
+        }
+        if (card.entries.empty()) {
+            throw Error(fmt::format("There is no dog in {}.", processing::describeRace(race)),
+                        Error::kNoCurrentRecord);
+        }
+        CheckedRace c{race, rateAsOf(std::move(card), factors), {}, {}};
+        for (int post : c.rated.finalOrder) {
+            c.results.push_back(results[post]);
+        }
+        c.outcome = outcomeOf(c.results);
+        out.push_back(std::move(c));
+    }
+    return out;
+}
+
+std::string checkSummaryText(const std::vector<CheckedRace>& races) {
+    Tally tally;
+    for (const CheckedRace& c : races) {
+        tally.add(c.outcome);
+    }
+    std::string out;
+    addLine(out, labelledRow("Races on the card", std::to_string(races.size())));
+    addLine(out, labelledRow("Races with results", std::to_string(tally.races)));
+    addLine(out, countRow("Top pick won", tally.topWon, tally.races));
+    addLine(out, countRow("Top pick in the first three", tally.topInThree, tally.races));
+    addLine(out, countRow("Winner among the top two", tally.winnerInTopTwo, tally.races));
+    addLine(out, labelledRow("Flat 1-unit win bets on the top pick", std::to_string(tally.bets)));
+    addLine(out, labelledRow("Returned", money(tally.returned)));
+    addLine(out, labelledRow("Profit", money(tally.profit())));
+    addLine(out, labelledRow("ROI (profit / stakes)", roiText(tally)));
+    return out;
+}
+
+std::string checkReport(std::string_view raceFileTitle, store::Date today,
+                        const std::vector<CheckedRace>& races) {
+    std::string out = analysisBanner("Results check of " + std::string(raceFileTitle), today);
+    for (const CheckedRace& c : races) {
+        out += sectionTitle(processing::raceTitleLine(c.race));
+        if (!c.outcome.hasResult) {
+            addLine(out, "no result yet");
+            addLine(out, "");
+            addLine(out, "");
+            continue;
+        }
+        addLine(out, "Rank PP Dog              Score  Fin   Odds  Alerts");
+        addLine(out, std::string(69, '-'));
+        const std::vector<int>& order = c.rated.finalOrder;
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            addLine(out, resultRow(static_cast<int>(i) + 1, order[i], c.rated.table.box(order[i]),
+                                   c.results[i]));
+        }
+        addLine(out, "");
+        for (int rank : c.outcome.winnerRanks) {
+            const int post = order[static_cast<std::size_t>(rank - 1)];
+            addLine(out, fmt::format("Winner: {} {}, {} in the order", post,
+                                     c.rated.table.box(post).dogName, ordinal(rank)));
+        }
+        if (c.outcome.winnerRanks.empty()) {
+            addLine(out, "Winner: none of these dogs has a first place in its line");
+        }
+        if (!c.outcome.bet) {
+            addLine(out, "Top pick bet: none, its odds are not known");
+        } else {
+            addLine(out, fmt::format("Top pick bet: 1.00 staked, {} returned",
+                                     money(c.outcome.returned)));
+        }
+        addLine(out, "");
+        addLine(out, "");
+    }
+
+    out += sectionTitle("     SUMMARY");
+    out += checkSummaryText(races);
+    return out;
+}
+
+std::string checkReportName(std::string_view raceFileTitle) {
+    std::string name = store::resultsFileName(raceFileTitle);
+    name.resize(name.size() - kResultsSuffix.size());
+    return name + " - Results Check.txt";
+}
+
+CheckOutcome checkRaceFile(const CheckRequest& rq) {
+    const store::RaceFile raceFile(rq.raceFile, store::OpenMode::ReadOnly);
+    const store::DogDatabase dogs(rq.paths.dogDatabase(), store::OpenMode::ReadOnly);
+    CheckOutcome outcome;
+    outcome.races = checkRaces(raceFile, dogs, rq.factors);
+    for (const CheckedRace& c : outcome.races) {
+        outcome.tally.add(c.outcome);
+    }
+    outcome.report = rq.paths.resultsDir() / checkReportName(rq.raceFileTitle);
+    store::writeFileAtomic(outcome.report, checkReport(rq.raceFileTitle, rq.today, outcome.races));
+    return outcome;
+}
+
+}  // namespace vz::analysis

@@ -1,0 +1,76 @@
+#include "core/analysis/report_text.h"
+
+#include <fmt/format.h>
+
+#include "core/processing/report.h"
+#include "core/store/text.h"
+
+namespace vz::analysis {
+
+void addLine(std::string& out, std::string_view text) {
+    out += text;
+    out += processing::kEol;
+}
+
+std::string analysisBanner(std::string_view heading, store::Date today) {
+    std::string out;
+    addLine(out, "     Vellicor Vovoziruzu - Version 1.0.5");
+    addLine(out, " ");
+    addLine(out, "     " + std::string(heading));
+    addLine(out, "     Prepared on " + store::mediumDate(today));
+    addLine(out, " ");
+    return out;
+}
+
+std::string sectionTitle(std::string_view title) {
+    const std::string stars = "*** " + std::string(61, '*') + " ***";
+    std::string out;
+    addLine(out, stars);
+    addLine(out, title);
+    addLine(out, stars);
+    addLine(out, "");
+    return out;
+}
+
+std::string labelledRow(std::string_view label, std::string_view value) {
+    return fmt::format("{:<46}{:>12}", label, value);
+}
+
+std::string dogColumn(std::string_view dogName) {
+    std::string name = store::left(dogName, processing::kDogPlaces);
+    name.append(processing::kDogPlaces - store::charCount(name), ' ');
+    return name;
+}
+
+std::string ordinal(int n) {
+    const int tens = n % 100;
+    const char* suffix = "th";
+    if (tens < 11 || tens > 13) {
+        switch (n % 10) {
+            case 1:
+                suffix = "st";
+                break;
+            case 2:
+                suffix = "nd";
+                break;
+            case 3:
+                suffix = "rd";
+                break;
+            default:
+                break;
+        }
+    }
+    return std::to_string(n) + suffix;
+}
+
+std::string money(double value) {
+    // -0.00 reads as a loss that is not there.
+    const std::string s = fmt::format("{:.2f}", value);
+    return s == "-0.00" ? "0.00" : s;
+}
+
+std::string oddsText(std::optional<double> odds) {
+    return odds ? money(*odds) : std::string("-");
+}
+
+}  // namespace vz::analysis

@@ -1,0 +1,120 @@
+#pragma once
+
+// Looking back at the ratings: the results check of a race file (Races
+// menu) and the backtest window (Dogs menu). Both take plain values from the
+// main window, so they need nothing of it.
+
+#include <QDialog>
+#include <QString>
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "core/analysis/backtest.h"
+#include "core/processing/card.h"
+#include "core/store/dates.h"
+#include "core/store/paths.h"
+
+class QChart;
+class QChartView;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+class QTableWidget;
+class QThread;
+
+namespace vz::gui {
+
+// Races > Check Results of Race File...: asks for the race file, checks it
+// and opens the report in the text viewer. Failures show the common error
+// message.
+void checkRaceFileResults(QWidget* parent, const store::AppPaths& paths,
+                          processing::TimeFactors factors, store::Date today);
+
+// Dogs > Backtest...: the options, Start and Cancel with a progress bar, then
+// the summary tables and two charts (the top pick's cumulative profit, win %
+// by Score band), each savable as PNG.
+class BacktestWindow : public QDialog {
+    Q_OBJECT
+  public:
+    BacktestWindow(store::AppPaths paths, processing::TimeFactors factors, store::Date today,
+                   QWidget* parent = nullptr);
+    ~BacktestWindow() override;
+
+    bool isRunning() const { return thread_ != nullptr; }
+    QString statusText() const;
+    // The last completed run's summary and report.
+    const std::optional<analysis::BacktestSummary>& summary() const { return summary_; }
+    const std::filesystem::path& reportFile() const { return report_; }
+    QChartView* profitChart() const { return profitView_; }
+    QChartView* scoreChart() const { return scoreView_; }
+
+    // For tests: runs on the worker thread just before the pass.
+    std::function<void()> beforeRun;
+
+  public slots:
+    void start();
+    void cancel();
+    void viewReport();
+    // Saves the chart as a PNG file the user names (asking before replacing).
+    void saveChart(QChartView* view, const QString& suggestedName);
+
+  signals:
+    void runFinished();
+
+  protected:
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void finish();
+    void showSummary(const analysis::BacktestSummary& s);
+    void setRunning(bool running);
+    std::optional<analysis::BacktestOptions> chosenOptions();
+
+    store::AppPaths paths_;
+    processing::TimeFactors factors_;
+    store::Date today_;
+
+    QCheckBox* chkFrom_;
+    QDateEdit* dteFrom_;
+    QCheckBox* chkTo_;
+    QDateEdit* dteTo_;
+    QComboBox* cmbGrade_;
+    QComboBox* cmbDistance_;
+    QSpinBox* spnMinField_;
+    QCheckBox* chkCsv_;
+    QLabel* status_;
+    QProgressBar* progress_;
+    QPushButton* cmdStart_;
+    QPushButton* cmdCancel_;
+    QPushButton* cmdViewReport_;
+    QPushButton* cmdClose_;
+    QTabWidget* tabs_;
+    QTableWidget* races_;
+    QTableWidget* topPick_;
+    QTableWidget* figures_;
+    QTableWidget* advice_;
+    QChartView* profitView_;
+    QChartView* scoreView_;
+
+    QThread* thread_ = nullptr;
+    std::atomic<bool> cancelAsked_{false};
+    struct Result;
+    std::unique_ptr<Result> result_;
+    std::optional<analysis::BacktestSummary> summary_;
+    std::filesystem::path report_;
+};
+
+// Opens the backtest window, modal, over `parent`.
+void showBacktestWindow(QWidget* parent, const store::AppPaths& paths,
+                        processing::TimeFactors factors, store::Date today);
+
+}  // namespace vz::gui
