@@ -2,6 +2,7 @@
 
 #include "core/import/rules.h"
 #include "core/store/text.h"
+#include "core/store/vb.h"
 
 namespace vz::import {
 
@@ -104,6 +105,47 @@ Refusal firstHeaderRefusal(LineWalk& lines, const std::function<LineKind(const s
         }
     }
     return "no race header";
+}
+
+void readProgramLines(LineReader& in, const ProgramLines& layout, Reading& reading) {
+    while (!in.atEnd()) {
+        const std::string& line = in.next();
+        const Origin at{in.lineNumber(), {}};
+        switch (layout.kind(line)) {
+            case LineKind::Header:
+                reading.records.push_back(layout.header(line, at));
+                in.discard(layout.afterHeader);
+                break;
+            case LineKind::Entry:
+                reading.records.push_back(layout.entry(line, at));
+                in.discard(layout.afterEntry);
+                break;
+            case LineKind::Past:
+                reading.records.push_back(layout.past(line, at));
+                break;
+            case LineKind::Skipped:
+                break;
+        }
+    }
+}
+
+Record entryRecord(const std::string& line, Origin at, EntryColumns columns, int raceNum,
+                   const std::optional<store::Date>& raceDate, std::string& dog) {
+    FieldNumbers n;
+    store::Post post;
+    post.Post = n.whole(store::mid(line, columns.post, 2), "Post");
+    dog = store::trim(store::mid(line, columns.name, columns.nameLength));
+    post.RaceNum = raceNum;
+    post.RaceDate = raceDate;
+    post.RegName = dog;
+    return {at, EntryRecord{post}, n.fault()};
+}
+
+std::optional<int> joinedTime(FieldNumbers& numbers, std::string_view seconds,
+                              std::string_view hundredths, const char* field) {
+    std::string t(seconds);
+    t += hundredths;
+    return numbers.whole(t, field);
 }
 
 void readUntilBroken(Reading& reading, const std::function<void()>& body) {

@@ -169,6 +169,39 @@ enum class LineKind { Skipped, Header, Entry, Past };
 Refusal firstHeaderRefusal(LineWalk& lines, const std::function<LineKind(const std::string&)>& kind,
                            const std::function<Record(const std::string&)>& header);
 
+// How the lines of a race program are read after its first ones: each line
+// by its kind; a header and an entry line are followed by a fixed number of
+// lines that are discarded whatever they hold.
+struct ProgramLines {
+    std::function<LineKind(const std::string&)> kind;
+    std::function<Record(const std::string&, Origin)> header;
+    std::size_t afterHeader = 0;
+    std::function<Record(const std::string&, Origin)> entry;
+    std::size_t afterEntry = 0;
+    std::function<Record(const std::string&, Origin)> past;
+};
+
+// Reads the lines left in `in` into `reading`; throws ImportFailed when the
+// lines to discard are missing.
+void readProgramLines(LineReader& in, const ProgramLines& layout, Reading& reading);
+
+// Where a program's entry line holds the post (two columns) and the dog's name.
+struct EntryColumns {
+    std::size_t post;
+    std::size_t name;
+    std::size_t nameLength;
+};
+
+// The runner of an entry line, entered in the race being read; `dog`
+// becomes its name, the dog of the past lines that follow.
+Record entryRecord(const std::string& line, Origin at, EntryColumns columns, int raceNum,
+                   const std::optional<store::Date>& raceDate, std::string& dog);
+
+// Two printed pieces of a time joined and read as a whole number: "30" and
+// "45" give 3045.
+std::optional<int> joinedTime(FieldNumbers& numbers, std::string_view seconds,
+                              std::string_view hundredths, const char* field);
+
 // Without leading and trailing spaces (only spaces, as Trim$ does).
 std::string_view trimmed(std::string_view text);
 

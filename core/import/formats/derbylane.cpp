@@ -76,20 +76,9 @@ Record readHeader(const std::string& line, Origin at, State& state) {
     return r;
 }
 
-Record readEntry(const std::string& line, Origin at, State& state) {
-    FieldNumbers n;
-    store::Post post;
-    post.Post = n.whole(mid(line, 1, 2), "Post");
-    state.dog = trim(mid(line, 3, 17));
-    post.RaceNum = state.raceNum;
-    post.RaceDate = state.raceDate;
-    post.RegName = state.dog;
-    return {at, EntryRecord{post}, n.fault()};
-}
-
 // Seconds as they stand, then the hundredths trimmed and padded on the right
 // (a tenths digit 5 is 50 hundredths).
-std::optional<int> joinedTime(FieldNumbers& n, const std::string& line, std::size_t secondsAt,
+std::optional<int> paddedTime(FieldNumbers& n, const std::string& line, std::size_t secondsAt,
                               std::size_t hundredthsAt, const char* field) {
     std::string hundredths = trim(mid(line, hundredthsAt, 2));
     while (store::charCount(hundredths) < 2) {
@@ -126,8 +115,8 @@ Record readPastLine(const std::string& line, Origin at, State& state) {
     l.Finish = n.whole(mid(line, 49, 1), "Finish");
     const auto lengths = n.real(mid(line, 51, 2), "FinishLength");
     l.FinishLength = lengths == 0.0 ? std::optional<double>(1) : lengths;
-    l.WinningTime = joinedTime(n, line, 25, 28, "WinningTime");
-    l.FinishTime = joinedTime(n, line, 54, 57, "FinishTime");
+    l.WinningTime = paddedTime(n, line, 25, 28, "WinningTime");
+    l.FinishTime = paddedTime(n, line, 54, 57, "FinishTime");
     l.Odds = n.real(mid(line, 61, 5), "Odds");
     l.Grade = pastGrade(line);
     // Schooling races (grade L) are kept but are no start.
@@ -141,25 +130,20 @@ Reading read(const Inputs& files, store::Date /*today*/) {
         LineReader in(textLines(files.at(0)));
         State state;
         in.next();  // the title
-        while (!in.atEnd()) {
-            const std::string& line = in.next();
-            const Origin at{in.lineNumber(), {}};
-            switch (kindOf(line)) {
-                case LineKind::Header:
-                    out.records.push_back(readHeader(line, at, state));
-                    in.discard(4);
-                    break;
-                case LineKind::Entry:
-                    out.records.push_back(readEntry(line, at, state));
-                    in.discard(2);
-                    break;
-                case LineKind::Past:
-                    out.records.push_back(readPastLine(line, at, state));
-                    break;
-                case LineKind::Skipped:
-                    break;
-            }
-        }
+        readProgramLines(in,
+                         {.kind = kindOf,
+                          .header = [&](const std::string& line,
+                                        Origin at) { return readHeader(line, at, state); },
+                          .afterHeader = 4,
+                          .entry =
+                              [&](const std::string& line, Origin at) {
+                                  return entryRecord(line, at, {1, 3, 17}, state.raceNum,
+                                                     state.raceDate, state.dog);
+                              },
+                          .afterEntry = 2,
+                          .past = [&](const std::string& line,
+                                      Origin at) { return readPastLine(line, at, state); }},
+                         out);
     });
     return out;
 }

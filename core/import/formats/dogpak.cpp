@@ -42,11 +42,6 @@ std::string lineGrade(std::string_view line) {
     return trim(c38);
 }
 
-std::optional<int> joinedTime(FieldNumbers& n, std::string_view seconds,
-                              std::string_view hundredths, const char* field) {
-    return n.whole(std::string(seconds) + std::string(hundredths), field);
-}
-
 // A line of the lines file, its date as read (empty when unreadable).
 Record pastRecord(std::string_view line, Origin at = {}) {
     FieldNumbers n;

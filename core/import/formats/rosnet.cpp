@@ -66,17 +66,6 @@ Record readRaceLine(const std::string& line, Origin at, State& state) {
     return r;
 }
 
-Record readEntry(const std::string& line, Origin at, State& state) {
-    FieldNumbers n;
-    store::Post post;
-    post.Post = n.whole(mid(line, 6, 2), "Post");
-    state.dog = trim(mid(line, 8, 30));
-    post.RaceNum = state.raceNum;
-    post.RaceDate = state.programDate;
-    post.RegName = state.dog;
-    return {at, EntryRecord{post}, n.fault()};
-}
-
 std::string pastGrade(const Columns& c) {
     // A mark in column 80 flags a schooling race. A line that stops short of
     // column 80 has no mark.
@@ -89,14 +78,6 @@ std::string pastGrade(const Columns& c) {
         return std::string(c.at(79)) + c78;
     }
     return c78;
-}
-
-// Two pieces of a time joined, "30" and "45" giving 3045.
-std::optional<int> joinedTime(FieldNumbers& n, std::string_view seconds,
-                              std::string_view hundredths, const char* field) {
-    std::string t(seconds);
-    t += hundredths;
-    return n.whole(t, field);
 }
 
 Record readPastLine(const std::string& line, Origin at, State& state) {
@@ -125,27 +106,36 @@ Record readPastLine(const std::string& line, Origin at, State& state) {
     return {at, PastRecord{l, counts}, n.fault()};
 }
 
+// The kind of a line after the first: race, entry or past line.
+LineKind kindOf(const std::string& line) {
+    if (isBlankLine(line)) {
+        return LineKind::Skipped;
+    }
+    return isRaceLine(line)    ? LineKind::Header
+           : isEntryLine(line) ? LineKind::Entry
+                               : LineKind::Past;
+}
+
 Reading read(const Inputs& files, store::Date /*today*/) {
     Reading out;
     readUntilBroken(out, [&] {
         LineReader in(textLines(files.at(0)));
         State state;
         state.programDate = readProgramDate(in.next());
-        while (!in.atEnd()) {
-            const std::string& line = in.next();
-            const Origin at{in.lineNumber(), {}};
-            if (isBlankLine(line)) {
-                continue;
-            }
-            if (isRaceLine(line)) {
-                out.records.push_back(readRaceLine(line, at, state));
-            } else if (isEntryLine(line)) {
-                out.records.push_back(readEntry(line, at, state));
-                in.discard(1);
-            } else {
-                out.records.push_back(readPastLine(line, at, state));
-            }
-        }
+        readProgramLines(in,
+                         {.kind = kindOf,
+                          .header = [&](const std::string& line,
+                                        Origin at) { return readRaceLine(line, at, state); },
+                          .afterHeader = 0,
+                          .entry =
+                              [&](const std::string& line, Origin at) {
+                                  return entryRecord(line, at, {6, 8, 30}, state.raceNum,
+                                                     state.programDate, state.dog);
+                              },
+                          .afterEntry = 1,
+                          .past = [&](const std::string& line,
+                                      Origin at) { return readPastLine(line, at, state); }},
+                         out);
     });
     return out;
 }
@@ -169,12 +159,7 @@ Refusal rosnetRefusal(std::string_view bytes) {
     if (!date) {
         return "the first line holds no program date";
     }
-    const auto kind = [](const std::string& line) {
-        return isRaceLine(line)    ? LineKind::Header
-               : isEntryLine(line) ? LineKind::Entry
-                                   : LineKind::Skipped;
-    };
-    return firstHeaderRefusal(lines, kind,
+    return firstHeaderRefusal(lines, kindOf,
                               [&](const std::string& line) { return raceRecord(line, date); });
 }
 

@@ -93,17 +93,6 @@ Record readHeader(const std::string& line, Origin at, State& state) {
     return r;
 }
 
-Record readEntry(const std::string& line, Origin at, State& state) {
-    FieldNumbers n;
-    store::Post post;
-    post.Post = n.whole(mid(line, 1, 2), "Post");
-    state.dog = trim(mid(line, 4, 17));
-    post.RaceNum = state.raceNum;
-    post.RaceDate = state.raceDate;
-    post.RegName = state.dog;
-    return {at, EntryRecord{post}, n.fault()};
-}
-
 std::string pastGrade(const Columns& c) {
     const Columns g(trimmed(c(73, 3)));
     const std::string first(g.at(1));
@@ -116,15 +105,8 @@ std::string pastGrade(const Columns& c) {
     return first;
 }
 
-// Two pieces of a time joined, "30" and "45" giving 3045.
-std::optional<int> joinedTime(FieldNumbers& n, std::string_view seconds,
-                              std::string_view hundredths, const char* field) {
-    std::string t(seconds);
-    t += hundredths;
-    return n.whole(t, field);
-}
-
-Record readPastLine(const std::string& line, const Columns& c, Origin at, State& state) {
+Record readPastLine(const std::string& line, Origin at, State& state) {
+    const Columns c(line);
     if (const auto d = store::readDate(c(1, 8))) {
         state.lineDate = d;
     }
@@ -167,26 +149,21 @@ Reading read(const Inputs& files, store::Date /*today*/) {
     readUntilBroken(out, [&] {
         LineReader in(textLines(files.at(0)));
         State state;
-        while (!in.atEnd()) {
-            const std::string& line = in.next();
-            const Origin at{in.lineNumber(), {}};
-            const Columns c(line);
-            switch (kindOf(line, c)) {
-                case LineKind::Header:
-                    out.records.push_back(readHeader(line, at, state));
-                    in.discard(2);
-                    break;
-                case LineKind::Entry:
-                    out.records.push_back(readEntry(line, at, state));
-                    in.discard(2);
-                    break;
-                case LineKind::Past:
-                    out.records.push_back(readPastLine(line, c, at, state));
-                    break;
-                case LineKind::Skipped:
-                    break;
-            }
-        }
+        readProgramLines(
+            in,
+            {.kind = [](const std::string& line) { return kindOf(line, Columns(line)); },
+             .header = [&](const std::string& line,
+                           Origin at) { return readHeader(line, at, state); },
+             .afterHeader = 2,
+             .entry =
+                 [&](const std::string& line, Origin at) {
+                     return entryRecord(line, at, {1, 4, 17}, state.raceNum, state.raceDate,
+                                        state.dog);
+                 },
+             .afterEntry = 2,
+             .past = [&](const std::string& line,
+                         Origin at) { return readPastLine(line, at, state); }},
+            out);
     });
     return out;
 }
