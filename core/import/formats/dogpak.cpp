@@ -167,7 +167,8 @@ Refusal dogPakSetupRefusal(std::string_view bytes) {
     if (first == nullptr) {
         return "no race";
     }
-    const store::Race& race = std::get<RaceRecord>(readSetupLine(*first).race.item).race;
+    const SetupRace setupRace = readSetupLine(*first);
+    const store::Race& race = std::get<RaceRecord>(setupRace.race.item).race;
     if (!race.RaceDate || race.RaceNum.value_or(0) <= 0) {
         return "the first line holds no race date and number in columns 221-230";
     }
