@@ -179,14 +179,15 @@ std::string readRegularFile(const fs::path& path, std::uintmax_t maxBytes, std::
         throw fileError(FileStep::Read, what, path, errno);
     }
     if (!S_ISREG(st.st_mode)) {
-        throw Error(
-            fmt::format("The {} {} is not a regular file: a pipe, a device or a folder "
-                        "cannot be read.",
-                        what, path.string()));
+        throw Error(fmt::format("The {} {} is not a regular file: a pipe, a device or a folder "
+                                "cannot be read.",
+                                what, path.string()),
+                    Error::kPathFileAccess);
     }
     const auto tooLarge = [&] {
         return Error(fmt::format("The {} {} is larger than {} MB: it is not read.", what,
-                                 path.string(), maxBytes >> 20));
+                                 path.string(), maxBytes >> 20),
+                     Error::kPathFileAccess);
     };
     if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
         throw tooLarge();

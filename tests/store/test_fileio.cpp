@@ -161,6 +161,7 @@ TEST(ReadRegularFile, ReadsRegularFilesUpToTheLimitOnly) {
         } catch (const Error& e) {
             EXPECT_NE(std::string(e.what()).find(c.why), std::string::npos) << e.what();
             EXPECT_NE(std::string(e.what()).find(c.file.string()), std::string::npos) << e.what();
+            EXPECT_NE(e.number(), Error::kGeneric) << e.what();
         }
     }
 }
