@@ -12,6 +12,7 @@
 #include "cli/progress.h"
 #include "core/import/import.h"
 #include "core/import/registry.h"
+#include "core/import/window_texts.h"
 #include "core/store/error.h"
 #include "core/store/new_race_file.h"
 
@@ -66,9 +67,10 @@ int runFormat(Context& ctx, const FormatArgs& a) {
         Progress progress(ctx, "Importing, please wait...");
         req.progress = progress.callback();
         s = import::runImport(req);
-    } catch (const import::ImportFailed&) {
-        std::cerr << import::ImportFailed::kFirstLine << "\n"
-                  << import::ImportFailed::kSecondLine << "\n";
+    } catch (const import::ImportFailed& e) {
+        for (const std::string& line : e.lines()) {
+            std::cerr << line << "\n";
+        }
         return kExitFailure;
     }
 
@@ -78,23 +80,24 @@ int runFormat(Context& ctx, const FormatArgs& a) {
         std::cout << "You should run 'Update Running Style' (update-styles) before processing a "
                      "race.\n";
     }
-    std::cout << fmt::format("Dogs added:         {}\n", s.dogsAdded)
-              << fmt::format("Lines added:        {}\n", s.linesAdded)
-              << fmt::format("Duplicates skipped: {}\n", s.duplicatesSkipped);
-    if (info.writesRaceFile) {
-        std::cout << fmt::format("Races written:      {}\n", s.racesWritten)
-                  << fmt::format("Posts written:      {}\n", s.postsWritten);
-    }
-    if (s.linesWithoutDog != 0) {
-        std::cout << fmt::format("Lines without a dog, left out:  {}\n", s.linesWithoutDog);
-    }
-    if (s.linesWithoutDate != 0) {
-        std::cout << fmt::format("Lines without a date, left out: {}\n", s.linesWithoutDate);
-    }
-    if (s.recordsRefused != 0) {
-        std::cout << fmt::format("Records of no dog, left out:    {}\n", s.recordsRefused);
+    for (const std::string& line : import::summaryLines(s, info.writesRaceFile, true)) {
+        std::cout << line << "\n";
     }
     return kExitOk;
+}
+
+// One line per format, tab-separated; ends the run like --help.
+[[noreturn]] void listFormats() {
+    for (const import::Format* f : import::allFormats()) {
+        const import::FormatInfo& info = f->info();
+        std::cout << info.key << '\t' << info.sourceName.substr(0, info.sourceName.find('/'))
+                  << '\t' << (info.writesRaceFile ? "card" : "no card");
+        for (const import::InputSpec& in : info.inputs) {
+            std::cout << '\t' << in.sample;
+        }
+        std::cout << '\n';
+    }
+    throw CLI::Success();
 }
 
 const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
@@ -103,6 +106,14 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
     cmd.app = root.add_subcommand(
         "import", "Import a race program into the dog database and a new race file");
     cmd.app->require_subcommand(1);
+    // For scripts (the demo): the formats of the registry, without an
+    // application folder.
+    cmd.app
+        ->add_flag_callback(
+            "--formats", [] { listFormats(); },
+            "List the formats for scripts, one a line, tab-separated: the command, the "
+            "source's short name, \"card\" or \"no card\", the sample files in data/samples")
+        ->trigger_on_parse();
     for (const import::Format* f : import::allFormats()) {
         const import::FormatInfo& info = f->info();
         auto a = std::make_unique<FormatArgs>();

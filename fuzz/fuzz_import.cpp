@@ -1,8 +1,10 @@
-// libFuzzer target of one import format (VZ_FUZZ_FORMAT, a registry key).
-// Each input is imported into a dog database and a race file that live for
-// the whole run; every run is rolled back, so inputs do not see each other.
-// An input must end as a finished run or as the import error; any other
-// exception, a crash or a sanitizer report is a fault. A finished run must
+// libFuzzer target of the import formats: the one to fuzz is named by the
+// environment variable VZ_FUZZ_FORMAT (a registry key); VZ_FUZZ_FORMAT=list
+// prints every format with its sample files and ends. Each input is imported
+// into a dog database and a race file that live for the whole run; every
+// run is rolled back, so inputs do not see each other. An input must end as
+// a finished run or as the import error; any other exception, a crash or a
+// sanitizer report is a fault. A finished run must
 // have written what its summary says, and the same input imported again must
 // add nothing.
 //
@@ -38,8 +40,10 @@ using namespace vz;
 
 constexpr std::string_view kSplit = "\n@@LINES@@\n";
 
+const import::Format* gFormat = nullptr;
+
 [[noreturn]] void fault(const char* what) {
-    std::fprintf(stderr, "import fuzz: %s: %s\n", VZ_FUZZ_FORMAT, what);
+    std::fprintf(stderr, "import fuzz: %s: %s\n", gFormat->info().key.c_str(), what);
     std::abort();
 }
 
@@ -49,13 +53,9 @@ struct World {
     std::unique_ptr<store::DogDatabase> dogs;
     std::unique_ptr<store::RaceFile> race;
 
-    World() {
-        format = import::findFormat(VZ_FUZZ_FORMAT);
-        if (format == nullptr) {
-            fault("no such format");
-        }
+    World() : format(gFormat) {
         dir = fs::temp_directory_path() /
-              ("vz-fuzz-" + std::string(VZ_FUZZ_FORMAT) + "-" + std::to_string(::getpid()));
+              ("vz-fuzz-" + format->info().key + "-" + std::to_string(::getpid()));
         fs::create_directories(dir);
         const fs::path shipped = VZ_SHIPPED_DIR;
         fs::copy_file(shipped / "Data" / "Data.mdb", dir / "Data.mdb",
@@ -104,25 +104,23 @@ const store::Date kToday{std::chrono::year{2026}, std::chrono::month{12}, std::c
 // One run of the format; true when it finished, false when it ended with the
 // import error.
 bool runFormat(World& w, store::ImportStore& st, const std::vector<std::string>& files,
-               import::ImportSummary& summary) {
-    import::Session session(st, kToday);
+               vz::import::ImportSummary& summary) {
+    vz::import::Session session(st);
     try {
         // As the import does: a refused input is never run.
         if (w.format->refusal(files)) {
             return false;
         }
-        w.format->run(files, session);
+        session.apply(w.format->read(files, kToday));
         session.finish();
         summary = session.summary();
         return true;
     } catch (const import::ImportFailed&) {
         // The input is not of the format: the run ends with the import error.
     } catch (const Error& e) {
-        // A conversion fault (an overflowing number) also ends as the import
-        // error; a database fault means the parser broke a rule of the store.
-        if (e.number() == Error::kDatabase) {
-            fault(e.what());
-        }
+        // Any other fault of the run means a reader or the session broke a
+        // rule (of the store, or of its own).
+        fault(e.what());
     } catch (const std::exception& e) {
         fault(e.what());
     }
@@ -139,7 +137,7 @@ void importTwice(World& w, const std::vector<std::string>& files) {
     store::ImportStore st(*w.dogs, card ? w.race.get() : nullptr);
     const std::int64_t dogsBefore = w.dogs->dogCount();
     const std::int64_t linesBefore = w.dogs->raceLineCount();
-    import::ImportSummary first;
+    vz::import::ImportSummary first;
     if (runFormat(w, st, files, first)) {
         st.resetAll();
         // What the summary says is what the database holds.
@@ -148,7 +146,7 @@ void importTwice(World& w, const std::vector<std::string>& files) {
             fault("the summary does not match the rows written");
         }
         // The same input again adds no dog and no line (so counts no start).
-        import::ImportSummary again;
+        vz::import::ImportSummary again;
         if (!runFormat(w, st, files, again)) {
             fault("an input imported once fails the second time");
         }
@@ -161,6 +159,31 @@ void importTwice(World& w, const std::vector<std::string>& files) {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+    const char* key = std::getenv("VZ_FUZZ_FORMAT");
+    if (key != nullptr && std::string_view(key) == "list") {
+        // One line per format: its key, then its sample files in input order.
+        for (const import::Format* f : import::allFormats()) {
+            std::string line = f->info().key;
+            for (const import::InputSpec& in : f->info().inputs) {
+                line += "\t" + in.sample;
+            }
+            std::printf("%s\n", line.c_str());
+        }
+        std::exit(0);
+    }
+    gFormat = key == nullptr ? nullptr : import::findFormat(key);
+    if (gFormat == nullptr) {
+        std::fprintf(stderr, "import fuzz: set VZ_FUZZ_FORMAT to one of:");
+        for (const import::Format* f : import::allFormats()) {
+            std::fprintf(stderr, " %s", f->info().key.c_str());
+        }
+        std::fprintf(stderr, " (or list)\n");
+        std::exit(1);
+    }
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     World& w = world();

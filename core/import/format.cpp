@@ -1,6 +1,8 @@
 #include "core/import/format.h"
 
+#include "core/import/rules.h"
 #include "core/store/text.h"
+#include "core/store/vb.h"
 
 namespace vz::import {
 
@@ -78,16 +80,19 @@ std::string_view Columns::operator()(std::size_t start, std::size_t length) cons
     return line_.substr(from, to - from);
 }
 
-Refusal firstHeaderRefusal(
-    LineWalk& lines, const std::function<LineKind(const std::string&)>& kind,
-    const std::function<std::optional<store::Date>(const std::string&)>& raceDate) {
+Refusal firstHeaderRefusal(LineWalk& lines, const std::function<LineKind(const std::string&)>& kind,
+                           const std::function<Record(const std::string&)>& header) {
     while (const std::string* line = lines.next()) {
         switch (kind(*line)) {
             case LineKind::Entry:
                 return "a runner before the first race header";
             case LineKind::Header:
                 try {
-                    if (!raceDate(*line)) {
+                    const Record r = header(*line);
+                    if (r.fault) {
+                        return "the first race header holds a number too large to store";
+                    }
+                    if (!std::get<RaceRecord>(r.item).race.RaceDate) {
                         return "the first race has no date";
                     }
                     return std::nullopt;
@@ -100,6 +105,94 @@ Refusal firstHeaderRefusal(
         }
     }
     return "no race header";
+}
+
+void readProgramLines(LineReader& in, const ProgramLines& layout, Reading& reading) {
+    while (!in.atEnd()) {
+        const std::string& line = in.next();
+        const Origin at{in.lineNumber(), {}};
+        switch (layout.kind(line)) {
+            case LineKind::Header:
+                reading.records.push_back(layout.header(line, at));
+                in.discard(layout.afterHeader);
+                break;
+            case LineKind::Entry:
+                reading.records.push_back(layout.entry(line, at));
+                in.discard(layout.afterEntry);
+                break;
+            case LineKind::Past:
+                reading.records.push_back(layout.past(line, at));
+                break;
+            case LineKind::Skipped:
+                break;
+        }
+    }
+}
+
+Record entryRecord(const std::string& line, Origin at, EntryColumns columns, int raceNum,
+                   const std::optional<store::Date>& raceDate, std::string& dog) {
+    FieldNumbers n;
+    store::Post post;
+    post.Post = n.whole(store::mid(line, columns.post, 2), "Post");
+    dog = store::trim(store::mid(line, columns.name, columns.nameLength));
+    post.RaceNum = raceNum;
+    post.RaceDate = raceDate;
+    post.RegName = dog;
+    return {at, EntryRecord{post}, n.fault()};
+}
+
+std::optional<int> joinedTime(FieldNumbers& numbers, std::string_view seconds,
+                              std::string_view hundredths, const char* field) {
+    std::string t(seconds);
+    t += hundredths;
+    return numbers.whole(t, field);
+}
+
+void readUntilBroken(Reading& reading, const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const ImportFailed& e) {
+        reading.failure = e.detail();
+    }
+}
+
+namespace {
+
+// `read(text)`, or empty for a number too large to store.
+template <class T>
+std::optional<T> unlessOverflow(std::string_view text, T (*read)(std::string_view)) {
+    try {
+        return read(text);
+    } catch (const Error& e) {
+        if (e.number() != Error::kOverflow) {
+            throw;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int> FieldNumbers::whole(std::string_view text, const char* field) {
+    auto v = unlessOverflow(text, &wholeVal);
+    if (!v) {
+        note(text, field);
+    }
+    return v;
+}
+
+std::optional<double> FieldNumbers::real(std::string_view text, const char* field) {
+    auto v = unlessOverflow(text, &realVal);
+    if (!v) {
+        note(text, field);
+    }
+    return v;
+}
+
+void FieldNumbers::note(std::string_view text, const char* field) {
+    if (!fault_) {
+        fault_ = FieldFault{field, std::string(trimmed(text))};
+    }
 }
 
 std::string_view trimmed(std::string_view text) {

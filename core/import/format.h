@@ -1,9 +1,11 @@
 #pragma once
 
-// The common interface of the import formats. A format reads its input (the
-// bytes of each input file: text for the program formats, fixed records for
-// QAV TEST) and drives a Session. Each format is one file under formats/ and
-// one line in registry.cpp.
+// The common interface of the import formats. A format is a reader: the
+// bytes of each input file in (text for the program formats, fixed records
+// for QAV TEST), an ordered list of records out. No reader touches the
+// store: the import session applies the records. Each format is one file
+// under formats/ that declares everything about itself, and one line in
+// registry.cpp.
 
 #include <cstddef>
 #include <functional>
@@ -13,7 +15,8 @@
 #include <vector>
 
 #include "core/import/import_failed.h"
-#include "core/import/session.h"
+#include "core/import/records.h"
+#include "core/store/dates.h"
 
 namespace vz::import {
 
@@ -23,18 +26,23 @@ struct InputSpec {
     std::string filter;            // "TrackInfo Files|*.txt|All Files|*.*"
     std::string folderSetting;     // the remembered folder: "TrackInfoFolder"
     std::string argName = "FILE";  // its name on the command line: "SETUP", "LINES"
+    std::string sample;            // the bundled sample program under data/samples
 };
 
-// What the windows and the terminal tool show of a format.
+// Everything the menu, the importer windows, the settings files and the
+// terminal tool show or keep of a format.
 struct FormatInfo {
     std::string key;             // "trackinfo": the registry and command-line name
-    std::string sourceName;      // "TrackInfo"
-    std::string menuLabel;       // "Import from TrackInfo"
-    std::string windowName;      // "ImportTrackInfo"
-    std::string caption;         // "Import from TrackInfo"
+    std::string sourceName;      // "TrackInfo": in messages
+    std::string menuLabel;       // "Import from TrackInfo": the menu row and the terminal's help
+    std::string menuControl;     // "TrackInfo": the menu row's cmdTrackInfo and lblTrackInfo
+    std::string caption;         // "Import from TrackInfo": the importer window
     std::string readyText;       // "Ready to import from TrackInfo"
     std::string completionText;  // "Import from TrackInfo is complete."
-    std::string settingsFile;    // "TrackInfo.ini"
+    // The file that keeps the remembered folder of each input, in the order
+    // of `inputs`, and its place when the menu reads or writes them all.
+    std::string settingsFile;  // "TrackInfo.ini"
+    int settingsOrder = 0;
     bool writesRaceFile = true;
     std::vector<InputSpec> inputs;
 };
@@ -44,17 +52,45 @@ struct FormatInfo {
 // import error).
 using Refusal = std::optional<std::string>;
 
+// The bytes of each input file, in the order of FormatInfo::inputs.
+using Inputs = std::vector<std::string>;
+
 class Format {
   public:
-    virtual ~Format() = default;
-    virtual const FormatInfo& info() const = 0;
-    // Whether `files` (as for run()) are of this format at all. Decided
-    // before anything is written, so a file of another kind changes nothing.
-    virtual Refusal refusal(const std::vector<std::string>& files) const = 0;
-    // `files` holds the bytes of each input, in the order of info().inputs.
-    // Structural faults throw ImportFailed; a field that cannot be converted
-    // only keeps the previous value.
-    virtual void run(const std::vector<std::string>& files, Session& session) const = 0;
+    using RefusalFn = Refusal (*)(const Inputs& files);
+    using ReadFn = Reading (*)(const Inputs& files, store::Date today);
+
+    Format(FormatInfo info, RefusalFn refusalFn, ReadFn readFn)
+        : info_(std::move(info)), refusal_(refusalFn), read_(readFn) {}
+
+    const FormatInfo& info() const { return info_; }
+    // Whether `files` are of this format at all. Decided before anything is
+    // written, so a file of another kind changes nothing.
+    Refusal refusal(const Inputs& files) const { return refusal_(files); }
+    // The records of `files`; `today` dates what is published without a year.
+    Reading read(const Inputs& files, store::Date today) const { return read_(files, today); }
+
+  private:
+    FormatInfo info_;
+    RefusalFn refusal_;
+    ReadFn read_;
+};
+
+// Runs a reader's body; a structural fault it throws (ImportFailed) ends the
+// reading there and becomes its failure, after the records read before it.
+void readUntilBroken(Reading& reading, const std::function<void()>& body);
+
+// The numbers of one record, read as Val does. A number too large to store
+// leaves its field empty and becomes the record's fault (the first found).
+class FieldNumbers {
+  public:
+    std::optional<int> whole(std::string_view text, const char* field);
+    std::optional<double> real(std::string_view text, const char* field);
+    const std::optional<FieldFault>& fault() const { return fault_; }
+
+  private:
+    void note(std::string_view text, const char* field);
+    std::optional<FieldFault> fault_;
 };
 
 // Text input: decoded (UTF-8 when valid, else Windows-1252) and split at
@@ -128,11 +164,43 @@ enum class LineKind { Skipped, Header, Entry, Past };
 
 // The kind check of a program whose races open with a header line: of the
 // lines left, the first header or entry line must be a header that dates
-// its race. `raceDate` reads a header's date, and throws ImportFailed for a
-// header of the wrong shape.
-Refusal firstHeaderRefusal(
-    LineWalk& lines, const std::function<LineKind(const std::string&)>& kind,
-    const std::function<std::optional<store::Date>(const std::string&)>& raceDate);
+// its race. `header` reads a header line into its race record, and throws
+// ImportFailed for a header of the wrong shape.
+Refusal firstHeaderRefusal(LineWalk& lines, const std::function<LineKind(const std::string&)>& kind,
+                           const std::function<Record(const std::string&)>& header);
+
+// How the lines of a race program are read after its first ones: each line
+// by its kind; a header and an entry line are followed by a fixed number of
+// lines that are discarded whatever they hold.
+struct ProgramLines {
+    std::function<LineKind(const std::string&)> kind;
+    std::function<Record(const std::string&, Origin)> header;
+    std::size_t afterHeader = 0;
+    std::function<Record(const std::string&, Origin)> entry;
+    std::size_t afterEntry = 0;
+    std::function<Record(const std::string&, Origin)> past;
+};
+
+// Reads the lines left in `in` into `reading`; throws ImportFailed when the
+// lines to discard are missing.
+void readProgramLines(LineReader& in, const ProgramLines& layout, Reading& reading);
+
+// Where a program's entry line holds the post (two columns) and the dog's name.
+struct EntryColumns {
+    std::size_t post;
+    std::size_t name;
+    std::size_t nameLength;
+};
+
+// The runner of an entry line, entered in the race being read; `dog`
+// becomes its name, the dog of the past lines that follow.
+Record entryRecord(const std::string& line, Origin at, EntryColumns columns, int raceNum,
+                   const std::optional<store::Date>& raceDate, std::string& dog);
+
+// Two printed pieces of a time joined and read as a whole number: "30" and
+// "45" give 3045.
+std::optional<int> joinedTime(FieldNumbers& numbers, std::string_view seconds,
+                              std::string_view hundredths, const char* field);
 
 // Without leading and trailing spaces (only spaces, as Trim$ does).
 std::string_view trimmed(std::string_view text);

@@ -53,7 +53,7 @@ ImportSummary runImport(const ImportRequest& request) {
     std::vector<std::string> files;
     files.reserve(request.inputs.size());
     for (const fs::path& in : request.inputs) {
-        files.push_back(store::readFile(in));
+        files.push_back(store::readRegularFile(in, kMaxInputBytes));
     }
     // A file of another kind is refused before any file is opened for
     // writing: the dog database and the race file stay as they are.
@@ -90,9 +90,9 @@ ImportSummary runImport(const ImportRequest& request) {
             raceTx.emplace(newRaceFile->raceFile());
         }
         store::ImportStore st(dogs, newRaceFile ? &newRaceFile->raceFile() : nullptr);
-        Session session(st, request.today, request.progress);
+        Session session(st, request.progress);
         try {
-            readingInput([&] { format->run(files, session); });
+            readingInput([&] { session.apply(format->read(files, request.today)); });
             // A card without a race is no program.
             if (info.writesRaceFile && session.summary().racesWritten == 0) {
                 throw ImportFailed("no race");

@@ -2,6 +2,7 @@
 
 // One import run as the windows and the terminal tool start it.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -13,6 +14,12 @@
 #include "core/store/paths.h"
 
 namespace vz::import {
+
+// The largest input an import reads. A race program is well under 10 MB (a
+// card of 15 races with eight past lines a runner is about 100 kB); 64 MB
+// leaves room for any real file, yet keeps a run's records (some times the
+// size of the text) within a few hundred MB of memory.
+inline constexpr std::uintmax_t kMaxInputBytes = 64u << 20;
 
 struct ImportRequest {
     std::string format;  // registry key: "trackinfo", "rosnet", "derbylane", "dogpak", "qav"
@@ -32,7 +39,8 @@ struct ImportRequest {
 // next start completes the run (see core/store/new_race_file.h).
 // Throws ImportFailed when the input is not of the format (the two-line
 // message), vz::Error for anything else (an unknown format, a missing file,
-// a race file name that may not be used, a database that cannot be opened or
+// an input that is no regular file or larger than kMaxInputBytes, a race
+// file name that may not be used, a database that cannot be opened or
 // written).
 ImportSummary runImport(const ImportRequest& request);
 

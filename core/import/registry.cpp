@@ -2,24 +2,25 @@
 
 namespace vz::import {
 
-// One declaration and one line below per format (formats/<name>.cpp).
+// Every format, one line each, in the order of the import menu. Each is
+// defined in formats/<name>.cpp as `const Format& <name>()`.
+#define VZ_IMPORT_FORMATS(X) \
+    X(trackInfo)             \
+    X(rosnet)                \
+    X(dogPak)                \
+    X(derbyLane)             \
+    X(qav)
+
 namespace formats {
-const Format& trackInfo();
-const Format& rosnet();
-const Format& dogPak();
-const Format& derbyLane();
-const Format& qav();
+#define VZ_DECLARE_FORMAT(name) const Format& name();
+VZ_IMPORT_FORMATS(VZ_DECLARE_FORMAT)
+#undef VZ_DECLARE_FORMAT
 }  // namespace formats
 
 const std::vector<const Format*>& allFormats() {
-    // The order of the import menu.
-    static const std::vector<const Format*> kAll = {
-        &formats::trackInfo(),
-        &formats::rosnet(),
-        &formats::dogPak(),
-        &formats::derbyLane(),
-        &formats::qav(),
-    };
+#define VZ_LIST_FORMAT(name) &formats::name(),
+    static const std::vector<const Format*> kAll = {VZ_IMPORT_FORMATS(VZ_LIST_FORMAT)};
+#undef VZ_LIST_FORMAT
     return kAll;
 }
 

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <stdexcept>
 
+#include <fmt/format.h>
+
 #include "core/import/import_failed.h"
 #include "core/import/rules.h"
 #include "core/store/error.h"
@@ -25,12 +27,129 @@ void requirePrintableName(std::string_view name) {
     }
 }
 
+// The end of a run on a field that could not be stored: the user is told
+// the line and the field.
+[[noreturn]] void failOn(const Origin& at, const FieldFault& fault) {
+    const std::string where = at.input.empty()
+                                  ? fmt::format("Line {}", at.line)
+                                  : fmt::format("Line {} of the {}", at.line, at.input);
+    const std::string cause =
+        fmt::format("{}, field {}: \"{}\" is too large a number.", where, fault.field, fault.text);
+    throw ImportFailed(cause, cause);
+}
+
 }  // namespace
 
-Session::Session(store::ImportStore& store, store::Date today, ProgressFn progress)
-    : store_(store), today_(today), progress_(std::move(progress)) {}
+Session::Session(store::ImportStore& store, ProgressFn progress)
+    : store_(store), progress_(std::move(progress)) {}
 
 Session::~Session() = default;
+
+void Session::apply(const Reading& reading) {
+    const long total = static_cast<long>(reading.records.size());
+    long done = 0;
+    for (const Record& record : reading.records) {
+        apply(record);
+        progress(++done, total);
+    }
+    if (reading.failure) {
+        throw ImportFailed(*reading.failure);
+    }
+}
+
+void Session::apply(const Record& record) {
+    // A card row is always stored: a fault in it ends the run at once. A
+    // past line is stored only when it is no duplicate, so its fields count
+    // only then.
+    if (const auto* past = std::get_if<PastRecord>(&record.item)) {
+        applyPast(*past, record);
+        return;
+    }
+    if (record.fault) {
+        failOn(record.at, *record.fault);
+    }
+    if (const auto* race = std::get_if<RaceRecord>(&record.item)) {
+        applyRace(*race);
+    } else if (const auto* entry = std::get_if<EntryRecord>(&record.item)) {
+        applyEntry(*entry);
+    } else if (const auto* dog = std::get_if<DogRecord>(&record.item)) {
+        applyDog(*dog);
+    } else {
+        switch (std::get<Skip>(record.item)) {
+            case Skip::LineWithoutDog:
+                ++summary_.linesWithoutDog;
+                break;
+            case Skip::RecordOfNoDog:
+                ++summary_.recordsRefused;
+                break;
+        }
+    }
+}
+
+void Session::applyRace(const RaceRecord& r) {
+    store_.addRace(r.race);
+    ++summary_.racesWritten;
+}
+
+void Session::applyEntry(const EntryRecord& e) {
+    if (e.findsOrAddsDog && e.post.RegName) {
+        findOrAddDog(*e.post.RegName);
+    }
+    addPost(e.post);
+}
+
+void Session::applyPast(const PastRecord& p, const Record& record) {
+    const std::string& name = p.line.RegName;
+    if (p.findsOrAddsDog) {
+        findOrAddDog(name);
+    }
+    if (!dogKnown(name)) {
+        ++summary_.linesWithoutDog;
+        return;
+    }
+    if (!p.line.RaceDate) {
+        ++summary_.linesWithoutDate;
+        return;
+    }
+    if (isDuplicate(name, *p.line.RaceDate)) {
+        return;
+    }
+    if (record.fault) {
+        failOn(record.at, *record.fault);
+    }
+    addRaceLine(p.line, p.countsAsStart ? p.line.Finish : std::nullopt);
+}
+
+void Session::applyDog(const DogRecord& d) {
+    const std::string& name = d.dog.RegName;
+    // Whether the dog was on file before its record decides the distance
+    // letters of its lines.
+    const bool newDog = !dogKnown(name);
+    if (newDog) {
+        addDog(d.dog);
+    }
+    // A new dog's lines are tested only against lines stored before its
+    // record (a deleted dog's), never against each other: two races of one
+    // day (a heat and a final) are both kept. A known dog's are tested one
+    // by one, each against the lines added before it too. The record's own
+    // counters stand: its lines are no extra starts.
+    std::vector<store::RaceLine> fresh;
+    for (const DogRecord::Line& l : d.lines) {
+        if (!l.line.RaceDate || isDuplicate(name, *l.line.RaceDate)) {
+            continue;
+        }
+        store::RaceLine line = l.line;
+        line.Distance = newDog ? l.distanceIfNew : l.distanceIfKnown;
+        if (newDog) {
+            fresh.push_back(std::move(line));
+        } else {
+            addRaceLine(line, std::nullopt);
+        }
+    }
+    for (const store::RaceLine& line : fresh) {
+        addRaceLine(line, std::nullopt);
+    }
+}
 
 Session::DogState* Session::lookUp(std::string_view name) {
     std::string key = store::toUpper(name);
@@ -54,9 +173,9 @@ Session::DogState& Session::known(std::string_view name) {
     return *s;
 }
 
-bool Session::findOrAddDog(std::string_view name) {
+void Session::findOrAddDog(std::string_view name) {
     if (name.empty() || lookUp(name) != nullptr) {
-        return false;
+        return;
     }
     store::Dog dog;
     dog.RegName = std::string(name);
@@ -66,7 +185,6 @@ bool Session::findOrAddDog(std::string_view name) {
     dog.NumSeconds = 0;
     dog.NumThirds = 0;
     addDog(dog);
-    return true;
 }
 
 bool Session::dogKnown(std::string_view name) {
@@ -86,29 +204,6 @@ void Session::addDog(const store::Dog& dog) {
     // Its dates are still read on first use: deleting a dog keeps its race
     // lines, so a dog new to Main may have lines stored under its name.
     ++summary_.dogsAdded;
-}
-
-void Session::enterDog(const std::string& name, int raceNum,
-                       const std::optional<store::Date>& raceDate, int post) {
-    findOrAddDog(name);
-    store::Post p;
-    p.RaceNum = raceNum;
-    p.RaceDate = raceDate;
-    p.Post = post;
-    p.RegName = name;
-    addPost(p);
-}
-
-bool Session::wantsPastLine(std::string_view name, const std::optional<store::Date>& date) {
-    if (!dogKnown(name)) {
-        skipLineWithoutDog();
-        return false;
-    }
-    if (!date) {
-        skipLineWithoutDate();
-        return false;
-    }
-    return !isDuplicate(name, *date);
 }
 
 bool Session::isDuplicate(std::string_view name, store::Date date) {
@@ -149,11 +244,6 @@ void Session::addRaceLine(const store::RaceLine& line, std::optional<int> counte
                 break;
         }
     }
-}
-
-void Session::addRace(const store::Race& race) {
-    store_.addRace(race);
-    ++summary_.racesWritten;
 }
 
 void Session::addPost(const store::Post& post) {

@@ -1,8 +1,9 @@
 #pragma once
 
-// One import run's shared steps over the dog database and the new race file:
-// find-or-add dog, the history lookup with its duplicate test by date, the
-// counter update, the race card rows. Every format drives one Session.
+// One import run's shared steps over the dog database and the new race file,
+// applied to the records a format reader made, in their order: find-or-add
+// dog, the history lookup with its duplicate test by date, the counter
+// update, the race card rows. Every rule of the shared steps lives here.
 //
 // Dogs met in the run are kept in memory (their rowid, the dates of their
 // lines, the counters still to add), so a program of thousands of lines
@@ -16,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/import/records.h"
 #include "core/store/dates.h"
 #include "core/store/import_store.h"
 #include "core/store/records.h"
@@ -44,65 +46,18 @@ struct ImportSummary {
 
 class Session {
   public:
-    Session(store::ImportStore& store, store::Date today, ProgressFn progress = {});
+    explicit Session(store::ImportStore& store, ProgressFn progress = {});
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // The run's today (the QAV TEST year rule uses it).
-    store::Date today() const { return today_; }
+    // Applies the records in order, reporting progress after each. Throws
+    // ImportFailed when a record to be stored holds a field fault (naming
+    // its line and field) or a name that is no text, and after the last
+    // record when the reading broke off.
+    void apply(const Reading& reading);
 
-    // Find-or-add dog: the dog of this name, letter case ignored; a dog not
-    // on file is added with style "M" and zero counters. Returns true when
-    // it was added. An empty name is never added (returns false; the dog
-    // stays unknown). A dog new to Main is tested against the lines already
-    // stored under its name (those of a deleted dog stay).
-    bool findOrAddDog(std::string_view name);
-
-    // Whether a dog of this name is on file (or was added by this run).
-    bool dogKnown(std::string_view name);
-
-    // Adds a dog with the values given (a source that brings its own style
-    // and counters). Throws vz::Error when the name is empty or known, and
-    // ImportFailed when it holds control characters (as does every step that
-    // stores a name).
-    void addDog(const store::Dog& dog);
-
-    // History lookup: whether the dog, which must be known, already has a
-    // line of this date. A duplicate is counted in the summary.
-    bool isDuplicate(std::string_view name, store::Date date);
-
-    // Adds a race line for a known dog (line.RegName, as read from the file)
-    // and, when `countedFinish` is given, the counter update with that finish
-    // position: one start, and a first, second or third for 1, 2 or 3.
-    // The line's date then counts for later duplicate tests.
-    void addRaceLine(const store::RaceLine& line, std::optional<int> countedFinish);
-
-    // Race card rows; throw vz::Error when the run has no race file.
-    void addRace(const store::Race& race);
-    void addPost(const store::Post& post);
-
-    // An entry line of the card: the dog is found or added and entered at
-    // its post of the race being read.
-    void enterDog(const std::string& name, int raceNum, const std::optional<store::Date>& raceDate,
-                  int post);
-
-    // The tests every past line passes before its fields are read: a known
-    // dog, a date (the caller keeps the previous line's when this one's is
-    // unreadable), and no line of that dog on that date yet. The lines turned
-    // away are counted in the summary.
-    bool wantsPastLine(std::string_view name, const std::optional<store::Date>& date);
-
-    // Notes a past line left out for want of a dog or a date.
-    void skipLineWithoutDog() { ++summary_.linesWithoutDog; }
-    void skipLineWithoutDate() { ++summary_.linesWithoutDate; }
-    // Notes a record left out for not being shaped as a dog.
-    void skipRecord() { ++summary_.recordsRefused; }
-
-    // Reports progress to the callback, at most about once per percent.
-    void progress(long done, long total);
-
-    // Writes the counters gathered. Called once, after the format's run.
+    // Writes the counters gathered. Called once, after the last record.
     void finish();
 
     const ImportSummary& summary() const { return summary_; }
@@ -117,12 +72,35 @@ class Session {
         int seconds = 0;
         int thirds = 0;
     };
+
+    void apply(const Record& record);
+    void applyRace(const RaceRecord& r);
+    void applyEntry(const EntryRecord& e);
+    void applyPast(const PastRecord& p, const Record& record);
+    void applyDog(const DogRecord& d);
+
+    // Find-or-add dog: a dog not on file is added with style "M" and zero
+    // counters. An empty name is never added (the dog stays unknown).
+    void findOrAddDog(std::string_view name);
+    bool dogKnown(std::string_view name);
+    // Adds a dog with the values given; throws ImportFailed when its name
+    // holds control characters (as does every step that stores a name).
+    void addDog(const store::Dog& dog);
+    // History lookup: whether the known dog already has a line of this date
+    // (stored before the run, also under a deleted dog's name, or added by
+    // it). A duplicate is counted in the summary.
+    bool isDuplicate(std::string_view name, store::Date date);
+    // Adds a race line of a known dog and, when `countedFinish` is given, the
+    // counter update: one start, and a first, second or third for 1, 2 or 3.
+    void addRaceLine(const store::RaceLine& line, std::optional<int> countedFinish);
+    void addPost(const store::Post& post);
+    void progress(long done, long total);
+
     // nullptr when the dog is not on file.
     DogState* lookUp(std::string_view name);
     DogState& known(std::string_view name);
 
     store::ImportStore& store_;
-    store::Date today_;
     ProgressFn progress_;
     long lastPermille_ = -1;
     ImportSummary summary_;

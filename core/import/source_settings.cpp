@@ -1,7 +1,9 @@
 #include "core/import/source_settings.h"
 
+#include <algorithm>
 #include <filesystem>
 
+#include "core/import/registry.h"
 #include "core/store/error.h"
 #include "core/store/fileio.h"
 #include "core/store/seqfile.h"
@@ -11,23 +13,43 @@ namespace vz::import {
 
 namespace {
 
+// The value of a setting name in a map of them, const or not.
+template <class Map>
+auto& settingIn(Map& folders, std::string_view name) {
+    const auto it = folders.find(name);
+    if (it == folders.end()) {
+        throw Error("Unknown source folder " + std::string(name) + ".");
+    }
+    return it->second;
+}
+
+// The settings files in the order they are read and written (QAV.ini first,
+// as the program always has), each with its values in order.
 struct SettingsFileLayout {
-    const char* name;
-    std::vector<std::string SourceFolders::*> values;
+    std::string name;
+    std::vector<std::string> values;
 };
 
 const std::vector<SettingsFileLayout>& files() {
-    static const std::vector<SettingsFileLayout> kFiles = {
-        {"QAV.ini", {&SourceFolders::QavFolder}},
-        {"DPAK.ini", {&SourceFolders::SetupFolder, &SourceFolders::LinesFolder}},
-        {"ROS.ini", {&SourceFolders::RosnetFolder}},
-        {"DerbyLane.ini", {&SourceFolders::DerbyLaneFolder}},
-        {"TrackInfo.ini", {&SourceFolders::TrackInfoFolder}},
-    };
+    static const std::vector<SettingsFileLayout> kFiles = [] {
+        std::vector<const Format*> formats = allFormats();
+        std::stable_sort(formats.begin(), formats.end(), [](const Format* a, const Format* b) {
+            return a->info().settingsOrder < b->info().settingsOrder;
+        });
+        std::vector<SettingsFileLayout> out;
+        for (const Format* f : formats) {
+            SettingsFileLayout layout{f->info().settingsFile, {}};
+            for (const InputSpec& in : f->info().inputs) {
+                layout.values.push_back(in.folderSetting);
+            }
+            out.push_back(std::move(layout));
+        }
+        return out;
+    }();
     return kFiles;
 }
 
-void note(std::vector<SettingsProblem>* problems, const char* file, const Error& e) {
+void note(std::vector<SettingsProblem>* problems, const std::string& file, const Error& e) {
     if (problems != nullptr) {
         problems->push_back({file, e.number(), e.what()});
     }
@@ -36,14 +58,30 @@ void note(std::vector<SettingsProblem>* problems, const char* file, const Error&
 void writeOne(const store::AppPaths& paths, const SettingsFileLayout& layout,
               const SourceFolders& folders) {
     store::SeqWriter w;
-    for (auto member : layout.values) {
-        w.str(folders.*member);
+    for (const std::string& value : layout.values) {
+        w.str(folders.folder(value));
     }
     w.endLine();
     store::writeFileAtomic(paths.importSettings(layout.name), w.text(), "settings file");
 }
 
 }  // namespace
+
+SourceFolders::SourceFolders() {
+    for (const SettingsFileLayout& layout : files()) {
+        for (const std::string& value : layout.values) {
+            folders_[value];
+        }
+    }
+}
+
+std::string& SourceFolders::folder(std::string_view settingName) {
+    return settingIn(folders_, settingName);
+}
+
+const std::string& SourceFolders::folder(std::string_view settingName) const {
+    return settingIn(folders_, settingName);
+}
 
 std::string defaultSourceFolder(const store::AppPaths& paths) {
     return paths.dataDir().string();
@@ -54,8 +92,8 @@ SourceFolders loadSourceSettings(const store::AppPaths& paths,
     SourceFolders out;
     const std::string def = defaultSourceFolder(paths);
     for (const SettingsFileLayout& layout : files()) {
-        for (auto member : layout.values) {
-            out.*member = def;
+        for (const std::string& value : layout.values) {
+            out.folder(value) = def;
         }
         const std::filesystem::path file = paths.importSettings(layout.name);
         std::error_code ec;
@@ -71,8 +109,8 @@ SourceFolders loadSourceSettings(const store::AppPaths& paths,
             // Files written by older versions may be in Windows-1252.
             const std::string text = store::decodeText(store::readFile(file, "settings file"));
             store::SeqReader r(text);
-            for (auto member : layout.values) {
-                out.*member = r.readString();
+            for (const std::string& value : layout.values) {
+                out.folder(value) = r.readString();
             }
         } catch (const Error& e) {
             note(problems, layout.name, e);
@@ -90,27 +128,6 @@ void saveSourceSettings(const store::AppPaths& paths, const SourceFolders& folde
             note(problems, layout.name, e);
         }
     }
-}
-
-std::string& folderOf(SourceFolders& folders, std::string_view settingName) {
-    if (settingName == "QavFolder")
-        return folders.QavFolder;
-    if (settingName == "SetupFolder")
-        return folders.SetupFolder;
-    if (settingName == "LinesFolder")
-        return folders.LinesFolder;
-    if (settingName == "RosnetFolder")
-        return folders.RosnetFolder;
-    if (settingName == "DerbyLaneFolder")
-        return folders.DerbyLaneFolder;
-    if (settingName == "TrackInfoFolder")
-        return folders.TrackInfoFolder;
-    throw Error("Unknown source folder " + std::string(settingName) + ".");
-}
-
-std::string rememberedFolder(std::string_view fullPath, std::string_view bareName) {
-    const std::size_t at = bareName.empty() ? fullPath.npos : fullPath.find(bareName);
-    return std::string(at == fullPath.npos ? fullPath : fullPath.substr(0, at));
 }
 
 }  // namespace vz::import

@@ -1,9 +1,11 @@
 #pragma once
 
-// The remembered folders of the import sources, one small settings file per
-// source in the application folder (QAV.ini, DPAK.ini, ROS.ini,
-// DerbyLane.ini, TrackInfo.ini): one line of quoted values.
+// The remembered folders of the import sources: one small settings file per
+// format in the application folder (QAV.ini, DPAK.ini, ROS.ini,
+// DerbyLane.ini, TrackInfo.ini), one line of quoted values, one value per
+// input of the format. The files and their values come from the registry.
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,13 +14,19 @@
 
 namespace vz::import {
 
-struct SourceFolders {
-    std::string QavFolder;
-    std::string SetupFolder;
-    std::string LinesFolder;
-    std::string RosnetFolder;
-    std::string DerbyLaneFolder;
-    std::string TrackInfoFolder;
+// The remembered folder of every input of every format, by its setting name
+// ("TrackInfoFolder", "SetupFolder", ...); all empty at first.
+class SourceFolders {
+  public:
+    SourceFolders();
+    // Throws vz::Error for a name no format declares.
+    std::string& folder(std::string_view settingName);
+    const std::string& folder(std::string_view settingName) const;
+
+    bool operator==(const SourceFolders&) const = default;
+
+  private:
+    std::map<std::string, std::string, std::less<>> folders_;
 };
 
 // A settings file that could not be read or written; the run goes on with
@@ -41,13 +49,5 @@ SourceFolders loadSourceSettings(const store::AppPaths& paths,
 // At the end: every file is written whole (temporary file and rename).
 void saveSourceSettings(const store::AppPaths& paths, const SourceFolders& folders,
                         std::vector<SettingsProblem>* problems = nullptr);
-
-// The remembered folder of an input setting name ("TrackInfoFolder",
-// "SetupFolder", ...); throws vz::Error for an unknown name.
-std::string& folderOf(SourceFolders& folders, std::string_view settingName);
-
-// The folder to remember for a chosen file: the text of the full path before
-// the first occurrence of the file's bare name (so it keeps its separator).
-std::string rememberedFolder(std::string_view fullPath, std::string_view bareName);
 
 }  // namespace vz::import

@@ -1,11 +1,14 @@
 #pragma once
 
-// The messages an importer window shows at the end of a run, built from a
-// format's texts. Lines are separated by CR, as the messages were written.
+// The messages at the end of an import run, built from a format's texts, for
+// the importer windows and the terminal tool. Window messages separate their
+// lines by CR, as the messages were written.
 
 #include <string>
+#include <vector>
 
 #include "core/import/format.h"
+#include "core/import/session.h"
 
 namespace vz::import {
 
@@ -18,7 +21,15 @@ inline constexpr const char* kRunningStyleAdvice =
 // QAV TEST import shows its completion text alone.
 std::string completionMessage(const FormatInfo& format);
 
-// The message of a failed run: the two lines of ImportFailed, CR-separated.
-std::string importFailedMessage();
+// The counts of a completed run, one line each: dogs and lines added,
+// duplicates skipped, races and posts written for a format that writes a
+// race file, then what was left out, if anything. `aligned` lines up the
+// numbers in columns, as the terminal shows them.
+std::vector<std::string> summaryLines(const ImportSummary& summary, bool writesRaceFile,
+                                      bool aligned);
+
+// The message of a failed run: its lines (the two lines of ImportFailed,
+// then the cause if any), CR-separated.
+std::string importFailedMessage(const ImportFailed& failure);
 
 }  // namespace vz::import

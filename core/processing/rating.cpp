@@ -24,14 +24,6 @@ int postAt(const std::vector<int>& order, int position) {
                : 0;
 }
 
-struct Figure {
-    std::function<double(const DogFigures&)> key;
-    bool descending;
-    int top;
-    int floor;
-    int Points::*points;
-};
-
 }  // namespace
 
 void RaceTable::place(int post, std::string dogName, std::string style, DogFigures figures) {
@@ -135,147 +127,230 @@ void appendAdvice(std::string& advice, std::string_view line) {
     advice += line;
 }
 
-RatedRace rateRace(RaceTable table) {
-    RatedRace r{std::move(table), {}, {}};
-    RaceTable& t = r.table;
-    const RaceTable& ct = r.table;  // reads: any post, empty past the field
-    const std::vector<int>& field = ct.field();
+namespace {
 
-    const Figure figures[] = {
-        {[](const DogFigures& f) { return static_cast<double>(f.gradePoints); }, true, 4, 0,
-         &Points::cla},
-        {[](const DogFigures& f) { return f.finishPoints; }, true, 4, 0, &Points::rec},
-        {[](const DogFigures& f) { return f.avgTime; }, false, 4, 0, &Points::avSp},
-        {[](const DogFigures& f) { return static_cast<double>(f.lastTime); }, false, 4, 0,
-         &Points::last},
-        {[](const DogFigures& f) { return f.earlySpeed; }, false, 5, 1, &Points::eaSp},
-        {[](const DogFigures& f) { return f.lateSpeed; }, true, 2, 0, &Points::laSp},
-    };
+// The thresholds of the rules. Points thresholds read as places: EaSp of 4 or
+// more is among the two best early speeds, AvSp of 3 or more among the two
+// best averages, Cla of 2 or more among the three best classes, LaSp of 1 or
+// more among the two best late speeds.
+constexpr double kSpeedGap = 15;           // hundredths between two of the four fastest
+constexpr double kExtraBreakMargin = 0.2;  // the best early speed's break over the next
+constexpr double kBreakMargin = 0.2;       // a break over the box neighbours'
+constexpr int kTopTwoEarlySpeed = 4;       // EaSp
+constexpr int kTopTwoAverage = 3;          // AvSp
+constexpr int kTopThreeClass = 2;          // Cla
+constexpr int kBestClass = 4;              // Cla
+constexpr int kTopTwoLateSpeed = 1;        // LaSp
+constexpr int kSeventh = 7;                // the last two places of a field of eight ...
+constexpr int kEighth = 8;
+constexpr int kLowScoreOfLastPlaces = 2;  // ... scoring no more than this
+constexpr int kOpenRaceSpread = 6;        // best minus seventh Score at most this
 
-    for (const Figure& fig : figures) {
-        const auto key = [&](int post) { return fig.key(ct.box(post).figures); };
-        const std::vector<int> order = rankField(field, key, fig.descending);
+// What the rules read of a post: a post without a dog reads as empty text,
+// zero and false.
+class Posts {
+  public:
+    explicit Posts(const RaceTable& table) : t_(table) {}
+    const std::string& style(int p) const { return t_.box(p).style; }
+    bool fastBreaker(int p) const { return t_.box(p).figures.fastBreaker; }
+    bool closer(int p) const { return t_.box(p).figures.closer; }
+    double avgBreak(int p) const { return t_.box(p).figures.avgBreak; }
+    double avgTime(int p) const { return t_.box(p).figures.avgTime; }
+    const Points& points(int p) const { return t_.box(p).points; }
+    bool earlySpeedTopTwo(int p) const { return points(p).eaSp >= kTopTwoEarlySpeed; }
+
+  private:
+    const RaceTable& t_;
+};
+
+// An alert for the dog of a post; a post without a dog gets none.
+void alert(RaceTable& t, int post, std::string_view text) {
+    if (t.box(post).occupied) {
+        appendAlert(t.edit(post).alerts, text);
+    }
+}
+
+// Speed gaps, made inside the AvSp ranking on its order (fastest first):
+// a gap of more than 15 between two of the four fastest averages.
+void speedGaps(RatedRace& r, const std::vector<int>& avgOrder) {
+    const Posts f(r.table);
+    for (int k = 1; k <= 3; ++k) {
+        const int a = postAt(avgOrder, k);
+        const int b = postAt(avgOrder, k + 1);
+        if (f.avgTime(b) - kSpeedGap > f.avgTime(a)) {
+            appendAdvice(r.advice,
+                         "Speed Gap between " + std::to_string(a) + " and " + std::to_string(b));
+        }
+    }
+}
+
+// The extra break advantage, made inside the EaSp ranking on its order (best
+// first): the leader breaks more than 0.2 better than the second.
+void extraBreak(RatedRace& r, const std::vector<int>& earlyOrder) {
+    const Posts f(r.table);
+    const int a = postAt(earlyOrder, 1);
+    const int b = postAt(earlyOrder, 2);
+    if (a != 0 && f.avgBreak(b) - kExtraBreakMargin > f.avgBreak(a)) {
+        appendAlert(r.table.edit(a).alerts, "Extra Break Adv");
+    }
+}
+
+// One figure's ranking: how it is read and ranked, the points from the top
+// and their floor, where they go, and a check made on its order.
+struct Figure {
+    double (*key)(const DogFigures&);
+    bool descending;
+    int top;
+    int floor;
+    int Points::*points;
+    void (*checkOrder)(RatedRace&, const std::vector<int>& order);
+};
+
+// The six figures, in the order they are ranked.
+const Figure kFigures[] = {
+    {[](const DogFigures& f) { return static_cast<double>(f.gradePoints); }, true, 4, 0,
+     &Points::cla, nullptr},
+    {[](const DogFigures& f) { return f.finishPoints; }, true, 4, 0, &Points::rec, nullptr},
+    {[](const DogFigures& f) { return f.avgTime; }, false, 4, 0, &Points::avSp, &speedGaps},
+    {[](const DogFigures& f) { return static_cast<double>(f.lastTime); }, false, 4, 0,
+     &Points::last, nullptr},
+    {[](const DogFigures& f) { return f.earlySpeed; }, false, 5, 1, &Points::eaSp, &extraBreak},
+    {[](const DogFigures& f) { return f.lateSpeed; }, true, 2, 0, &Points::laSp, nullptr},
+};
+
+// Scores and rankings: each figure ranked across the field, its points given
+// by position and added to the Score.
+void figurePoints(RatedRace& r) {
+    const RaceTable& t = r.table;
+    for (const Figure& fig : kFigures) {
+        const auto key = [&](int post) { return fig.key(t.box(post).figures); };
+        const std::vector<int> order = rankField(t.field(), key, fig.descending);
         std::vector<double> keys;
         keys.reserve(order.size());
         for (int post : order) {
             keys.push_back(key(post));
         }
         const std::vector<int> points = pointsByPosition(keys, fig.top, fig.floor);
-
-        if (fig.points == &Points::avSp) {
-            // Speed gaps between the four fastest averages.
-            for (int k = 1; k <= 3; ++k) {
-                const int a = postAt(order, k);
-                const int b = postAt(order, k + 1);
-                if (ct.box(b).figures.avgTime - 15 > ct.box(a).figures.avgTime) {
-                    appendAdvice(r.advice, "Speed Gap between " + std::to_string(a) + " and " +
-                                               std::to_string(b));
-                }
-            }
-        } else if (fig.points == &Points::eaSp) {
-            const int a = postAt(order, 1);
-            const int b = postAt(order, 2);
-            if (a != 0 && ct.box(b).figures.avgBreak - 0.2 > ct.box(a).figures.avgBreak) {
-                appendAlert(t.edit(a).alerts, "Extra Break Adv");
-            }
+        if (fig.checkOrder != nullptr) {
+            fig.checkOrder(r, order);
         }
-
         for (std::size_t k = 0; k < order.size(); ++k) {
-            Points& pts = t.edit(order[k]).points;
+            Points& pts = r.table.edit(order[k]).points;
             pts.score += points[k];
             pts.*fig.points = points[k];
         }
     }
+}
 
-    // Post rules, each tested once, in this order.
-    const auto style = [&](int p) -> const std::string& { return ct.box(p).style; };
-    const auto fast = [&](int p) { return ct.box(p).figures.fastBreaker; };
-    const auto closer = [&](int p) { return ct.box(p).figures.closer; };
-    const auto pts = [&](int p) -> const Points& { return ct.box(p).points; };
-    const auto alert = [&](int p, std::string_view text) {
-        if (ct.box(p).occupied) {
-            appendAlert(t.edit(p).alerts, text);
-        }
-    };
+// The post rules, each tested once, in this order.
+void postRules(RatedRace& r) {
+    const Posts f(r.table);
     const auto advise = [&](std::string_view text) { appendAdvice(r.advice, text); };
-
-    if (style(1) == "R" && style(2) != "R" && fast(1)) {
-        alert(1, "Break Adv");
+    if (f.style(1) == "R" && f.style(2) != "R" && f.fastBreaker(1)) {
+        alert(r.table, 1, "Break Adv");
     }
-    if (style(1) == "R" && closer(1)) {
-        alert(1, "Late Spd");
+    if (f.style(1) == "R" && f.closer(1)) {
+        alert(r.table, 1, "Late Spd");
     }
-    if (pts(1).laSp >= 1 && style(1) != "W") {
+    if (f.points(1).laSp >= kTopTwoLateSpeed && f.style(1) != "W") {
         advise("Include the 1");
     }
-    if (style(2) == "W" && (fast(2) || pts(2).eaSp >= 4) && style(7) == "R" &&
-        (fast(7) || pts(7).eaSp >= 4)) {
+    if (f.style(2) == "W" && (f.fastBreaker(2) || f.earlySpeedTopTwo(2)) && f.style(7) == "R" &&
+        (f.fastBreaker(7) || f.earlySpeedTopTwo(7))) {
         advise("There is a wedge, play 1278");
     }
-    if (style(3) == "R" && closer(3)) {
-        alert(3, "Back/rail runner");
+    if (f.style(3) == "R" && f.closer(3)) {
+        alert(r.table, 3, "Back/rail runner");
     }
-    if (style(4) != "R" && pts(4).eaSp >= 4 && pts(4).cla >= 2) {
+    if (f.style(4) != "R" && f.earlySpeedTopTwo(4) && f.points(4).cla >= kTopThreeClass) {
         advise("4 Post will block, play 1234");
     }
-    if ((style(3) == "R" || closer(3)) && (style(4) == "R" || closer(4)) && style(5) == "W" &&
-        style(6) == "W") {
+    if ((f.style(3) == "R" || f.closer(3)) && (f.style(4) == "R" || f.closer(4)) &&
+        f.style(5) == "W" && f.style(6) == "W") {
         advise("Wide 5 Split");
     }
-    if (style(6) == "R" && pts(6).eaSp >= 4) {
+    if (f.style(6) == "R" && f.earlySpeedTopTwo(6)) {
         advise("6 Post will cut across, play 678");
     }
-    if (style(7) == "R" && pts(7).eaSp >= 4) {
+    if (f.style(7) == "R" && f.earlySpeedTopTwo(7)) {
         advise("7 Post will cut across, play 1278");
     }
     for (int p = 3; p <= 5; ++p) {
-        if (style(p) == "M" && pts(p).avSp >= 3 && pts(p).eaSp >= 4 &&
-            (style(p - 1) != "W" || closer(p - 1)) && (style(p + 1) != "R" || closer(p + 1))) {
+        if (f.style(p) == "M" && f.points(p).avSp >= kTopTwoAverage && f.earlySpeedTopTwo(p) &&
+            (f.style(p - 1) != "W" || f.closer(p - 1)) &&
+            (f.style(p + 1) != "R" || f.closer(p + 1))) {
             advise("The " + std::to_string(p) + " has a split");
         }
     }
+}
 
-    // Each dog's break against its neighbours in the box; the highest post of
-    // the field is the last post.
-    const int lastPost = field.empty() ? 0 : field.back();
-    const auto avgBreak = [&](int p) { return ct.box(p).figures.avgBreak; };
+// Each dog of the field: a break ahead of its neighbours in the box (the
+// highest post of the field is the last post, with one neighbour), and the
+// dogs both fast away and of the best class.
+void perDogAlerts(RatedRace& r) {
+    const Posts f(r.table);
+    const std::vector<int>& field = r.table.field();
+    const int last = field.empty() ? 0 : field.back();
+    const auto breaksAhead = [&](int p, int neighbour) {
+        return f.avgBreak(p) <= f.avgBreak(neighbour) - kBreakMargin;
+    };
     for (int p : field) {
-        if (pts(p).eaSp >= 4) {
+        if (f.earlySpeedTopTwo(p)) {
             if (p == 1) {
-                if (avgBreak(1) <= avgBreak(2) - 0.2) {
-                    alert(1, "Break Adv");
+                if (breaksAhead(1, 2)) {
+                    alert(r.table, 1, "Break Adv");
                 }
-            } else if (p == lastPost) {
-                if (avgBreak(p) <= avgBreak(p - 1) - 0.2) {
-                    alert(p, "Break Adv");
+            } else if (p == last) {
+                if (breaksAhead(p, p - 1)) {
+                    alert(r.table, p, "Break Adv");
                 }
-            } else if (avgBreak(p) <= avgBreak(p - 1) - 0.2 &&
-                       avgBreak(p) <= avgBreak(p + 1) - 0.2) {
+            } else if (breaksAhead(p, p - 1) && breaksAhead(p, p + 1)) {
                 if (p == 7) {
-                    advise("Play the 8 in any quiniela bets");
+                    appendAdvice(r.advice, "Play the 8 in any quiniela bets");
                 }
-                alert(p, "Break Adv");
+                alert(r.table, p, "Break Adv");
             }
         }
-        if (pts(p).eaSp >= 4 && pts(p).cla == 4) {
-            alert(p, "Must Play");
+        if (f.earlySpeedTopTwo(p) && f.points(p).cla == kBestClass) {
+            alert(r.table, p, "Must Play");
         }
     }
+}
 
-    r.finalOrder = field;
-    std::stable_sort(r.finalOrder.begin(), r.finalOrder.end(), [&](int x, int y) {
-        const Points& a = pts(x);
-        const Points& b = pts(y);
+// The report order: Score descending, then EaSp points, then post.
+std::vector<int> finalOrder(const RaceTable& t) {
+    const Posts f(t);
+    std::vector<int> order = t.field();
+    std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
+        const Points& a = f.points(x);
+        const Points& b = f.points(y);
         return a.score != b.score ? a.score > b.score : a.eaSp > b.eaSp;
     });
+    return order;
+}
 
-    const auto scoreAt = [&](int position) { return pts(postAt(r.finalOrder, position)).score; };
-    if (!(scoreAt(7) <= 2 && scoreAt(8) <= 2)) {
-        advise(">>> DO NOT PLAY TRIFECTA or QUINIELA! <<<");
+// The whole-race warnings, on the report order (places past the field score 0).
+void wholeRaceWarnings(RatedRace& r) {
+    const Posts f(r.table);
+    const auto scoreAt = [&](int place) { return f.points(postAt(r.finalOrder, place)).score; };
+    if (!(scoreAt(kSeventh) <= kLowScoreOfLastPlaces &&
+          scoreAt(kEighth) <= kLowScoreOfLastPlaces)) {
+        appendAdvice(r.advice, ">>> DO NOT PLAY TRIFECTA or QUINIELA! <<<");
     }
-    if (scoreAt(1) - scoreAt(7) <= 6) {
-        advise(">>> DO NOT PLAY! <<<");
+    if (scoreAt(1) - scoreAt(kSeventh) <= kOpenRaceSpread) {
+        appendAdvice(r.advice, ">>> DO NOT PLAY! <<<");
     }
+}
+
+}  // namespace
+
+RatedRace rateRace(RaceTable table) {
+    RatedRace r{std::move(table), {}, {}};
+    figurePoints(r);
+    postRules(r);
+    perDogAlerts(r);
+    r.finalOrder = finalOrder(r.table);
+    wholeRaceWarnings(r);
     return r;
 }
 

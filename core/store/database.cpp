@@ -178,6 +178,10 @@ FileKind detectFileKind(const fs::path& file) {
     if (fs::is_directory(st)) {
         return FileKind::Folder;
     }
+    // Only a regular file is opened: opening a FIFO waits for a writer.
+    if (!fs::is_regular_file(st)) {
+        return FileKind::Other;
+    }
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return FileKind::Unreadable;

@@ -163,6 +163,58 @@ std::string readFile(const fs::path& path, std::string_view what) {
     return std::move(bytes).str();
 }
 
+std::string readRegularFile(const fs::path& path, std::uintmax_t maxBytes, std::string_view what) {
+    // Opened without waiting: a FIFO would wait for a writer. What was opened
+    // is then checked, not the name, which may have changed meanwhile.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        throw fileError(FileStep::Read, what, path, errno);
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        throw fileError(FileStep::Read, what, path, errno);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        throw Error(fmt::format("The {} {} is not a regular file: a pipe, a device or a folder "
+                                "cannot be read.",
+                                what, path.string()),
+                    Error::kPathFileAccess);
+    }
+    const auto tooLarge = [&] {
+        return Error(fmt::format("The {} {} is larger than {} MB: it is not read.", what,
+                                 path.string(), maxBytes >> 20),
+                     Error::kPathFileAccess);
+    };
+    if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
+        throw tooLarge();
+    }
+    // The size may still grow while it is read: the limit holds for what is
+    // read, not for what fstat said.
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw fileError(FileStep::Read, what, path, errno);
+        }
+        if (n == 0) {
+            return bytes;
+        }
+        if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
+            throw tooLarge();
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
 fs::path temporaryNameBeside(const fs::path& target) {
     static thread_local std::mt19937_64 gen{std::random_device{}()};
     return target.parent_path() / fmt::format(".{}.{:016x}.tmp", target.filename().string(), gen());

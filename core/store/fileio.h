@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -21,6 +22,13 @@ Error fileError(FileStep step, std::string_view what, const std::filesystem::pat
 // Whole file as bytes. A missing or unreadable file throws vz::Error naming
 // the path.
 std::string readFile(const std::filesystem::path& path, std::string_view what = "file");
+
+// As readFile, for a file the user names as input: only a regular file is
+// read (a pipe, a device or a folder is refused without waiting on it), and
+// one larger than `maxBytes` is refused; both with a vz::Error naming the
+// path and the reason.
+std::string readRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes,
+                            std::string_view what = "file");
 
 // Replaces the file whole: the bytes go to a new temporary file of a unique
 // name in the same folder (created exclusively, so nothing already at that

@@ -57,7 +57,7 @@ fs::path defaultAppFolder(const ProgramFolders& folders, const Environment& env)
     if (!folders.installed) {
         return folders.programDir;
     }
-    // The base directory specification ignores a relative XDG_DATA_HOME.
+    // A relative XDG_DATA_HOME is ignored, as the XDG base-directory rules say.
     if (const auto xdg = env("XDG_DATA_HOME"); xdg && fs::path(*xdg).is_absolute()) {
         return fs::path(*xdg) / "vovoziruzu";
     }

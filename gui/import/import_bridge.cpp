@@ -38,12 +38,22 @@ std::vector<ImporterDescription> importerDescriptions(RememberedFolders& folders
         d.readyText = qs(info.readyText);
         d.completionText = qs(import::completionMessage(info));
         for (const import::InputSpec& input : info.inputs) {
-            d.inputs.push_back({qs(input.dialogTitle), qs(input.filter),
-                                &import::folderOf(folders, input.folderSetting)});
+            d.inputs.push_back(
+                {qs(input.dialogTitle), qs(input.filter), &folders.folder(input.folderSetting)});
         }
         all.push_back(std::move(d));
     }
     return all;
+}
+
+std::vector<ImportMenuRow> importMenuRows() {
+    std::vector<ImportMenuRow> rows;
+    for (const import::Format* format : import::allFormats()) {
+        const import::FormatInfo& info = format->info();
+        rows.push_back({info.key, qs("cmd" + info.menuControl), qs("lbl" + info.menuControl),
+                        qs(info.menuLabel)});
+    }
+    return rows;
 }
 
 std::string rememberedFolderOf(const QString& chosenFile) {
@@ -52,21 +62,9 @@ std::string rememberedFolderOf(const QString& chosenFile) {
 
 QString completionWithCounts(const ImporterDescription& description,
                              const import::ImportSummary& s) {
-    QString text = description.completionText;
-    text += QStringLiteral("\r\rDogs added: %1\rLines added: %2\rDuplicates skipped: %3")
-                .arg(s.dogsAdded)
-                .arg(s.linesAdded)
-                .arg(s.duplicatesSkipped);
-    if (description.makesRaceFile) {
-        text += QStringLiteral("\rRaces written: %1\rPosts written: %2")
-                    .arg(s.racesWritten)
-                    .arg(s.postsWritten);
-    }
-    if (s.linesWithoutDog != 0) {
-        text += QStringLiteral("\rLines without a dog, left out: %1").arg(s.linesWithoutDog);
-    }
-    if (s.linesWithoutDate != 0) {
-        text += QStringLiteral("\rLines without a date, left out: %1").arg(s.linesWithoutDate);
+    QString text = description.completionText + QStringLiteral("\r");
+    for (const std::string& line : import::summaryLines(s, description.makesRaceFile, false)) {
+        text += QStringLiteral("\r") + qs(line);
     }
     return text;
 }
@@ -103,8 +101,8 @@ ImportOutcome runImportJob(const ImportJob& job, const ImportProgress& progress)
         ImportOutcome done;
         done.summary = import::runImport(request);
         return done;
-    } catch (const import::ImportFailed&) {
-        return {ImportOutcome::Kind::ImportFailed, qs(import::importFailedMessage()), 0, {}};
+    } catch (const import::ImportFailed& e) {
+        return {ImportOutcome::Kind::ImportFailed, qs(import::importFailedMessage(e)), 0, {}};
     } catch (const vz::Error& e) {
         // Not the input's fault (a database that cannot be opened, a file
         // that went away): the user is told the cause, not to pick another type.

@@ -37,9 +37,21 @@ struct ImporterDescription {
     QString completionText;  // the whole completion message
 };
 
-// The five formats in the menu's order (TrackInfo, Rosnet, DogPak/QuickDog,
+// Every format in the menu's order (TrackInfo, Rosnet, DogPak/QuickDog,
 // Derby Lane, QAV TEST); the inputs point into `folders`.
 std::vector<ImporterDescription> importerDescriptions(RememberedFolders& folders);
+
+// One row of the import menu: a button and a label that open a format's
+// importer.
+struct ImportMenuRow {
+    std::string formatKey;
+    QString button;  // "cmdTrackInfo"
+    QString label;   // "lblTrackInfo"
+    QString text;    // "Import from TrackInfo"
+};
+
+// The rows of the import menu, top to bottom.
+std::vector<ImportMenuRow> importMenuRows();
 
 // Folder remembered after a file was chosen in a dialog.
 std::string rememberedFolderOf(const QString& chosenFile);
@@ -74,9 +86,8 @@ struct ImportOutcome {
     import::ImportSummary summary;  // what a completed run added
 };
 
-// The completion message with the counts the terminal prints after it: dogs
-// and lines added, duplicates skipped, and races and posts for a format that
-// writes a race file. Lines separated by CR.
+// The completion message with the counts the terminal prints after it,
+// lines separated by CR.
 QString completionWithCounts(const ImporterDescription& description,
                              const import::ImportSummary& summary);
 

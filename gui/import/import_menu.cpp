@@ -23,25 +23,6 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
 }
 
-namespace {
-
-struct MenuRow {
-    const char* format;  // the core's key of the format the row opens
-    const char* button;
-    const char* label;
-    const char* text;
-};
-
-constexpr MenuRow kRows[] = {
-    {"trackinfo", "cmdTrackInfo", "lblTrackInfo", "Import from TrackInfo"},
-    {"rosnet", "cmdROS", "lblROS", "Import from Rosnet"},
-    {"dogpak", "cmdDPAK", "lblDPAK", "Import from DogPak/QuickDog"},
-    {"derbylane", "cmdDerbyLane", "lblDerbyLane", "Import from Derby Lane"},
-    {"qav", "cmdQavTest", "lblQavTest", "Import from QAV TEST File"},
-};
-
-}  // namespace
-
 ImportMenu::ImportMenu(store::AppPaths paths, ImportUiHooks& hooks, QWidget* parent)
     : QDialog(parent), paths_(std::move(paths)), hooks_(hooks) {
     setObjectName(QStringLiteral("ImportMenu"));
@@ -51,13 +32,16 @@ ImportMenu::ImportMenu(store::AppPaths paths, ImportUiHooks& hooks, QWidget* par
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(8);
-    for (int i = 0; i < static_cast<int>(std::size(kRows)); ++i) {
+    const std::vector<ImportMenuRow> rows = importMenuRows();
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+        const ImportMenuRow& row = rows[static_cast<std::size_t>(i)];
+        rowFormats_.push_back(row.formatKey);
         auto* button = new QPushButton(this);
-        button->setObjectName(QString::fromLatin1(kRows[i].button));
+        button->setObjectName(row.button);
         button->setFixedSize(22, 22);
         button->setAutoDefault(false);
-        auto* label = new ClickableLabel(QString::fromLatin1(kRows[i].text), this);
-        label->setObjectName(QString::fromLatin1(kRows[i].label));
+        auto* label = new ClickableLabel(row.text, this);
+        label->setObjectName(row.label);
         label->setCursor(Qt::PointingHandCursor);
         grid->addWidget(button, i, 0);
         grid->addWidget(label, i, 1);
@@ -95,7 +79,8 @@ ImportMenu::ImportMenu(store::AppPaths paths, ImportUiHooks& hooks, QWidget* par
     layout->addLayout(grid);
     layout->addSpacing(12);
     layout->addLayout(bottom);
-    setFixedSize(400, 250);
+    // Five rows in 250 pixels; each further format one row more.
+    setFixedSize(400, 125 + 25 * static_cast<int>(rows.size()));
 
     showFaults(loadRememberedFolders(paths_, folders_));
 }
@@ -129,10 +114,10 @@ void ImportMenu::showFaults(const std::vector<SettingsFault>& faults) {
 }
 
 void ImportMenu::openImporter(int index) {
-    if (index < 0 || index >= static_cast<int>(std::size(kRows))) {
+    if (index < 0 || index >= static_cast<int>(rowFormats_.size())) {
         return;
     }
-    const std::string key = kRows[index].format;
+    const std::string& key = rowFormats_[static_cast<std::size_t>(index)];
     std::vector<ImporterDescription> descriptions = importerDescriptions(folders_);
     const auto it = std::find_if(descriptions.begin(), descriptions.end(),
                                  [&](const ImporterDescription& d) { return d.formatKey == key; });

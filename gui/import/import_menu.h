@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/store/dates.h"
@@ -63,6 +64,7 @@ class ImportMenu : public QDialog {
     ImportUiHooks& hooks_;
     std::optional<store::Date> today_;
     RememberedFolders folders_;
+    std::vector<std::string> rowFormats_;  // the format of each menu row
     bool saved_ = false;
     bool placed_ = false;
 };

@@ -5,24 +5,20 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QProcess>
-#include <QProgressDialog>
 #include <QScreen>
 #include <QStyle>
-#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
 #include <limits>
 
-#include "core/dogs/running_style.h"
 #include "core/editing/rules.h"
 #include "core/store/dates.h"
 #include "core/store/new_race_file.h"
@@ -34,7 +30,6 @@
 #include "gui/common/qt_setup.h"
 #include "gui/common/single_instance.h"
 #include "gui/common/text_viewer.h"
-#include "gui/common/waiting.h"
 #include "gui/vovoziruzu/analysis_windows.h"
 #include "gui/vovoziruzu/dog_commands.h"
 #include "gui/vovoziruzu/edit_dogs.h"
@@ -241,7 +236,6 @@ void MainWindow::start() {
     for (const vz::Error& e : state_.errors)
         showCommonError(this, e);
     styleReminderShown_ = false;
-    slots_.fill(QString());
     updateRecentMenu();
     placeFromSettings();
 }
@@ -465,10 +459,7 @@ void MainWindow::openRecentFile(int index) {
 
 void MainWindow::openRaceEditor(const QString& path, const QString& title) {
     WaitCursor wait;
-    std::size_t slot = 1;
-    while (slot <= static_cast<std::size_t>(kMaxOpenFiles) && !slots_[slot].isEmpty())
-        ++slot;
-    if (slot > static_cast<std::size_t>(kMaxOpenFiles))
+    if (openFiles_.size() >= static_cast<std::size_t>(kMaxOpenFiles))
         return;  // the limit test came first
     RaceEditor* editor = nullptr;
     try {
@@ -479,7 +470,6 @@ void MainWindow::openRaceEditor(const QString& path, const QString& title) {
         return;
     }
     openFiles_.push_back({str(title), str(path)});
-    slots_[slot] = path;
     connect(editor, &RaceEditor::closed, this, &MainWindow::raceEditorClosed);
     QMdiSubWindow* sub = mdi_->addSubWindow(editor);
     sub->setWindowIcon(style()->standardIcon(QStyle::SP_FileIcon));
@@ -526,11 +516,6 @@ void MainWindow::raceEditorClosed(const QString& path, const QString& title) {
                            [&](const store::RecentFile& f) { return qs(f.Path) == path; });
     if (it != openFiles_.end())
         openFiles_.erase(it);
-    for (QString& s : slots_)
-        if (s == path) {
-            s.clear();
-            break;
-        }
 }
 
 void MainWindow::importRaces() {
@@ -641,61 +626,7 @@ void MainWindow::runWorkCommand(const std::function<void(MainWindow&)>& command)
 }
 
 void MainWindow::updateRunningStyle() {
-    if (runningStyleCommand) {
-        runWorkCommand(runningStyleCommand);
-        return;
-    }
-    // Without the style update window: the core update under a progress box.
-    if (!closeDogEditor())
-        return;
-    QProgressDialog progress(QString::fromLatin1(dogs::kStyleBusyText), QString(), 0, 1, this);
-    progress.setWindowTitle(QString::fromLatin1(dogs::kStyleCaption));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    progress.setValue(0);
-    const store::AppPaths paths = paths_;
-    const store::Settings settings = state_.settings;
-    const store::Date date = today();
-    std::optional<dogs::StyleUpdateResult> result;
-    std::optional<vz::Error> failure;
-    QEventLoop loop;
-    QThread* worker = QThread::create([&, paths, settings, date] {
-        const store::WaitObserverScope waits(showWaitsIn(&progress, "labelText"));
-        try {
-            result =
-                dogs::runStyleUpdate(paths, settings, date, [&progress](long done, long total) {
-                    QMetaObject::invokeMethod(
-                        &progress,
-                        [&progress, done, total] {
-                            progress.setMaximum(static_cast<int>(std::max(total, 1L)));
-                            progress.setValue(static_cast<int>(std::min(done, total)));
-                        },
-                        Qt::QueuedConnection);
-                });
-        } catch (const vz::Error& e) {
-            failure = e;
-        } catch (const std::exception& e) {
-            failure = vz::Error(e.what());
-        }
-    });
-    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
-    {
-        WaitCursor wait;
-        worker->start();
-        loop.exec();
-        worker->wait();
-    }
-    delete worker;
-    // Progress updates still queued must not reach the box after this.
-    QCoreApplication::removePostedEvents(&progress, QEvent::MetaCall);
-    progress.reset();
-    if (failure) {
-        showCommonError(this, *failure);
-        return;
-    }
-    state_.settings = result->settings;
-    inform(this, QString::fromLatin1(dogs::kCompleteTitle),
-           QString::fromLatin1(dogs::kStyleComplete));
+    runWorkCommand(runningStyleCommand);
 }
 void MainWindow::zeroCounters() {
     runWorkCommand(zeroCountersCommand);

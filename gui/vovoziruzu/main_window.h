@@ -66,8 +66,7 @@ class MainWindow : public QMainWindow {
     // --- Hooks of the dog windows (filled in dog_commands.cpp) -------------
     // The dog editor's window content (an MDI child, one at a time).
     std::function<QWidget*(MainWindow&)> dogEditorFactory;
-    // Modal work windows. Without a style update window the core update runs
-    // under a progress box.
+    // Modal work windows; a command without one says it is not available.
     std::function<void(MainWindow&)> runningStyleCommand;
     std::function<void(MainWindow&)> zeroCountersCommand;
     std::function<void(MainWindow&)> deleteRaceDataCommand;
@@ -137,7 +136,6 @@ class MainWindow : public QMainWindow {
     Options options_;
     store::ProgramState state_;
     std::vector<store::RecentFile> openFiles_;
-    std::array<QString, kMaxOpenFiles + 1> slots_;  // 1..9 used
     bool styleReminderShown_ = false;
     bool exited_ = false;
 

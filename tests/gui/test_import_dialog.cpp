@@ -227,12 +227,12 @@ void ImporterDialogTest::showsItsCaptionAndReadyText() {
 
 void ImporterDialogTest::cancelledInputDialogClosesSilently() {
     Fixture f;
-    const std::string before = f.folders.TrackInfoFolder;
+    const std::string before = f.folders.folder("TrackInfoFolder");
     DESCRIBE(description, f, kTrackInfo);
     ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
     QVERIFY(!dialog.prepare());
     QCOMPARE(f.hooks.kinds(), QStringList{"open"});  // no save dialog, no message
-    QCOMPARE(f.folders.TrackInfoFolder, before);
+    QCOMPARE(f.folders.folder("TrackInfoFolder"), before);
     QVERIFY(!dialog.raceFile().has_value());
 }
 
@@ -264,21 +264,21 @@ void ImporterDialogTest::folderOfNameAlsoInItsPath() {
     DESCRIBE(description, f, kQav);
     ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
     QVERIFY(dialog.prepare());
-    QCOMPARE(f.folders.QavFolder, qav.parent_path().string() + "/");
+    QCOMPARE(f.folders.folder("QavFolder"), qav.parent_path().string() + "/");
 }
 
 void ImporterDialogTest::cancellingSecondDogPakDialogKeepsFirstFolder() {
     Fixture f;
     const fs::path setup = f.input("setupdir/setup.txt", "s\r\n");
     f.hooks.openAnswers.push_back(q(setup));  // the lines dialog is then cancelled
-    const std::string lines = f.folders.LinesFolder;
+    const std::string lines = f.folders.folder("LinesFolder");
     DESCRIBE(description, f, kDogPak);
     ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
     QVERIFY(!dialog.prepare());
     QCOMPARE(f.hooks.kinds(), (QStringList{"open", "open"}));
     // The folder of the chosen file, with its trailing separator.
-    QCOMPARE(f.folders.SetupFolder, setup.parent_path().string() + "/");
-    QCOMPARE(f.folders.LinesFolder, lines);
+    QCOMPARE(f.folders.folder("SetupFolder"), setup.parent_path().string() + "/");
+    QCOMPARE(f.folders.folder("LinesFolder"), lines);
     // The lines dialog starts in its own remembered folder.
     QCOMPARE(f.hooks.callsOf("open")[1].text, QString::fromStdString(lines));
 }
@@ -418,7 +418,7 @@ void ImporterDialogTest::cancelledSaveDialogCreatesNothing() {
     QCOMPARE(f.hooks.kinds(), (QStringList{"open", "save"}));
     QVERIFY(!dialog.raceFile().has_value());
     // The input's folder was remembered before the cancel.
-    QCOMPARE(f.folders.TrackInfoFolder, in.parent_path().string() + "/");
+    QCOMPARE(f.folders.folder("TrackInfoFolder"), in.parent_path().string() + "/");
     for (const auto& entry : fs::directory_iterator(f.paths.dataDir())) {
         QVERIFY(entry.path().extension() != ".rac");
     }

@@ -119,8 +119,8 @@ void ImportMenuTest::firstStartCreatesSettingsFiles() {
         for (const char* name : kFiles) {
             QVERIFY2(fs::exists(paths.importSettings(name)), name);
         }
-        QCOMPARE(menu.folders().SetupFolder, data);
-        QCOMPARE(menu.folders().TrackInfoFolder, data);
+        QCOMPARE(menu.folders().folder("SetupFolder"), data);
+        QCOMPARE(menu.folders().folder("TrackInfoFolder"), data);
         menu.show();
         QTest::mouseClick(menu.findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
         QVERIFY(!menu.isVisible());
@@ -141,12 +141,12 @@ void ImportMenuTest::readsFoldersAndWritesThemBackOnClose() {
     writeFolders(paths);
     ScriptedHooks hooks;
     ImportMenu menu(paths, hooks);
-    QCOMPARE(menu.folders().QavFolder, std::string("/q/"));
-    QCOMPARE(menu.folders().SetupFolder, std::string("/setup/"));
-    QCOMPARE(menu.folders().LinesFolder, std::string("/lines/"));
-    QCOMPARE(menu.folders().RosnetFolder, std::string("/ros/"));
-    QCOMPARE(menu.folders().DerbyLaneFolder, std::string("/derby/"));
-    QCOMPARE(menu.folders().TrackInfoFolder, std::string("/track/"));
+    QCOMPARE(menu.folders().folder("QavFolder"), std::string("/q/"));
+    QCOMPARE(menu.folders().folder("SetupFolder"), std::string("/setup/"));
+    QCOMPARE(menu.folders().folder("LinesFolder"), std::string("/lines/"));
+    QCOMPARE(menu.folders().folder("RosnetFolder"), std::string("/ros/"));
+    QCOMPARE(menu.folders().folder("DerbyLaneFolder"), std::string("/derby/"));
+    QCOMPARE(menu.folders().folder("TrackInfoFolder"), std::string("/track/"));
     for (const char* name : kFiles) {
         fs::remove(paths.importSettings(name));
     }
@@ -174,7 +174,7 @@ void ImportMenuTest::chosenFolderIsWrittenOnCloseNotBefore() {
     QCOMPARE(hooks.callsOf("open")[0].text, QStringLiteral("/setup/"));
     QCOMPARE(hooks.callsOf("open")[1].text, QStringLiteral("/lines/"));
     const std::string chosen = (dir / "cards").string() + "/";
-    QCOMPARE(menu.folders().SetupFolder, chosen);
+    QCOMPARE(menu.folders().folder("SetupFolder"), chosen);
     QCOMPARE(vz::test::readText(paths.importSettings("DPAK.ini")),
              std::string("\"/setup/\",\"/lines/\"\r\n"));
     menu.close();
@@ -253,9 +253,9 @@ void ImportMenuTest::unreadableSettingsFileGivesMessageAndOthersStillRead() {
         QVERIFY2(m.text.contains(QRegularExpression(QStringLiteral("^\\d+ - \\S"))),
                  qPrintable(m.text));
     }
-    QCOMPARE(menu.folders().QavFolder, std::string("/q/"));
-    QCOMPARE(menu.folders().DerbyLaneFolder, std::string("/derby/"));
-    QCOMPARE(menu.folders().TrackInfoFolder, std::string("/track/"));
+    QCOMPARE(menu.folders().folder("QavFolder"), std::string("/q/"));
+    QCOMPARE(menu.folders().folder("DerbyLaneFolder"), std::string("/derby/"));
+    QCOMPARE(menu.folders().folder("TrackInfoFolder"), std::string("/track/"));
     menu.close();
 }
 

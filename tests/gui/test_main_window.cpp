@@ -133,42 +133,6 @@ class MainWindowTest : public QObject {
         QCOMPARE(boxes.messages().size(), std::size_t{1});
     }
 
-    void styleUpdateWithoutItsWindowRunsTheCoreUpdate() {
-        AppFixture app;
-        app.writeSettingsDaysAgo(40);
-        {
-            store::DogDatabase db(app.paths.dogDatabase());
-            store::Dog d;
-            d.RegName = "Rail Runner";
-            d.RunningStyle = "M";
-            db.addDog(d);
-            for (int post = 1; post <= 8; ++post) {
-                store::RaceLine l;
-                l.RegName = d.RegName;
-                l.RaceDate = vz::test::addDays(vz::test::kToday, -post);
-                l.RaceNum = 1;
-                l.Distance = "S";
-                l.Post = post;
-                l.Finish = post <= 3 ? 1 : 5;
-                l.FinishTime = post <= 3 ? 3000 : 3200;
-                db.addRaceLine(l);
-            }
-        }
-        MessageRecorder boxes;
-        auto w = app.startMain();
-        w->runningStyleCommand = nullptr;  // no style update window
-        w->updateRunningStyle();
-        QCOMPARE(boxes.lastTitle(), QStringLiteral("Complete"));
-        QCOMPARE(boxes.lastText(), QStringLiteral("Update Running Style complete."));
-        QVERIFY(w->state().settings.LastStyleUpdate == vz::test::kToday);
-        QVERIFY(store::readSettings(app.paths.settingsFile()).settings.LastStyleUpdate ==
-                vz::test::kToday);
-        store::DogDatabase db(app.paths.dogDatabase(), store::OpenMode::ReadOnly);
-        QCOMPARE(db.findDog("Rail Runner")->RunningStyle, std::optional<std::string>("R"));
-        // The reminder is no longer due in this state.
-        QVERIFY(!store::styleReminderDue(w->state().settings, vz::test::kToday));
-    }
-
     void damagedSettingsShowOneErrorAtStart() {
         AppFixture app;
         writeText(app.paths.settingsFile(), "10,10,\"x\"\r\n");

@@ -1,30 +1,47 @@
 #include "tests/import/import_fixture.h"
 
+#include "core/import/session.h"
+#include "core/store/import_store.h"
+
 namespace vz::test {
 
 namespace fs = std::filesystem;
 
 ImportFixture::ImportFixture() : paths_(makeAppFolder(dir_.path())) {}
 
-import::ImportSummary ImportFixture::importText(const std::string& format,
-                                                const std::vector<std::string>& inputs){
+vz::import::ImportSummary ImportFixture::importText(const std::string& format,
+                                                    const std::vector<std::string>& inputs) {
     std::vector<fs::path> files;
-for (const std::string& text : inputs) {
-    files.push_back(dir_ / ("input" + std::to_string(++inputCounter_) + ".txt"));
-    writeText(files.back(), text);
+    for (const std::string& text : inputs) {
+        files.push_back(dir_ / ("input" + std::to_string(++inputCounter_) + ".txt"));
+        writeText(files.back(), text);
+    }
+    return importFiles(format, files);
 }
-return importFiles(format, files);
-}  // namespace vz::test
 
-import::ImportSummary ImportFixture::importFiles(const std::string& format,
-                                                 const std::vector<fs::path>& inputs){
-    import::ImportRequest req;
-req.format = format;
-req.inputs = inputs;
-req.raceFile = raceFile();
-req.paths = paths_;
-req.today = today_;
-return import::runImport(req);
+vz::import::ImportSummary ImportFixture::importFiles(const std::string& format,
+                                                     const std::vector<fs::path>& inputs) {
+    vz::import::ImportRequest req;
+    req.format = format;
+    req.inputs = inputs;
+    req.raceFile = raceFile();
+    req.paths = paths_;
+    req.today = today_;
+    return import::runImport(req);
+}
+
+vz::import::ImportSummary ImportFixture::applyRecords(const import::Reading& reading) {
+    if (!fs::exists(raceFile())) {
+        makeRaceFile(raceFile());
+    }
+    store::DogDatabase db(paths_.dogDatabase());
+    store::RaceFile rf(raceFile());
+    store::ImportStore st(db, &rf);
+    vz::import::Session session(st);
+    session.apply(reading);
+    session.finish();
+    st.resetAll();
+    return session.summary();
 }
 
 std::vector<store::Race> ImportFixture::races() const {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "core/import/import.h"
+#include "core/import/records.h"
 #include "core/store/dog_database.h"
 #include "core/store/race_file.h"
 #include "tests/support/test_support.h"
@@ -23,10 +24,15 @@ class ImportFixture : public ::testing::Test {
 
     // Writes each input text to a file and imports them with `format` into
     // the race file raceFile() (when the format writes one).
-    import::ImportSummary importText(const std::string& format,
-                                     const std::vector<std::string>& inputs);
-    import::ImportSummary importFiles(const std::string& format,
-                                      const std::vector<std::filesystem::path>& inputs);
+    vz::import::ImportSummary importText(const std::string& format,
+                                         const std::vector<std::string>& inputs);
+    vz::import::ImportSummary importFiles(const std::string& format,
+                                          const std::vector<std::filesystem::path>& inputs);
+
+    // Applies the records through a session into the dog database and the
+    // race file raceFile() (made from the template when missing); each row
+    // is kept as it is written (no transaction).
+    vz::import::ImportSummary applyRecords(const import::Reading& reading);
 
     std::filesystem::path raceFile() const { return dir_ / "card.rac"; }
 

@@ -116,5 +116,32 @@ TEST_F(CliImportTest, UsageFaults) {
     EXPECT_EQ(r.exitCode, 2);
 }
 
+TEST_F(CliImportTest, AnEndlessInputIsRefusedAtOnce) {
+    const CliResult r = run({"trackinfo", "/dev/zero", "--race-file", (dir_ / "z.rac").string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err,
+              "The file /dev/zero is not a regular file: a pipe, a device or a folder "
+              "cannot be read.\n");
+    EXPECT_FALSE(fs::exists(dir_ / "z.rac"));
+}
+
+TEST_F(CliImportTest, AFieldTooLargeNamesItsLineAndField) {
+    // The sample with the odds of one past line (line 13) made too large.
+    std::string text = readText(sample("trackinfo_sample.txt"));
+    std::size_t at = 0;
+    for (int line = 1; line < 13; ++line) {
+        at = text.find('\n', at) + 1;
+    }
+    text.replace(at + 65, 6, " 9e999");
+    writeText(dir_ / "odd.txt", text);
+    const CliResult r =
+        run({"trackinfo", (dir_ / "odd.txt").string(), "--race-file", (dir_ / "o.rac").string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err,
+              "Error importing file.\nPerhaps you selected the wrong import type?\n"
+              "Line 13, field Odds: \"9e999\" is too large a number.\n");
+    EXPECT_EQ(store::DogDatabase(dogDb()).dogCount(), 0);
+}
+
 }  // namespace
 }  // namespace vz::test

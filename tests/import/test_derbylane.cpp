@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/import/import_fixture.h"
+#include "tests/import/record_text.h"
 
 namespace vz::test {
 namespace {
@@ -69,18 +70,22 @@ std::string octoberDay(unsigned day) {
     return "10-" + std::string(day < 10 ? "0" : "") + std::to_string(day) + "-26";
 }
 
-class DerbyLaneTest : public ImportFixture {
-  protected:
-    std::string oneDog(const std::string& pastLines, const std::string& name = "Swift Arrow") {
-        return kTitle + header(4) + kAfterHeader + entry(6, name) + kAfterEntry + pastLines;
-    }
-    import::ImportSummary importDl(const std::string& text) {
-        return importText("derbylane", {text});
+// A program of one race (4, December 8, 2026) and one runner (post 6) whose
+// past lines start at line 10.
+std::string oneDog(const std::string& pastLines, const std::string& name = "Swift Arrow") {
+    return kTitle + header(4) + kAfterHeader + entry(6, name) + kAfterEntry + pastLines;
 }
-// Imports past lines made by `make` for cases 0..n-1, returns the lines
-// oldest first.
+
+std::vector<std::string> withHead(std::vector<std::string> lines) {
+    lines.insert(lines.begin(),
+                 {"2: race 4 2026-12-08 \"C\" S", "7: post 6 of 4 2026-12-08 \"Swift Arrow\""});
+    return lines;
+}
+
+// Past lines dated 1, 2, 3... October 2026, each made by `make` from the
+// default.
 template <typename Make>
-std::vector<store::RaceLine> importCases(std::size_t n, Make make) {
+std::string october(std::size_t n, Make make) {
     std::string text;
     for (std::size_t i = 0; i < n; ++i) {
         Past p;
@@ -88,273 +93,206 @@ std::vector<store::RaceLine> importCases(std::size_t n, Make make) {
         make(p, i);
         text += past(p);
     }
-    importDl(oneDog(text));
-    auto got = lines("Swift Arrow");
-    std::reverse(got.begin(), got.end());
-    EXPECT_EQ(got.size(), n);
-    return got;
-}
-};  // namespace
-
-TEST_F(DerbyLaneTest, PastLineFields) {
-    Past p;
-    p.race = "12";
-    p.distance = "3/8";
-    p.winSeconds = "37";
-    p.winHundredths = "91";
-    p.post = "8";
-    p.brk = "1";
-    p.eighth = "2";
-    p.stretch = "3";
-    p.finish = "2";
-    p.lengths = " 3";
-    p.ownSeconds = "38";
-    p.ownHundredths = "02";
-    p.odds = "12.50";
-    p.grade = "B ";
-    const auto s = importDl(oneDog(past(p)));
-    EXPECT_EQ(s.linesAdded, 1);
-    const auto got = lines("Swift Arrow");
-    ASSERT_EQ(got.size(), 1u);
-    const store::RaceLine& l = got[0];
-    EXPECT_EQ(l.RaceDate, ymd(2026, 11, 28));
-    EXPECT_EQ(l.RaceNum, 12);
-    EXPECT_EQ(l.Distance, "L");
-    EXPECT_EQ(l.WinningTime, 3791);
-    EXPECT_EQ(l.Post, 8);
-    EXPECT_EQ(l.Break, 1);
-    EXPECT_EQ(l.Eighth, 2);
-    EXPECT_EQ(l.Stretch, 3);
-    EXPECT_EQ(l.Finish, 2);
-    EXPECT_EQ(l.FinishLength, 3);
-    EXPECT_EQ(l.FinishTime, 3802);
-    EXPECT_EQ(l.Odds, 12.5);
-    EXPECT_EQ(l.Grade, "B");
-    const auto d = dog("Swift Arrow");
-    EXPECT_EQ(d->NumStarts, 1);
-    EXPECT_EQ(d->NumSeconds, 1);
+    return text;
 }
 
-TEST_F(DerbyLaneTest, Times) {
-    const struct {
-        const char* seconds;
-        const char* hundredths;
-        int stored;
-    } cases[] = {{"30", "45", 3045}, {"30", "5", 3050},  {"30", " 5", 3050}, {"31", "  ", 3100},
-                 {"  ", "  ", 0},    {"29", "07", 2907}, {" 9", "5 ", 950}};
-    const auto got = importCases(std::size(cases), [&](Past& p, std::size_t i) {
-        p.winSeconds = cases[i].seconds;
-        p.winHundredths = cases[i].hundredths;
-        p.ownSeconds = cases[i].seconds;
-        p.ownHundredths = cases[i].hundredths;
-    });
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        EXPECT_EQ(got[i].WinningTime, cases[i].stored) << i;
-        EXPECT_EQ(got[i].FinishTime, cases[i].stored) << i;
-    }
-}
+TEST(DerbyLaneReader, ReadsEachLineAsTheLayoutSays) {
+    Past full;
+    full.race = "12";
+    full.distance = "3/8";
+    full.winSeconds = "37";
+    full.winHundredths = "91";
+    full.post = "8";
+    full.brk = "1";
+    full.eighth = "2";
+    full.stretch = "3";
+    full.finish = "2";
+    full.lengths = " 3";
+    full.ownSeconds = "38";
+    full.ownHundredths = "02";
+    full.odds = "12.50";
+    full.grade = "B ";
 
-TEST_F(DerbyLaneTest, GradesAndStarts) {
-    const struct {
-        const char* columns67and68;
-        const char* grade;
-        bool counted;
-    } cases[] = {{"C ", "C", true},  {"S ", "L", false}, {"SA", "L", false},
-                 {"TB", "BT", true}, {"AA", "A", true},  {"T ", " T", true}};
-    const auto got = importCases(std::size(cases), [&](Past& p, std::size_t i) {
-        p.grade = cases[i].columns67and68;
-        p.finish = "1";
-    });
-    int starts = 0;
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        EXPECT_EQ(got[i].Grade, cases[i].grade) << cases[i].columns67and68;
-        starts += cases[i].counted ? 1 : 0;
-    }
-    EXPECT_EQ(dog("Swift Arrow")->NumStarts, starts);
-    EXPECT_EQ(dog("Swift Arrow")->NumFirsts, starts);
-}
-
-TEST_F(DerbyLaneTest, LengthsDistancesAndFinish) {
-    const struct {
-        const char* lengths;
-        double stored;
-        const char* distance;
-        const char* cls;
-    } cases[] = {{"00", 1, "5/16", "S"},  {"  ", 1, "3/8", "L"}, {" 0", 1, "3-8", "L"},
-                 {"12", 12, "7/16", "R"}, {"5 ", 5, "660", "L"}, {"ns", 1, "770", "R"},
-                 {" 1", 1, "550", "S"}};
-    const auto got = importCases(std::size(cases), [&](Past& p, std::size_t i) {
-        p.lengths = cases[i].lengths;
-        p.distance = cases[i].distance;
-    });
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        EXPECT_EQ(got[i].FinishLength, cases[i].stored) << cases[i].lengths;
-        EXPECT_EQ(got[i].Distance, cases[i].cls) << cases[i].distance;
-    }
-}
-
-TEST_F(DerbyLaneTest, HeaderGivesTheRace) {
-    const struct {
-        std::string line;
-        int race;
-        const char* grade;
-        const char* distance;
-        store::Date date;
-    } cases[] = {
-        {header(1, "C", "5/16"), 1, "C", "S", ymd(2026, 12, 8)},
-        {header(12, "TB", "3/8"), 12, "BT", "L", ymd(2026, 12, 8)},
-        {header(3, "MDN", "7/16"), 3, "M", "R", ymd(2026, 12, 8)},
-        {header(4, "TM", "660"), 4, "M", "L", ymd(2026, 12, 8)},  // TM becomes MT, then M
-        {header(5, "AA", "550", "Dec 9 2026"), 5, "AA", "S", ymd(2026, 12, 9)},
-        // Lower case is recognised: the test is made in capitals.
-        {"derby lane st. petersburg, december 10, 2026 evening race 6   grade d   distance "
-         "770\r\n",
-         6, "d", "R", ymd(2026, 12, 10)},
-        // Text before the mark is not counted.
-        {"Program of DERBY LANE St. Petersburg, December 11, 2026 Matinee Race 7 Grade E   "
-         "Distance 5/16\r\n",
-         7, "E", "S", ymd(2026, 12, 11)},
-    };
-    std::string text = kTitle;
-    for (const auto& c : cases) {
-        text += c.line + kAfterHeader;
-    }
-    const auto s = importDl(text);
-    EXPECT_EQ(s.racesWritten, static_cast<long>(std::size(cases)));
-    auto rs = races();
-    ASSERT_EQ(rs.size(), std::size(cases));
-    for (const auto& c : cases) {
-        const auto it = std::find_if(rs.begin(), rs.end(),
-                                     [&](const store::Race& r) { return r.RaceNum == c.race; });
-        ASSERT_NE(it, rs.end()) << c.line;
-        EXPECT_EQ(it->Grade, c.grade) << c.line;
-        EXPECT_EQ(it->Distance, c.distance) << c.line;
-        EXPECT_EQ(it->RaceDate, c.date) << c.line;
-    }
-}
-
-TEST_F(DerbyLaneTest, HeaderWithoutADateKeepsThePreviousOne) {
-    const std::string text = kTitle + header(1) + kAfterHeader + entry(1, "Ruby Rocket") +
-                             kAfterEntry + header(2, "B", "3/8", "Someday soon, later") +
-                             kAfterHeader + entry(1, "Bay Thunder") + kAfterEntry;
-    importDl(text);
-    const auto rs = races();
-    ASSERT_EQ(rs.size(), 2u);
-    EXPECT_EQ(rs[1].RaceNum, 2);
-    EXPECT_EQ(rs[1].RaceDate, ymd(2026, 12, 8));
-    for (const auto& p : posts()) {
-        EXPECT_EQ(p.RaceDate, ymd(2026, 12, 8));
-    }
-}
-
-TEST_F(DerbyLaneTest, EntriesGivePostsAndDogs) {
-    addDog("RUBY ROCKET", 20, 4);
-    const std::string text = kTitle + header(1) + kAfterHeader + entry(1, "Ruby Rocket") +
-                             kAfterEntry + entry(2, "Blue \"Ace\" Comet") + kAfterEntry +
-                             entry(8, "O'Malley's Joy") + kAfterEntry + header(2) + kAfterHeader +
-                             entry(3, "Caf\xE9 Noir") + kAfterEntry;
-    const auto s = importDl(text);
-    EXPECT_EQ(s.dogsAdded, 3);
-    EXPECT_EQ(s.postsWritten, 4);
-    const auto ps = posts();
-    ASSERT_EQ(ps.size(), 4u);
-    EXPECT_EQ(ps[0].RaceNum, 1);
-    EXPECT_EQ(ps[0].Post, 1);
-    EXPECT_EQ(ps[0].RegName, "Ruby Rocket");  // as read; the dog on file is RUBY ROCKET
-    EXPECT_EQ(ps[1].RegName, "Blue \"Ace\" Comet");
-    EXPECT_EQ(ps[2].Post, 8);
-    EXPECT_EQ(ps[2].RegName, "O'Malley's Joy");
-    EXPECT_EQ(ps[3].RaceNum, 2);
-    EXPECT_EQ(ps[3].RegName, "Caf\xC3\xA9 Noir");
-    EXPECT_EQ(dog("Ruby Rocket")->NumStarts, 20);
-    EXPECT_TRUE(dog("Blue \"Ace\" Comet"));
-}
-
-TEST_F(DerbyLaneTest, LineKinds) {
-    // Rule and continuation lines are skipped; so is the title line, even
-    // when it is a header; a line of no known kind is a past line of the
-    // current dog.
-    const std::string text = header(9) + header(1) + kAfterHeader + entry(6, "Swift Arrow") +
-                             kAfterEntry + "________________\r\n" + "================\r\n" + " " +
-                             past(Past{}) + "   \r\n" + "\r\n" + past(Past{});
-    const auto s = importDl(text);
-    EXPECT_EQ(s.racesWritten, 1);
-    EXPECT_EQ(races()[0].RaceNum, 1);
-    EXPECT_EQ(s.linesAdded, 1);
-    EXPECT_EQ(s.duplicatesSkipped, 0);
-}
-
-TEST_F(DerbyLaneTest, UnreadableDatesAndMissingDogs) {
+    const std::pair<const char*, const char*> times[] = {{"30", "45"}, {"30", "5"},  {"30", " 5"},
+                                                         {"31", "  "}, {"  ", "  "}, {"29", "07"},
+                                                         {" 9", "5 "}};
+    const char* const grades[] = {"C ", "S ", "SA", "TB", "AA", "T "};
+    const std::pair<const char*, const char*> lengths[] = {
+        {"00", "5/16"}, {"  ", "3/8"}, {" 0", "3-8"}, {"12", "7/16"},
+        {"5 ", "660"},  {"ns", "770"}, {" 1", "550"}};
     Past a;
     a.date = "11-20-26";
     Past bad = a;
     bad.date = "11-xx-26";
     Past c = a;
     c.date = "11-21-26";
-    // A past line before any entry has no dog.
-    const std::string text = kTitle + header(1) + kAfterHeader + past(a) + entry(2, "Swift Arrow") +
-                             kAfterEntry + past(a) + past(bad) + past(c);
-    const auto s = importDl(text);
-    EXPECT_EQ(s.linesWithoutDog, 1);
-    EXPECT_EQ(s.linesAdded, 2);
-    EXPECT_EQ(s.duplicatesSkipped, 1);  // the bad date kept 20 November
-    const auto got = lines("Swift Arrow");
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0].RaceDate, ymd(2026, 11, 21));
+    Past undated;
+    undated.date = "        ";
+    Past hugeTime;
+    hugeTime.ownSeconds = "9E";  // 9E99 hundredths
+    hugeTime.ownHundredths = "99";
+    const std::string race1 = header(1) + kAfterHeader;
+    const std::string ruby = entry(1, "Ruby Rocket");
+
+    const std::string dflt = "r5 S w3045 p3 b2 e2 s1 f1 l2 t3061 o4.5 \"C\" start";
+    const auto line = [](int n, const std::string& date, const std::string& fields) {
+        return std::to_string(n) + ": line \"Swift Arrow\" " + date + " " + fields;
+    };
+    expectReadings(
+        "derbylane",
+        {
+            {"a past line, field by field",
+             {oneDog(past(full))},
+             withHead({line(10, "2026-11-28",
+                            "r12 L w3791 p8 b1 e2 s3 f2 l3 t3802 o12.5 \"B\" start")})},
+            {"times: the hundredths trimmed and padded on the right",
+             {oneDog(october(std::size(times),
+                             [&](Past& p, std::size_t i) {
+                                 p.winSeconds = p.ownSeconds = times[i].first;
+                                 p.winHundredths = p.ownHundredths = times[i].second;
+                             }))},
+             withHead(
+                 {line(10, "2026-10-01", "r5 S w3045 p3 b2 e2 s1 f1 l2 t3045 o4.5 \"C\" start"),
+                  line(11, "2026-10-02", "r5 S w3050 p3 b2 e2 s1 f1 l2 t3050 o4.5 \"C\" start"),
+                  line(12, "2026-10-03", "r5 S w3050 p3 b2 e2 s1 f1 l2 t3050 o4.5 \"C\" start"),
+                  line(13, "2026-10-04", "r5 S w3100 p3 b2 e2 s1 f1 l2 t3100 o4.5 \"C\" start"),
+                  line(14, "2026-10-05", "r5 S w0 p3 b2 e2 s1 f1 l2 t0 o4.5 \"C\" start"),
+                  line(15, "2026-10-06", "r5 S w2907 p3 b2 e2 s1 f1 l2 t2907 o4.5 \"C\" start"),
+                  line(16, "2026-10-07", "r5 S w950 p3 b2 e2 s1 f1 l2 t950 o4.5 \"C\" start")})},
+            {"grades: S is a schooling L, T trades places with column 68",
+             {oneDog(
+                 october(std::size(grades), [&](Past& p, std::size_t i) { p.grade = grades[i]; }))},
+             withHead(
+                 {line(10, "2026-10-01", "r5 S w3045 p3 b2 e2 s1 f1 l2 t3061 o4.5 \"C\" start"),
+                  line(11, "2026-10-02", "r5 S w3045 p3 b2 e2 s1 f1 l2 t3061 o4.5 \"L\""),
+                  line(12, "2026-10-03", "r5 S w3045 p3 b2 e2 s1 f1 l2 t3061 o4.5 \"L\""),
+                  line(13, "2026-10-04", "r5 S w3045 p3 b2 e2 s1 f1 l2 t3061 o4.5 \"BT\" start"),
+                  line(14, "2026-10-05", "r5 S w3045 p3 b2 e2 s1 f1 l2 t3061 o4.5 \"A\" start"),
+                  line(15, "2026-10-06", "r5 S w3045 p3 b2 e2 s1 f1 l2 t3061 o4.5 \" T\" start")})},
+            {"lengths (0 or blank is 1) and distance classes",
+             {oneDog(october(std::size(lengths),
+                             [&](Past& p, std::size_t i) {
+                                 p.lengths = lengths[i].first;
+                                 p.distance = lengths[i].second;
+                             }))},
+             withHead(
+                 {line(10, "2026-10-01", "r5 S w3045 p3 b2 e2 s1 f1 l1 t3061 o4.5 \"C\" start"),
+                  line(11, "2026-10-02", "r5 L w3045 p3 b2 e2 s1 f1 l1 t3061 o4.5 \"C\" start"),
+                  line(12, "2026-10-03", "r5 L w3045 p3 b2 e2 s1 f1 l1 t3061 o4.5 \"C\" start"),
+                  line(13, "2026-10-04", "r5 R w3045 p3 b2 e2 s1 f1 l12 t3061 o4.5 \"C\" start"),
+                  line(14, "2026-10-05", "r5 L w3045 p3 b2 e2 s1 f1 l5 t3061 o4.5 \"C\" start"),
+                  line(15, "2026-10-06", "r5 R w3045 p3 b2 e2 s1 f1 l1 t3061 o4.5 \"C\" start"),
+                  line(16, "2026-10-07", "r5 S w3045 p3 b2 e2 s1 f1 l1 t3061 o4.5 \"C\" start")})},
+            {"headers: words counted from LANE, in any letter case, after any text",
+             {kTitle + header(1, "C", "5/16") + kAfterHeader + header(12, "TB", "3/8") +
+              kAfterHeader + header(3, "MDN", "7/16") + kAfterHeader + header(4, "TM", "660") +
+              kAfterHeader + header(5, "AA", "550", "Dec 9 2026") + kAfterHeader +
+              "derby lane st. petersburg, december 10, 2026 evening race 6   grade d   distance "
+              "770\r\n" +
+              kAfterHeader +
+              "Program of DERBY LANE St. Petersburg, December 11, 2026 Matinee Race 7 Grade E   "
+              "Distance 5/16\r\n" +
+              kAfterHeader},
+             {"2: race 1 2026-12-08 \"C\" S", "7: race 12 2026-12-08 \"BT\" L",
+              "12: race 3 2026-12-08 \"M\" R", "17: race 4 2026-12-08 \"M\" L",
+              "22: race 5 2026-12-09 \"AA\" S", "27: race 6 2026-12-10 \"d\" R",
+              "32: race 7 2026-12-11 \"E\" S"}},
+            {"a header without a date keeps the one before",
+             {kTitle + race1 + ruby + kAfterEntry + header(2, "B", "3/8", "Someday soon, later") +
+              kAfterHeader + entry(1, "Bay Thunder") + kAfterEntry},
+             {"2: race 1 2026-12-08 \"C\" S", "7: post 1 of 1 2026-12-08 \"Ruby Rocket\"",
+              "10: race 2 2026-12-08 \"B\" L", "15: post 1 of 2 2026-12-08 \"Bay Thunder\""}},
+            {"runners at their posts, names as read",
+             {kTitle + race1 + ruby + kAfterEntry + entry(2, "Blue \"Ace\" Comet") + kAfterEntry +
+              entry(8, "O'Malley's Joy") + kAfterEntry + header(2) + kAfterHeader +
+              entry(3, "Caf\xE9 Noir") + kAfterEntry},
+             {"2: race 1 2026-12-08 \"C\" S", "7: post 1 of 1 2026-12-08 \"Ruby Rocket\"",
+              "10: post 2 of 1 2026-12-08 \"Blue \"Ace\" Comet\"",
+              "13: post 8 of 1 2026-12-08 \"O'Malley's Joy\"", "16: race 2 2026-12-08 \"C\" S",
+              "21: post 3 of 2 2026-12-08 \"Caf\xC3\xA9 Noir\""}},
+            {"the title (even a header), rules, indented and blank lines are skipped",
+             {header(9) + race1 + entry(6, "Swift Arrow") + kAfterEntry + "________________\r\n" +
+              "================\r\n" + " " + past(Past{}) + "   \r\n" + "\r\n" + past(Past{})},
+             {"2: race 1 2026-12-08 \"C\" S", "7: post 6 of 1 2026-12-08 \"Swift Arrow\"",
+              line(15, "2026-11-28", dflt)}},
+            {"a past line before any runner has no dog; an unreadable date keeps the one before",
+             {kTitle + race1 + past(a) + entry(2, "Swift Arrow") + kAfterEntry + past(a) +
+              past(bad) + past(c)},
+             {"2: race 1 2026-12-08 \"C\" S", "7: line \"\" 2026-11-20 " + dflt,
+              "8: post 2 of 1 2026-12-08 \"Swift Arrow\"", line(11, "2026-11-20", dflt),
+              line(12, "2026-11-20", dflt), line(13, "2026-11-21", dflt)}},
+            {"a first past line without a date",
+             {oneDog(past(undated))},
+             withHead({line(10, "?", dflt)})},
+            {"a number too large to store marks its line",
+             {oneDog(past(hugeTime))},
+             withHead({line(10, "2026-11-28",
+                            "r5 S w3045 p3 b2 e2 s1 f1 l2 t? o4.5 \"C\" start !FinishTime 9E99")})},
+            {"an empty file",
+             {""},
+             {"failed: the file ends where a line was expected"},
+             "no race header"},
+            {"only a title", {kTitle}, {}, "no race header"},
+            {"a header without its four lines to discard",
+             {kTitle + header(1) + "  Purse\r\n  Post\r\n===\r\n"},
+             {"2: race 1 2026-12-08 \"C\" S",
+              "failed: line 2 is too close to the end of the file"}},
+            {"a runner without its two lines to discard",
+             {kTitle + race1 + ruby + "  Brindle\r\n"},
+             {"2: race 1 2026-12-08 \"C\" S", "7: post 1 of 1 2026-12-08 \"Ruby Rocket\"",
+              "failed: line 7 is too close to the end of the file"}},
+            {"a header of too few words",
+             {kTitle + "DERBY LANE St. Petersburg, December 8, 2026 Race 1\r\n" + kAfterHeader},
+             {"failed: race header with fewer than 13 words after DERBY LANE"},
+             "race header with fewer than 13 words after DERBY LANE"},
+            {"a runner before the first race",
+             {kTitle + ruby + kAfterEntry + race1},
+             {"2: post 1 of 0 ? \"Ruby Rocket\"", "5: race 1 2026-12-08 \"C\" S"},
+             "a runner before the first race header"},
+            {"a first race without a date",
+             {kTitle + header(1, "C", "5/16", "Someday soon, later") + kAfterHeader},
+             {"2: race 1 ? \"C\" S"},
+             "the first race has no date"},
+        });
 }
 
-TEST_F(DerbyLaneTest, FirstPastLineWithoutADate) {
-    Past p;
-    p.date = "        ";
-    const auto s = importDl(oneDog(past(p)));
-    EXPECT_EQ(s.linesWithoutDate, 1);
-    EXPECT_EQ(s.linesAdded, 0);
+class DerbyLaneTest : public ImportFixture {};
+
+TEST_F(DerbyLaneTest, EntriesAddOnlyTheDogsNotOnFile) {
+    addDog("RUBY ROCKET", 20, 4);
+    const std::string text = kTitle + header(1) + kAfterHeader + entry(1, "Ruby Rocket") +
+                             kAfterEntry + entry(2, "Blue \"Ace\" Comet") + kAfterEntry;
+    const auto s = importText("derbylane", {text});
+    EXPECT_EQ(s.dogsAdded, 1);
+    EXPECT_EQ(s.postsWritten, 2);
+    EXPECT_EQ(posts()[0].RegName, "Ruby Rocket");  // as read; the dog on file is RUBY ROCKET
+    EXPECT_EQ(dog("Ruby Rocket")->NumStarts, 20);
+    EXPECT_EQ(dog("Blue \"Ace\" Comet")->NumStarts, 0);
 }
 
 TEST_F(DerbyLaneTest, ImportingTwiceCountsNothingAgain) {
-    std::string pasts;
-    for (unsigned d = 1; d <= 6; ++d) {
-        Past p;
-        p.date = octoberDay(d);
-        p.finish = std::to_string(d);
-        pasts += past(p);
-    }
-    const std::string text = oneDog(pasts);
-    const auto first = importDl(text);
+    const std::string text =
+        oneDog(october(6, [](Past& p, std::size_t i) { p.finish = std::to_string(i + 1); }));
+    const auto first = importText("derbylane", {text});
     EXPECT_EQ(first.linesAdded, 6);
     const auto d = dog("Swift Arrow");
     EXPECT_EQ(d->NumStarts, 6);
     EXPECT_EQ(d->NumFirsts, 1);
     EXPECT_EQ(d->NumSeconds, 1);
     EXPECT_EQ(d->NumThirds, 1);
-    const auto again = importDl(text);
+    const auto again = importText("derbylane", {text});
     EXPECT_EQ(again.linesAdded, 0);
     EXPECT_EQ(again.duplicatesSkipped, 6);
     EXPECT_EQ(dog("Swift Arrow"), d);
 }
 
-TEST_F(DerbyLaneTest, StructuralFaultsEndTheRun) {
+TEST_F(DerbyLaneTest, ABrokenProgramWritesNothing) {
     const std::string cases[] = {
-        "",                                                           // not even a title
-        kTitle + header(1),                                           // header at the end
-        kTitle + header(1) + "  Purse\r\n  Post\r\n===\r\n",          // three lines after it
         kTitle + header(1) + kAfterHeader + entry(1, "Ruby Rocket"),  // entry at the end
-        kTitle + header(1) + kAfterHeader + entry(1, "Ruby Rocket") + "  Brindle\r\n",
-        kTitle + "DERBY LANE St. Petersburg, December 8, 2026 Race 1\r\n" +  // too few words
-            kAfterHeader,
         kTitle + entry(1, "Ruby Rocket") + kAfterEntry + header(1) + kAfterHeader,  // runner first
-        kTitle + header(1, "C", "5/16", "Someday soon, later") + kAfterHeader,      // race undated
-        kTitle,                                                                     // no race
-        kTitle + header(1) + kAfterHeader + entry(1, "Ruby Rocket") + kAfterEntry +
-            [] {
-                Past p;
-                p.ownSeconds = "9E";  // 9E99 hundredths: no whole number holds it
-                p.ownHundredths = "99";
-                return past(p);
-            }(),
     };
     for (const std::string& text : cases) {
-        EXPECT_THROW(importDl(text), import::ImportFailed) << text;
+        EXPECT_THROW(importText("derbylane", {text}), vz::import::ImportFailed) << text;
         EXPECT_EQ(dogs().dogCount(), 0) << text;
         // A file refused at once leaves no race file; one that fails later an
         // empty one.
@@ -362,7 +300,7 @@ TEST_F(DerbyLaneTest, StructuralFaultsEndTheRun) {
     }
 }
 
-}  // namespace vz::test
+}  // namespace
 }  // namespace vz::test
 
 namespace vz::test {
@@ -370,11 +308,11 @@ namespace {
 
 class DerbyLaneSampleTest : public ImportFixture {
   protected:
-    import::ImportSummary importSample() {
+    vz::import::ImportSummary importSample() {
         return importFiles("derbylane", {sourceDir() / "tests" / "e2e" / "data" / "samples" /
                                          "derbylane_sample.txt"});
-}
-};  // namespace
+    }
+};
 
 TEST_F(DerbyLaneSampleTest, ImportsWithTheExpectedCountsAndOnlyOnce) {
     const auto first = importSample();
@@ -431,5 +369,5 @@ TEST_F(DerbyLaneSampleTest, ImportsWithTheExpectedCountsAndOnlyOnce) {
     EXPECT_EQ(dogs().dogs(), all);
 }
 
-}  // namespace vz::test
+}  // namespace
 }  // namespace vz::test

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/import/import_fixture.h"
+#include "tests/import/record_text.h"
 #include "tests/import/rosnet_text.h"
 
 namespace vz::test {
@@ -8,222 +9,183 @@ namespace {
 
 namespace rn = rosnet;
 
-class RosnetTest : public ImportFixture {
-  protected:
-    std::string oneDog(const std::string& pastLines, const std::string& name = "Swift Arrow") {
-        return rn::firstLine() + "\n" + rn::race("4", "C", "5/16") + "\n" + rn::entry(6, name) +
-               "\n" + rn::afterEntry() + pastLines;
-    }
-
-    // Imports `cases` past lines of one dog, dated 1, 2, 3... October 2026, and
-    // returns the stored lines oldest first.
-    std::vector<store::RaceLine> importPasts(std::vector<rn::Past> ps) {
-        std::string text;
-        int day = 1;
-        for (rn::Past& p : ps) {
-            p.date = "10/" + std::string(day < 10 ? "0" : "") + std::to_string(day) + "/26";
-            ++day;
-            text += rn::past(p) + "\n";
-        }
-        importText("rosnet", {oneDog(text)});
-        auto got = lines("Swift Arrow");
-        std::reverse(got.begin(), got.end());
-        EXPECT_EQ(got.size(), ps.size());
-        return got;
-    }
-};
-
-TEST_F(RosnetTest, PastLineFields) {
-    rn::Past p;
-    p.date = "11/28/26";
-    p.race = "12";
-    p.distance = "3/8";
-    p.winTime = "37.91";
-    p.post = "5";
-    p.brk = "4";
-    p.eighth = "3";
-    p.stretch = "2";
-    p.finish = "2";
-    p.lengths = "12";
-    p.ownTime = "38.02";
-    p.odds = "12.50";
-    p.grade = "B  ";
-    importText("rosnet", {oneDog(rn::past(p) + "\n")});
-    const auto got = lines("Swift Arrow");
-    ASSERT_EQ(got.size(), 1u);
-    const store::RaceLine& l = got[0];
-    EXPECT_EQ(l.RaceDate, ymd(2026, 11, 28));
-    EXPECT_EQ(l.RaceNum, 12);
-    EXPECT_EQ(l.Distance, "L");
-    EXPECT_EQ(l.WinningTime, 3791);
-    EXPECT_EQ(l.Post, 5);
-    EXPECT_EQ(l.Break, 4);
-    EXPECT_EQ(l.Eighth, 3);
-    EXPECT_EQ(l.Stretch, 2);
-    EXPECT_EQ(l.Finish, 2);
-    EXPECT_EQ(l.FinishLength, 12);
-    EXPECT_EQ(l.FinishTime, 3802);
-    EXPECT_EQ(l.Odds, 12.5);
-    EXPECT_EQ(l.Grade, "B");
-    EXPECT_EQ(dog("Swift Arrow")->NumSeconds, 1);
+// A program of 12/08/2026 with one race (4) and one runner (post 6) whose
+// past lines start at line 5.
+std::string oneDog(const std::string& pastLines, const std::string& name = "Swift Arrow") {
+    return rn::firstLine() + "\n" + rn::race("4", "C", "5/16") + "\n" + rn::entry(6, name) + "\n" +
+           rn::afterEntry() + pastLines;
 }
 
-TEST_F(RosnetTest, GradesAndStarts) {
-    const struct {
-        const char* cols;  // 78 to 80
-        const char* grade;
-        bool counted;
-    } cases[] = {
-        {"C  ", "C", true},  {"SA ", "AS", true}, {"TB ", "BT", true}, {"C X", "L", false},
-        {"SAX", "L", false}, {"AA ", "A", true},  {"L  ", "L", false}, {"T  ", " T", true},
-    };
-    std::vector<rn::Past> ps;
-    for (const auto& c : cases) {
-        rn::Past p;
-        p.grade = c.cols;
-        p.finish = "3";
-        ps.push_back(p);
-    }
-    const auto got = importPasts(ps);
-    ASSERT_EQ(got.size(), std::size(cases));
-    int counted = 0;
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        EXPECT_EQ(got[i].Grade, cases[i].grade) << cases[i].cols;
-        counted += cases[i].counted ? 1 : 0;
-    }
-    EXPECT_EQ(dog("Swift Arrow")->NumStarts, counted);
-    EXPECT_EQ(dog("Swift Arrow")->NumThirds, counted);
+std::vector<std::string> withHead(std::vector<std::string> lines) {
+    lines.insert(lines.begin(),
+                 {"2: race 4 2026-12-08 \"C\" S", "3: post 6 of 4 2026-12-08 \"Swift Arrow\""});
+    return lines;
 }
 
-TEST_F(RosnetTest, ShortLineHasNoSchoolingMark) {
-    // A publisher that trims trailing blanks ends the line at column 78.
-    rn::Past p;
-    p.grade = "C";
-    const auto got = importPasts({p});
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].Grade, "C");
-    EXPECT_EQ(dog("Swift Arrow")->NumStarts, 1);
+// Past lines dated 1, 2, 3... October 2026.
+std::string october(std::vector<rn::Past> ps) {
+    std::string text;
+    int day = 1;
+    for (rn::Past& p : ps) {
+        p.date = "10/0" + std::to_string(day++) + "/26";
+        text += rn::past(p) + "\n";
+    }
+    return text;
 }
 
-TEST_F(RosnetTest, LengthsAndDistances) {
-    const struct {
-        const char* lengths;
-        const char* distance;
-        double storedLengths;
-        const char* cls;
-    } cases[] = {
-        {" 0", "5/16", 1, "S"}, {"  ", "3/8", 1, "L"}, {"12", "7/16", 12, "R"},
-        {" 5", "660", 5, "L"},  {"ns", "770", 1, "R"}, {"1", "550", 1, "S"},
-    };
-    std::vector<rn::Past> ps;
-    for (const auto& c : cases) {
-        rn::Past p;
-        p.lengths = c.lengths;
-        p.distance = c.distance;
-        ps.push_back(p);
-    }
-    const auto got = importPasts(ps);
-    ASSERT_EQ(got.size(), std::size(cases));
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        EXPECT_EQ(got[i].FinishLength, cases[i].storedLengths) << i;
-        EXPECT_EQ(got[i].Distance, cases[i].cls) << i;
-    }
-}
+TEST(RosnetReader, ReadsEachLineAsTheLayoutSays) {
+    rn::Past full;
+    full.race = "12";
+    full.distance = "3/8";
+    full.winTime = "37.91";
+    full.post = "5";
+    full.brk = "4";
+    full.eighth = "3";
+    full.stretch = "2";
+    full.finish = "2";
+    full.lengths = "12";
+    full.ownTime = "38.02";
+    full.odds = "12.50";
+    full.grade = "B  ";
 
-TEST_F(RosnetTest, RaceLines) {
-    const struct {
-        const char* word;
-        const char* num;
-        const char* grade;
-        const char* distance;
-        int storedNum;
-        const char* storedGrade;
-        const char* cls;
-    } cases[] = {
-        {"race", "3", "D", "5/16", 3, "D", "S"},   {"RACE", "4", "D", "3/8", 4, "D", "L"},
-        {"Race", "5", "D", "7/16", 5, "D", "R"},   {"race", "11", "TB", "3/8", 11, "BT", "L"},
-        {"rAcE", "12", "MA", "550", 12, "M", "S"}, {"race", "13", "TC", "660", 13, "CT", "L"},
-    };
-    std::string text = rn::firstLine() + "\n";
-    for (const auto& c : cases) {
-        text += rn::race(c.num, c.grade, c.distance, c.word) + "\n";
+    std::vector<rn::Past> grades;
+    for (const char* g : {"C  ", "SA ", "TB ", "C X", "SAX", "AA ", "L  ", "T  ", "C"}) {
+        grades.emplace_back().grade = g;  // "C": the line ends at column 78
+        grades.back().finish = "3";
     }
-    const auto s = importText("rosnet", {text});
-    EXPECT_EQ(s.racesWritten, static_cast<long>(std::size(cases)));
-    const auto rs = races();
-    ASSERT_EQ(rs.size(), std::size(cases));
-    for (std::size_t i = 0; i < rs.size(); ++i) {
-        EXPECT_EQ(rs[i].RaceNum, cases[i].storedNum) << i;
-        EXPECT_EQ(rs[i].Grade, cases[i].storedGrade) << i;
-        EXPECT_EQ(rs[i].Distance, cases[i].cls) << i;
-        EXPECT_EQ(rs[i].RaceDate, ymd(2026, 12, 8));
+    std::vector<rn::Past> lengths;
+    for (const auto& [len, dist] : std::vector<std::pair<const char*, const char*>>{{" 0", "5/16"},
+                                                                                    {"  ", "3/8"},
+                                                                                    {"12", "7/16"},
+                                                                                    {" 5", "660"},
+                                                                                    {"ns", "770"},
+                                                                                    {"1", "550"}}) {
+        lengths.emplace_back().lengths = len;
+        lengths.back().distance = dist;
     }
-    // The fields are cut by width, so they may run into the next word.
-    importText("rosnet", {rn::firstLine() + "\nrace 3 D 5/16\n"});
-    ASSERT_EQ(races().size(), 1u);
-    EXPECT_EQ(races()[0].RaceNum, 3);
-    EXPECT_EQ(races()[0].Grade, "D 5");
-    EXPECT_EQ(races()[0].Distance, "S");
-}
-
-TEST_F(RosnetTest, EveryCardRowCarriesTheProgramDate) {
-    rn::Past p;
-    p.date = "10/01/26";
-    const std::string text = rn::firstLine("12/11/2026") + "\n" + rn::race("1", "C", "5/16") +
-                             "\n" + rn::entry(1, "Swift Arrow") + "\n" + rn::afterEntry() +
-                             rn::past(p) + "\n" + rn::race("2", "B", "3/8") + "\n" +
-                             rn::entry(2, "Swift Arrow", "POST") + "\n" + rn::afterEntry() +
-                             rn::entry(3, "Blue \"Ace\" Comet", "Post") + "\n" + rn::afterEntry();
-    const auto s = importText("rosnet", {text});
-    EXPECT_EQ(s.dogsAdded, 2);
-    EXPECT_EQ(s.postsWritten, 3);
-    for (const auto& r : races()) {
-        EXPECT_EQ(r.RaceDate, ymd(2026, 12, 11));
-    }
-    const auto ps = posts();
-    ASSERT_EQ(ps.size(), 3u);
-    for (const auto& x : ps) {
-        EXPECT_EQ(x.RaceDate, ymd(2026, 12, 11));
-    }
-    EXPECT_EQ(ps[0].RaceNum, 1);
-    EXPECT_EQ(ps[1].RaceNum, 2);
-    EXPECT_EQ(ps[2].RegName, "Blue \"Ace\" Comet");
-    EXPECT_EQ(ps[2].Post, 3);
-    EXPECT_EQ(lines("Swift Arrow")[0].RaceDate, ymd(2026, 10, 1));
-}
-
-TEST_F(RosnetTest, OtherLinesAreReadAsPastLinesAndBecomeDuplicates) {
-    rn::Past a;
     rn::Past b;
     b.date = "11/14/26";
-    const auto s = importText(
-        "rosnet", {oneDog(rn::past(a) + "\n" + "  Comment: closing well, watch next time\n" +
-                          "\n   \n" + rn::past(b) + "\n" + "13/45/26 unreadable date line\n")});
-    EXPECT_EQ(s.linesAdded, 2);
-    EXPECT_EQ(s.duplicatesSkipped, 2);
-    EXPECT_EQ(dog("Swift Arrow")->NumStarts, 2);
-}
-
-TEST_F(RosnetTest, NotARosnetProgramIsRefusedWithNothingWritten) {
     const std::string race = rn::race("1", "C", "5/16") + "\n";
     const std::string entry = rn::entry(1, "Swift Arrow") + "\n" + rn::afterEntry();
-    const std::string texts[] = {
-        "",                                                                  // no first line
-        "no date here\n" + race,                                             // no slash
-        "1/2/2026\n" + race,                                                 // no room
-        "PROGRAM 12/xx\n" + race,                                            // no date at the slash
-        rn::firstLine() + "\n",                                              // no race
-        rn::firstLine() + "\n" + entry + race,                               // a runner first
-        rn::firstLine() + "\nrace 3 D\n",                                    // too few words
-        rn::firstLine() + "\n" + race + "post 1 Bell\x07Ringer\n\n",         // a control character
-        rn::firstLine() + "\n" + race + rn::entry(1, "Swift Arrow") + "\n",  // entry last
-        rn::firstLine() + "\n" + race + rn::entry(1, "Swift Arrow"),         // without line end
-    };
-    for (const std::string& t : texts) {
-        EXPECT_THROW(importText("rosnet", {t}), import::ImportFailed) << t;
-        EXPECT_EQ(dogs().dogCount(), 0) << t;
-    }
+
+    const std::string dflt = "r5 S w3045 p3 b2 e2 s1 f1 l2 t3045 o4.5 \"C\" start";
+    const std::string third = "r5 S w3045 p3 b2 e2 s1 f3 l2 t3045 o4.5";
+    expectReadings(
+        "rosnet",
+        {
+            {"a past line, field by field",
+             {oneDog(rn::past(full) + "\n")},
+             withHead({"5: line \"Swift Arrow\" 2026-11-28 r12 L w3791 p5 b4 e3 s2 f2 l12 t3802 "
+                       "o12.5 \"B\" start"})},
+            {"grades: a mark in column 80 is a schooling L, S and T trade places",
+             {oneDog(october(grades))},
+             withHead({"5: line \"Swift Arrow\" 2026-10-01 " + third + " \"C\" start",
+                       "6: line \"Swift Arrow\" 2026-10-02 " + third + " \"AS\" start",
+                       "7: line \"Swift Arrow\" 2026-10-03 " + third + " \"BT\" start",
+                       "8: line \"Swift Arrow\" 2026-10-04 " + third + " \"L\"",
+                       "9: line \"Swift Arrow\" 2026-10-05 " + third + " \"L\"",
+                       "10: line \"Swift Arrow\" 2026-10-06 " + third + " \"A\" start",
+                       "11: line \"Swift Arrow\" 2026-10-07 " + third + " \"L\"",
+                       "12: line \"Swift Arrow\" 2026-10-08 " + third + " \" T\" start",
+                       "13: line \"Swift Arrow\" 2026-10-09 " + third + " \"C\" start"})},
+            {"lengths (0 or blank is 1) and distance classes",
+             {oneDog(october(lengths))},
+             withHead({
+                 "5: line \"Swift Arrow\" 2026-10-01 r5 S w3045 p3 b2 e2 s1 f1 l1 t3045 o4.5 "
+                 "\"C\" start",
+                 "6: line \"Swift Arrow\" 2026-10-02 r5 L w3045 p3 b2 e2 s1 f1 l1 t3045 o4.5 "
+                 "\"C\" start",
+                 "7: line \"Swift Arrow\" 2026-10-03 r5 R w3045 p3 b2 e2 s1 f1 l12 t3045 o4.5 "
+                 "\"C\" start",
+                 "8: line \"Swift Arrow\" 2026-10-04 r5 L w3045 p3 b2 e2 s1 f1 l5 t3045 o4.5 "
+                 "\"C\" start",
+                 "9: line \"Swift Arrow\" 2026-10-05 r5 R w3045 p3 b2 e2 s1 f1 l1 t3045 o4.5 "
+                 "\"C\" start",
+                 "10: line \"Swift Arrow\" 2026-10-06 r5 S w3045 p3 b2 e2 s1 f1 l1 t3045 o4.5 "
+                 "\"C\" start",
+             })},
+            {"race lines in any letter case; TB is BT, maiden classes M",
+             {rn::firstLine() + "\n" + rn::race("3", "D", "5/16") + "\n" +
+              rn::race("4", "D", "3/8", "RACE") + "\n" + rn::race("5", "D", "7/16", "Race") + "\n" +
+              rn::race("11", "TB", "3/8") + "\n" + rn::race("12", "MA", "550", "rAcE") + "\n" +
+              rn::race("13", "TC", "660") + "\n"},
+             {"2: race 3 2026-12-08 \"D\" S", "3: race 4 2026-12-08 \"D\" L",
+              "4: race 5 2026-12-08 \"D\" R", "5: race 11 2026-12-08 \"BT\" L",
+              "6: race 12 2026-12-08 \"M\" S", "7: race 13 2026-12-08 \"CT\" L"}},
+            {"race fields are cut by width and may run into the next word",
+             {rn::firstLine() + "\nrace 3 D 5/16\n"},
+             {"2: race 3 2026-12-08 \"D 5\" S"}},
+            {"every race and runner carries the program date",
+             {rn::firstLine("12/11/2026") + "\n" + race + entry + october({rn::Past{}}) +
+              rn::race("2", "B", "3/8") + "\n" + rn::entry(2, "Swift Arrow", "POST") + "\n" +
+              rn::afterEntry() + rn::entry(3, "Blue \"Ace\" Comet", "Post") + "\n" +
+              rn::afterEntry()},
+             {"2: race 1 2026-12-11 \"C\" S", "3: post 1 of 1 2026-12-11 \"Swift Arrow\"",
+              "5: line \"Swift Arrow\" 2026-10-01 " + dflt, "6: race 2 2026-12-11 \"B\" L",
+              "7: post 2 of 2 2026-12-11 \"Swift Arrow\"",
+              "9: post 3 of 2 2026-12-11 \"Blue \"Ace\" Comet\""}},
+            {"any other line is a past line; an unreadable date keeps the one before",
+             {oneDog(rn::past(rn::Past{}) + "\n  Comment: closing well, watch next time\n\n   \n" +
+                     rn::past(b) + "\n13/45/26 unreadable date line\n")},
+             withHead({"5: line \"Swift Arrow\" 2026-11-28 " + dflt,
+                       "6: line \"Swift Arrow\" 2026-11-28 r0 S w0 p0 b0 e0 s0 f0 l1 t0 o0 \"\" "
+                       "start",
+                       "9: line \"Swift Arrow\" 2026-11-14 " + dflt,
+                       "10: line \"Swift Arrow\" 2026-11-14 r0 S w0 p0 b0 e0 s0 f0 l1 t0 o0 \"\" "
+                       "start"})},
+            {"an empty file",
+             {""},
+             {"failed: the file ends where a line was expected"},
+             "an empty file"},
+            {"a first line without a slash",
+             {"no date here\n" + race},
+             {"failed: the first line holds no program date"},
+             "the first line holds no program date"},
+            {"a first line without room for a date before its slash",
+             {"1/2/2026\n" + race},
+             {"failed: the first line holds no program date"},
+             "the first line holds no program date"},
+            {"a first line without a date at its slash",
+             {"PROGRAM 12/xx\n" + race},
+             {"2: race 1 ? \"C\" S"},
+             "the first line holds no program date"},
+            {"no race", {rn::firstLine() + "\n"}, {}, "no race header"},
+            {"a runner before the first race",
+             {rn::firstLine() + "\n" + entry + race},
+             {"2: post 1 of 0 2026-12-08 \"Swift Arrow\"", "4: race 1 2026-12-08 \"C\" S"},
+             "a runner before the first race header"},
+            {"a race line of too few words",
+             {rn::firstLine() + "\nrace 3 D\n"},
+             {"failed: race line with fewer than three words after \"race\""},
+             "race line with fewer than three words after \"race\""},
+            {"a name with a control character is read as it stands",
+             {rn::firstLine() + "\n" + race + "post 1 Bell\x07Ringer\n\n"},
+             {"2: race 1 2026-12-08 \"C\" S", "3: post 1 of 1 2026-12-08 \"Bell\x07Ringer\""}},
+            {"a runner on the last line, without the line to discard",
+             {rn::firstLine() + "\n" + race + rn::entry(1, "Swift Arrow")},
+             {"2: race 1 2026-12-08 \"C\" S", "3: post 1 of 1 2026-12-08 \"Swift Arrow\"",
+              "failed: line 3 is too close to the end of the file"}},
+        });
 }
+
+TEST(RosnetReader, NumbersTooLargeToStoreMarkTheirLine) {
+    rn::Past hugeOdds;
+    hugeOdds.odds = "9e999";
+    expectReadings(
+        "rosnet",
+        {
+            {"a race number",
+             {rn::firstLine() + "\n" + rn::race("9e9", "C", "5/16") + "\n"},
+             {"2: race ? 2026-12-08 \"C\" S !RaceNum 9e9"},
+             "the first race header holds a number too large to store"},
+            {"the odds of a past line",
+             {oneDog(rn::past(hugeOdds) + "\n")},
+             withHead({"5: line \"Swift Arrow\" 2026-11-28 r5 S w3045 p3 b2 e2 s1 f1 l2 t3045 o? "
+                       "\"C\" start !Odds 9e999"})},
+        });
+}
+
+class RosnetTest : public ImportFixture {};
 
 TEST_F(RosnetTest, ADeletedDogIsAddedAgainWithoutItsOldLinesTwice) {
     // SLY STAR's line of 19 September 2021 is on file; the dog itself is not
@@ -249,7 +211,6 @@ TEST_F(RosnetTest, SecondImportAddsNothing) {
     rn::Past a;
     rn::Past b;
     b.date = "11/21/26";
-    b.finish = "1";
     const std::string text = oneDog(rn::past(a) + "\n" + rn::past(b) + "\n");
     const auto first = importText("rosnet", {text});
     EXPECT_EQ(first.linesAdded, 2);
@@ -260,6 +221,21 @@ TEST_F(RosnetTest, SecondImportAddsNothing) {
     EXPECT_EQ(second.racesWritten, 1);
     EXPECT_EQ(dog("Swift Arrow")->NumStarts, 2);
     EXPECT_EQ(dog("Swift Arrow")->NumFirsts, 2);
+}
+
+TEST_F(RosnetTest, ARefusedOrBrokenProgramWritesNothing) {
+    const std::string race = rn::race("1", "C", "5/16") + "\n";
+    const std::string texts[] = {
+        rn::firstLine() + "\n" + rn::entry(1, "Swift Arrow") + "\n" + rn::afterEntry() + race,
+        rn::firstLine() + "\n" + race + "post 1 Bell\x07Ringer\n\n",
+        rn::firstLine() + "\n" + race + rn::entry(1, "Swift Arrow"),
+    };
+    for (const std::string& t : texts) {
+        EXPECT_THROW(importText("rosnet", {t}), vz::import::ImportFailed) << t;
+        EXPECT_EQ(dogs().dogCount(), 0) << t;
+        // Refused before the race file was made, or left an empty template.
+        EXPECT_TRUE(!std::filesystem::exists(raceFile()) || races().empty()) << t;
+    }
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -7,6 +9,7 @@
 
 #include "core/import/import.h"
 #include "core/import/registry.h"
+#include "core/import/window_texts.h"
 #include "core/store/database.h"
 #include "core/store/fileio.h"
 #include "tests/import/import_fixture.h"
@@ -314,6 +317,70 @@ TEST_F(RunTest, RaceFileMayNotReplaceTheSystemsOwnFilesOrTheInput) {
     EXPECT_EQ(readText(dir_ / "x.txt"), inputBytes);
     EXPECT_EQ(readText(paths_.raceTemplate()), templateBytes);
     EXPECT_FALSE(fs::exists(paths_.dataDir() / "Data.mdb-wal"));
+}
+
+}  // namespace
+}  // namespace vz::test
+
+namespace vz::test {
+namespace {
+
+TEST(SummaryLines, TheTerminalAlignsTheCountsAndTheWindowDoesNot) {
+    vz::import::ImportSummary s;
+    s.dogsAdded = 3;
+    s.linesAdded = 12;
+    s.duplicatesSkipped = 0;
+    s.racesWritten = 2;
+    s.postsWritten = 16;
+    s.linesWithoutDate = 1;
+    s.recordsRefused = 4;
+    // The labels of each block padded to its longest label
+    // ("Duplicates skipped:" and "Lines without a date, left out:") and one
+    // space; counts of nothing left out are not shown.
+    EXPECT_EQ(vz::import::summaryLines(s, true, true),
+              (std::vector<std::string>{
+                  "Dogs added:         3", "Lines added:        12", "Duplicates skipped: 0",
+                  "Races written:      2", "Posts written:      16",
+                  "Lines without a date, left out: 1", "Records of no dog, left out:    4"}));
+    // Without a race file there are no races and posts to count.
+    EXPECT_EQ(vz::import::summaryLines(s, false, false),
+              (std::vector<std::string>{"Dogs added: 3", "Lines added: 12", "Duplicates skipped: 0",
+                                        "Lines without a date, left out: 1",
+                                        "Records of no dog, left out: 4"}));
+}
+
+}  // namespace
+}  // namespace vz::test
+
+namespace vz::test {
+namespace {
+
+TEST_F(RunTest, OnlyRegularFilesOfSaneSizeAreRead) {
+    ASSERT_EQ(::mkfifo((dir_ / "fifo.txt").c_str(), 0644), 0);
+    // A program of 64 MB and one byte (sparse: nothing is written).
+    writeText(dir_ / "huge.txt", "");
+    fs::resize_file(dir_ / "huge.txt", vz::import::kMaxInputBytes + 1);
+    const struct {
+        fs::path input;
+        const char* why;
+    } cases[] = {
+        {dir_ / "fifo.txt", "is not a regular file"},
+        {"/dev/zero", "is not a regular file"},
+        {dir_ / "huge.txt", "is larger than 64 MB"},
+    };
+    for (const auto& c : cases) {
+        try {
+            importFiles("trackinfo", {c.input});
+            ADD_FAILURE() << c.input;
+        } catch (const vz::import::ImportFailed& e) {
+            ADD_FAILURE() << "not the wrong import type: " << e.what();
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find(c.why), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.input.string()), std::string::npos);
+        }
+        EXPECT_FALSE(fs::exists(raceFile()));
+        EXPECT_EQ(dogs().dogCount(), 0);
+    }
 }
 
 }  // namespace

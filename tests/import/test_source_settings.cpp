@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -15,6 +16,8 @@ using test::TempDir;
 using test::writeText;
 
 const char* const kFiles[] = {"QAV.ini", "DPAK.ini", "ROS.ini", "DerbyLane.ini", "TrackInfo.ini"};
+const char* const kSettings[] = {"QavFolder",    "SetupFolder",     "LinesFolder",
+                                 "RosnetFolder", "DerbyLaneFolder", "TrackInfoFolder"};
 
 class SourceSettingsTest : public ::testing::Test {
   protected:
@@ -29,9 +32,8 @@ TEST_F(SourceSettingsTest, FirstStartWritesEveryFileWithTheDefault) {
     EXPECT_TRUE(problems.empty());
     const std::string def = (paths_.appDir / "Data").string();
     EXPECT_EQ(defaultSourceFolder(paths_), def);
-    for (const std::string* v : {&f.QavFolder, &f.SetupFolder, &f.LinesFolder, &f.RosnetFolder,
-                                 &f.DerbyLaneFolder, &f.TrackInfoFolder}) {
-        EXPECT_EQ(*v, def);
+    for (const char* name : kSettings) {
+        EXPECT_EQ(f.folder(name), def) << name;
     }
     const std::string one = "\"" + def + "\"\r\n";
     EXPECT_EQ(readText(paths_.appDir / "QAV.ini"), one);
@@ -43,23 +45,23 @@ TEST_F(SourceSettingsTest, FirstStartWritesEveryFileWithTheDefault) {
 
 TEST_F(SourceSettingsTest, RoundTripKeepsEveryFolder) {
     SourceFolders f;
-    f.QavFolder = "/mnt/c/QAV/";
-    f.SetupFolder = "/home/user/dogpak/setup/";
-    f.LinesFolder = "/home/user/dogpak/lines/";
-    f.RosnetFolder = "/srv/ros net/";
-    f.DerbyLaneFolder = "/odd/\"quoted\"/";
-    f.TrackInfoFolder = "/data/caf\xC3\xA9/";
+    f.folder("QavFolder") = "/mnt/c/QAV/";
+    f.folder("SetupFolder") = "/home/user/dogpak/setup/";
+    f.folder("LinesFolder") = "/home/user/dogpak/lines/";
+    f.folder("RosnetFolder") = "/srv/ros net/";
+    f.folder("DerbyLaneFolder") = "/odd/\"quoted\"/";
+    f.folder("TrackInfoFolder") = "/data/caf\xC3\xA9/";
     std::vector<SettingsProblem> problems;
     saveSourceSettings(paths_, f, &problems);
     EXPECT_TRUE(problems.empty());
     const SourceFolders back = loadSourceSettings(paths_, &problems);
     EXPECT_TRUE(problems.empty());
-    EXPECT_EQ(back.QavFolder, f.QavFolder);
-    EXPECT_EQ(back.SetupFolder, f.SetupFolder);
-    EXPECT_EQ(back.LinesFolder, f.LinesFolder);
-    EXPECT_EQ(back.RosnetFolder, f.RosnetFolder);
-    EXPECT_EQ(back.DerbyLaneFolder, f.DerbyLaneFolder);
-    EXPECT_EQ(back.TrackInfoFolder, f.TrackInfoFolder);
+    EXPECT_EQ(back.folder("QavFolder"), f.folder("QavFolder"));
+    EXPECT_EQ(back.folder("SetupFolder"), f.folder("SetupFolder"));
+    EXPECT_EQ(back.folder("LinesFolder"), f.folder("LinesFolder"));
+    EXPECT_EQ(back.folder("RosnetFolder"), f.folder("RosnetFolder"));
+    EXPECT_EQ(back.folder("DerbyLaneFolder"), f.folder("DerbyLaneFolder"));
+    EXPECT_EQ(back.folder("TrackInfoFolder"), f.folder("TrackInfoFolder"));
     EXPECT_EQ(readText(paths_.appDir / "DPAK.ini"),
               "\"/home/user/dogpak/setup/\",\"/home/user/dogpak/lines/\"\r\n");
     // Written through a temporary file: nothing else is left in the folder.
@@ -70,7 +72,7 @@ TEST_F(SourceSettingsTest, RoundTripKeepsEveryFolder) {
 
 TEST_F(SourceSettingsTest, OldFilesInWindows1252AreRead) {
     writeText(paths_.appDir / "ROS.ini", "\"C:\\Caf\xE9\\\"\r\n");
-    EXPECT_EQ(loadSourceSettings(paths_).RosnetFolder, "C:\\Caf\xC3\xA9\\");
+    EXPECT_EQ(loadSourceSettings(paths_).folder("RosnetFolder"), "C:\\Caf\xC3\xA9\\");
 }
 
 TEST_F(SourceSettingsTest, DamagedFilesAreReportedAndTheRestGoesOn) {
@@ -84,40 +86,41 @@ TEST_F(SourceSettingsTest, DamagedFilesAreReportedAndTheRestGoesOn) {
     EXPECT_EQ(problems[0].file, "DPAK.ini");
     EXPECT_EQ(problems[0].number, Error::kInputPastEnd);
     EXPECT_EQ(problems[1].file, "ROS.ini");
-    EXPECT_EQ(f.SetupFolder, "/setup/");
-    EXPECT_EQ(f.LinesFolder, def);
-    EXPECT_EQ(f.RosnetFolder, def);
-    EXPECT_EQ(f.TrackInfoFolder, "/ti/");
-    EXPECT_EQ(f.QavFolder, def);
+    EXPECT_EQ(f.folder("SetupFolder"), "/setup/");
+    EXPECT_EQ(f.folder("LinesFolder"), def);
+    EXPECT_EQ(f.folder("RosnetFolder"), def);
+    EXPECT_EQ(f.folder("TrackInfoFolder"), "/ti/");
+    EXPECT_EQ(f.folder("QavFolder"), def);
 
     // Saving reports the one file it cannot write and writes the others.
     problems.clear();
     SourceFolders g = f;
-    g.QavFolder = "/q/";
+    g.folder("QavFolder") = "/q/";
     saveSourceSettings(paths_, g, &problems);
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0].file, "ROS.ini");
     EXPECT_EQ(readText(paths_.appDir / "QAV.ini"), "\"/q/\"\r\n");
 }
 
-TEST(SourceFolderHelpers, RememberedFolderAndSettingNames) {
-    EXPECT_EQ(rememberedFolder("/home/u/progs/card.txt", "card.txt"), "/home/u/progs/");
-    // The first occurrence of the name decides, as the dialogs did.
-    EXPECT_EQ(rememberedFolder("/x/card.txt/card.txt", "card.txt"), "/x/");
-    EXPECT_EQ(rememberedFolder("/x/y", ""), "/x/y");
-
+TEST(SourceFolders, EveryInputOfEveryFormatHasItsFolder) {
     SourceFolders f;
-    folderOf(f, "SetupFolder") = "/s/";
-    folderOf(f, "LinesFolder") = "/l/";
-    EXPECT_EQ(f.SetupFolder, "/s/");
-    EXPECT_EQ(f.LinesFolder, "/l/");
-    EXPECT_THROW(folderOf(f, "Nonsense"), Error);
-    // Every input of every format names a folder that exists.
-    for (const Format* fmt : allFormats()) {
-        for (const InputSpec& in : fmt->info().inputs) {
-            EXPECT_NO_THROW(folderOf(f, in.folderSetting)) << in.folderSetting;
-        }
+    for (const char* name : kSettings) {
+        EXPECT_EQ(f.folder(name), "") << name;
     }
+    f.folder("SetupFolder") = "/s/";
+    EXPECT_EQ(f.folder("SetupFolder"), "/s/");
+    EXPECT_EQ(f.folder("LinesFolder"), "");
+    EXPECT_THROW(f.folder("Nonsense"), Error);
+    // Each format keeps its own file, in the order the program always read
+    // them; each file holds one folder per input.
+    std::vector<std::string> files;
+    for (const Format* fmt : allFormats()) {
+        EXPECT_NE(fmt->info().settingsOrder, 0) << fmt->info().key;
+        files.push_back(fmt->info().settingsFile);
+    }
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(std::adjacent_find(files.begin(), files.end()), files.end());
+    EXPECT_EQ(files.size(), std::size(kFiles));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/import/import_fixture.h"
+#include "tests/import/record_text.h"
 #include "tests/import/trackinfo_text.h"
 
 namespace vz::test {
@@ -8,313 +9,263 @@ namespace {
 
 namespace ti = trackinfo;
 
-class TrackInfoTest : public ImportFixture {
-  protected:
-    std::string oneDog(const std::string& pastLines, const std::string& name = "Swift Arrow",
-                       const std::string& grade = "C", const std::string& distance = "5/16") {
-        return "Track Handicapper: Lee Marsh          Program Format 2\n" +
-               ti::header(4, "12/08/26", grade, distance) + "\n" + ti::afterHeader() +
-               ti::entry(6, name) + "\n" + ti::afterEntry() + pastLines;
-    }
+// A program of one race (4, 12/08/26) and one runner (post 6) whose past
+// lines start at line 8.
+std::string oneDog(const std::string& pastLines, const std::string& name = "Swift Arrow") {
+    return "Track Handicapper: Lee Marsh          Program Format 2\n" +
+           ti::header(4, "12/08/26", "C", "5/16") + "\n" + ti::afterHeader() + ti::entry(6, name) +
+           "\n" + ti::afterEntry() + pastLines;
+}
 
-    // Imports one past line for a new dog and returns the stored line.
-    store::RaceLine importPast(const ti::Past& p) {
-        const auto s = importText("trackinfo", {oneDog(ti::past(p) + "\n")});
-        EXPECT_EQ(s.linesAdded, 1);
-        const auto got = lines("Swift Arrow");
-        EXPECT_EQ(got.size(), 1u);
-        return got.empty() ? store::RaceLine{} : got[0];
-    }
-};
+// The records of oneDog()'s race and runner, then `lines`.
+std::vector<std::string> withHead(std::vector<std::string> lines,
+                                  const std::string& name = "Swift Arrow") {
+    lines.insert(lines.begin(),
+                 {"2: race 4 2026-12-08 \"C\" S", "5: post 6 of 4 2026-12-08 \"" + name + "\""});
+    return lines;
+}
 
-TEST_F(TrackInfoTest, PastLineFields) {
+std::string pasts(const std::vector<ti::Past>& ps) {
+    std::string text;
+    for (const ti::Past& p : ps) {
+        text += ti::past(p) + "\n";
+    }
+    return text;
+}
+
+ti::Past on(const std::string& date) {
     ti::Past p;
-    p.date = "11/28/26";
-    p.race = "12";
-    p.distance = "3/8";
-    p.winTime = "37.91";
-    p.post = "5";
-    p.brk = "4";
-    p.eighth = "3";
-    p.stretch = " 2";
-    p.finish = "2-1 1/2";
-    p.ownTime = "38.02";
-    p.odds = "12.50";
-    p.grade = "B";
-    const store::RaceLine l = importPast(p);
-    EXPECT_EQ(l.RegName, "Swift Arrow");
-    EXPECT_EQ(l.RaceDate, ymd(2026, 11, 28));
-    EXPECT_EQ(l.RaceNum, 12);
-    EXPECT_EQ(l.Distance, "L");
-    EXPECT_EQ(l.WinningTime, 3791);
-    EXPECT_EQ(l.Post, 5);
-    EXPECT_EQ(l.Break, 4);
-    EXPECT_EQ(l.Eighth, 3);
-    EXPECT_EQ(l.Stretch, 2);
-    EXPECT_EQ(l.Finish, 2);
-    EXPECT_EQ(l.FinishLength, 11);
-    EXPECT_EQ(l.FinishTime, 3802);
-    EXPECT_EQ(l.Odds, 12.5);
-    EXPECT_EQ(l.Grade, "B");
-    const auto d = dog("Swift Arrow");
-    EXPECT_EQ(d->NumStarts, 1);
-    EXPECT_EQ(d->NumSeconds, 1);
+    p.date = date;
+    return p;
 }
 
-TEST_F(TrackInfoTest, DistanceOfPastLines) {
-    const struct {
-        const char* text;
-        const char* cls;
-    } cases[] = {{"3/8", "L"}, {"660", "L"}, {"7/16", "R"},
-                 {"770", "R"}, {"550", "S"}, {"5/16", "S"}};
-    std::string text;
-    int day = 1;
-    for (const auto& c : cases) {
-        ti::Past p;
-        p.date = "08/0" + std::to_string(day++) + "/26";
-        p.distance = c.text;
-        text += ti::past(p) + "\n";
-    }
-    importText("trackinfo", {oneDog(text)});
-    auto got = lines("Swift Arrow");
-    ASSERT_EQ(got.size(), std::size(cases));
-    std::reverse(got.begin(), got.end());
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        EXPECT_EQ(got[i].Distance, cases[i].cls) << cases[i].text;
-    }
-}
+TEST(TrackInfoReader, ReadsEachLineAsTheLayoutSays) {
+    ti::Past full;
+    full.race = "12";
+    full.distance = "3/8";
+    full.winTime = "37.91";
+    full.post = "5";
+    full.brk = "4";
+    full.eighth = "3";
+    full.stretch = " 2";
+    full.finish = "2-1 1/2";
+    full.ownTime = "38.02";
+    full.odds = "12.50";
+    full.grade = "B";
 
-TEST_F(TrackInfoTest, FinishAndLengths) {
-    const struct {
-        const char* text;  // from column 48
-        int finish;
-        double lengths;
-    } cases[] = {
-        {"2-1 1/2", 2, 11}, {"1-ns", 1, 1},  {"1-nk", 1, 1}, {"3-hd", 3, 1}, {"5-12", 5, 12},
-        {"4-OO", 4, 99},    {"8-oo", 8, 99}, {"6-0", 6, 1},  {"", 9, 99},    {"7 -3", 0, 3},
-    };
-    int day = 1;
-    std::string text;
-    for (const auto& c : cases) {
-        ti::Past p;
-        p.date = "10/" + std::string(day < 10 ? "0" : "") + std::to_string(day) + "/26";
-        ++day;
-        p.finish = c.text;
-        text += ti::past(p) + "\n";
+    std::vector<ti::Past> distances;
+    for (const char* d : {"3/8", "660", "7/16", "770", "550", "5/16"}) {
+        distances.push_back(on("08/0" + std::to_string(distances.size() + 1) + "/26"));
+        distances.back().distance = d;
     }
-    importText("trackinfo", {oneDog(text)});
-    auto got = lines("Swift Arrow");
-    ASSERT_EQ(got.size(), std::size(cases));
-    std::reverse(got.begin(), got.end());  // oldest first, as written
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        EXPECT_EQ(got[i].Finish, cases[i].finish) << cases[i].text;
-        EXPECT_EQ(got[i].FinishLength, cases[i].lengths) << cases[i].text;
+    std::vector<ti::Past> finishes;
+    for (const char* f :
+         {"2-1 1/2", "1-ns", "1-nk", "3-hd", "5-12", "4-OO", "8-oo", "6-0", "", "7 -3"}) {
+        const int day = static_cast<int>(finishes.size()) + 1;
+        finishes.push_back(on((day < 10 ? "10/0" : "10/") + std::to_string(day) + "/26"));
+        finishes.back().finish = f;
     }
-}
-
-TEST_F(TrackInfoTest, OwnTimeAndGradeAndStarts) {
-    const struct {
-        const char* ownTime;
-        const char* grade;
-        int storedTime;
-        const char* storedGrade;
-        bool counted;
-    } cases[] = {
-        {"30.45", "C", 3045, "C", true},   {"", "C", 9999, "C", true},
-        {"31.1", "D", 311, "D", true},     {"30.45", "SA", 3045, "L", false},
-        {"30.45", "TB", 3045, "BT", true}, {"30.45", "AA", 3045, "A", true},
-        {"30.45", "L", 3045, "L", false},  {"30.45", "M", 3045, "M", true},
-        {"30.45", "T", 3045, "T", true},
-    };
-    std::string text;
-    int day = 10;
-    for (const auto& c : cases) {
-        ti::Past p;
-        p.date = "09/" + std::to_string(day++) + "/26";
-        p.ownTime = c.ownTime;
-        p.grade = c.grade;
-        p.finish = "1-2";
-        text += ti::past(p) + "\n";
+    std::vector<ti::Past> grades;
+    for (const auto& [own, grade] :
+         std::vector<std::pair<const char*, const char*>>{{"30.45", "C"},
+                                                          {"", "C"},
+                                                          {"31.1", "D"},
+                                                          {"30.45", "SA"},
+                                                          {"30.45", "TB"},
+                                                          {"30.45", "AA"},
+                                                          {"30.45", "L"},
+                                                          {"30.45", "M"},
+                                                          {"30.45", "T"}}) {
+        grades.push_back(on("09/" + std::to_string(grades.size() + 10) + "/26"));
+        grades.back().ownTime = own;
+        grades.back().grade = grade;
+        grades.back().finish = "1-2";
     }
-    importText("trackinfo", {oneDog(text)});
-    auto got = lines("Swift Arrow");
-    ASSERT_EQ(got.size(), std::size(cases));
-    std::reverse(got.begin(), got.end());
-    int counted = 0;
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        EXPECT_EQ(got[i].FinishTime, cases[i].storedTime) << i;
-        EXPECT_EQ(got[i].Grade, cases[i].storedGrade) << i;
-        counted += cases[i].counted ? 1 : 0;
-    }
-    EXPECT_EQ(dog("Swift Arrow")->NumStarts, counted);
-    EXPECT_EQ(dog("Swift Arrow")->NumFirsts, counted);
-}
-
-TEST_F(TrackInfoTest, HeaderFields) {
-    const struct {
-        const char* grade;
-        const char* distance;
-        const char* storedGrade;
-        const char* cls;
-    } cases[] = {
-        {"TC", "5/16", "CT", "S"},   {"MA", "3/8", "M", "L"}, {"Maiden", "660", "M", "L"},
-        {" AA ", "7/16", "AA", "R"}, {"", "550", "", "S"},    {"B", "770 Yards", "B", "R"},
-    };
-    std::string text;
-    int race = 1;
-    for (const auto& c : cases) {
-        text += ti::header(race++, "12/08/26", c.grade, c.distance) + "\n" + ti::afterHeader();
-    }
-    const auto s = importText("trackinfo", {text});
-    EXPECT_EQ(s.racesWritten, static_cast<long>(std::size(cases)));
-    const auto rs = races();
-    ASSERT_EQ(rs.size(), std::size(cases));
-    for (std::size_t i = 0; i < rs.size(); ++i) {
-        EXPECT_EQ(rs[i].RaceNum, static_cast<int>(i + 1));
-        EXPECT_EQ(rs[i].RaceDate, ymd(2026, 12, 8));
-        EXPECT_EQ(rs[i].Grade, cases[i].storedGrade) << i;
-        EXPECT_EQ(rs[i].Distance, cases[i].cls) << i;
-    }
-}
-
-TEST_F(TrackInfoTest, HeaderWithoutDistanceLabelIsTheBaseClass) {
-    importText("trackinfo", {" 1  12/08/26  RACE 1   Grade: C, 3/8 miles\nx\ny\n"});
-    ASSERT_EQ(races().size(), 1u);
-    EXPECT_EQ(races()[0].Distance, "S");
-    EXPECT_EQ(races()[0].Grade, "C");
-}
-
-TEST_F(TrackInfoTest, PostsCarryTheCurrentRace) {
-    std::string text = ti::header(3, "12/09/26", "C", "5/16") + "\n" + ti::afterHeader() +
-                       ti::entry(1, "Swift Arrow") + "\n" + ti::afterEntry() +
-                       ti::entry(2, "Blue \"Ace\" Comet") + "\n" + ti::afterEntry() +
-                       ti::header(4, "12/09/26", "B", "3/8") + "\n" + ti::afterHeader() +
-                       ti::entry(8, "swift arrow") + "\n" + ti::afterEntry();
-    const auto s = importText("trackinfo", {text});
-    EXPECT_EQ(s.dogsAdded, 2);  // the second swift arrow is the same dog
-    const auto ps = posts();
-    ASSERT_EQ(ps.size(), 3u);
-    EXPECT_EQ(ps[0].RaceNum, 3);
-    EXPECT_EQ(ps[0].Post, 1);
-    EXPECT_EQ(ps[1].RegName, "Blue \"Ace\" Comet");
-    EXPECT_EQ(ps[2].RaceNum, 4);
-    EXPECT_EQ(ps[2].Post, 8);
-    EXPECT_EQ(ps[2].RegName, "swift arrow");
-    EXPECT_EQ(ps[2].RaceDate, ymd(2026, 12, 9));
-    EXPECT_TRUE(dog("Blue \"Ace\" Comet"));
-}
-
-TEST_F(TrackInfoTest, UnreadableDateKeepsThePreviousOneAndIsADuplicate) {
-    ti::Past a;
-    ti::Past bad;
-    bad.date = "13/45/26";
-    ti::Past c;
-    c.date = "11/02/26";
-    const auto s = importText(
-        "trackinfo", {oneDog(ti::past(a) + "\n" + ti::past(bad) + "\n" + ti::past(c) + "\n")});
-    EXPECT_EQ(s.linesAdded, 2);
-    EXPECT_EQ(s.duplicatesSkipped, 1);
-}
-
-TEST_F(TrackInfoTest, SkippedLineKinds) {
-    ti::Past p;
-    ti::Past noGrade;
-    noGrade.date = "11/01/26";
+    ti::Past noGrade = on("11/01/26");
     noGrade.grade = "";
-    std::string rule = ti::past(p);
+    std::string rule = ti::past(ti::Past{});
     rule[0] = '_';
-    std::string eq = ti::past(p);
-    eq[0] = '=';
-    std::string sp = " " + ti::past(p).substr(1);
-    const auto s = importText(
-        "trackinfo",
-        {oneDog("   \n" + rule + "\n" + eq + "\n" + sp + "\n" + ti::past(noGrade) + "\n" +
-                "Program Format 2 " + ti::past(p).substr(17) + "\n" +
-                "Track Handicapper: " + ti::past(p).substr(19) + "\n" + ti::past(p) + "\n")});
-    EXPECT_EQ(s.linesAdded, 1);
-    EXPECT_EQ(s.duplicatesSkipped, 0);
-    EXPECT_EQ(lines("Swift Arrow")[0].RaceDate, ymd(2026, 11, 28));
-}
-
-TEST_F(TrackInfoTest, PastLinesWithoutADogAreLeftOut) {
-    ti::Past p;
-    const auto s =
-        importText("trackinfo", {ti::header(1, "12/08/26", "C", "5/16") + "\n" + ti::afterHeader() +
-                                 ti::past(p) + "\n" + ti::entry(1, "") + "\n" + ti::afterEntry() +
-                                 ti::past(p) + "\n"});
-    EXPECT_EQ(s.linesAdded, 0);
-    EXPECT_EQ(s.linesWithoutDog, 2);
-    EXPECT_EQ(s.dogsAdded, 0);
-    EXPECT_EQ(dogs().dogCount(), 0);
-    ASSERT_EQ(posts().size(), 1u);  // the card keeps its post
-    EXPECT_EQ(posts()[0].RegName, "");
-}
-
-TEST_F(TrackInfoTest, LineEndsAndEncodings) {
-    ti::Past p;
-    std::string text = oneDog(ti::past(p) + "\n", "Caf\xE9 Noir");  // Windows-1252
-    for (const char* eol : {"\r\n", "\r"}) {
-        std::string t;
-        for (char ch : text) {
-            if (ch == '\n') {
-                t += eol;
-            } else {
-                t += ch;
-            }
-        }
-        const auto s = importText("trackinfo", {t});
-        EXPECT_EQ(s.racesWritten, 1);
-        EXPECT_EQ(s.postsWritten, 1);
+    std::string equals = rule;
+    equals[0] = '=';
+    ti::Past hugeOdds = on("11/01/26");
+    hugeOdds.odds = "1e9999";
+    ti::Past hugeTime = on("11/02/26");
+    hugeTime.winTime = "9e.99";                                        // 9e99 hundredths
+    std::string crText = oneDog(pasts({ti::Past{}}), "Caf\xE9 Noir");  // Windows-1252
+    for (char& ch : crText) {
+        ch = ch == '\n' ? '\r' : ch;
     }
-    const auto got = lines("Caf\xC3\xA9 Noir");
-    ASSERT_EQ(got.size(), 1u);  // the second run found the line a duplicate
-    // Columns count characters: the accented name did not shift the fields.
-    EXPECT_EQ(got[0].Grade, "C");
-    EXPECT_EQ(got[0].FinishTime, 3045);
+    const std::string header1 = " 1  12/08/26  RACE 1   Grade: C, Distance: 5/16\na\nb\n";
 
-    // A UTF-8 file with the same name reaches the same dog.
-    const auto s = importText("trackinfo", {oneDog(ti::past(p) + "\n", "Caf\xC3\xA9 Noir")});
+    const std::string dflt = "r5 S w3045 p3 b2 e2 s1 f1 l11 t3045 o4.5 \"C\" start";
+    expectReadings(
+        "trackinfo",
+        {
+            {"a past line, field by field",
+             {oneDog(pasts({full}))},
+             withHead({"8: line \"Swift Arrow\" 2026-11-28 r12 L w3791 p5 b4 e3 s2 f2 l11 t3802 "
+                       "o12.5 \"B\" start"})},
+            {"distance classes: 3/8 and 600 to 699 L, 7/16 and 700 up R, else S",
+             {oneDog(pasts(distances))},
+             withHead({"8: line \"Swift Arrow\" 2026-08-01 r5 L" + dflt.substr(4),
+                       "9: line \"Swift Arrow\" 2026-08-02 r5 L" + dflt.substr(4),
+                       "10: line \"Swift Arrow\" 2026-08-03 r5 R" + dflt.substr(4),
+                       "11: line \"Swift Arrow\" 2026-08-04 r5 R" + dflt.substr(4),
+                       "12: line \"Swift Arrow\" 2026-08-05 r5 S" + dflt.substr(4),
+                       "13: line \"Swift Arrow\" 2026-08-06 r5 S" + dflt.substr(4)})},
+            {"finish before the first dash from column 48, lengths after it",
+             {oneDog(pasts(finishes))},
+             withHead({
+                 // 1 1/2 reads as 11; a nose, a neck, a head or 0 as 1; OO as
+                 // 99; no dash is 9 and OO; a blank before the dash is 0.
+                 "8: line \"Swift Arrow\" 2026-10-01 r5 S w3045 p3 b2 e2 s1 f2 l11 t3045 o4.5 "
+                 "\"C\" start",
+                 "9: line \"Swift Arrow\" 2026-10-02 r5 S w3045 p3 b2 e2 s1 f1 l1 t3045 o4.5 "
+                 "\"C\" start",
+                 "10: line \"Swift Arrow\" 2026-10-03 r5 S w3045 p3 b2 e2 s1 f1 l1 t3045 o4.5 "
+                 "\"C\" start",
+                 "11: line \"Swift Arrow\" 2026-10-04 r5 S w3045 p3 b2 e2 s1 f3 l1 t3045 o4.5 "
+                 "\"C\" start",
+                 "12: line \"Swift Arrow\" 2026-10-05 r5 S w3045 p3 b2 e2 s1 f5 l12 t3045 o4.5 "
+                 "\"C\" start",
+                 "13: line \"Swift Arrow\" 2026-10-06 r5 S w3045 p3 b2 e2 s1 f4 l99 t3045 o4.5 "
+                 "\"C\" start",
+                 "14: line \"Swift Arrow\" 2026-10-07 r5 S w3045 p3 b2 e2 s1 f8 l99 t3045 o4.5 "
+                 "\"C\" start",
+                 "15: line \"Swift Arrow\" 2026-10-08 r5 S w3045 p3 b2 e2 s1 f6 l1 t3045 o4.5 "
+                 "\"C\" start",
+                 "16: line \"Swift Arrow\" 2026-10-09 r5 S w3045 p3 b2 e2 s1 f9 l99 t3045 o4.5 "
+                 "\"C\" start",
+                 "17: line \"Swift Arrow\" 2026-10-10 r5 S w3045 p3 b2 e2 s1 f0 l3 t3045 o4.5 "
+                 "\"C\" start",
+             })},
+            {"own time (blank is 9999) and grade (S is a schooling L, T trades places)",
+             {oneDog(pasts(grades))},
+             withHead({
+                 "8: line \"Swift Arrow\" 2026-09-10 r5 S w3045 p3 b2 e2 s1 f1 l2 t3045 o4.5 "
+                 "\"C\" start",
+                 "9: line \"Swift Arrow\" 2026-09-11 r5 S w3045 p3 b2 e2 s1 f1 l2 t9999 o4.5 "
+                 "\"C\" start",
+                 "10: line \"Swift Arrow\" 2026-09-12 r5 S w3045 p3 b2 e2 s1 f1 l2 t311 o4.5 "
+                 "\"D\" start",
+                 "11: line \"Swift Arrow\" 2026-09-13 r5 S w3045 p3 b2 e2 s1 f1 l2 t3045 o4.5 "
+                 "\"L\"",
+                 "12: line \"Swift Arrow\" 2026-09-14 r5 S w3045 p3 b2 e2 s1 f1 l2 t3045 o4.5 "
+                 "\"BT\" start",
+                 "13: line \"Swift Arrow\" 2026-09-15 r5 S w3045 p3 b2 e2 s1 f1 l2 t3045 o4.5 "
+                 "\"A\" start",
+                 "14: line \"Swift Arrow\" 2026-09-16 r5 S w3045 p3 b2 e2 s1 f1 l2 t3045 o4.5 "
+                 "\"L\"",
+                 "15: line \"Swift Arrow\" 2026-09-17 r5 S w3045 p3 b2 e2 s1 f1 l2 t3045 o4.5 "
+                 "\"M\" start",
+                 "16: line \"Swift Arrow\" 2026-09-18 r5 S w3045 p3 b2 e2 s1 f1 l2 t3045 o4.5 "
+                 "\"T\" start",
+             })},
+            {"race headers: TC is CT, maiden classes M, 770 Yards R",
+             {ti::header(1, "12/08/26", "TC", "5/16") + "\n" + ti::afterHeader() +
+              ti::header(2, "12/08/26", "MA", "3/8") + "\n" + ti::afterHeader() +
+              ti::header(3, "12/08/26", "Maiden", "660") + "\n" + ti::afterHeader() +
+              ti::header(4, "12/08/26", " AA ", "7/16") + "\n" + ti::afterHeader() +
+              ti::header(5, "12/08/26", "", "550") + "\n" + ti::afterHeader() +
+              ti::header(6, "12/08/26", "B", "770 Yards") + "\n" + ti::afterHeader()},
+             {"1: race 1 2026-12-08 \"CT\" S", "4: race 2 2026-12-08 \"M\" L",
+              "7: race 3 2026-12-08 \"M\" L", "10: race 4 2026-12-08 \"AA\" R",
+              "13: race 5 2026-12-08 \"\" S", "16: race 6 2026-12-08 \"B\" R"}},
+            {"a header without the Distance label is of the base class",
+             {" 1  12/08/26  RACE 1   Grade: C, 3/8 miles\nx\ny\n"},
+             {"1: race 1 2026-12-08 \"C\" S"}},
+            {"runners carry the race above them; an unreadable header date keeps the one before",
+             {ti::header(3, "12/09/26", "C", "5/16") + "\n" + ti::afterHeader() +
+              ti::entry(1, "Swift Arrow") + "\n" + ti::afterEntry() +
+              ti::entry(2, "Blue \"Ace\" Comet") + "\n" + ti::afterEntry() +
+              ti::header(4, "12/xx/26", "B", "3/8") + "\n" + ti::afterHeader() +
+              ti::entry(8, "swift arrow") + "\n" + ti::afterEntry()},
+             {"1: race 3 2026-12-09 \"C\" S", "4: post 1 of 3 2026-12-09 \"Swift Arrow\"",
+              "7: post 2 of 3 2026-12-09 \"Blue \"Ace\" Comet\"", "10: race 4 2026-12-09 \"B\" L",
+              "13: post 8 of 4 2026-12-09 \"swift arrow\""}},
+            {"an unreadable past date keeps the one of the line before",
+             {oneDog(pasts({ti::Past{}, on("13/45/26"), on("11/02/26")}))},
+             withHead({"8: line \"Swift Arrow\" 2026-11-28 " + dflt,
+                       "9: line \"Swift Arrow\" 2026-11-28 " + dflt,
+                       "10: line \"Swift Arrow\" 2026-11-02 " + dflt})},
+            {"blank, rule, indented, ungraded and page heading lines are skipped",
+             {oneDog("   \n" + rule + "\n" + equals + "\n " + ti::past(ti::Past{}).substr(1) +
+                     "\n" + ti::past(noGrade) + "\nProgram Format 2 " +
+                     ti::past(ti::Past{}).substr(17) + "\nTrack Handicapper: " +
+                     ti::past(ti::Past{}).substr(19) + "\n" + pasts({ti::Past{}}))},
+             withHead({"15: line \"Swift Arrow\" 2026-11-28 " + dflt})},
+            {"past lines before any runner, or of a runner without a name, have no dog",
+             {ti::header(1, "12/08/26", "C", "5/16") + "\n" + ti::afterHeader() +
+              pasts({ti::Past{}}) + ti::entry(1, "") + "\n" + ti::afterEntry() +
+              pasts({ti::Past{}})},
+             {"1: race 1 2026-12-08 \"C\" S", "4: line \"\" 2026-11-28 " + dflt,
+              "5: post 1 of 1 2026-12-08 \"\"", "8: line \"\" 2026-11-28 " + dflt}},
+            {"Windows-1252 text with CR line ends: columns count characters",
+             {crText},
+             withHead({"8: line \"Caf\xC3\xA9 Noir\" 2026-11-28 " + dflt}, "Caf\xC3\xA9 Noir")},
+            {"numbers too large to store mark their line",
+             {oneDog(pasts({ti::Past{}, hugeOdds, hugeTime}))},
+             withHead({"8: line \"Swift Arrow\" 2026-11-28 " + dflt,
+                       "9: line \"Swift Arrow\" 2026-11-01 r5 S w3045 p3 b2 e2 s1 f1 l11 t3045 "
+                       "o? \"C\" start !Odds 1e9999",
+                       "10: line \"Swift Arrow\" 2026-11-02 r5 S w? p3 b2 e2 s1 f1 l11 t3045 "
+                       "o4.5 \"C\" start !WinningTime 9e99"})},
+            {"a header without Grade:",
+             {" 1  12/08/26  RACE 1   Class: C, Distance: 5/16\na\nb\n"},
+             {"failed: race header without \"Grade:\""},
+             "race header without \"Grade:\""},
+            {"a header without a comma after the grade",
+             {" 1  12/08/26  RACE 1   Grade: C  Distance: 5/16\na\nb\n"},
+             {"failed: race header without a comma after \"Grade:\""},
+             "race header without a comma after \"Grade:\""},
+            {"a header without room for a date before its slash",
+             {"1/2/ RACE Grade: C,\na\nb\n"},
+             {"failed: race header without room for a date before its first slash"},
+             "race header without room for a date before its first slash"},
+            {"a header without its two lines to discard",
+             {header1.substr(0, header1.size() - 2)},
+             {"1: race 1 2026-12-08 \"C\" S",
+              "failed: line 1 is too close to the end of the file"}},
+            {"a runner before any race, without its two lines to discard",
+             {" 1 Swift Arrow\na\n"},
+             {"1: post 1 of 0 ? \"Swift Arrow\"",
+              "failed: line 1 is too close to the end of the file"},
+             "a runner before the first race header"},
+            {"a runner before the first race",
+             {" 1 Swift Arrow\na\nb\n" + header1},
+             {"1: post 1 of 0 ? \"Swift Arrow\"", "4: race 1 2026-12-08 \"C\" S"},
+             "a runner before the first race header"},
+            {"a first race without a date",
+             {" 1  12/xx/26  RACE 1   Grade: C, Distance: 5/16\na\nb\n"},
+             {"1: race 1 ? \"C\" S"},
+             "the first race has no date"},
+            {"an empty file", {""}, {}, "no race header"},
+        });
+}
+
+class TrackInfoTest : public ImportFixture {};
+
+TEST_F(TrackInfoTest, BothEncodingsOfANameReachTheSameDog) {
+    importText("trackinfo", {oneDog(pasts({ti::Past{}}), "Caf\xE9 Noir")});
+    const auto s = importText("trackinfo", {oneDog(pasts({ti::Past{}}), "Caf\xC3\xA9 Noir")});
     EXPECT_EQ(s.dogsAdded, 0);
     EXPECT_EQ(s.duplicatesSkipped, 1);
+    ASSERT_EQ(lines("Caf\xC3\xA9 Noir").size(), 1u);
+    EXPECT_EQ(dog("Caf\xC3\xA9 Noir")->NumStarts, 1);
 }
 
-TEST_F(TrackInfoTest, StructuralFaults) {
-    const char* texts[] = {
-        " 1  12/08/26  RACE 1   Class: C, Distance: 5/16\na\nb\n",
-        " 1  12/08/26  RACE 1   Grade: C  Distance: 5/16\na\nb\n",
-        " 1  12/08/26  RACE 1   Grade: C, Distance: 5/16\na\n",
-        " 1 Swift Arrow\na\n",
-        "1/2/ RACE Grade: C,\na\nb\n",  // no room for a date before the slash
-        "",                             // no race at all
-        " 1  12/xx/26  RACE 1   Grade: C, Distance: 5/16\na\nb\n",  // the first race undated
-        " 1 Swift Arrow\na\nb\n 1  12/08/26  RACE 1   Grade: C, Distance: 5/16\na\nb\n",
+TEST_F(TrackInfoTest, AFaultAfterGoodLinesKeepsNothing) {
+    ti::Past hugeOdds = on("11/01/26");
+    hugeOdds.odds = "1e9999";
+    const std::string texts[] = {
+        oneDog(pasts({ti::Past{}, hugeOdds})),
+        oneDog(pasts({ti::Past{}})) + " 2  12/08/26  RACE 2   Grade: C, Distance: 5/16\na\n",
     };
-    for (const char* t : texts) {
-        EXPECT_THROW(importText("trackinfo", {t}), import::ImportFailed) << t;
-        EXPECT_EQ(dogs().dogCount(), 0) << t;
-    }
-}
-
-}  // namespace
-}  // namespace vz::test
-
-namespace vz::test {
-namespace {
-
-TEST_F(TrackInfoTest, NumbersTooLargeEndTheRunWithNothingKept) {
-    ti::Past good;
-    ti::Past huge;
-    huge.date = "11/01/26";
-    huge.odds = "1e9999";
-    ti::Past longTime;
-    longTime.date = "11/02/26";
-    longTime.winTime = "9e.99";
-    for (const ti::Past& bad : {huge, longTime}) {
-        EXPECT_THROW(
-            importText("trackinfo", {oneDog(ti::past(good) + "\n" + ti::past(bad) + "\n")}),
-            import::ImportFailed);
+    for (const std::string& text : texts) {
+        EXPECT_THROW(importText("trackinfo", {text}), vz::import::ImportFailed);
         EXPECT_EQ(dogs().dogCount(), 0);
         EXPECT_EQ(dogs().raceLineCount(), 0);
+        EXPECT_FALSE(std::filesystem::exists(raceFile()));  // no card is left behind
     }
 }
 

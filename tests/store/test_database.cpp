@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -174,6 +175,8 @@ TEST(DatabaseOpen, RefusesWhatIsNotADatabaseOfItsKind) {
                     std::string("\x00\x01\x00\x00Standard Jet DB\x00\x01\x00\x00\x00", 24));
     test::writeText(dir / "text.rac", "Race 1, post 1: Fast Lady\r\n");
     test::writeText(dir / "empty.mdb", "");
+    // Opening a FIFO to read waits for a writer: it must never be opened.
+    ASSERT_EQ(::mkfifo((dir / "fifo.mdb").c_str(), 0644), 0);
 
     struct Case {
         fs::path file;
@@ -185,6 +188,7 @@ TEST(DatabaseOpen, RefusesWhatIsNotADatabaseOfItsKind) {
          "Access database, which this version cannot open yet"},
         {dir / "text.rac", Error::kDatabase, "is not a database"},
         {dir / "empty.mdb", Error::kDatabase, "is not a database"},
+        {dir / "fifo.mdb", Error::kDatabase, "is not a database"},
         {paths.staticDatabase(), Error::kDatabase, "is not a dog database"},
     };
     for (const Case& c : cases) {

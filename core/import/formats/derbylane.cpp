@@ -19,29 +19,6 @@ using store::mid;
 using store::trim;
 using store::val;
 
-class DerbyLane final : public Format {
-  public:
-    const FormatInfo& info() const override {
-        static const FormatInfo kInfo = {
-            .key = "derbylane",
-            .sourceName = "Derby Lane",
-            .menuLabel = "Import from Derby Lane",
-            .windowName = "ImportDerbyLane",
-            .caption = "Import from Derby Lane",
-            .readyText = "Ready to import from Derby Lane",
-            .completionText = "Import from Derby Lane is complete.",
-            .settingsFile = "DerbyLane.ini",
-            .writesRaceFile = true,
-            .inputs = {{"Select Derby Lane file to import from...",
-                        "Derby Lane Files|*.txt|All Files|*.*", "DerbyLaneFolder"}},
-        };
-        return kInfo;
-    }
-
-    Refusal refusal(const std::vector<std::string>& files) const override;
-    void run(const std::vector<std::string>& files, Session& session) const override;
-};
-
 struct State {
     int raceNum = 0;
     std::optional<store::Date> raceDate;
@@ -68,49 +45,46 @@ LineKind kindOf(const std::string& line) {
     return LineKind::Past;
 }
 
-// The race of a header; throws ImportFailed when it has too few words. An
-// unreadable date is left empty.
-store::Race headerRace(const std::string& line) {
+// The race of a header, with the date it holds (empty when unreadable);
+// throws ImportFailed when it has too few words.
+Record headerRecord(const std::string& line, Origin at = {}) {
     // Words are counted from the mark on: DERBY is not a word, LANE is the first.
     const std::vector<std::size_t> words = wordStarts(line, store::instrNoCase(line, kMark));
     if (words.size() < 13) {
         throw ImportFailed("race header with fewer than 13 words after DERBY LANE");
     }
     const auto word = [&](std::size_t n) { return words[n - 1]; };
+    FieldNumbers n;
     store::Race race;
     // The date runs from word 4 up to the start of word 7 ("December 8, 2026 ").
     race.RaceDate = store::readDate(mid(line, word(4), word(7) - word(4)));
-    race.RaceNum = wholeVal(mid(line, word(9), 3));
+    race.RaceNum = n.whole(mid(line, word(9), 3), "RaceNum");
     race.Grade = adjustHeaderGrade(trim(mid(line, word(11), 3)));
     race.Distance = distanceClass(mid(line, word(13), 7));
-    return race;
+    return {at, RaceRecord{race}, n.fault()};
 }
 
-void readHeader(const std::string& line, State& state, Session& session) {
-    store::Race race = headerRace(line);
+Record readHeader(const std::string& line, Origin at, State& state) {
+    Record r = headerRecord(line, at);
+    store::Race& race = std::get<RaceRecord>(r.item).race;
     // An unreadable date keeps the one of the header before.
     if (race.RaceDate) {
         state.raceDate = race.RaceDate;
     }
-    state.raceNum = *race.RaceNum;
+    state.raceNum = race.RaceNum.value_or(state.raceNum);
     race.RaceDate = state.raceDate;
-    session.addRace(race);
-}
-
-void readEntry(const std::string& line, State& state, Session& session) {
-    const int post = wholeVal(mid(line, 1, 2));
-    state.dog = trim(mid(line, 3, 17));
-    session.enterDog(state.dog, state.raceNum, state.raceDate, post);
+    return r;
 }
 
 // Seconds as they stand, then the hundredths trimmed and padded on the right
 // (a tenths digit 5 is 50 hundredths).
-int joinedTime(const std::string& line, std::size_t secondsAt, std::size_t hundredthsAt) {
+std::optional<int> paddedTime(FieldNumbers& n, const std::string& line, std::size_t secondsAt,
+                              std::size_t hundredthsAt, const char* field) {
     std::string hundredths = trim(mid(line, hundredthsAt, 2));
     while (store::charCount(hundredths) < 2) {
         hundredths += '0';
     }
-    return wholeVal(mid(line, secondsAt, 2) + hundredths);
+    return n.whole(mid(line, secondsAt, 2) + hundredths, field);
 }
 
 std::string pastGrade(const std::string& line) {
@@ -124,66 +98,54 @@ std::string pastGrade(const std::string& line) {
     return c67;
 }
 
-void readPastLine(const std::string& line, State& state, Session& session) {
+Record readPastLine(const std::string& line, Origin at, State& state) {
     if (const auto d = store::readDate(mid(line, 3, 8))) {
         state.lineDate = d;
     }
-    if (!session.wantsPastLine(state.dog, state.lineDate)) {
-        return;
-    }
+    FieldNumbers n;
     store::RaceLine l;
     l.RegName = state.dog;
     l.RaceDate = state.lineDate;
-    l.RaceNum = wholeVal(mid(line, 14, 2));
+    l.RaceNum = n.whole(mid(line, 14, 2), "RaceNum");
     l.Distance = distanceClass(mid(line, 17, 5));
-    l.Post = wholeVal(mid(line, 35, 1));
-    l.Break = wholeVal(mid(line, 37, 1));
-    l.Eighth = wholeVal(mid(line, 39, 1));
-    l.Stretch = wholeVal(mid(line, 44, 1));
-    const int finish = wholeVal(mid(line, 49, 1));
-    l.Finish = finish;
-    const double lengths = val(mid(line, 51, 2));
-    l.FinishLength = lengths == 0 ? 1 : lengths;
-    l.WinningTime = joinedTime(line, 25, 28);
-    l.FinishTime = joinedTime(line, 54, 57);
-    l.Odds = val(mid(line, 61, 5));
+    l.Post = n.whole(mid(line, 35, 1), "Post");
+    l.Break = n.whole(mid(line, 37, 1), "Break");
+    l.Eighth = n.whole(mid(line, 39, 1), "Eighth");
+    l.Stretch = n.whole(mid(line, 44, 1), "Stretch");
+    l.Finish = n.whole(mid(line, 49, 1), "Finish");
+    const auto lengths = n.real(mid(line, 51, 2), "FinishLength");
+    l.FinishLength = lengths == 0.0 ? std::optional<double>(1) : lengths;
+    l.WinningTime = paddedTime(n, line, 25, 28, "WinningTime");
+    l.FinishTime = paddedTime(n, line, 54, 57, "FinishTime");
+    l.Odds = n.real(mid(line, 61, 5), "Odds");
     l.Grade = pastGrade(line);
-
     // Schooling races (grade L) are kept but are no start.
-    std::optional<int> counted;
-    if (*l.Grade != "L") {
-        counted = finish;
-    }
-    session.addRaceLine(l, counted);
+    const bool counts = *l.Grade != "L";
+    return {at, PastRecord{l, counts}, n.fault()};
 }
 
-Refusal DerbyLane::refusal(const std::vector<std::string>& files) const {
-    return derbyLaneRefusal(files.at(0));
-}
-
-void DerbyLane::run(const std::vector<std::string>& files, Session& session) const {
-    LineReader in(textLines(files.at(0)));
-    State state;
-    in.next();  // the title
-    while (!in.atEnd()) {
-        const std::string& line = in.next();
-        session.progress(in.done(), in.total());
-        switch (kindOf(line)) {
-            case LineKind::Header:
-                readHeader(line, state, session);
-                in.discard(4);
-                break;
-            case LineKind::Entry:
-                readEntry(line, state, session);
-                in.discard(2);
-                break;
-            case LineKind::Past:
-                readPastLine(line, state, session);
-                break;
-            case LineKind::Skipped:
-                break;
-        }
-    }
+Reading read(const Inputs& files, store::Date /*today*/) {
+    Reading out;
+    readUntilBroken(out, [&] {
+        LineReader in(textLines(files.at(0)));
+        State state;
+        in.next();  // the title
+        readProgramLines(in,
+                         {.kind = kindOf,
+                          .header = [&](const std::string& line,
+                                        Origin at) { return readHeader(line, at, state); },
+                          .afterHeader = 4,
+                          .entry =
+                              [&](const std::string& line, Origin at) {
+                                  return entryRecord(line, at, {1, 3, 17}, state.raceNum,
+                                                     state.raceDate, state.dog);
+                              },
+                          .afterEntry = 2,
+                          .past = [&](const std::string& line,
+                                      Origin at) { return readPastLine(line, at, state); }},
+                         out);
+    });
+    return out;
 }
 
 }  // namespace
@@ -195,11 +157,28 @@ Refusal derbyLaneRefusal(std::string_view bytes) {
     LineWalk lines(bytes);
     lines.next();  // the title
     return firstHeaderRefusal(lines, kindOf,
-                              [](const std::string& line) { return headerRace(line).RaceDate; });
+                              [](const std::string& line) { return headerRecord(line); });
 }
 
 const Format& derbyLane() {
-    static const DerbyLane kFormat;
+    static const Format kFormat(
+        {
+            .key = "derbylane",
+            .sourceName = "Derby Lane",
+            .menuLabel = "Import from Derby Lane",
+            .menuControl = "DerbyLane",
+            .caption = "Import from Derby Lane",
+            .readyText = "Ready to import from Derby Lane",
+            .completionText = "Import from Derby Lane is complete.",
+            .settingsFile = "DerbyLane.ini",
+            .settingsOrder = 4,
+            .writesRaceFile = true,
+            .inputs = {{.dialogTitle = "Select Derby Lane file to import from...",
+                        .filter = "Derby Lane Files|*.txt|All Files|*.*",
+                        .folderSetting = "DerbyLaneFolder",
+                        .sample = "derbylane_sample.txt"}},
+        },
+        [](const Inputs& files) { return derbyLaneRefusal(files.at(0)); }, &read);
     return kFormat;
 }
 

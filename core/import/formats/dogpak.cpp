@@ -22,6 +22,9 @@ using store::mid;
 using store::trim;
 using store::val;
 
+constexpr std::string_view kSetupFile = "setup file";
+constexpr std::string_view kLinesFile = "lines file";
+
 std::string lineDistance(std::string_view line) {
     return trim(mid(line, 37, 1)) == "3" ? "L" : "S";
 }
@@ -39,85 +42,98 @@ std::string lineGrade(std::string_view line) {
     return trim(c38);
 }
 
-int joinedTime(std::string_view seconds, std::string_view hundredths) {
-    return wholeVal(std::string(seconds) + std::string(hundredths));
+// A line of the lines file, its date as read (empty when unreadable).
+Record pastRecord(std::string_view line, Origin at = {}) {
+    FieldNumbers n;
+    store::RaceLine l;
+    l.RegName = trim(mid(line, 6, 16));
+    l.RaceDate = store::readDate(mid(line, 25, 8));
+    l.RaceNum = n.whole(mid(line, 33, 2), "RaceNum");
+    l.Distance = lineDistance(line);
+    l.Grade = lineGrade(line);
+    l.WinningTime = joinedTime(n, mid(line, 45, 2), mid(line, 48, 2), "WinningTime");
+    l.Post = n.whole(mid(line, 50, 1), "Post");
+    l.Break = n.whole(mid(line, 51, 1), "Break");
+    l.Eighth = n.whole(mid(line, 52, 1), "Eighth");
+    l.Stretch = n.whole(mid(line, 53, 1), "Stretch");
+    l.Finish = n.whole(mid(line, 54, 1), "Finish");
+    l.FinishTime = joinedTime(n, mid(line, 55, 2), mid(line, 58, 2), "FinishTime");
+    l.Odds = n.real(mid(line, 60, 4), "Odds");
+    l.FinishLength = 0;
+    // Schooling races (grades starting with L) are kept but are no start.
+    const bool counts = !l.Grade->starts_with('L');
+    return {at, PastRecord{l, counts, true}, n.fault()};
 }
 
-// A line of the lines file, its date not yet resolved.
-struct PastLine {
-    std::string name;
-    std::optional<store::Date> date;
-    store::RaceLine line;
-};
-
-// A line of the setup file.
+// A line of the setup file: the race and its eight slots.
 struct SetupRace {
-    std::optional<store::Date> date;
-    int raceNum = 0;
-    std::string grade;
-    std::string distance;
+    Record race;  // dated as read (empty when unreadable)
     std::array<std::string, 8> names;
 };
 
-PastLine readPastLine(std::string_view line) {
-    PastLine p;
-    p.name = trim(mid(line, 6, 16));
-    p.date = store::readDate(mid(line, 25, 8));
-    store::RaceLine& l = p.line;
-    l.RegName = p.name;
-    l.RaceNum = wholeVal(mid(line, 33, 2));
-    l.Distance = lineDistance(line);
-    l.Grade = lineGrade(line);
-    l.WinningTime = joinedTime(mid(line, 45, 2), mid(line, 48, 2));
-    l.Post = wholeVal(mid(line, 50, 1));
-    l.Break = wholeVal(mid(line, 51, 1));
-    l.Eighth = wholeVal(mid(line, 52, 1));
-    l.Stretch = wholeVal(mid(line, 53, 1));
-    l.Finish = wholeVal(mid(line, 54, 1));
-    l.FinishTime = joinedTime(mid(line, 55, 2), mid(line, 58, 2));
-    l.Odds = val(mid(line, 60, 4));
-    l.FinishLength = 0;
-    return p;
-}
-
-SetupRace readSetupLine(std::string_view line) {
-    SetupRace r;
-    r.date = store::readDate(mid(line, 221, 8));
-    r.raceNum = wholeVal(mid(line, 229, 2));
-    r.grade = trim(mid(line, 218, 2));
-    r.distance = setupDistance(line);
+SetupRace readSetupLine(std::string_view line, Origin at = {}) {
+    FieldNumbers n;
+    store::Race race;
+    race.RaceDate = store::readDate(mid(line, 221, 8));
+    race.RaceNum = n.whole(mid(line, 229, 2), "RaceNum");
+    race.Grade = trim(mid(line, 218, 2));
+    race.Distance = setupDistance(line);
+    SetupRace r{{at, RaceRecord{race}, n.fault()}, {}};
     for (std::size_t i = 0; i < r.names.size(); ++i) {
         r.names[i] = trim(mid(line, 17 * i + 1, 16));
     }
     return r;
 }
 
-class DogPak final : public Format {
-  public:
-    const FormatInfo& info() const override {
-        static const FormatInfo kInfo = {
-            .key = "dogpak",
-            .sourceName = "DogPak/QuickDog",
-            .menuLabel = "Import from DogPak/QuickDog",
-            .windowName = "ImportDPAK",
-            .caption = "Import from DogPak/QuickDog",
-            .readyText = "Ready to import from DogPak/QuickDog",
-            .completionText = "Import from DogPak/QuickDog is complete.",
-            .settingsFile = "DPAK.ini",
-            .writesRaceFile = true,
-            .inputs = {{"Select DogPak/QuickDog SETUP file to import from...",
-                        "DogPak/QuickDog Setup Files|setup.txt|All Files|*.*", "SetupFolder",
-                        "SETUP"},
-                       {"Select DogPak/QuickDog LINES file to import from...",
-                        "DogPak/QuickDog Lines Files|lines.txt|All Files|*.*", "LinesFolder",
-                        "LINES"}},
-        };
-        return kInfo;
+Reading read(const Inputs& files, store::Date /*today*/) {
+    if (files.size() != 2) {
+        return {{}, "DogPak/QuickDog needs a setup file and a lines file"};
+    }
+    Reading out;
+    // The lines go in first, so the dogs of the card are on file before the
+    // card is written. An unreadable date keeps the one of the line before.
+    const std::vector<std::string> lines = textLines(files[1]);
+    std::optional<store::Date> lineDate;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (isBlankLine(lines[i])) {
+            continue;
+        }
+        Record r = pastRecord(lines[i], {i + 1, kLinesFile});
+        store::RaceLine& l = std::get<PastRecord>(r.item).line;
+        if (l.RaceDate) {
+            lineDate = l.RaceDate;
+        }
+        l.RaceDate = lineDate;
+        out.records.push_back(std::move(r));
     }
 
-    Refusal refusal(const std::vector<std::string>& files) const override;
-    void run(const std::vector<std::string>& files, Session& session) const override;
-};
+    const std::vector<std::string> setup = textLines(files[0]);
+    std::optional<store::Date> raceDate;
+    for (std::size_t i = 0; i < setup.size(); ++i) {
+        if (isBlankLine(setup[i])) {
+            continue;
+        }
+        const Origin at{i + 1, kSetupFile};
+        SetupRace r = readSetupLine(setup[i], at);
+        store::Race& race = std::get<RaceRecord>(r.race.item).race;
+        if (race.RaceDate) {
+            raceDate = race.RaceDate;
+        }
+        race.RaceDate = raceDate;
+        out.records.push_back(r.race);
+        // Every slot gives a post, an empty one too; the dogs came in with
+        // their lines.
+        for (std::size_t slot = 0; slot < r.names.size(); ++slot) {
+            store::Post post;
+            post.RaceNum = race.RaceNum;
+            post.RaceDate = raceDate;
+            post.Post = static_cast<int>(slot) + 1;
+            post.RegName = r.names[slot];
+            out.records.push_back({at, EntryRecord{post, false}, std::nullopt});
+        }
+    }
+    return out;
+}
 
 // The first line that is not blank, or nullptr; valid while `lines` lives.
 const std::string* firstLine(LineWalk& lines) {
@@ -128,7 +144,7 @@ const std::string* firstLine(LineWalk& lines) {
     return line;
 }
 
-Refusal DogPak::refusal(const std::vector<std::string>& files) const {
+Refusal refusal(const Inputs& files) {
     if (files.size() != 2) {
         return "DogPak/QuickDog needs a setup file and a lines file";
     }
@@ -141,67 +157,6 @@ Refusal DogPak::refusal(const std::vector<std::string>& files) const {
     return std::nullopt;
 }
 
-void DogPak::run(const std::vector<std::string>& files, Session& session) const {
-    if (files.size() != 2) {
-        throw ImportFailed("DogPak/QuickDog needs a setup file and a lines file");
-    }
-    const std::vector<std::string> setup = textLines(files[0]);
-    const std::vector<std::string> lines = textLines(files[1]);
-    const long total = static_cast<long>(setup.size() + lines.size());
-    long done = 0;
-
-    // An unreadable date keeps the one of the line before.
-    std::optional<store::Date> lineDate;
-    for (const std::string& line : lines) {
-        session.progress(++done, total);
-        if (isBlankLine(line)) {
-            continue;
-        }
-        PastLine p = readPastLine(line);
-        session.findOrAddDog(p.name);
-        if (p.date) {
-            lineDate = p.date;
-        }
-        if (!session.wantsPastLine(p.name, lineDate)) {
-            continue;
-        }
-        p.line.RaceDate = lineDate;
-        // Schooling races (grades starting with L) are kept but are no start.
-        std::optional<int> counted;
-        if (!p.line.Grade->starts_with('L')) {
-            counted = p.line.Finish;
-        }
-        session.addRaceLine(p.line, counted);
-    }
-
-    std::optional<store::Date> raceDate;
-    for (const std::string& line : setup) {
-        session.progress(++done, total);
-        if (isBlankLine(line)) {
-            continue;
-        }
-        const SetupRace r = readSetupLine(line);
-        if (r.date) {
-            raceDate = r.date;
-        }
-        store::Race race;
-        race.RaceNum = r.raceNum;
-        race.RaceDate = raceDate;
-        race.Distance = r.distance;
-        race.Grade = r.grade;
-        session.addRace(race);
-        // Every slot gives a post, an empty one too.
-        for (std::size_t i = 0; i < r.names.size(); ++i) {
-            store::Post post;
-            post.RaceNum = r.raceNum;
-            post.RaceDate = raceDate;
-            post.Post = static_cast<int>(i) + 1;
-            post.RegName = r.names[i];
-            session.addPost(post);
-        }
-    }
-}
-
 }  // namespace
 
 // A setup file: its first line holds the race date in columns 221-228 and
@@ -212,8 +167,9 @@ Refusal dogPakSetupRefusal(std::string_view bytes) {
     if (first == nullptr) {
         return "no race";
     }
-    const SetupRace r = readSetupLine(*first);
-    if (!r.date || r.raceNum <= 0) {
+    const SetupRace setupRace = readSetupLine(*first);
+    const store::Race& race = std::get<RaceRecord>(setupRace.race.item).race;
+    if (!race.RaceDate || race.RaceNum.value_or(0) <= 0) {
         return "the first line holds no race date and number in columns 221-230";
     }
     return std::nullopt;
@@ -227,15 +183,39 @@ Refusal dogPakLinesRefusal(std::string_view bytes) {
     if (first == nullptr) {
         return "no past race";
     }
-    const PastLine p = readPastLine(*first);
-    if (p.name.empty() || !p.date) {
+    const Record r = pastRecord(*first);
+    const store::RaceLine& l = std::get<PastRecord>(r.item).line;
+    if (l.RegName.empty() || !l.RaceDate) {
         return "the first line holds no name in columns 6-21 and date in columns 25-32";
     }
     return std::nullopt;
 }
 
 const Format& dogPak() {
-    static const DogPak kFormat;
+    static const Format kFormat(
+        {
+            .key = "dogpak",
+            .sourceName = "DogPak/QuickDog",
+            .menuLabel = "Import from DogPak/QuickDog",
+            .menuControl = "DPAK",
+            .caption = "Import from DogPak/QuickDog",
+            .readyText = "Ready to import from DogPak/QuickDog",
+            .completionText = "Import from DogPak/QuickDog is complete.",
+            .settingsFile = "DPAK.ini",
+            .settingsOrder = 2,
+            .writesRaceFile = true,
+            .inputs = {{.dialogTitle = "Select DogPak/QuickDog SETUP file to import from...",
+                        .filter = "DogPak/QuickDog Setup Files|setup.txt|All Files|*.*",
+                        .folderSetting = "SetupFolder",
+                        .argName = "SETUP",
+                        .sample = "dogpak_setup.txt"},
+                       {.dialogTitle = "Select DogPak/QuickDog LINES file to import from...",
+                        .filter = "DogPak/QuickDog Lines Files|lines.txt|All Files|*.*",
+                        .folderSetting = "LinesFolder",
+                        .argName = "LINES",
+                        .sample = "dogpak_lines.txt"}},
+        },
+        &refusal, &read);
     return kFormat;
 }
 

@@ -27,29 +27,6 @@ constexpr std::size_t kEntriesAt = 32;
 constexpr std::size_t kEntrySize = 30;
 constexpr std::size_t kEntries = 8;
 
-class Qav final : public Format {
-  public:
-    const FormatInfo& info() const override {
-        static const FormatInfo kInfo = {
-            .key = "qav",
-            .sourceName = "QAV TEST",
-            .menuLabel = "Import from QAV TEST File",
-            .windowName = "ImportQAV",
-            .caption = "Import from QAV TEST",
-            .readyText = "Ready to import from QAV TEST",
-            .completionText = "Import from QAV TEST is complete.",
-            .settingsFile = "QAV.ini",
-            .writesRaceFile = false,
-            .inputs = {{"Select QAV TEST file to import from...",
-                        "QAV TEST File|TEST|All Files|*.*", "QavFolder"}},
-        };
-        return kInfo;
-    }
-
-    Refusal refusal(const std::vector<std::string>& files) const override;
-    void run(const std::vector<std::string>& files, Session& session) const override;
-};
-
 // A text field of a record; single-byte text in the older files, so invalid
 // UTF-8 is read as Windows-1252.
 std::string text(std::string_view record, std::size_t offset, std::size_t size) {
@@ -91,15 +68,13 @@ std::string entryDistance(char code, bool newDog) {
     return "L";
 }
 
-store::RaceLine entryLine(const std::string& name, std::string_view entry, store::Date date,
-                          bool newDog) {
+DogRecord::Line entryLine(const std::string& name, std::string_view entry, store::Date date) {
     const auto field = [&](std::size_t pos, std::size_t size) {
         return std::string(entry.substr(pos - 1, size));
     };
     store::RaceLine l;
     l.RegName = name;
     l.RaceDate = date;
-    l.Distance = entryDistance(entry[4], newDog);
     l.Post = wholeVal(field(11, 1));
     l.Break = wholeVal(field(12, 1));
     l.Eighth = wholeVal(field(13, 1));
@@ -110,7 +85,7 @@ store::RaceLine entryLine(const std::string& name, std::string_view entry, store
     l.FinishTime = wholeVal(field(19, 4));
     l.Odds = val(field(23, 4)) / 100;
     l.Grade = text(entry, 27, 2);
-    return l;
+    return {l, entryDistance(entry[4], true), entryDistance(entry[4], false)};
 }
 
 std::string_view entryAt(std::string_view record, std::size_t i) {
@@ -177,77 +152,73 @@ Refusal qavRefusal(std::string_view bytes) {
 
 namespace {
 
-void readRecord(std::string_view record, Session& session) {
+void readRecord(std::string_view record, Origin at, store::Date today, Reading& out) {
     const std::string name = recordName(record);
     if (name.empty()) {
         // No dog to add the lines to (a padding record).
         for (std::size_t i = 0; i < kEntries; ++i) {
             if (!isEmptyEntry(entryAt(record, i))) {
-                session.skipLineWithoutDog();
+                out.records.push_back({at, Skip::LineWithoutDog, std::nullopt});
             }
         }
         return;
     }
     if (!isDogRecord(record)) {
-        session.skipRecord();
+        out.records.push_back({at, Skip::RecordOfNoDog, std::nullopt});
         return;
     }
-    // Whether the dog was on file before its record decides the letter set.
-    const bool newDog = !session.dogKnown(name);
-    if (newDog) {
-        store::Dog dog;
-        dog.RegName = name;
-        dog.RunningStyle = trim(text(record, 23, 1));
-        dog.NumStarts = int16At(record, 24);
-        dog.NumFirsts = int16At(record, 26);
-        dog.NumSeconds = int16At(record, 28);
-        dog.NumThirds = int16At(record, 30);
-        session.addDog(dog);
-    }
-    // A new dog's entries are tested only against lines stored before its
-    // record (a deleted dog's), never against each other: two races of one
-    // day (a heat and a final) are both kept. A known dog's are tested one
-    // by one, each against the lines added before it too.
-    std::vector<store::RaceLine> fresh;
+    DogRecord d;
+    d.dog.RegName = name;
+    d.dog.RunningStyle = trim(text(record, 23, 1));
+    d.dog.NumStarts = int16At(record, 24);
+    d.dog.NumFirsts = int16At(record, 26);
+    d.dog.NumSeconds = int16At(record, 28);
+    d.dog.NumThirds = int16At(record, 30);
     for (std::size_t i = 0; i < kEntries; ++i) {
         const std::string_view entry = entryAt(record, i);
         if (isEmptyEntry(entry)) {
             continue;
         }
-        const auto date = entryDate(entry, session.today());
-        if (!date || session.isDuplicate(name, *date)) {
-            continue;
-        }
-        // The record's own counters stand; its lines are no extra starts.
-        if (newDog) {
-            fresh.push_back(entryLine(name, entry, *date, newDog));
-        } else {
-            session.addRaceLine(entryLine(name, entry, *date, newDog), std::nullopt);
+        // An entry whose month and day make no date is left out.
+        if (const auto date = entryDate(entry, today)) {
+            d.lines.push_back(entryLine(name, entry, *date));
         }
     }
-    for (const store::RaceLine& l : fresh) {
-        session.addRaceLine(l, std::nullopt);
-    }
+    out.records.push_back({at, std::move(d), std::nullopt});
 }
 
-Refusal Qav::refusal(const std::vector<std::string>& files) const {
-    return qavRefusal(files.at(0));
-}
-
-void Qav::run(const std::vector<std::string>& files, Session& session) const {
+Reading read(const Inputs& files, store::Date today) {
     const std::string_view bytes = files.at(0);
     // A tail shorter than a record is no record.
     const std::size_t count = bytes.size() / kRecordSize;
+    Reading out;
     for (std::size_t r = 0; r < count; ++r) {
-        readRecord(bytes.substr(r * kRecordSize, kRecordSize), session);
-        session.progress(static_cast<long>(r + 1), static_cast<long>(count));
+        readRecord(bytes.substr(r * kRecordSize, kRecordSize), {r + 1, {}}, today, out);
     }
+    return out;
 }
 
 }  // namespace
 
 const Format& qav() {
-    static const Qav kFormat;
+    static const Format kFormat(
+        {
+            .key = "qav",
+            .sourceName = "QAV TEST",
+            .menuLabel = "Import from QAV TEST File",
+            .menuControl = "QavTest",
+            .caption = "Import from QAV TEST",
+            .readyText = "Ready to import from QAV TEST",
+            .completionText = "Import from QAV TEST is complete.",
+            .settingsFile = "QAV.ini",
+            .settingsOrder = 1,
+            .writesRaceFile = false,
+            .inputs = {{.dialogTitle = "Select QAV TEST file to import from...",
+                        .filter = "QAV TEST File|TEST|All Files|*.*",
+                        .folderSetting = "QavFolder",
+                        .sample = "qav_TEST"}},
+        },
+        [](const Inputs& files) { return qavRefusal(files.at(0)); }, &read);
     return kFormat;
 }
 

@@ -18,29 +18,6 @@ using store::mid;
 using store::trim;
 using store::val;
 
-class Rosnet final : public Format {
-  public:
-    const FormatInfo& info() const override {
-        static const FormatInfo kInfo = {
-            .key = "rosnet",
-            .sourceName = "Rosnet",
-            .menuLabel = "Import from Rosnet",
-            .windowName = "ImportROS",
-            .caption = "Import from Rosnet",
-            .readyText = "Ready to import from Rosnet",
-            .completionText = "Import from Rosnet is complete.",
-            .settingsFile = "ROS.ini",
-            .writesRaceFile = true,
-            .inputs = {{"Select Rosnet file to import from...", "Rosnet Files|*.txt|All Files|*.*",
-                        "RosnetFolder"}},
-        };
-        return kInfo;
-    }
-
-    Refusal refusal(const std::vector<std::string>& files) const override;
-    void run(const std::vector<std::string>& files, Session& session) const override;
-};
-
 struct State {
     std::optional<store::Date> programDate;
     int raceNum = 0;
@@ -66,31 +43,27 @@ bool isEntryLine(const std::string& line) {
     return store::equalsNoCase(store::left(line, 4), "post");
 }
 
-// The race of a race line, dated by the caller; throws ImportFailed when
+// The race of a race line, on the program's date; throws ImportFailed when
 // the line has fewer than three words after "race".
-store::Race lineRace(const std::string& line) {
+Record raceRecord(const std::string& line, const std::optional<store::Date>& programDate,
+                  Origin at = {}) {
     const std::vector<std::size_t> words = wordStarts(line, 1);
     if (words.size() < 3) {
         throw ImportFailed("race line with fewer than three words after \"race\"");
     }
+    FieldNumbers n;
     store::Race race;
-    race.RaceNum = wholeVal(mid(line, words[0], 3));
+    race.RaceNum = n.whole(mid(line, words[0], 3), "RaceNum");
     race.Grade = adjustHeaderGrade(trim(mid(line, words[1], 3)));
     race.Distance = distanceClass(mid(line, words[2], 7));
-    return race;
+    race.RaceDate = programDate;
+    return {at, RaceRecord{race}, n.fault()};
 }
 
-void readRaceLine(const std::string& line, State& state, Session& session) {
-    store::Race race = lineRace(line);
-    state.raceNum = *race.RaceNum;
-    race.RaceDate = state.programDate;
-    session.addRace(race);
-}
-
-void readEntry(const std::string& line, State& state, Session& session) {
-    const int post = wholeVal(mid(line, 6, 2));
-    state.dog = trim(mid(line, 8, 30));
-    session.enterDog(state.dog, state.raceNum, state.programDate, post);
+Record readRaceLine(const std::string& line, Origin at, State& state) {
+    Record r = raceRecord(line, state.programDate, at);
+    state.raceNum = std::get<RaceRecord>(r.item).race.RaceNum.value_or(state.raceNum);
+    return r;
 }
 
 std::string pastGrade(const Columns& c) {
@@ -107,69 +80,64 @@ std::string pastGrade(const Columns& c) {
     return c78;
 }
 
-// Two pieces of a time joined, "30" and "45" giving 3045.
-int joinedTime(std::string_view seconds, std::string_view hundredths) {
-    std::string t(seconds);
-    t += hundredths;
-    return wholeVal(t);
-}
-
-void readPastLine(const std::string& line, State& state, Session& session) {
+Record readPastLine(const std::string& line, Origin at, State& state) {
     const Columns c(line);
     if (const auto d = store::readDate(c(3, 11))) {
         state.lineDate = d;
     }
-    if (!session.wantsPastLine(state.dog, state.lineDate)) {
-        return;
-    }
+    FieldNumbers n;
     store::RaceLine l;
     l.RegName = state.dog;
     l.RaceDate = state.lineDate;
-    l.RaceNum = wholeVal(c(17, 2));
+    l.RaceNum = n.whole(c(17, 2), "RaceNum");
     l.Distance = distanceClass(c(20, 5));
-    l.Post = wholeVal(c.at(39));
-    l.Break = wholeVal(c.at(41));
-    l.Eighth = wholeVal(c.at(43));
-    l.Stretch = wholeVal(c.at(49));
-    const int finish = wholeVal(c.at(55));
-    l.Finish = finish;
-    const double lengths = realVal(c(57, 2));
-    l.FinishLength = lengths == 0 ? 1 : lengths;
-    l.WinningTime = joinedTime(c(29, 2), c(32, 2));
-    l.FinishTime = joinedTime(c(64, 2), c(67, 2));
-    l.Odds = realVal(c(72, 5));
+    l.Post = n.whole(c.at(39), "Post");
+    l.Break = n.whole(c.at(41), "Break");
+    l.Eighth = n.whole(c.at(43), "Eighth");
+    l.Stretch = n.whole(c.at(49), "Stretch");
+    l.Finish = n.whole(c.at(55), "Finish");
+    const auto lengths = n.real(c(57, 2), "FinishLength");
+    l.FinishLength = lengths == 0.0 ? std::optional<double>(1) : lengths;
+    l.WinningTime = joinedTime(n, c(29, 2), c(32, 2), "WinningTime");
+    l.FinishTime = joinedTime(n, c(64, 2), c(67, 2), "FinishTime");
+    l.Odds = n.real(c(72, 5), "Odds");
     l.Grade = pastGrade(c);
-
-    std::optional<int> counted;
-    if (*l.Grade != "L") {
-        counted = finish;
-    }
-    session.addRaceLine(l, counted);
+    const bool counts = *l.Grade != "L";
+    return {at, PastRecord{l, counts}, n.fault()};
 }
 
-Refusal Rosnet::refusal(const std::vector<std::string>& files) const {
-    return rosnetRefusal(files.at(0));
+// The kind of a line after the first: race, entry or past line.
+LineKind kindOf(const std::string& line) {
+    if (isBlankLine(line)) {
+        return LineKind::Skipped;
+    }
+    return isRaceLine(line)    ? LineKind::Header
+           : isEntryLine(line) ? LineKind::Entry
+                               : LineKind::Past;
 }
 
-void Rosnet::run(const std::vector<std::string>& files, Session& session) const {
-    LineReader in(textLines(files.at(0)));
-    State state;
-    state.programDate = readProgramDate(in.next());
-    while (!in.atEnd()) {
-        const std::string& line = in.next();
-        session.progress(in.done(), in.total());
-        if (isBlankLine(line)) {
-            continue;
-        }
-        if (isRaceLine(line)) {
-            readRaceLine(line, state, session);
-        } else if (isEntryLine(line)) {
-            readEntry(line, state, session);
-            in.discard(1);
-        } else {
-            readPastLine(line, state, session);
-        }
-    }
+Reading read(const Inputs& files, store::Date /*today*/) {
+    Reading out;
+    readUntilBroken(out, [&] {
+        LineReader in(textLines(files.at(0)));
+        State state;
+        state.programDate = readProgramDate(in.next());
+        readProgramLines(in,
+                         {.kind = kindOf,
+                          .header = [&](const std::string& line,
+                                        Origin at) { return readRaceLine(line, at, state); },
+                          .afterHeader = 0,
+                          .entry =
+                              [&](const std::string& line, Origin at) {
+                                  return entryRecord(line, at, {6, 8, 30}, state.raceNum,
+                                                     state.programDate, state.dog);
+                              },
+                          .afterEntry = 1,
+                          .past = [&](const std::string& line,
+                                      Origin at) { return readPastLine(line, at, state); }},
+                         out);
+    });
+    return out;
 }
 
 }  // namespace
@@ -191,20 +159,29 @@ Refusal rosnetRefusal(std::string_view bytes) {
     if (!date) {
         return "the first line holds no program date";
     }
-    const auto kind = [](const std::string& line) {
-        return isRaceLine(line)    ? LineKind::Header
-               : isEntryLine(line) ? LineKind::Entry
-                                   : LineKind::Skipped;
-    };
-    // Every race carries the program date.
-    return firstHeaderRefusal(lines, kind, [&](const std::string& line) {
-        lineRace(line);
-        return date;
-    });
+    return firstHeaderRefusal(lines, kindOf,
+                              [&](const std::string& line) { return raceRecord(line, date); });
 }
 
 const Format& rosnet() {
-    static const Rosnet kFormat;
+    static const Format kFormat(
+        {
+            .key = "rosnet",
+            .sourceName = "Rosnet",
+            .menuLabel = "Import from Rosnet",
+            .menuControl = "ROS",
+            .caption = "Import from Rosnet",
+            .readyText = "Ready to import from Rosnet",
+            .completionText = "Import from Rosnet is complete.",
+            .settingsFile = "ROS.ini",
+            .settingsOrder = 3,
+            .writesRaceFile = true,
+            .inputs = {{.dialogTitle = "Select Rosnet file to import from...",
+                        .filter = "Rosnet Files|*.txt|All Files|*.*",
+                        .folderSetting = "RosnetFolder",
+                        .sample = "rosnet_sample.txt"}},
+        },
+        [](const Inputs& files) { return rosnetRefusal(files.at(0)); }, &read);
     return kFormat;
 }
 

@@ -17,29 +17,6 @@ using store::mid;
 using store::trim;
 using store::val;
 
-class TrackInfo final : public Format {
-  public:
-    const FormatInfo& info() const override {
-        static const FormatInfo kInfo = {
-            .key = "trackinfo",
-            .sourceName = "TrackInfo",
-            .menuLabel = "Import from TrackInfo",
-            .windowName = "ImportTrackInfo",
-            .caption = "Import from TrackInfo",
-            .readyText = "Ready to import from TrackInfo",
-            .completionText = "Import from TrackInfo is complete.",
-            .settingsFile = "TrackInfo.ini",
-            .writesRaceFile = true,
-            .inputs = {{"Select TrackInfo file to import from...",
-                        "TrackInfo Files|*.txt|All Files|*.*", "TrackInfoFolder"}},
-        };
-        return kInfo;
-    }
-
-    Refusal refusal(const std::vector<std::string>& files) const override;
-    void run(const std::vector<std::string>& files, Session& session) const override;
-};
-
 // The state carried from line to line.
 struct State {
     int raceNum = 0;
@@ -78,9 +55,9 @@ LineKind kindOf(const std::string& line, const Columns& c) {
     return isBlankLine(c(73, 3)) ? LineKind::Skipped : LineKind::Past;
 }
 
-// The race of a header line; throws ImportFailed when the grade cannot be
-// cut out. An unreadable date is left empty.
-store::Race headerRace(const std::string& line) {
+// The race of a header line, with the date it holds (empty when
+// unreadable); throws ImportFailed when the grade cannot be cut out.
+Record headerRecord(const std::string& line, Origin at = {}) {
     const std::size_t slash = store::instr(line, "/");
     if (slash < 3) {
         throw ImportFailed("race header without room for a date before its first slash");
@@ -93,31 +70,27 @@ store::Race headerRace(const std::string& line) {
     if (comma == 0) {
         throw ImportFailed("race header without a comma after \"Grade:\"");
     }
+    FieldNumbers n;
     store::Race race;
-    race.RaceNum = wholeVal(mid(line, 1, 2));
+    race.RaceNum = n.whole(mid(line, 1, 2), "RaceNum");
     race.RaceDate = store::readDate(mid(line, slash - 2, 8));
     race.Grade = adjustHeaderGrade(trim(mid(line, gradeAt + 6, comma - (gradeAt + 6))));
     // Without the label there is no distance to read; the base class is taken.
     const std::size_t distAt = store::instr(line, "Distance:");
     race.Distance = distanceClass(distAt == 0 ? std::string() : trim(mid(line, distAt + 9, 20)));
-    return race;
+    return {at, RaceRecord{race}, n.fault()};
 }
 
-void readHeader(const std::string& line, State& state, Session& session) {
-    store::Race race = headerRace(line);
-    state.raceNum = *race.RaceNum;
+Record readHeader(const std::string& line, Origin at, State& state) {
+    Record r = headerRecord(line, at);
+    store::Race& race = std::get<RaceRecord>(r.item).race;
+    state.raceNum = race.RaceNum.value_or(state.raceNum);
     // An unreadable date keeps the one of the header before.
     if (race.RaceDate) {
         state.raceDate = race.RaceDate;
     }
     race.RaceDate = state.raceDate;
-    session.addRace(race);
-}
-
-void readEntry(const std::string& line, State& state, Session& session) {
-    const int post = wholeVal(mid(line, 1, 2));
-    state.dog = trim(mid(line, 4, 17));
-    session.enterDog(state.dog, state.raceNum, state.raceDate, post);
+    return r;
 }
 
 std::string pastGrade(const Columns& c) {
@@ -132,85 +105,67 @@ std::string pastGrade(const Columns& c) {
     return first;
 }
 
-// Two pieces of a time joined, "30" and "45" giving 3045.
-int joinedTime(std::string_view seconds, std::string_view hundredths) {
-    std::string t(seconds);
-    t += hundredths;
-    return wholeVal(t);
-}
-
-void readPastLine(const std::string& line, const Columns& c, State& state, Session& session) {
+Record readPastLine(const std::string& line, Origin at, State& state) {
+    const Columns c(line);
     if (const auto d = store::readDate(c(1, 8))) {
         state.lineDate = d;
     }
-    if (!session.wantsPastLine(state.dog, state.lineDate)) {
-        return;
-    }
+    FieldNumbers n;
     store::RaceLine l;
     l.RegName = state.dog;
     l.RaceDate = state.lineDate;
-    l.RaceNum = wholeVal(c(10, 2));
+    l.RaceNum = n.whole(c(10, 2), "RaceNum");
     l.Distance = distanceClass(c(17, 4));
-    l.Post = wholeVal(c.at(35));
-    l.Break = wholeVal(c.at(37));
-    l.Eighth = wholeVal(c.at(39));
-    l.Stretch = wholeVal(c(44, 2));
+    l.Post = n.whole(c.at(35), "Post");
+    l.Break = n.whole(c.at(37), "Break");
+    l.Eighth = n.whole(c.at(39), "Eighth");
+    l.Stretch = n.whole(c(44, 2), "Stretch");
 
     std::string_view lengths = "OO";
-    int finish = 9;
+    l.Finish = 9;
     if (const std::size_t dash = store::instr(line, "-", 48); dash != 0) {
-        finish = wholeVal(c.at(dash - 1));
+        l.Finish = n.whole(c.at(dash - 1), "Finish");
         lengths = trimmed(c(dash + 1, 4));
     }
-    l.Finish = finish;
     if (lengths == "oo" || lengths == "OO") {
         l.FinishLength = 99;
     } else {
-        const double v = realVal(lengths);
-        l.FinishLength = v == 0 ? 1 : v;
+        const auto v = n.real(lengths, "FinishLength");
+        l.FinishLength = v == 0.0 ? std::optional<double>(1) : v;
     }
-    l.WinningTime = joinedTime(c(23, 2), c(26, 2));
+    l.WinningTime = joinedTime(n, c(23, 2), c(26, 2), "WinningTime");
     const Columns own(trimmed(c(59, 6)));
-    const int ownTime = joinedTime(own(1, 2), own(4, 2));
-    l.FinishTime = ownTime == 0 ? 9999 : ownTime;
-    l.Odds = realVal(c(66, 6));
+    const auto ownTime = joinedTime(n, own(1, 2), own(4, 2), "FinishTime");
+    l.FinishTime = ownTime == 0 ? std::optional<int>(9999) : ownTime;
+    l.Odds = n.real(c(66, 6), "Odds");
     l.Grade = pastGrade(c);
-
     // Schooling lines (stored as grade L) are kept but are no start.
-    std::optional<int> counted;
-    if (*l.Grade != "L") {
-        counted = finish;
-    }
-    session.addRaceLine(l, counted);
+    const bool counts = *l.Grade != "L";
+    return {at, PastRecord{l, counts}, n.fault()};
 }
 
-Refusal TrackInfo::refusal(const std::vector<std::string>& files) const {
-    return trackInfoRefusal(files.at(0));
-}
-
-void TrackInfo::run(const std::vector<std::string>& files, Session& session) const {
-    LineReader in(textLines(files.at(0)));
-    State state;
-    while (!in.atEnd()) {
-        const std::string& line = in.next();
-        session.progress(in.done(), in.total());
-        const Columns c(line);
-        switch (kindOf(line, c)) {
-            case LineKind::Header:
-                readHeader(line, state, session);
-                in.discard(2);
-                break;
-            case LineKind::Entry:
-                readEntry(line, state, session);
-                in.discard(2);
-                break;
-            case LineKind::Past:
-                readPastLine(line, c, state, session);
-                break;
-            case LineKind::Skipped:
-                break;
-        }
-    }
+Reading read(const Inputs& files, store::Date /*today*/) {
+    Reading out;
+    readUntilBroken(out, [&] {
+        LineReader in(textLines(files.at(0)));
+        State state;
+        readProgramLines(
+            in,
+            {.kind = [](const std::string& line) { return kindOf(line, Columns(line)); },
+             .header = [&](const std::string& line,
+                           Origin at) { return readHeader(line, at, state); },
+             .afterHeader = 2,
+             .entry =
+                 [&](const std::string& line, Origin at) {
+                     return entryRecord(line, at, {1, 4, 17}, state.raceNum, state.raceDate,
+                                        state.dog);
+                 },
+             .afterEntry = 2,
+             .past = [&](const std::string& line,
+                         Origin at) { return readPastLine(line, at, state); }},
+            out);
+    });
+    return out;
 }
 
 }  // namespace
@@ -222,11 +177,28 @@ Refusal trackInfoRefusal(std::string_view bytes) {
     LineWalk lines(bytes);
     const auto kind = [](const std::string& line) { return kindOf(line, Columns(line)); };
     return firstHeaderRefusal(lines, kind,
-                              [](const std::string& line) { return headerRace(line).RaceDate; });
+                              [](const std::string& line) { return headerRecord(line); });
 }
 
 const Format& trackInfo() {
-    static const TrackInfo kFormat;
+    static const Format kFormat(
+        {
+            .key = "trackinfo",
+            .sourceName = "TrackInfo",
+            .menuLabel = "Import from TrackInfo",
+            .menuControl = "TrackInfo",
+            .caption = "Import from TrackInfo",
+            .readyText = "Ready to import from TrackInfo",
+            .completionText = "Import from TrackInfo is complete.",
+            .settingsFile = "TrackInfo.ini",
+            .settingsOrder = 5,
+            .writesRaceFile = true,
+            .inputs = {{.dialogTitle = "Select TrackInfo file to import from...",
+                        .filter = "TrackInfo Files|*.txt|All Files|*.*",
+                        .folderSetting = "TrackInfoFolder",
+                        .sample = "trackinfo_sample.txt"}},
+        },
+        [](const Inputs& files) { return trackInfoRefusal(files.at(0)); }, &read);
     return kFormat;
 }
 
