@@ -14,6 +14,7 @@
 #include "core/import/registry.h"
 #include "core/import/window_texts.h"
 #include "core/store/error.h"
+#include "core/store/new_race_file.h"
 
 namespace vz::cli {
 namespace {
@@ -41,6 +42,10 @@ int runFormat(Context& ctx, const FormatArgs& a) {
     }
     if (info.writesRaceFile) {
         const fs::path out = fs::absolute(a.raceFile);
+        if (const auto why = store::newRaceFileRefusal(ctx.paths, out)) {
+            std::cerr << *why << "\n";
+            return kExitFailure;
+        }
         std::error_code ec;
         if (fs::exists(out, ec)) {
             const std::string question =

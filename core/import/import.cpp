@@ -10,6 +10,7 @@
 #include "core/store/error.h"
 #include "core/store/fileio.h"
 #include "core/store/import_store.h"
+#include "core/store/new_race_file.h"
 #include "core/store/race_file.h"
 
 namespace vz::import {
@@ -62,92 +63,56 @@ ImportSummary runImport(const ImportRequest& request) {
         }
     });
 
-    store::DogDatabase dogs(request.paths.dogDatabase());
-
     std::optional<fs::path> raceFilePath;
     if (info.writesRaceFile) {
         if (!request.raceFile) {
             throw Error(fmt::format("Import from {} needs a new race file.", info.sourceName));
         }
-        raceFilePath = request.raceFile;
-        // Copying the template over one of the system's own files (or over
-        // the program being read) would destroy it.
-        std::vector<fs::path> guarded = {request.paths.dogDatabase(),
-                                         request.paths.staticDatabase(),
-                                         request.paths.raceTemplate()};
-        guarded.insert(guarded.end(), request.inputs.begin(), request.inputs.end());
-        for (const fs::path& g : guarded) {
-            std::error_code ec;
-            if (fs::equivalent(*raceFilePath, g, ec)) {
-                throw Error(
-                    fmt::format("The race file cannot be {}: choose another name.", g.string()));
-            }
+        if (const auto why = store::newRaceFileRefusal(request.paths, *request.raceFile)) {
+            throw Error(*why, Error::kPathFileAccess);
         }
-    }
-    const auto freshRaceFile = [&] {
-        store::RaceFile::createFromTemplate(request.paths.raceTemplate(), *raceFilePath);
-    };
-    if (raceFilePath) {
-        freshRaceFile();
+        raceFilePath = request.raceFile;
     }
 
-    // One transaction per file. The race file is committed last, only after
-    // the dog database: a failure before that leaves both as they were, and
-    // the race file is copied afresh from the template in any case.
-    std::unique_ptr<store::RaceFile> raceFile;
-    std::unique_ptr<store::RaceFile::Transaction> raceTx;
+    store::DogDatabase dogs(request.paths.dogDatabase());
+    // The card goes into a temporary file first; it takes the race file's
+    // name only after the dog database has committed the import.
+    std::optional<store::NewRaceFile> newRaceFile;
+    if (raceFilePath) {
+        newRaceFile.emplace(dogs, request.paths.raceTemplate(), *raceFilePath);
+    }
+
     ImportSummary summary;
-    try {
-        if (raceFilePath) {
-            raceFile = std::make_unique<store::RaceFile>(*raceFilePath);
-            raceTx = std::make_unique<store::RaceFile::Transaction>(*raceFile);
+    {
+        store::DogDatabase::Transaction dogTx(dogs);
+        std::optional<store::RaceFile::Transaction> raceTx;
+        if (newRaceFile) {
+            raceTx.emplace(newRaceFile->raceFile());
         }
-        {
-            store::DogDatabase::Transaction dogTx(dogs);
-            store::ImportStore st(dogs, raceFile.get());
-            Session session(st, request.progress);
-            try {
-                readingInput([&] { session.apply(format->read(files, request.today)); });
-                // A card without a race is no program.
-                if (info.writesRaceFile && session.summary().racesWritten == 0) {
-                    throw ImportFailed("no race");
-                }
-                session.finish();
-            } catch (...) {
-                st.resetAll();
-                throw;
+        store::ImportStore st(dogs, newRaceFile ? &newRaceFile->raceFile() : nullptr);
+        Session session(st, request.progress);
+        try {
+            readingInput([&] { session.apply(format->read(files, request.today)); });
+            // A card without a race is no program.
+            if (info.writesRaceFile && session.summary().racesWritten == 0) {
+                throw ImportFailed("no race");
             }
+            session.finish();
+        } catch (...) {
             st.resetAll();
-            summary = session.summary();
+            throw;
+        }
+        st.resetAll();
+        summary = session.summary();
+        if (newRaceFile) {
+            raceTx->commit();
+            newRaceFile->commit(dogTx);
+        } else {
             dogTx.commit();
         }
-    } catch (...) {
-        raceTx.reset();
-        raceFile.reset();
-        if (raceFilePath) {
-            try {
-                freshRaceFile();
-            } catch (...) {
-                // The first fault is the one to report.
-            }
-        }
-        throw;
     }
-    if (raceTx) {
-        try {
-            raceTx->commit();
-        } catch (const Error& e) {
-            raceTx.reset();
-            raceFile.reset();
-            try {
-                freshRaceFile();
-            } catch (...) {
-            }
-            throw Error(fmt::format("The dogs and their race lines were imported, but the race "
-                                    "file {} could not be written: {}",
-                                    raceFilePath->string(), e.what()),
-                        e.number());
-        }
+    if (newRaceFile) {
+        newRaceFile->putInPlace();
     }
     return summary;
 }

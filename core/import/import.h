@@ -24,8 +24,9 @@ inline constexpr std::uintmax_t kMaxInputBytes = 64u << 20;
 struct ImportRequest {
     std::string format;  // registry key: "trackinfo", "rosnet", "derbylane", "dogpak", "qav"
     std::vector<std::filesystem::path> inputs;
-    // The new race file: made (or replaced) as a fresh copy of the template.
-    // Required for every format that writes one, ignored otherwise.
+    // The new race file: a fresh copy of the template filled with the card,
+    // replacing an existing race file of that name. Required for every format
+    // that writes one, ignored otherwise.
     std::optional<std::filesystem::path> raceFile;
     store::AppPaths paths;
     store::Date today;
@@ -33,14 +34,14 @@ struct ImportRequest {
 };
 
 // Runs the import as one unit: on success the dog database and the race
-// file hold the whole card; on any failure the dog database is unchanged.
-// An input that is not of the format's kind is refused before the race file
-// is made, which then stays as it was; a later failure leaves the race file
-// an empty copy of the template.
+// file hold the whole card; on any failure, or when the run is cut short,
+// both stay as they were (an earlier race file of the name included), or the
+// next start completes the run (see core/store/new_race_file.h).
 // Throws ImportFailed when the input is not of the format (the two-line
 // message), vz::Error for anything else (an unknown format, a missing file,
-// an input that is no regular file or larger than kMaxInputBytes, a
-// database that cannot be opened or written).
+// an input that is no regular file or larger than kMaxInputBytes, a race
+// file name that may not be used, a database that cannot be opened or
+// written).
 ImportSummary runImport(const ImportRequest& request);
 
 }  // namespace vz::import

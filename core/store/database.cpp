@@ -241,6 +241,14 @@ Connection::Connection(const std::string& target, int flags, fs::path file, std:
     sqlite3_busy_handler(getHandle(), &onBusy, this);
 }
 
+Connection::NoWaiting::NoWaiting(Connection& connection) : connection_(connection) {
+    sqlite3_busy_handler(connection_.getHandle(), nullptr, nullptr);
+}
+
+Connection::NoWaiting::~NoWaiting() {
+    sqlite3_busy_handler(connection_.getHandle(), &onBusy, &connection_);
+}
+
 void Connection::requireWritable() const {
     if (!readOnlyReason_.empty()) {
         throw Error(readOnlyReason_, Error::kPermissionDenied);

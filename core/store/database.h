@@ -99,9 +99,27 @@ class Connection : public SQLite::Database {
     // Throws the reason as vz::Error when changes are refused.
     void requireWritable() const;
 
+    // Messages name the file as `shown`: a temporary file by the name it is
+    // to take.
+    void showAs(std::filesystem::path shown) { file_ = std::move(shown); }
+
     // One turn of waiting for another program: false when the wait is over
     // the limit. `attempt` is 0 on the first call of a wait.
     bool waitForTurn(int attempt);
+
+    // While it lives, the connection gives up at once when another program
+    // is writing, instead of waiting: for tidying up that can as well be
+    // done at the next start.
+    class NoWaiting {
+      public:
+        explicit NoWaiting(Connection& connection);
+        ~NoWaiting();
+        NoWaiting(const NoWaiting&) = delete;
+        NoWaiting& operator=(const NoWaiting&) = delete;
+
+      private:
+        Connection& connection_;
+    };
 
   private:
     std::filesystem::path file_;

@@ -1,6 +1,7 @@
 #include "core/store/fileio.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,17 +52,16 @@ std::pair<std::string, int> writeReason(const fs::path& path, int err) {
     }
 }
 
-fs::path temporaryBeside(const fs::path& path) {
-    static thread_local std::mt19937_64 gen{std::random_device{}()};
-    return path.parent_path() / fmt::format(".{}.{:016x}.tmp", path.filename().string(), gen());
+int openExclusive(const fs::path& tmp) {
+    return ::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
 }
 
 int openTemporary(const fs::path& path, fs::path& tmp) {
     // A name already taken (by a link someone placed, or another writer's
     // file) is never opened: another name is drawn.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tmp = temporaryBeside(path);
-        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        tmp = temporaryNameBeside(path);
+        const int fd = openExclusive(tmp);
         if (fd >= 0 || errno != EEXIST) {
             return fd;
         }
@@ -215,40 +215,93 @@ std::string readRegularFile(const fs::path& path, std::uintmax_t maxBytes, std::
     }
 }
 
-void writeFileAtomic(const fs::path& path, std::string_view bytes, std::string_view what) {
-    fs::path tmp;
-    const int fd = openTemporary(path, tmp);
-    if (fd < 0) {
-        throw fileError(FileStep::Write, what, path, errno);
+fs::path temporaryNameBeside(const fs::path& target) {
+    static thread_local std::mt19937_64 gen{std::random_device{}()};
+    return target.parent_path() / fmt::format(".{}.{:016x}.tmp", target.filename().string(), gen());
+}
+
+TemporaryFile::TemporaryFile(const fs::path& target, std::string_view bytes, std::string_view what,
+                             const fs::path& name)
+    : target_(target), what_(what) {
+    if (name.empty()) {
+        fd_ = openTemporary(target, path_);
+    } else {
+        path_ = name;
+        fd_ = openExclusive(path_);
     }
-    auto fail = [&](FileStep step, int err) {
-        ::close(fd);
-        ::unlink(tmp.c_str());
-        return fileError(step, what, path, err);
+    if (fd_ < 0) {
+        throw fileError(FileStep::Write, what_, target_, errno);
+    }
+    auto fail = [&](int err) {
+        ::close(fd_);
+        ::unlink(path_.c_str());
+        return fileError(FileStep::Write, what_, target_, err);
     };
-    if (!writeAll(fd, bytes)) {
-        throw fail(FileStep::Write, errno);
+    // Nobody else has the file yet: the lock is granted at once.
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0 || !writeAll(fd_, bytes)) {
+        throw fail(errno);
     }
     // The file that is replaced keeps its permissions (a settings file the
     // user made private stays private).
     struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        ::fchmod(fd, old.st_mode & 07777);
+    if (::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        ::fchmod(fd_, old.st_mode & 07777);
     }
-    if (::fsync(fd) != 0) {
-        throw fail(FileStep::Write, errno);
+    if (::fsync(fd_) != 0) {
+        throw fail(errno);
     }
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(tmp.c_str());
-        throw fileError(FileStep::Write, what, path, err);
+}
+
+TemporaryFile::~TemporaryFile() {
+    if (owned_) {
+        ::unlink(path_.c_str());
     }
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(tmp.c_str());
-        throw fileError(FileStep::Replace, what, path, err);
+    ::close(fd_);
+}
+
+void TemporaryFile::sync() {
+    if (::fsync(fd_) != 0) {
+        throw fileError(FileStep::Write, what_, target_, errno);
     }
-    syncFolder(path);
+}
+
+void TemporaryFile::moveIntoPlace() {
+    renameReplacing(path_, target_, what_);
+    owned_ = false;
+}
+
+void renameReplacing(const fs::path& from, const fs::path& to, std::string_view what) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        throw fileError(FileStep::Replace, what, to, errno);
+    }
+    syncFolder(to);
+}
+
+FileLock::FileLock(const fs::path& file) {
+    fd_ = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd_ < 0) {
+        // A file that is there but cannot be opened is left to whoever may.
+        state_ = errno == ENOENT ? State::Missing : State::InUse;
+        return;
+    }
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        state_ = State::InUse;
+        ::close(fd_);
+        fd_ = -1;
+        return;
+    }
+    state_ = State::Locked;
+}
+
+FileLock::~FileLock() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+void writeFileAtomic(const fs::path& path, std::string_view bytes, std::string_view what) {
+    TemporaryFile tmp(path, bytes, what);
+    tmp.moveIntoPlace();
 }
 
 void copyFileReplacing(const fs::path& from, const fs::path& to, std::string_view what) {

@@ -39,6 +39,66 @@ std::string readRegularFile(const std::filesystem::path& path, std::uintmax_t ma
 void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes,
                      std::string_view what = "file");
 
+// The two halves of writeFileAtomic, for a file that is filled by other
+// means before it takes its place (a new race file that an import fills).
+// The file is made beside `target` under a unique hidden name, exclusively,
+// with `bytes` in it flushed to disk and the permissions of the file at
+// `target` when there is one. While the object lives the file stays open and
+// locked, so that another program can tell it is in use (see
+// lockUnusedFile); it is deleted with the object unless it was moved into
+// place or kept.
+class TemporaryFile {
+  public:
+    // `name` is the temporary file's path; empty draws a unique one beside
+    // `target` (temporaryNameBeside).
+    TemporaryFile(const std::filesystem::path& target, std::string_view bytes,
+                  std::string_view what, const std::filesystem::path& name = {});
+    ~TemporaryFile();
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // Flushes to disk what was written to the file since, by any means.
+    void sync();
+    // Renames the file over `target`, durably. Throws vz::Error, the file
+    // then staying where it is.
+    void moveIntoPlace();
+    // Leaves the file on disk when the object goes.
+    void keep() { owned_ = false; }
+
+  private:
+    std::filesystem::path target_;
+    std::filesystem::path path_;
+    std::string what_;
+    int fd_ = -1;
+    bool owned_ = true;
+};
+
+// A new unique name beside `target`: ".<name>.<random hex>.tmp".
+std::filesystem::path temporaryNameBeside(const std::filesystem::path& target);
+
+// Renames `from` over `to` and makes the rename durable; throws vz::Error
+// naming `to` as `what`.
+void renameReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
+                     std::string_view what = "file");
+
+// An exclusive lock on a file that no running program holds (a TemporaryFile
+// of a program that ended without removing it), kept while the object lives.
+class FileLock {
+  public:
+    // InUse: a running program holds it, or it cannot be opened here.
+    enum class State { Locked, Missing, InUse };
+    explicit FileLock(const std::filesystem::path& file);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    State state() const { return state_; }
+
+  private:
+    int fd_ = -1;
+    State state_ = State::Missing;
+};
+
 // Byte-for-byte copy, replacing any file at `to`, done atomically as above.
 void copyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
                        std::string_view what = "file");

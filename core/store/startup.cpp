@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include "core/store/new_race_file.h"
+
 namespace vz::store {
 namespace fs = std::filesystem;
 
@@ -26,6 +28,8 @@ ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date to
     ProgramState state;
     createFolder(paths.dataDir(), state.errors);
     createFolder(paths.resultsDir(), state.errors);
+    const std::vector<Error> unfinished = completeInterruptedImports(paths.dogDatabase());
+    state.errors.insert(state.errors.end(), unfinished.begin(), unfinished.end());
 
     std::error_code ec;
     if (!fs::exists(paths.settingsFile(), ec)) {

@@ -30,8 +30,8 @@ struct ProgramState {
 };
 
 // The start-up procedure: creates the data and results folders when missing,
-// reads `Vovoziruzu.ini` or creates it with the first values, reads the
-// recent-file list.
+// completes the imports that were cut short, reads `Vovoziruzu.ini` or
+// creates it with the first values, reads the recent-file list.
 ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date today);
 
 // The 30-day reminder is due when the last style update is more than 30 days

@@ -15,8 +15,9 @@
 #include <memory>
 
 #include "core/editing/rules.h"
+#include "core/store/database.h"
 #include "core/store/error.h"
-#include "core/store/race_file.h"
+#include "core/store/new_race_file.h"
 #include "gui/common/waiting.h"
 #include "gui/import/ui_hooks.h"
 
@@ -160,6 +161,11 @@ bool ImporterDialog::chooseRaceFile() {
         // A name without extension gets ".rac", as the main program's New
         // does: the Open and Process dialogs list only those.
         chosen = QString::fromStdString(editing::withRaceFileExtension(chosen.toStdString()));
+        start = chosen;  // asked again, the dialog opens on the name just refused
+        if (const auto why = store::newRaceFileRefusal(paths_, toPath(chosen))) {
+            hooks_.warn(this, importAppTitle(), QString::fromStdString(*why));
+            continue;
+        }
         std::error_code ec;
         if (!std::filesystem::exists(toPath(chosen), ec)) {
             break;
@@ -167,12 +173,14 @@ bool ImporterDialog::chooseRaceFile() {
         if (hooks_.askYesNo(this, QStringLiteral("Confirm"), overwriteQuestion(chosen))) {
             break;
         }
-        start = chosen;  // the dialog opens again on the name just refused
     }
+    // The race file itself is made by the run, which replaces an earlier one
+    // only once the whole card is written; a template that is not there is
+    // said now, before the user starts.
     try {
-        store::RaceFile::createFromTemplate(paths_.raceTemplate(), toPath(chosen));
+        store::checkDatabaseFile(paths_.raceTemplate(), "race template");
     } catch (const vz::Error& e) {
-        // Unlike a cancel, a failed copy is not the user's choice: say why.
+        // Unlike a cancel, this is not the user's choice: say why.
         hooks_.warn(
             this, importAppTitle(),
             QStringLiteral("%1 - %2").arg(e.number()).arg(QString::fromStdString(e.what())));

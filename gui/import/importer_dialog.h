@@ -31,9 +31,10 @@ class ImporterDialog : public QDialog {
                    ImportUiHooks& hooks, QWidget* parent = nullptr);
     ~ImporterDialog() override;
 
-    // The open sequence: input dialogs, the new race file's name and its
-    // copy of the template. False when it did not complete (a cancelled
-    // dialog or an error); the window is then not to be shown.
+    // The open sequence: input dialogs and the new race file's name (the
+    // run makes the file; Cancel leaves the name as it was). False when it
+    // did not complete (a cancelled dialog or an error); the window is then
+    // not to be shown.
     bool prepare();
 
     QString statusText() const;

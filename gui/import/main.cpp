@@ -1,6 +1,8 @@
 #include <QApplication>
 
+#include "core/store/new_race_file.h"
 #include "core/store/paths.h"
+#include "gui/common/messages.h"
 #include "gui/common/program_start.h"
 #include "gui/common/qt_setup.h"
 #include "gui/common/single_instance.h"
@@ -32,6 +34,12 @@ int main(int argc, char** argv) {
     const auto paths = vz::gui::findRunFolders(programs);
     if (!paths)
         return 1;
+
+    // An import cut short (the machine went off) is completed or cleared
+    // away before the next one can start.
+    for (const vz::Error& e : vz::store::completeInterruptedImports(paths->dogDatabase())) {
+        vz::gui::showCommonError(nullptr, e);
+    }
 
     vz::gui::DefaultImportUiHooks hooks;
     vz::gui::ImportMenu menu(*paths, hooks);

@@ -21,6 +21,7 @@
 
 #include "core/editing/rules.h"
 #include "core/store/dates.h"
+#include "core/store/new_race_file.h"
 #include "core/store/race_file.h"
 #include "core/store/recent_files.h"
 #include "core/store/settings.h"
@@ -378,16 +379,24 @@ bool MainWindow::isOpen(const QString& path) const {
 void MainWindow::newRaceFile() {
     if (limitReached())
         return;
-    auto chosen = chooseFile(this, {.mode = FileDialogRequest::Mode::Save,
-                                    .title = QStringLiteral("Name new race file..."),
-                                    .folder = qpath(state_.currentFolder),
-                                    .filter = kRaceFilter,
-                                    .defaultSuffix = QStringLiteral("rac")});
-    if (!chosen)
-        return;
-    // A name typed without an extension gets ".rac": Open lists only those.
-    const QString path = qs(editing::withRaceFileExtension(str(*chosen)));
-    state_.currentFolder = fspath(folderOf(path));
+    QString path;
+    for (;;) {
+        auto chosen = chooseFile(this, {.mode = FileDialogRequest::Mode::Save,
+                                        .title = QStringLiteral("Name new race file..."),
+                                        .folder = qpath(state_.currentFolder),
+                                        .filter = kRaceFilter,
+                                        .defaultSuffix = QStringLiteral("rac")});
+        if (!chosen)
+            return;
+        // A name typed without an extension gets ".rac": Open lists only those.
+        path = qs(editing::withRaceFileExtension(str(*chosen)));
+        state_.currentFolder = fspath(folderOf(path));
+        // Only a race file is ever replaced by a new one; another name is asked for.
+        const auto why = store::newRaceFileRefusal(paths_, fspath(path));
+        if (!why)
+            break;
+        inform(this, kAppTitle, qs(*why), QMessageBox::Warning);
+    }
     try {
         if (QFileInfo::exists(path) &&
             !askYesNo(this, QStringLiteral("Confirm"),

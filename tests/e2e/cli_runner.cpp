@@ -29,15 +29,9 @@ std::vector<std::string> fullArgv(const std::vector<std::string>& args,
     return argvText;
 }
 
-// One started run: its process and the files holding its streams.
-struct Started {
-    std::unique_ptr<TempDir> io;
-    pid_t pid = -1;
-};
-
-Started start(const std::vector<std::string>& args, const std::string& input,
-              const fs::path& program = cliPath()) {
-    Started s;
+StartedCli start(const std::vector<std::string>& args, const std::string& input,
+                 const fs::path& program = cliPath()) {
+    StartedCli s;
     s.io = std::make_unique<TempDir>();
     const fs::path in = *s.io / "stdin";
     const fs::path out = *s.io / "stdout";
@@ -81,7 +75,7 @@ int waitFor(pid_t pid) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-CliResult collect(Started& s) {
+CliResult collect(StartedCli& s) {
     CliResult result;
     result.exitCode = waitFor(s.pid);
     result.out = readText(*s.io / "stdout");
@@ -92,22 +86,30 @@ CliResult collect(Started& s) {
 }  // namespace
 
 CliResult runCli(const std::vector<std::string>& args, const std::string& input) {
-    Started s = start(args, input);
+    StartedCli s = start(args, input);
     return collect(s);
 }
 
+StartedCli startCli(const std::vector<std::string>& args, const std::string& input) {
+    return start(args, input);
+}
+
+CliResult finishCli(StartedCli& run) {
+    return collect(run);
+}
+
 CliResult runCliAt(const fs::path& program, const std::vector<std::string>& args) {
-    Started s = start(args, {}, program);
+    StartedCli s = start(args, {}, program);
     return collect(s);
 }
 
 std::vector<CliResult> runCliTogether(const std::vector<std::vector<std::string>>& runs) {
-    std::vector<Started> started;
+    std::vector<StartedCli> started;
     for (const auto& args : runs) {
         started.push_back(start(args, {}));
     }
     std::vector<CliResult> results;
-    for (Started& s : started) {
+    for (StartedCli& s : started) {
         results.push_back(collect(s));
     }
     return results;

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "tests/support/test_support.h"
 
 namespace vz::test {
 
@@ -31,6 +36,15 @@ std::vector<CliResult> runCliTogether(const std::vector<std::vector<std::string>
 // terminal runs it) and stdout in a file; `err` holds what the terminal
 // showed. `input` is typed on the terminal (without echo).
 CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::string& input = {});
+
+// A run started without waiting for it (one to be killed, say).
+struct StartedCli {
+    std::unique_ptr<TempDir> io;  // its streams
+    pid_t pid = -1;
+};
+StartedCli startCli(const std::vector<std::string>& args, const std::string& input = {});
+// Waits for the run; its exit code is 128 + the signal when one ended it.
+CliResult finishCli(StartedCli& run);
 
 std::filesystem::path cliPath();
 

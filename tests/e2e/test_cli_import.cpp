@@ -175,6 +175,60 @@ TEST(CliImport, AReadOnlyDogDatabaseIsRefusedAndLeftAsItWas) {
     EXPECT_EQ(countsOf(paths), Counts{});
 }
 
+TEST(CliImport, OnlyARaceFileIsOverwritten) {
+    TempDir dir;
+    const store::AppPaths paths = makeAppFolder(dir.path());
+    const fs::path data = paths.dataDir();
+    writeText(paths.settingsFile(), "10,10,15160,11320,0,0,0.8191767,0.8,#2026-12-01#\r\n");
+    writeText(paths.recentFile(), "\"Tuesday.rac\",\"/home/ann/Tuesday.rac\"\r\n");
+    writeText(paths.errorReport(), "Dogs not found\r\n");
+    writeText(data / "notes.txt", "my notes\r\n");
+    fs::copy_file(cliPath(), paths.appDir / "vovoziruzu-cli");
+    makeRaceFile(data / "Old.rac");
+    // The other program has the dog database open: its journal files are there.
+    const store::DogDatabase open(paths.dogDatabase());
+    ASSERT_TRUE(fs::exists(paths.dogDatabase().string() + "-wal"));
+    ASSERT_TRUE(fs::exists(paths.dogDatabase().string() + "-shm"));
+
+    const std::string own = "is one of the system's own files: a race file cannot take its name.";
+    const std::string notRace = "is not a race file: only a race file is replaced by a new one.";
+    const struct {
+        fs::path file;
+        std::string words;  // empty: imported
+    } cases[] = {
+        {paths.dogDatabase().string() + "-wal", own},
+        {paths.dogDatabase().string() + "-shm", own},
+        {paths.dogDatabase(), own},
+        {paths.settingsFile(), own},
+        {paths.recentFile(), own},
+        {paths.errorReport(), own},
+        {paths.appDir / "vovoziruzu-cli", notRace},
+        {data / "notes.txt", notRace},
+        {data / "Old.rac", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string before = readText(c.file);
+        std::vector<std::string> args =
+            importArgs(dir, "trackinfo", "trackinfo_sample.txt", "unused.rac");
+        args.back() = c.file.string();
+        args.push_back("--overwrite");
+        const CliResult r = runCli(args);
+        if (c.words.empty()) {
+            EXPECT_EQ(r.exitCode, 0) << r.err;
+            EXPECT_FALSE(store::RaceFile(c.file, store::OpenMode::ReadOnly).races().empty());
+            continue;
+        }
+        EXPECT_EQ(r.exitCode, 1) << c.file;
+        EXPECT_EQ(r.err, "The file " + c.file.string() + " " + c.words + " Choose another name.\n");
+        EXPECT_EQ(r.out, "");
+        if (c.file.string().ends_with("-shm")) {
+            continue;  // the open database's own index, which it rewrites at will
+        }
+        EXPECT_EQ(readText(c.file), before) << c.file;
+        EXPECT_EQ(countsOf(paths), Counts{}) << c.file;
+    }
+}
+
 TEST(CliImport, ProgressShowsOnATerminalOnly) {
     TempDir dir;
     makeAppFolder(dir.path());

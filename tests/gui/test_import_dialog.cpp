@@ -1,7 +1,7 @@
 // The importer window: its open sequence (input dialogs, the race file's
-// name with the overwrite loop, the template copy), Cancel, and an import
-// run through the window for each format, with its completion and failure
-// messages.
+// name with the overwrite loop and the refusal of a file that is not a race
+// file), Cancel, and an import run through the window for each format, with
+// its completion and failure messages.
 
 #include <QApplication>
 #include <QLabel>
@@ -76,7 +76,6 @@ struct Fixture {
         vz::test::writeText(p, text);
         return p;
     }
-    std::string templateBytes() const { return vz::test::readText(paths.raceTemplate()); }
 };
 
 // Small inputs of each format kept beside these tests (DogPak/QuickDog
@@ -84,6 +83,31 @@ struct Fixture {
 fs::path sampleFile(const std::string& name) {
     const fs::path own = vz::test::sourceDir() / "tests/gui/data/import" / name;
     return own;
+}
+
+// Starts the import and waits for the window to close itself.
+bool runThroughWindow(ImporterDialog& dialog) {
+    QSignalSpy finished(&dialog, &ImporterDialog::importFinished);
+    dialog.show();
+    QPushButton* ok = dialog.findChild<QPushButton*>("cmdOK");
+    QTest::mouseClick(ok, Qt::LeftButton);
+    if (!dialog.importing() && finished.isEmpty()) {
+        return false;
+    }
+    // While the run goes, the buttons are hidden and the status says so.
+    if (finished.isEmpty()) {
+        if (ok->isVisible() || dialog.findChild<QPushButton*>("cmdCancel")->isVisible()) {
+            return false;
+        }
+        if (dialog.statusText() != QStringLiteral("Importing, please wait...")) {
+            return false;
+        }
+        dialog.close();  // cannot be closed during the run
+        if (!dialog.isVisible()) {
+            return false;
+        }
+    }
+    return finished.wait(60000) || !finished.isEmpty();
 }
 
 }  // namespace
@@ -100,9 +124,10 @@ class ImporterDialogTest : public QObject {
     void folderOfNameAlsoInItsPath();
     void cancellingSecondDogPakDialogKeepsFirstFolder();
     void overwriteLoopAsksAgainOnNo();
-    void overwriteAnsweredYesReplacesFileWithTemplate();
+    void overwriteAnsweredYesKeepsTheOldFileUntilTheImport();
+    void aFileThatIsNotARaceFileIsRefusedAndAskedAgain();
     void cancelledSaveDialogCreatesNothing();
-    void cancelLeavesEmptyRaceFile();
+    void cancelLeavesTheNamedFileAsItWas();
     void failedTemplateCopyIsReported();
     void overwriteQuestionStandsOverTheWindow();
     void wrongFileShowsImportFailure();
@@ -182,8 +207,8 @@ void ImporterDialogTest::showsItsCaptionAndReadyText() {
         QCOMPARE(saves[0].title, QStringLiteral("Name new race file..."));
         QCOMPARE(saves[0].filter, QStringLiteral("Race Files (*.rac)|*.rac"));
         QCOMPARE(saves[0].text, q(f.paths.dataDir()) + QLatin1Char('/'));
-        QVERIFY(dialog.raceFile().has_value());
-        QCOMPARE(vz::test::readText(race), f.templateBytes());
+        QCOMPARE(dialog.raceFile().value(), race);
+        QVERIFY(!fs::exists(race));  // made by the run
     } else {
         QVERIFY(saves.empty());
         QVERIFY(!dialog.raceFile().has_value());
@@ -263,7 +288,8 @@ void ImporterDialogTest::overwriteLoopAsksAgainOnNo() {
     const fs::path in = f.input("card.txt", "x\r\n");
     const fs::path existing = f.dir / "old.rac";
     const fs::path fresh = f.dir / "new card";  // the race file extension is added
-    vz::test::writeText(existing, "keep me");
+    vz::test::makeRaceFile(existing);
+    const std::string before = vz::test::readText(existing);
     f.hooks.openAnswers = {q(in)};
     f.hooks.saveAnswers = {q(existing), q(fresh)};
     f.hooks.askAnswers = {false};
@@ -278,17 +304,22 @@ void ImporterDialogTest::overwriteLoopAsksAgainOnNo() {
                            QStringLiteral("\ralready exists.  Overwrite?"));
     // The dialog comes back on the name just refused.
     QCOMPARE(f.hooks.callsOf("save").at(1).text, q(existing));
-    QCOMPARE(vz::test::readText(existing), std::string("keep me"));
+    QCOMPARE(vz::test::readText(existing), before);
     QCOMPARE(dialog.raceFile().value(), f.dir / "new card.rac");
-    QCOMPARE(vz::test::readText(f.dir / "new card.rac"), f.templateBytes());
+    // The run makes the file.
+    QVERIFY(!fs::exists(f.dir / "new card.rac"));
     QVERIFY(!fs::exists(fresh));
 }
 
-void ImporterDialogTest::overwriteAnsweredYesReplacesFileWithTemplate() {
+void ImporterDialogTest::overwriteAnsweredYesKeepsTheOldFileUntilTheImport() {
     Fixture f;
-    const fs::path in = f.input("card.txt", "x\r\n");
+    const fs::path in = sampleFile("derbylane.txt");
     const fs::path existing = f.dir / "old.rac";
-    vz::test::writeText(existing, "old contents");
+    vz::test::makeRaceFile(existing);
+    vz::store::Race old;
+    old.RaceNum = 14;
+    vz::store::RaceFile(existing).addRace(old);
+    const std::string before = vz::test::readText(existing);
     f.hooks.openAnswers = {q(in)};
     f.hooks.saveAnswers = {q(existing), q(existing)};
     f.hooks.askAnswers = {false, true};
@@ -297,8 +328,46 @@ void ImporterDialogTest::overwriteAnsweredYesReplacesFileWithTemplate() {
     ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
     QVERIFY(dialog.prepare());
     QCOMPARE(f.hooks.kinds(), (QStringList{"open", "save", "ask", "save", "ask"}));
-    QCOMPARE(vz::test::readText(existing), f.templateBytes());
     QCOMPARE(dialog.statusText(), QStringLiteral("Ready to import from Derby Lane"));
+    QCOMPARE(vz::test::readText(existing), before);
+    // The import replaces it with the new card alone (two races, none of them 14).
+    QVERIFY(runThroughWindow(dialog));
+    QVERIFY(f.hooks.callsOf("warn").empty());
+    const auto races = vz::store::RaceFile(existing).races();
+    QCOMPARE(races.size(), std::size_t{2});
+    for (const vz::store::Race& r : races) {
+        QVERIFY(r.RaceNum != 14);
+    }
+}
+
+// Only a race file is ever replaced: naming any other file that exists (or
+// one of the system's own) says why and shows the dialog again.
+void ImporterDialogTest::aFileThatIsNotARaceFileIsRefusedAndAskedAgain() {
+    Fixture f;
+    const fs::path in = f.input("card.txt", "x\r\n");
+    const fs::path notes = f.dir / "notes.rac";
+    vz::test::writeText(notes, "my notes");
+    const fs::path wal = f.paths.dogDatabase().string() + "-wal";
+    f.hooks.openAnswers = {q(in)};
+    f.hooks.saveAnswers = {q(notes), q(wal), q(f.dir / "fresh.rac")};
+
+    DESCRIBE(description, f, kTrackInfo);
+    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+    QVERIFY(dialog.prepare());
+    QCOMPARE(f.hooks.kinds(), (QStringList{"open", "save", "warn", "save", "warn", "save"}));
+    const auto warns = f.hooks.callsOf("warn");
+    QCOMPARE(warns[0].title, QStringLiteral("Import"));
+    QCOMPARE(warns[0].text, QStringLiteral("The file ") + q(notes) +
+                                QStringLiteral(" is not a race file: only a race file is replaced "
+                                               "by a new one. Choose another name."));
+    QCOMPARE(warns[1].text, QStringLiteral("The file ") + q(wal) +
+                                QStringLiteral(" is one of the system's own files: a race file "
+                                               "cannot take its name. Choose another name."));
+    // Asked again on the name refused.
+    QCOMPARE(f.hooks.callsOf("save").at(1).text, q(notes));
+    QCOMPARE(vz::test::readText(notes), std::string("my notes"));
+    QVERIFY(!fs::exists(wal));
+    QCOMPARE(dialog.raceFile().value(), f.dir / "fresh.rac");
 }
 
 // The real question box, answered by a timer: it stands centred over the
@@ -307,7 +376,7 @@ void ImporterDialogTest::overwriteQuestionStandsOverTheWindow() {
     Fixture f;
     const fs::path in = f.input("card.txt", "x\r\n");
     const fs::path existing = f.dir / "old.rac";
-    vz::test::writeText(existing, "old contents");
+    vz::test::makeRaceFile(existing);
     vz::gui::FileDialogScript dialogs;
     dialogs.choose(q(in));
     dialogs.choose(q(existing));
@@ -355,26 +424,35 @@ void ImporterDialogTest::cancelledSaveDialogCreatesNothing() {
     }
 }
 
-void ImporterDialogTest::cancelLeavesEmptyRaceFile() {
+void ImporterDialogTest::cancelLeavesTheNamedFileAsItWas() {
     Fixture f;
     const fs::path in = f.input("card.txt", "x\r\n");
-    const fs::path race = f.dir / "empty.rac";
-    f.hooks.openAnswers = {q(in)};
-    f.hooks.saveAnswers = {q(race)};
-    DESCRIBE(description, f, kTrackInfo);
-    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
-    QVERIFY(dialog.prepare());
-    auto* cancel = dialog.findChild<QPushButton*>("cmdCancel");
-    QVERIFY(cancel != nullptr);
-    QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
-    QCOMPARE(dialog.findChild<QPushButton*>("cmdOK")->text(), QStringLiteral("Start Import"));
-    dialog.show();
-    QTest::mouseClick(cancel, Qt::LeftButton);
-    QCOMPARE(dialog.result(), static_cast<int>(QDialog::Rejected));
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(vz::test::readText(race), f.templateBytes());
-    vz::store::RaceFile file(race);
-    QVERIFY(file.races().empty());
+    const fs::path fresh = f.dir / "empty.rac";
+    const fs::path existing = f.dir / "old.rac";
+    vz::test::makeRaceFile(existing);
+    vz::store::Race old;
+    old.RaceNum = 3;
+    vz::store::RaceFile(existing).addRace(old);
+    const std::string before = vz::test::readText(existing);
+    for (const fs::path& race : {fresh, existing}) {
+        f.hooks.openAnswers = {q(in)};
+        f.hooks.saveAnswers = {q(race)};
+        f.hooks.askAnswers = {true};
+        DESCRIBE(description, f, kTrackInfo);
+        ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+        QVERIFY(dialog.prepare());
+        auto* cancel = dialog.findChild<QPushButton*>("cmdCancel");
+        QVERIFY(cancel != nullptr);
+        QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
+        QCOMPARE(dialog.findChild<QPushButton*>("cmdOK")->text(), QStringLiteral("Start Import"));
+        dialog.show();
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QCOMPARE(dialog.result(), static_cast<int>(QDialog::Rejected));
+        QVERIFY(!dialog.isVisible());
+    }
+    // No empty card is left under the new name, and the old card is kept.
+    QVERIFY(!fs::exists(fresh));
+    QCOMPARE(vz::test::readText(existing), before);
     QVERIFY(f.hooks.callsOf("inform").empty());
     QVERIFY(f.hooks.callsOf("warn").empty());
 }
@@ -395,35 +473,6 @@ void ImporterDialogTest::failedTemplateCopyIsReported() {
     QVERIFY(!fs::exists(f.dir / "x.rac"));
 }
 
-namespace {
-
-// Starts the import and waits for the window to close itself.
-bool runThroughWindow(ImporterDialog& dialog) {
-    QSignalSpy finished(&dialog, &ImporterDialog::importFinished);
-    dialog.show();
-    QPushButton* ok = dialog.findChild<QPushButton*>("cmdOK");
-    QTest::mouseClick(ok, Qt::LeftButton);
-    if (!dialog.importing() && finished.isEmpty()) {
-        return false;
-    }
-    // While the run goes, the buttons are hidden and the status says so.
-    if (finished.isEmpty()) {
-        if (ok->isVisible() || dialog.findChild<QPushButton*>("cmdCancel")->isVisible()) {
-            return false;
-        }
-        if (dialog.statusText() != QStringLiteral("Importing, please wait...")) {
-            return false;
-        }
-        dialog.close();  // cannot be closed during the run
-        if (!dialog.isVisible()) {
-            return false;
-        }
-    }
-    return finished.wait(60000) || !finished.isEmpty();
-}
-
-}  // namespace
-
 void ImporterDialogTest::wrongFileShowsImportFailure() {
     Fixture f;
     // A TrackInfo race header without "Grade:" cannot be cut: the run fails.
@@ -442,6 +491,8 @@ void ImporterDialogTest::wrongFileShowsImportFailure() {
     QCOMPARE(warns[0].text, kFailure);
     QVERIFY(f.hooks.callsOf("inform").empty());
     QVERIFY(!dialog.isVisible());
+    // No empty card is left under the name given.
+    QVERIFY(!fs::exists(f.dir / "w.rac"));
 }
 
 void ImporterDialogTest::databaseFaultNamesItsCause() {

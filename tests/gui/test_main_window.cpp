@@ -276,6 +276,40 @@ class MainWindowTest : public QObject {
         QCOMPARE(dialogs.requests().back().defaultSuffix, QStringLiteral("rac"));
     }
 
+    // Only a race file is ever replaced: another file that exists (or one of
+    // the system's own names) is refused with the reason, and the dialog
+    // comes back until a usable name is given.
+    void newRefusesAFileThatIsNotARaceFile() {
+        AppFixture app;
+        MessageRecorder boxes;
+        FileDialogScript dialogs;
+        auto w = app.startMain();
+        const auto notes = app.paths.dataDir() / "notes.rac";
+        writeText(notes, "my notes");
+        const QString settings = gui::qpath(app.paths.settingsFile());
+        const std::string settingsBefore = readText(app.paths.settingsFile());
+        dialogs.choose(gui::qpath(notes));
+        dialogs.choose(settings);
+        dialogs.choose(gui::qpath(app.paths.dataDir() / "fresh.rac"));
+        action(*w, "mnuNew")->trigger();
+
+        QCOMPARE(dialogs.requests().size(), std::size_t{3});
+        QCOMPARE(boxes.messages().size(), std::size_t{2});
+        QCOMPARE(boxes.messages()[0].title, kAppTitle);
+        QCOMPARE(boxes.messages()[0].text,
+                 QStringLiteral("The file ") + gui::qpath(notes) +
+                     QStringLiteral(" is not a race file: only a race file is replaced by a new "
+                                    "one. Choose another name."));
+        QCOMPARE(boxes.messages()[1].text,
+                 QStringLiteral("The file ") + settings +
+                     QStringLiteral(" is one of the system's own files: a race file cannot take "
+                                    "its name. Choose another name."));
+        QCOMPARE(readText(notes), std::string("my notes"));
+        QCOMPARE(readText(app.paths.settingsFile()), settingsBefore);
+        QCOMPARE(w->raceEditors().size(), std::size_t{1});
+        QCOMPARE(w->raceEditors()[0]->windowTitle(), QStringLiteral("Race File - fresh.rac"));
+    }
+
     // A name typed without an extension gets ".rac", so that the Open and
     // Process dialogs list the new file.
     void newAddsTheRaceFileExtension() {

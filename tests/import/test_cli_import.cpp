@@ -59,12 +59,13 @@ TEST_F(CliImportTest, ImportsASampleAndPrintsTheCompletionAndCounts) {
 
 TEST_F(CliImportTest, ExistingRaceFileNeedsOverwrite) {
     const fs::path out = dir_ / "card.rac";
-    writeText(out, "keep me");
+    makeRaceFile(out);
+    const std::string before = readText(out);
     CliResult r =
         run({"trackinfo", sample("trackinfo_sample.txt").string(), "--race-file", out.string()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("already exists"), std::string::npos) << r.err;
-    EXPECT_EQ(readText(out), "keep me");
+    EXPECT_EQ(readText(out), before);
     EXPECT_EQ(store::DogDatabase(dogDb()).dogCount(), 0);
 
     r = run({"trackinfo", sample("trackinfo_sample.txt").string(), "--race-file", out.string(),

@@ -21,6 +21,7 @@ TEST_P(MangledTest, EndsCleanlyWhateverTheBytes) {
     const char noise[] = {'-', '/',    ' ',    '\n', '\r', '"', 'T', 'S', '9', 'e', '.',
                           ',', '\xE9', '\xC3', 'R',  'A',  'C', 'E', '_', '=', '\0'};
     int failed = 0;
+    makeRaceFile(raceFile());  // an earlier card: a failed run leaves it as it was
     for (int round = 0; round < 24; ++round) {
         std::string text = original;
         const int edits = 1 + static_cast<int>(rng() % 40);
@@ -47,6 +48,7 @@ TEST_P(MangledTest, EndsCleanlyWhateverTheBytes) {
         }
         const auto dogsBefore = dogs().dogs();
         const auto linesBefore = dogs().raceLineCount();
+        const std::string cardBefore = readText(raceFile());
         try {
             const auto s = importText(format, {text});
             EXPECT_EQ(dogs().raceLineCount(), linesBefore + s.linesAdded);
@@ -54,7 +56,7 @@ TEST_P(MangledTest, EndsCleanlyWhateverTheBytes) {
             ++failed;
             EXPECT_EQ(dogs().dogs(), dogsBefore) << round;
             EXPECT_EQ(dogs().raceLineCount(), linesBefore) << round;
-            EXPECT_EQ(readText(raceFile()), readText(paths_.raceTemplate())) << round;
+            EXPECT_EQ(readText(raceFile()), cardBefore) << round;
         }
     }
     // At least the rounds that end on an entry line failed.

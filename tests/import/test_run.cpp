@@ -1,12 +1,16 @@
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "core/import/import.h"
 #include "core/import/registry.h"
 #include "core/import/window_texts.h"
+#include "core/store/database.h"
 #include "core/store/fileio.h"
 #include "tests/import/import_fixture.h"
 #include "tests/import/trackinfo_text.h"
@@ -56,9 +60,24 @@ TEST_F(RunTest, GoodCardIsWrittenWhole) {
     EXPECT_EQ(posts().size(), 2u);
 }
 
+// The files of the folder, race files and anything hidden beside them.
+std::vector<std::string> filesIn(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 TEST_F(RunTest, FailedRunChangesNothing) {
     addDog("Swift Arrow", 7, 2);
+    // An earlier card of the same name, which the failed runs were to replace.
+    importText("trackinfo", {cardWith("")});
     const auto before = dogs().dogs();
+    const auto linesBefore = dogs().raceLineCount();
+    const std::string cardBefore = readText(raceFile());
+    const auto folderBefore = filesIn(dir_.path());
     const char* tails[] = {
         // A header without "Grade:".
         " 2  12/08/26  RACE 2   Class: C, Distance: 3/8\n",
@@ -70,8 +89,14 @@ TEST_F(RunTest, FailedRunChangesNothing) {
         " 2  12/08/26  RACE 2   Grade: C, Distance: 3/8\nPurse\n",
     };
     for (const char* tail : tails) {
+        // Other dates than the earlier card's, so that the lines would be new.
+        std::string text = cardWith(tail);
+        for (std::size_t at = text.find("/26"); at != std::string::npos;
+             at = text.find("/26", at)) {
+            text.replace(at, 3, "/27");
+        }
         try {
-            importText("trackinfo", {cardWith(tail)});
+            importText("trackinfo", {text});
             ADD_FAILURE() << "no failure for " << tail;
         } catch (const import::ImportFailed& e) {
             EXPECT_STREQ(e.what(),
@@ -79,10 +104,66 @@ TEST_F(RunTest, FailedRunChangesNothing) {
             EXPECT_FALSE(e.detail().empty());
         }
         EXPECT_EQ(dogs().dogs(), before) << tail;
-        EXPECT_EQ(dogs().raceLineCount(), 0) << tail;
-        // The race file is the empty copy of the template, byte for byte.
-        EXPECT_EQ(readText(raceFile()), readText(paths_.raceTemplate())) << tail;
+        EXPECT_EQ(dogs().raceLineCount(), linesBefore) << tail;
+        // The earlier card stays, byte for byte, and the run's temporary
+        // file is gone (only the input it was given is new).
+        EXPECT_EQ(readText(raceFile()), cardBefore) << tail;
+        auto folder = filesIn(dir_.path());
+        std::erase_if(folder, [](const std::string& n) { return n.rfind("input", 0) == 0; });
+        auto expected = folderBefore;
+        std::erase_if(expected, [](const std::string& n) { return n.rfind("input", 0) == 0; });
+        EXPECT_EQ(folder, expected) << tail;
     }
+}
+
+TEST_F(RunTest, ARaceFileFolderThatCannotBeWrittenIsNamedAndNothingIsImported) {
+    writeText(dir_ / "x.txt", cardWith(""));
+    const fs::path shut = dir_ / "shut";
+    fs::create_directory(shut);
+    // The dog database may be written by the ordinary user; the folder of the
+    // race file may not.
+    fs::permissions(paths_.dataDir(), fs::perms::all, fs::perm_options::add);
+    fs::permissions(paths_.dogDatabase(), fs::perms::others_write | fs::perms::group_write,
+                    fs::perm_options::add);
+    const std::string got = asOrdinaryUser([&]() -> std::string {
+        import::ImportRequest req;
+        req.format = "trackinfo";
+        req.inputs = {dir_ / "x.txt"};
+        req.raceFile = shut / "card.rac";
+        req.paths = paths_;
+        req.today = today_;
+        import::runImport(req);
+        return "imported";
+    });
+    EXPECT_EQ(got, "exception: The race file " + (shut / "card.rac").string() +
+                       " cannot be written: the folder " + shut.string() +
+                       " is not writable (permission denied).");
+    EXPECT_EQ(dogs().dogCount(), 0);
+    EXPECT_TRUE(fs::is_empty(shut));
+}
+
+TEST_F(RunTest, AnImportThatGivesUpWaitingForAnotherProgramChangesNoFile) {
+    const store::BusyWait saved = store::busyWait();
+    store::setBusyWait({std::chrono::milliseconds(200), std::chrono::milliseconds(50)});
+    writeText(dir_ / "x.txt", cardWith(""));
+    makeRaceFile(raceFile());
+    const std::string cardBefore = readText(raceFile());
+    const auto folderBefore = filesIn(dir_.path());
+    {
+        // The other program is writing the dog database all along.
+        store::DogDatabase other(paths_.dogDatabase());
+        store::DogDatabase::Transaction busy(other);
+        try {
+            importFiles("trackinfo", {dir_ / "x.txt"});
+            ADD_FAILURE() << "imported while another program was writing";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.number(), Error::kLocked) << e.what();
+        }
+    }
+    store::setBusyWait(saved);
+    EXPECT_EQ(dogs().dogCount(), 0);
+    EXPECT_EQ(readText(raceFile()), cardBefore);
+    EXPECT_EQ(filesIn(dir_.path()), folderBefore);
 }
 
 TEST_F(RunTest, RaceFileIsReplacedByAFreshCopy) {
@@ -206,9 +287,18 @@ TEST_F(RunTest, RaceFileMayNotReplaceTheSystemsOwnFilesOrTheInput) {
     writeText(dir_ / "x.txt", cardWith(""));
     const std::string inputBytes = readText(dir_ / "x.txt");
     const std::string templateBytes = readText(paths_.raceTemplate());
-    for (const fs::path& target :
-         {paths_.dogDatabase(), paths_.staticDatabase(), paths_.raceTemplate(), dir_ / "x.txt",
-          paths_.dataDir() / ".." / "Data" / "Data.mdb"}) {
+    const char* own = "is one of the system's own files";
+    const char* notRace = "is not a race file";
+    const std::pair<fs::path, const char*> cases[] = {
+        {paths_.dogDatabase(), own},
+        {paths_.staticDatabase(), own},
+        {paths_.raceTemplate(), own},
+        {paths_.dataDir() / ".." / "Data" / "Data.mdb", own},
+        // Refused while absent too: the dog database would take it as its own.
+        {paths_.dataDir() / "Data.mdb-wal", own},
+        {dir_ / "x.txt", notRace},
+    };
+    for (const auto& [target, words] : cases) {
         import::ImportRequest req;
         req.format = "trackinfo";
         req.inputs = {dir_ / "x.txt"};
@@ -219,14 +309,14 @@ TEST_F(RunTest, RaceFileMayNotReplaceTheSystemsOwnFilesOrTheInput) {
             import::runImport(req);
             ADD_FAILURE() << target;
         } catch (const Error& e) {
-            EXPECT_NE(std::string(e.what()).find("The race file cannot be"), std::string::npos)
-                << e.what();
+            EXPECT_NE(std::string(e.what()).find(words), std::string::npos) << e.what();
         }
     }
     EXPECT_EQ(dogs().dogCount(), 1);
     EXPECT_EQ(dog("Swift Arrow")->NumStarts, 7);
     EXPECT_EQ(readText(dir_ / "x.txt"), inputBytes);
     EXPECT_EQ(readText(paths_.raceTemplate()), templateBytes);
+    EXPECT_FALSE(fs::exists(paths_.dataDir() / "Data.mdb-wal"));
 }
 
 }  // namespace

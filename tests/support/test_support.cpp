@@ -63,6 +63,16 @@ void makeRaceFile(const fs::path& path) {
                   fs::copy_options::overwrite_existing);
 }
 
+std::vector<std::string> hiddenFiles(const fs::path& dir) {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        if (e.path().filename().string().front() == '.') {
+            out.push_back(e.path().filename().string());
+        }
+    }
+    return out;
+}
+
 void writeText(const fs::path& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/store/paths.h"
 
@@ -36,6 +37,9 @@ store::AppPaths makeAppFolder(const std::filesystem::path& root);
 
 // A new race file at `path`, copied from the shipped template.
 void makeRaceFile(const std::filesystem::path& path);
+
+// The names of the hidden files in `dir` (temporary files left behind).
+std::vector<std::string> hiddenFiles(const std::filesystem::path& dir);
 
 void writeText(const std::filesystem::path& path, std::string_view bytes);
 std::string readText(const std::filesystem::path& path);
