@@ -12,6 +12,7 @@
 #include "cli/progress.h"
 #include "core/store/error.h"
 #include "core/store/shipped_files.h"
+#include "core/store/version.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ std::optional<vz::store::Date> parseToday(const std::string& text) {
 int main(int argc, char** argv) {
     using namespace vz;
     CLI::App app{"vovoziruzu-cli: greyhound handicapping from the terminal", "vovoziruzu-cli"};
-    app.set_version_flag("--version", std::string("vovoziruzu-cli 1.0.5"));
+    app.set_version_flag("--version", "vovoziruzu-cli " + std::string(programVersion()));
     app.require_subcommand(1);
 
     std::string appDir;

@@ -4,6 +4,7 @@
 
 #include "core/processing/report.h"
 #include "core/store/text.h"
+#include "core/store/version.h"
 
 namespace vz::analysis {
 
@@ -14,7 +15,7 @@ void addLine(std::string& out, std::string_view text) {
 
 std::string analysisBanner(std::string_view heading, store::Date today) {
     std::string out;
-    addLine(out, "     Vellicor Vovoziruzu - Version 1.0.5");
+    addLine(out, "     Vellicor Vovoziruzu - Version " + std::string(programVersion()));
     addLine(out, " ");
     addLine(out, "     " + std::string(heading));
     addLine(out, "     Prepared on " + store::mediumDate(today));

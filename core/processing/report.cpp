@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "core/store/text.h"
+#include "core/store/version.h"
 
 namespace vz::processing {
 
@@ -69,7 +70,7 @@ std::string raceSection(const store::Race& race, const RatedRace& rated) {
 
 std::string banner(std::string_view raceFileTitle, store::Date today) {
     std::string out;
-    line(out, "     Vellicor Vovoziruzu - Version 1.0.5");
+    line(out, "     Vellicor Vovoziruzu - Version " + std::string(programVersion()));
     line(out, " ");
     line(out, "     Results for " + std::string(raceFileTitle));
     line(out, "     Prepared on " + store::mediumDate(today));

@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <cmath>
 
+#include "core/store/version.h"
+
 namespace vz::gui {
 
 QString qpath(const std::filesystem::path& p) {
@@ -64,7 +66,7 @@ long pixelsToTwipsY(int pixels, const QScreen* screen) {
 void setUpApplication(QApplication& app, const QString& name) {
     QApplication::setApplicationName(name);
     QApplication::setOrganizationName(QStringLiteral("Vellicor"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.5"));
+    QApplication::setApplicationVersion(qs(std::string(programVersion())));
     app.setQuitOnLastWindowClosed(true);
 }
 

@@ -15,6 +15,7 @@
 #include "core/store/error.h"
 #include "core/store/fileio.h"
 #include "core/store/text.h"
+#include "core/store/version.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
 
@@ -158,16 +159,16 @@ std::string rtfToPlainText(std::string_view rtf) {
 
 QString systemInformation(const store::AppPaths& paths) {
     return QStringLiteral(
-               "Vellicor Vovoziruzu 1.0.5\n\n"
-               "Operating system: %1\n"
-               "Kernel: %2 %3\n"
-               "Processor: %4\n"
-               "Qt version: %5\n\n"
-               "Application folder: %6\n"
-               "Results folder: %7\n")
-        .arg(QSysInfo::prettyProductName(), QSysInfo::kernelType(), QSysInfo::kernelVersion(),
-             QSysInfo::currentCpuArchitecture(), QString::fromLatin1(qVersion()),
-             qpath(paths.appDir), qpath(paths.resultsDir()));
+               "Vellicor Vovoziruzu %1\n\n"
+               "Operating system: %2\n"
+               "Kernel: %3 %4\n"
+               "Processor: %5\n"
+               "Qt version: %6\n\n"
+               "Application folder: %7\n"
+               "Results folder: %8\n")
+        .arg(qs(std::string(programVersion())), QSysInfo::prettyProductName(),
+             QSysInfo::kernelType(), QSysInfo::kernelVersion(), QSysInfo::currentCpuArchitecture(),
+             QString::fromLatin1(qVersion()), qpath(paths.appDir), qpath(paths.resultsDir()));
 }
 
 namespace {
@@ -191,13 +192,14 @@ QDialog* makeTextDialog(QWidget* parent, const QString& title, const QString& ht
 QDialog* createAboutDialog(QWidget* parent, const store::AppPaths& paths) {
     QDialog* dialog = makeTextDialog(
         parent, QStringLiteral("About Vellicor Vovoziruzu"),
-        QStringLiteral("<h3>Vellicor Vovoziruzu</h3><p>Version 1.0.5</p>"
+        QStringLiteral("<h3>Vellicor Vovoziruzu</h3><p>Version %1</p>"
                        "<p>A handicapping tool for greyhound racing: it keeps a database of "
                        "dogs and their past races, builds race cards, and rates every dog of a "
                        "card from its eight most recent races into a plain-text results "
                        "report.</p>"
                        "<p>The ratings are an aid to your own judgement; they promise no "
-                       "winnings.</p>"),
+                       "winnings.</p>")
+            .arg(qs(std::string(programVersion()))),
         "frmAbout");
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, dialog);
     QPushButton* info =
