@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include <fmt/format.h>
+
 #include "core/import/registry.h"
 #include "core/store/error.h"
 #include "core/store/fileio.h"
@@ -105,15 +107,25 @@ SourceFolders loadSourceSettings(const store::AppPaths& paths,
             }
             continue;
         }
+        std::string text;
         try {
             // Files written by older versions may be in Windows-1252.
-            const std::string text = store::decodeText(store::readFile(file, "settings file"));
+            text = store::decodeText(store::readFile(file, "settings file"));
+        } catch (const Error& e) {
+            note(problems, layout.name, e);  // the message names the file
+            continue;
+        }
+        try {
             store::SeqReader r(text);
             for (const std::string& value : layout.values) {
                 out.folder(value) = r.readString();
             }
         } catch (const Error& e) {
-            note(problems, layout.name, e);
+            // "Input past end of file" alone would not say which of the
+            // source files is damaged.
+            note(problems, layout.name,
+                 Error(fmt::format("{} in the settings file {}", e.what(), file.string()),
+                       e.number()));
         }
     }
     return out;

@@ -86,6 +86,11 @@ TEST_F(SourceSettingsTest, DamagedFilesAreReportedAndTheRestGoesOn) {
     EXPECT_EQ(problems[0].file, "DPAK.ini");
     EXPECT_EQ(problems[0].number, Error::kInputPastEnd);
     EXPECT_EQ(problems[1].file, "ROS.ini");
+    // Each message names the damaged file by its whole path.
+    for (const SettingsProblem& p : problems) {
+        EXPECT_NE(p.message.find((paths_.appDir / p.file).string()), std::string::npos)
+            << p.message;
+    }
     EXPECT_EQ(f.folder("SetupFolder"), "/setup/");
     EXPECT_EQ(f.folder("LinesFolder"), def);
     EXPECT_EQ(f.folder("RosnetFolder"), def);
