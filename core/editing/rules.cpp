@@ -90,4 +90,9 @@ Twips openingSize(const WindowLimits& limits, Twips wanted, Twips area) {
             fit(wanted.height, area.height, limits.minimum.height)};
 }
 
+Twips openingSize(const WindowLimits& limits, const std::optional<Twips>& remembered, Twips wanted,
+                  Twips area) {
+    return openingSize(limits, remembered.value_or(wanted), area);
+}
+
 }  // namespace vz::editing

@@ -5,11 +5,13 @@
 // rates, and the editors' size limits.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/store/records.h"
+#include "core/store/window_size.h"
 
 namespace vz::editing {
 
@@ -58,12 +60,7 @@ std::vector<bool> ratedLines(const std::vector<store::RaceLine>& lines);
 
 // --- Window sizes (twips) --------------------------------------------------------
 
-struct Twips {
-    long width = 0;
-    long height = 0;
-
-    bool operator==(const Twips&) const = default;
-};
+using Twips = store::TwipsSize;
 
 struct WindowLimits {
     Twips minimum;       // never smaller
@@ -79,5 +76,9 @@ bool restoreMaximised(const WindowLimits& limits, Twips area);
 // The size an editor opens at: the size it wants, within the main window's
 // inner area, never below its minimum.
 Twips openingSize(const WindowLimits& limits, Twips wanted, Twips area);
+// The same for a window whose size is remembered: the size it was left at
+// when there is one, else the size it wants.
+Twips openingSize(const WindowLimits& limits, const std::optional<Twips>& remembered, Twips wanted,
+                  Twips area);
 
 }  // namespace vz::editing

@@ -112,6 +112,7 @@ std::optional<std::string> newRaceFileRefusal(const AppPaths& paths, const fs::p
                             paths.raceTemplate(),
                             paths.settingsFile(),
                             paths.recentFile(),
+                            paths.dogEditorSizeFile(),
                             paths.errorReport()};
     for (const fs::path& o : own) {
         std::error_code ec;

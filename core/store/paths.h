@@ -20,6 +20,8 @@ struct AppPaths {
     std::filesystem::path raceTemplate() const { return appDir / "RaceTemplate.tmp"; }
     std::filesystem::path settingsFile() const { return appDir / "Vovoziruzu.ini"; }
     std::filesystem::path recentFile() const { return appDir / "VudozuridaZAZ.dat"; }
+    // The dog editor's size, beside the settings file rather than in it.
+    std::filesystem::path dogEditorSizeFile() const { return appDir / "DogEditor.ini"; }
     std::filesystem::path errorReport() const { return appDir / "Error.txt"; }
     std::filesystem::path helpPage() const { return appDir / "help.htm"; }
     std::filesystem::path licenseFile() const { return appDir / "License.rtf"; }

@@ -881,6 +881,7 @@ void EditDogs::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    emit closing();
     event->accept();
 }
 

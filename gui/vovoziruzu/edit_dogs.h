@@ -90,6 +90,10 @@ class EditDogs : public QWidget {
     RaceLineModel* lineModel() const { return lineModel_; }
     QLabel* captionLabel() const { return datCaption_; }
 
+  signals:
+    // The editor has agreed to close, its edits saved; it is still shown.
+    void closing();
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -25,6 +25,7 @@
 #include "core/store/race_file.h"
 #include "core/store/recent_files.h"
 #include "core/store/settings.h"
+#include "core/store/window_size.h"
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
@@ -278,6 +279,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         if (dogEditor_)
             if (auto* dogs = qobject_cast<EditDogs*>(dogEditor_->widget()))
                 dogs->savePendingQuietly();
+        rememberDogEditorSize();
         try {
             writeExitSettings();
         } catch (const std::exception& e) {
@@ -320,10 +322,6 @@ void MainWindow::offerStyleReminder() {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == mdi_->viewport() && event->type() == QEvent::Resize)
         restoreSmallMaximizedEditors();
-    // The dog editor's size is kept for its next opening in this run.
-    if (dogEditor_ && watched == dogEditor_.data() && event->type() == QEvent::Close &&
-        !dogEditor_->isMaximized() && !dogEditor_->isMinimized())
-        dogEditorSize_ = dogEditor_->size();
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -598,13 +596,31 @@ void MainWindow::editDogs() {
         return;
     QMdiSubWindow* sub = mdi_->addSubWindow(content);
     dogEditor_ = sub;
-    sub->installEventFilter(this);
-    // The size it was left at in this run, else the size it asks for, within
-    // the main window's inner area.
-    const QSize wanted = dogEditorSize_.isValid() ? dogEditorSize_ : sub->sizeHint();
-    sub->resize(pixelsOf(editing::openingSize(editing::kDogEditorLimits, twipsOf(wanted),
+    if (auto* dogs = qobject_cast<EditDogs*>(content))
+        connect(dogs, &EditDogs::closing, this, &MainWindow::rememberDogEditorSize);
+    // The size it was left at, else the size it asks for, within the main
+    // window's inner area.
+    const std::optional<editing::Twips> remembered =
+        dogEditorSize_ ? dogEditorSize_ : store::readWindowSize(paths_.dogEditorSizeFile());
+    sub->resize(pixelsOf(editing::openingSize(editing::kDogEditorLimits, remembered,
+                                              twipsOf(sub->sizeHint()),
                                               twipsOf(mdi_->viewport()->size()))));
     addEditorWindow(sub);
+}
+
+void MainWindow::rememberDogEditorSize() {
+    if (!dogEditor_)
+        return;
+    // The normal size, also of an editor closed maximised or minimised.
+    if (dogEditor_->isMaximized() || dogEditor_->isMinimized())
+        dogEditor_->showNormal();
+    dogEditorSize_ = twipsOf(dogEditor_->size());
+    try {
+        store::writeWindowSize(paths_.dogEditorSizeFile(), *dogEditorSize_);
+    } catch (const std::exception&) {
+        // Only a window size: the editor closes all the same, and the next
+        // close tries again.
+    }
 }
 
 bool MainWindow::closeDogEditor() {

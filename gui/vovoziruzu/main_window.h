@@ -6,13 +6,13 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QSize>
 #include <QString>
 #include <array>
 #include <functional>
 #include <optional>
 #include <vector>
 
+#include "core/editing/rules.h"
 #include "core/store/paths.h"
 #include "core/store/startup.h"
 
@@ -131,6 +131,7 @@ class MainWindow : public QMainWindow {
     void addEditorWindow(QMdiSubWindow* sub);
     void activateNextEditor();
     void runWorkCommand(const std::function<void(MainWindow&)>& command);
+    void rememberDogEditorSize();
 
     store::AppPaths paths_;
     Options options_;
@@ -144,7 +145,9 @@ class MainWindow : public QMainWindow {
     QAction* mruSeparator_ = nullptr;
     std::array<QAction*, store::kRecentFileRows> mruActions_{};
     QPointer<QMdiSubWindow> dogEditor_;
-    QSize dogEditorSize_;  // the dog editor's size when it last closed in this run
+    // The dog editor's normal size when it last closed in this run, kept
+    // should its file not be written.
+    std::optional<editing::Twips> dogEditorSize_;
     QPointer<HelpWindow> help_;
 };
 

@@ -127,6 +127,27 @@ TEST(Rules, EditorSizes) {
     EXPECT_TRUE(restoreMaximised(kDogEditorLimits, {9000, 4699}));
 }
 
+TEST(Rules, RememberedSizeIsKeptWithinTheAreaAndTheMinimum) {
+    // The worked-out size stands when nothing is remembered; a remembered one
+    // replaces it, then the area caps and the minimum (7700 x 5000) raises.
+    const Twips wanted{9000, 7000};
+    const struct {
+        std::optional<Twips> remembered;
+        Twips area;
+        Twips expected;
+    } cases[] = {
+        {std::nullopt, {20000, 10000}, {9000, 7000}},
+        {Twips{12000, 8000}, {20000, 10000}, {12000, 8000}},
+        {Twips{8000, 5500}, {20000, 10000}, {8000, 5500}},  // smaller than wanted
+        {Twips{30000, 15000}, {20000, 10000}, {20000, 10000}},
+        {Twips{100, 100}, {20000, 10000}, {7700, 5000}},
+        {Twips{12000, 8000}, {6000, 4000}, {7700, 5000}},  // area below the minimum
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(openingSize(kDogEditorLimits, c.remembered, wanted, c.area), c.expected);
+    }
+}
+
 TEST(Card, UnknownDogsDogsTwiceAndPostsTwiceAreFound) {
     const DogNames known({"Alpha", "bravo", "Charlie", "Delta"});
     const store::Date tomorrow = day(2026, 12, 8);

@@ -15,6 +15,8 @@
 
 #include "core/store/dog_browser.h"
 #include "core/store/dog_database.h"
+#include "core/store/settings.h"
+#include "core/store/window_size.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
 #include "gui/vovoziruzu/edit_dogs.h"
@@ -787,6 +789,78 @@ class DogEditorTest : public QObject {
         QCOMPARE(room->text(), QStringLiteral("200 of 200 characters left"));
         box->setPlainText(QString(47, QChar('x')));
         QCOMPARE(room->text(), QStringLiteral("153 of 200 characters left"));
+        QVERIFY(rec.messages().empty());
+    }
+
+    // The editor's normal size is kept beside the settings file: after Ctrl+F4
+    // the next run opens it at that size, a maximised editor at the main
+    // window's exit leaves its normal size, and a file that cannot be written
+    // neither keeps the editor open nor loses an edit.
+    void theEditorReopensAtTheSizeItWasLeftAt() {
+        fill({"Alpha"});
+        gui::MessageRecorder rec;
+        struct Run {
+            std::unique_ptr<gui::MainWindow> main;
+            QMdiSubWindow* sub = nullptr;
+            gui::EditDogs* ed = nullptr;
+        };
+        auto open = [this](Run& r) {
+            gui::MainWindow::Options options;
+            options.screen = store::ScreenSize{1024 * 15, 768 * 15};
+            r.main = std::make_unique<gui::MainWindow>(paths_, options);
+            r.main->quitOnExit = false;
+            r.main->start();
+            r.main->show();
+            QVERIFY(QTest::qWaitForWindowExposed(r.main.get()));
+            r.main->editDogs();
+            r.ed = r.main->findChild<gui::EditDogs*>();
+            QVERIFY(r.ed);
+            r.sub = qobject_cast<QMdiSubWindow*>(r.ed->parentWidget());
+            QVERIFY(r.sub);
+        };
+        // Twips at the screen's dots per inch (1440 twips to the inch).
+        const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
+        const auto twips = [dpi](int pixels) { return std::lround(pixels * 1440.0 / dpi); };
+        const QSize left(600, 400);  // within the main area, above the minimum
+
+        Run first;
+        open(first);
+        QVERIFY(first.sub->size() != left);
+        first.sub->resize(left);
+        key(first.ed->nameField(), Qt::Key_F4, Qt::ControlModifier);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!first.main->findChild<gui::EditDogs*>());
+        QCOMPARE(store::readWindowSize(paths_.dogEditorSizeFile()),
+                 std::optional(store::TwipsSize{twips(600), twips(400)}));
+        first.main->close();
+
+        Run second;
+        open(second);
+        QCOMPARE(second.sub->size(), left);
+        second.sub->resize(640, 420);
+        second.sub->showMaximized();
+        QVERIFY(second.sub->size() != QSize(640, 420));
+        second.main->close();
+        QCOMPARE(store::readWindowSize(paths_.dogEditorSizeFile()),
+                 std::optional(store::TwipsSize{twips(640), twips(420)}));
+        // The settings file keeps its one line of nine values.
+        const std::string ini = test::readText(paths_.settingsFile());
+        QCOMPARE(std::count(ini.begin(), ini.end(), ','), 8);
+        QCOMPARE(ini.find("\r\n"), ini.size() - 2);
+        QVERIFY(!store::readSettings(paths_.settingsFile()).error);
+
+        // A folder in the file's place: the write fails, quietly.
+        std::filesystem::remove(paths_.dogEditorSizeFile());
+        std::filesystem::create_directory(paths_.dogEditorSizeFile());
+        Run third;
+        open(third);
+        QVERIFY(third.sub->size() != QSize(640, 420));  // nothing remembered
+        setComments(*third.ed, QStringLiteral("kept"));
+        third.ed->findChild<QPushButton*>(QStringLiteral("cmdClose"))->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!third.main->findChild<gui::EditDogs*>());
+        store::DogDatabase db(paths_.dogDatabase());
+        QCOMPARE(db.findDog("Alpha")->Comments.value(), std::string("kept"));
         QVERIFY(rec.messages().empty());
     }
 

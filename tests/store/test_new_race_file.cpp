@@ -60,6 +60,7 @@ TEST(NewRaceFileRefusal, OnlyARaceFileIsReplaced) {
         {paths.raceTemplate(), own},  // a race file, but every card is copied from it
         {paths.settingsFile(), own},
         {paths.recentFile(), own},
+        {paths.dogEditorSizeFile(), own},  // not made yet: the editor's close would replace it
         {paths.errorReport(), own},
         {dir / "notes.txt", notRace},
         {dir / "empty.rac", notRace},
