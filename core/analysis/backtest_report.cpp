@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "core/analysis/report_text.h"
+#include "core/processing/report.h"
 #include "core/store/fileio.h"
 
 namespace vz::analysis {
@@ -102,7 +103,7 @@ std::string backtestSummaryText(const BacktestSummary& s) {
 }
 
 std::string backtestReport(const BacktestSummary& s, store::Date today) {
-    std::string out = analysisBanner("Backtest of the race history", today);
+    std::string out = processing::headedBanner("Backtest of the race history", today);
 
     out += sectionTitle("     RACES");
     addLine(out, optionText(s.options));

@@ -102,7 +102,8 @@ std::string checkSummaryText(const std::vector<CheckedRace>& races) {
 
 std::string checkReport(std::string_view raceFileTitle, store::Date today,
                         const std::vector<CheckedRace>& races) {
-    std::string out = analysisBanner("Results check of " + std::string(raceFileTitle), today);
+    std::string out =
+        processing::headedBanner("Results check of " + std::string(raceFileTitle), today);
     for (const CheckedRace& c : races) {
         out += sectionTitle(processing::raceTitleLine(c.race));
         if (!c.outcome.hasResult) {

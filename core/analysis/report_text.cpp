@@ -4,23 +4,12 @@
 
 #include "core/processing/report.h"
 #include "core/store/text.h"
-#include "core/store/version.h"
 
 namespace vz::analysis {
 
 void addLine(std::string& out, std::string_view text) {
     out += text;
     out += processing::kEol;
-}
-
-std::string analysisBanner(std::string_view heading, store::Date today) {
-    std::string out;
-    addLine(out, "     Vellicor Vovoziruzu - Version " + std::string(programVersion()));
-    addLine(out, " ");
-    addLine(out, "     " + std::string(heading));
-    addLine(out, "     Prepared on " + store::mediumDate(today));
-    addLine(out, " ");
-    return out;
 }
 
 std::string sectionTitle(std::string_view title) {

@@ -1,22 +1,17 @@
 #pragma once
 
 // The pieces the check and backtest reports share with the look of the
-// results report: the banner, star-framed section titles, CR LF lines and
+// results report: star-framed section titles, CR LF lines and
 // label-value rows.
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "core/store/dates.h"
-
 namespace vz::analysis {
 
 // Appends `text` and a CR LF.
 void addLine(std::string& out, std::string_view text);
-
-// The banner: program and version, `heading`, the day it was prepared.
-std::string analysisBanner(std::string_view heading, store::Date today);
 
 // A title line (written as given) between two star lines, then an empty
 // line, as the results report frames a race.

@@ -69,10 +69,14 @@ std::string raceSection(const store::Race& race, const RatedRace& rated) {
 }
 
 std::string banner(std::string_view raceFileTitle, store::Date today) {
+    return headedBanner("Results for " + std::string(raceFileTitle), today);
+}
+
+std::string headedBanner(std::string_view heading, store::Date today) {
     std::string out;
     line(out, "     Vellicor Vovoziruzu - Version " + std::string(programVersion()));
     line(out, " ");
-    line(out, "     Results for " + std::string(raceFileTitle));
+    line(out, "     " + std::string(heading));
     line(out, "     Prepared on " + store::mediumDate(today));
     line(out, " ");
     return out;

@@ -31,6 +31,8 @@ std::string raceSection(const store::Race& race, const RatedRace& rated);
 
 // The banner at the top of the results report.
 std::string banner(std::string_view raceFileTitle, store::Date today);
+// The same banner with another heading, for the reports that share its look.
+std::string headedBanner(std::string_view heading, store::Date today);
 
 // The lines that follow race number `raceCount` (counted from 1): a page
 // break after every second race when another follows, else two empty lines.

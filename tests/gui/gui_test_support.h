@@ -30,6 +30,14 @@ inline store::Date addDays(store::Date d, long n) {
     return store::addDays(d, n);
 }
 
+// Closes the windows a test left behind (viewers, help windows, dialogs).
+inline void deleteTopLevelWidgets() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        w->deleteLater();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 // An application folder with the shipped files, help page and licence.
 struct AppFixture {
     TempDir dir;

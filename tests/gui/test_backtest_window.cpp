@@ -101,11 +101,7 @@ QImage chartPicture(BacktestWindow& window, QChartView* view) {
 class BacktestWindowTest : public QObject {
     Q_OBJECT
   private slots:
-    void cleanup() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            w->deleteLater();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { vz::test::deleteTopLevelWidgets(); }
 
     void runShowsTheSummaryAndTheCharts() {
         AppFixture app;

@@ -87,12 +87,7 @@ class DogCommandsTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void cleanup() {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            w->deleteLater();
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { vz::test::deleteTopLevelWidgets(); }
 
     void editDogsOpensOneDogEditor() {
         AppFixture app;

@@ -25,12 +25,7 @@ using vz::test::writeText;
 class MainWindowTest : public QObject {
     Q_OBJECT
   private slots:
-    void cleanup() {
-        // Viewers and help windows the commands left behind.
-        for (QWidget* w : QApplication::topLevelWidgets())
-            w->deleteLater();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { vz::test::deleteTopLevelWidgets(); }
 
     void menusCarryTheirCaptionsAndKeys() {
         AppFixture app;

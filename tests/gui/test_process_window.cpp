@@ -55,11 +55,7 @@ void runToEnd(ProcessWindow& window) {
 class ProcessWindowTest : public QObject {
     Q_OBJECT
   private slots:
-    void cleanup() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            w->deleteLater();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { vz::test::deleteTopLevelWidgets(); }
 
     void cancelledDialogProcessesNothing() {
         AppFixture app;
