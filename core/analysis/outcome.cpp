@@ -25,6 +25,31 @@ RaceOutcome outcomeOf(std::span<const Result> results) {
     return o;
 }
 
+std::vector<std::optional<double>> marketChances(std::span<const Result> results) {
+    std::vector<std::optional<double>> chances(results.size());
+    double sum = 0;
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        const Result& r = results[i];
+        if (!r.ran) {
+            continue;
+        }
+        if (!r.odds || !(*r.odds > 0)) {
+            return std::vector<std::optional<double>>(results.size());
+        }
+        chances[i] = 1.0 / (*r.odds + 1.0);
+        sum += *chances[i];
+    }
+    if (!(sum > 0)) {
+        return std::vector<std::optional<double>>(results.size());
+    }
+    for (auto& c : chances) {
+        if (c) {
+            *c /= sum;
+        }
+    }
+    return chances;
+}
+
 void Tally::add(const RaceOutcome& o) {
     if (!o.hasResult) {
         return;

@@ -39,6 +39,12 @@ struct RaceOutcome {
 // `results` in the report's order (the top pick first).
 RaceOutcome outcomeOf(std::span<const Result> results);
 
+// Each dog's chance as the market priced it: 1/(odds+1), scaled so that the
+// field's chances add up to 1. Only a race in which every dog that ran has
+// odds above 0 is priced; otherwise every entry is empty. Dogs that did not
+// run have none.
+std::vector<std::optional<double>> marketChances(std::span<const Result> results);
+
 // Races added up.
 struct Tally {
     long races = 0;  // races with a result

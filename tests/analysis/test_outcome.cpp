@@ -99,5 +99,37 @@ TEST(Outcome, TalliesRacesWithResults) {
     EXPECT_EQ(percentText(percent(1, 0)), "-");
 }
 
+// The market's chance: 1/(odds+1) scaled to add up to 1 over the dogs that
+// ran; a race with a runner without odds above 0 is not priced.
+TEST(Outcome, MarketChances) {
+    struct Case {
+        const char* what;
+        std::vector<Result> results;
+        std::vector<std::optional<double>> expected;
+    };
+    // 1/(1+1) = 0.5 and 1/(3+1) = 0.25 add up to 0.75: 2/3 and 1/3.
+    // Evens three times: 0.5 each, 1.5 in all: 1/3 each.
+    const std::vector<Case> cases = {
+        {"two dogs", {ran(1, 1.0), ran(2, 3.0)}, {2.0 / 3, 1.0 / 3}},
+        {"three at evens", {ran(1, 1.0), ran(2, 1.0), ran(3, 1.0)}, {1.0 / 3, 1.0 / 3, 1.0 / 3}},
+        {"a non-runner is left out",
+         {ran(1, 1.0), Result{}, ran(2, 3.0)},
+         {2.0 / 3, std::nullopt, 1.0 / 3}},
+        {"a runner without odds", {ran(1, 1.0), ran(2)}, {std::nullopt, std::nullopt}},
+        {"a runner at 0", {ran(1, 1.0), ran(2, 0.0)}, {std::nullopt, std::nullopt}},
+        {"nobody ran", {Result{}, Result{}}, {std::nullopt, std::nullopt}},
+    };
+    for (const Case& c : cases) {
+        const auto got = marketChances(c.results);
+        ASSERT_EQ(got.size(), c.expected.size()) << c.what;
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            ASSERT_EQ(got[i].has_value(), c.expected[i].has_value()) << c.what << " " << i;
+            if (got[i]) {
+                EXPECT_NEAR(*got[i], *c.expected[i], 1e-12) << c.what << " " << i;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace vz::analysis
