@@ -89,6 +89,12 @@ int runBacktest(Context& ctx, const BacktestArgs& a) {
     run.request.factors = factorsOf(ctx);
     if (!a.csv.empty()) {
         const fs::path csv = fs::absolute(a.csv);
+        run.csv = csv;
+        // Refused whatever --overwrite says, before any question.
+        if (const auto why = analysis::csvRefusal(run)) {
+            std::cerr << *why << "\n";
+            return kExitFailure;
+        }
         std::error_code ec;
         if (fs::exists(csv, ec) &&
             !confirm(ctx, fmt::format("This file\n{}\nalready exists.  Overwrite?", csv.string()),
@@ -97,7 +103,6 @@ int runBacktest(Context& ctx, const BacktestArgs& a) {
                 "The file {} already exists; give --overwrite to replace it.\n", csv.string());
             return kExitFailure;
         }
-        run.csv = csv;
     }
 
     analysis::BacktestOutcome outcome;
@@ -120,7 +125,9 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
     c.app = root.add_subcommand("check",
                                 "Check a race file against its results: rate each race as of "
                                 "its date and compare with the finishes and odds imported since");
-    c.app->add_option("RACEFILE", check->raceFile, "The race file (.rac)")->required();
+    c.app->add_option("RACEFILE", check->raceFile, "The race file (.rac)")
+        ->required()
+        ->check(nonEmpty());
     c.run = [check](Context& ctx) { return runCheck(ctx, *check); };
     commands.push_back(c);
 
@@ -129,12 +136,15 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
     b.app = root.add_subcommand("backtest",
                                 "Rate every past race the stored lines rebuild, as of its date, "
                                 "and report how the top picks ran");
-    b.app->add_option("--from", bt->from, "First race day to rate (YYYY-MM-DD)");
-    b.app->add_option("--to", bt->to, "Last race day to rate (YYYY-MM-DD)");
-    b.app->add_option("--grade", bt->grade, "Rate only races of this grade (as stored)");
-    b.app->add_option("--distance", bt->distance, "Rate only races of this distance: S, L or R");
+    b.app->add_option("--from", bt->from, "First race day to rate (YYYY-MM-DD)")->check(nonEmpty());
+    b.app->add_option("--to", bt->to, "Last race day to rate (YYYY-MM-DD)")->check(nonEmpty());
+    b.app->add_option("--grade", bt->grade, "Rate only races of this grade (as stored)")
+        ->check(nonEmpty());
+    b.app->add_option("--distance", bt->distance, "Rate only races of this distance: S, L or R")
+        ->check(nonEmpty());
     b.app->add_option("--min-field", bt->minField, "Dogs a race needs at least (default 5)");
-    b.app->add_option("--csv", bt->csv, "Also write one row per rated dog to this CSV file");
+    b.app->add_option("--csv", bt->csv, "Also write one row per rated dog to this CSV file")
+        ->check(nonEmpty());
     b.app->add_flag("--overwrite", bt->overwrite, "Replace the CSV file without asking");
     b.run = [bt](Context& ctx) { return runBacktest(ctx, *bt); };
     commands.push_back(b);

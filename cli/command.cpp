@@ -47,6 +47,18 @@ std::optional<std::string> commandWordFault(const CLI::App& root) {
                        path.empty() ? "" : " after " + path, of, list);
 }
 
+const CLI::Validator& nonEmpty() {
+    static const CLI::Validator kNonEmpty(
+        [](const std::string& value) {
+            return value.empty() ? std::string(
+                                       "the value is empty: give one, or leave the "
+                                       "option out")
+                                 : std::string();
+        },
+        "", "NONEMPTY");
+    return kNonEmpty;
+}
+
 bool confirm(const Context& ctx, const std::string& question, bool assumeYes) {
     if (assumeYes) {
         return true;

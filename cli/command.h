@@ -59,6 +59,10 @@ std::vector<Registrar>& registrars();
 // what to tell the user, naming the word and the valid commands.
 std::optional<std::string> commandWordFault(const CLI::App& root);
 
+// Refuses an empty value (`--csv ''`), which would otherwise read as the
+// option left out, or reach the file system as no name at all.
+const CLI::Validator& nonEmpty();
+
 // Asks a Yes/No question on the terminal. Without a terminal the answer is
 // No and the caller refuses; `--yes` answers Yes without asking.
 bool confirm(const Context& ctx, const std::string& question, bool assumeYes);

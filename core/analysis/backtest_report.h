@@ -41,9 +41,14 @@ struct BacktestOutcome {
     std::filesystem::path report;  // empty when cancelled
 };
 
+// Why the CSV of `run` may not be written where it is asked (a file of the
+// system's own, a database, the run's own report...), or nothing.
+std::optional<std::string> csvRefusal(const BacktestRun& run);
+
 // The backtest over the dog database of `paths`: the report goes into the
 // results folder (replacing the last one), the CSV where asked. A cancelled
-// run writes nothing.
+// run writes nothing. A CSV that csvRefusal refuses throws vz::Error
+// before anything is read.
 BacktestOutcome runBacktest(const BacktestRun& run);
 
 }  // namespace vz::analysis

@@ -30,7 +30,8 @@ struct ProgramState {
 };
 
 // The start-up procedure: creates the data and results folders when missing,
-// completes the imports that were cut short, reads `Vovoziruzu.ini` or
+// completes the imports and style updates that were cut short, deletes the
+// temporary files killed programs left, reads `Vovoziruzu.ini` or
 // creates it with the first values, reads the recent-file list.
 ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date today);
 

@@ -216,6 +216,9 @@ TEST_F(StyleUpdateTest, FactorsWithoutTheirCountsKeepTheirValues) {
         {"S and L only", {{"S", 3000}, {"L", 3750}}, true, false},
         {"S and R only", {{"S", 3000}, {"R", 4000}}, false, true},
         {"zero L times", {{"S", 3000}, {"L", 0}, {"R", 4000}}, false, true},
+        // 3000 / 1 and 3000 / 40000 lie outside 0.1 to 10: damaged times.
+        {"L time of 0.01 s", {{"S", 3000}, {"L", 1}, {"R", 4000}}, false, true},
+        {"R time of 400 s", {{"S", 3000}, {"L", 3750}, {"R", 40000}}, true, false},
     };
     for (const Case& c : cases) {
         test::TempDir caseDir;

@@ -202,7 +202,7 @@ TEST(CliImport, OnlyARaceFileIsOverwritten) {
         {paths.settingsFile(), own},
         {paths.recentFile(), own},
         {paths.errorReport(), own},
-        {paths.appDir / "vovoziruzu-cli", notRace},
+        {paths.appDir / "vovoziruzu-cli", "is a program: a race file cannot take its name."},
         {data / "notes.txt", notRace},
         {data / "Old.rac", ""},
     };
