@@ -32,10 +32,7 @@ ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date to
     createFolder(paths.resultsDir(), state.errors);
     const std::vector<Error> unfinished = completeInterruptedImports(paths.dogDatabase());
     state.errors.insert(state.errors.end(), unfinished.begin(), unfinished.end());
-    // What killed programs left half-written beside the files they write.
-    for (const fs::path& dir : {paths.appDir, paths.dataDir(), paths.resultsDir()}) {
-        clearLeftTemporaryFiles(dir);
-    }
+    clearLeftTemporaryFiles(paths);
     const std::optional<std::string> pendingSettings =
         completeInterruptedSettings(paths, state.errors);
 
@@ -74,6 +71,12 @@ ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date to
 
     state.currentFolder = paths.dataDir();
     return state;
+}
+
+void clearLeftTemporaryFiles(const AppPaths& paths) {
+    for (const fs::path& dir : {paths.appDir, paths.dataDir(), paths.resultsDir()}) {
+        clearLeftTemporaryFiles(dir);
+    }
 }
 
 bool styleReminderDue(const Settings& settings, Date today) {

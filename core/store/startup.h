@@ -35,6 +35,10 @@ struct ProgramState {
 // creates it with the first values, reads the recent-file list.
 ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date today);
 
+// Deletes what killed programs left half-written beside the files they
+// write: in the application, data and results folders.
+void clearLeftTemporaryFiles(const AppPaths& paths);
+
 // The 30-day reminder is due when the last style update is more than 30 days
 // before today (or was never recorded).
 bool styleReminderDue(const Settings& settings, Date today);

@@ -335,6 +335,23 @@ TEST_F(StyleUpdateTest, AFailedPassChangesNothing) {
     EXPECT_NE(test::readText(paths.settingsFile()), fileBefore);
 }
 
+// The styles and the factors go together: when the settings file cannot
+// take the factors, no style changes either.
+TEST_F(StyleUpdateTest, AReadOnlyApplicationFolderStopsTheUpdateBeforeAnyChange) {
+    addDog("A", "M");
+    addStyleLine("A", "S", 7, 3000);  // would become "W"
+    store::writeSettings(paths.settingsFile(), someSettings());
+    test::removeWritePermission(paths.appDir);
+    const std::string message = test::asOrdinaryUser([&] {
+        runStyleUpdate(paths, someSettings(), today);
+        return std::string("updated");
+    });
+    EXPECT_EQ(message, "exception: The settings file " + paths.settingsFile().string() +
+                           " cannot be written: the folder " + paths.appDir.string() +
+                           " is not writable (permission denied).");
+    EXPECT_EQ(styleOf("A"), "M");
+}
+
 TEST_F(StyleUpdateTest, EmptyDatabaseOnlyMovesTheDate) {
     const auto result = run();
     EXPECT_EQ(result.dogs, 0);

@@ -122,15 +122,6 @@ TEST(Settings, ATimeFactorOutsideThePlausibleRangeKeepsItsFirstValue) {
         {"1e-300,0.7", 0.8191767, 0.7,
          "TimeFactorL in the settings file {} is 1e-300, not a number from 0.1 to 10: its first "
          "value 0.8191767 is used."},
-        {"0.9,5e-324", 0.9, 0.8,
-         "TimeFactorR in the settings file {} is 5e-324, not a number from 0.1 to 10: its first "
-         "value 0.8 is used."},
-        {"0.099,0.7", 0.8191767, 0.7,
-         "TimeFactorL in the settings file {} is 0.099, not a number from 0.1 to 10: its first "
-         "value 0.8191767 is used."},
-        {"0.9,10.5", 0.9, 0.8,
-         "TimeFactorR in the settings file {} is 10.5, not a number from 0.1 to 10: its first "
-         "value 0.8 is used."},
         // Beyond a double: a read fault, after which neither factor is read.
         {"1e999,0.7", 0.8191767, 0.8,
          "Overflow in the settings file {} (value 7 of 9, TimeFactorL)"},
