@@ -433,6 +433,10 @@ class Pass {
         }
         RatedPastRace r;
         r.race = card.race;
+        std::vector<DogForm> forms;  // by entry, in post order
+        for (const processing::Entry& e : card.entries) {
+            forms.push_back(formOf(e.lines, card.race.RaceDate));
+        }
         processing::RatedRace rated;
         try {
             rated = rateAsOf(std::move(card), rq_.factors);
@@ -449,7 +453,8 @@ class Pass {
             const Result result{true, (*it)->line.Finish, (*it)->line.Odds};
             results.push_back(result);
             r.dogs.push_back({static_cast<int>(r.dogs.size()) + 1, post, box.dogName, box.points,
-                              box.alerts, result});
+                              box.alerts, result, box.figures, box.style,
+                              forms[static_cast<std::size_t>(it - group.begin())]});
         }
         r.advice = std::move(rated.advice);
         r.outcome = outcomeOf(results);

@@ -59,20 +59,6 @@ std::string optionText(const BacktestOptions& o) {
                        o.distance.value_or("any"), o.minField);
 }
 
-std::string csvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        return std::string(text);
-    }
-    std::string out = "\"";
-    for (char c : text) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out + "\"";
-}
-
 template <class T>
 std::string optionalField(const std::optional<T>& v) {
     return v ? fmt::format("{}", *v) : std::string();
