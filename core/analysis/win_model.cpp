@@ -238,6 +238,17 @@ WinModel loadModel(const std::filesystem::path& file) {
     return modelFromJson(store::readRegularFile(file, kMaxModelBytes, "model file"), file);
 }
 
+std::vector<double> priceCardRace(const WinModel& model, const processing::RaceCard& card,
+                                  const processing::RatedRace& rated) {
+    return model.chances(cardDogs(card, rated));
+}
+
+std::string pricedByLine(const WinModel& m, const std::filesystem::path& file) {
+    return fmt::format(
+        "Win% and Fair from the model {} ({} races, {} to {})", file.filename().string(), m.races,
+        m.firstDay ? store::toIso(*m.firstDay) : "-", m.lastDay ? store::toIso(*m.lastDay) : "-");
+}
+
 std::string modelTable(const WinModel& m) {
     std::string out;
     addLine(out,

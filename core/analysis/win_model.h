@@ -75,6 +75,13 @@ WinModel modelFromJson(std::string_view text, const std::filesystem::path& file)
 void saveModel(const std::filesystem::path& file, const WinModel& model);
 WinModel loadModel(const std::filesystem::path& file);
 
+// A card race as processing rated it, priced: a chance per dog along
+// rated.finalOrder.
+std::vector<double> priceCardRace(const WinModel& model, const processing::RaceCard& card,
+                                  const processing::RatedRace& rated);
+// The line under a priced race: which model file priced it.
+std::string pricedByLine(const WinModel& model, const std::filesystem::path& file);
+
 // The table the terminal and the window show: counts, likelihoods and one
 // row per input (coefficient, standard error, z).
 std::string modelTable(const WinModel& model);
