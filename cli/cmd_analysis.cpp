@@ -115,7 +115,7 @@ int runBacktest(Context& ctx, const BacktestArgs& a) {
         run.request.progress = progress.callback();
         outcome = analysis::runBacktest(run);
     }
-    std::cout << forTerminal(analysis::backtestSummaryText(outcome.summary));
+    std::cout << forTerminal(analysis::backtestSummaryText(outcome.tables));
     std::cout << "Report: " << outcome.report.string() << "\n";
     if (run.csv) {
         std::cout << "CSV:    " << run.csv->string() << "\n";

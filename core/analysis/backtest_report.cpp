@@ -10,42 +10,11 @@ namespace vz::analysis {
 
 namespace {
 
-constexpr std::string_view kTopPickHeader =
-    "                    Races     Won  Win %  Top 3 %    Bets     Profit     ROI";
-
-std::string topPickRow(std::string_view label, const Tally& t) {
-    return fmt::format("{:<16}{:>9}{:>8}{:>7}{:>9}{:>8}{:>11}{:>8}", label, t.races, t.topWon,
-                       percentText(percent(t.topWon, t.races)),
-                       percentText(percent(t.topInThree, t.races)), t.bets, money(t.profit()),
-                       roiText(t));
-}
-
-void addSplits(std::string& out, std::string_view title, const std::vector<Split>& splits) {
-    addLine(out, title);
-    for (const Split& s : splits) {
-        addLine(out, topPickRow(s.label.empty() ? "(none)" : s.label, s.tally));
-    }
-    addLine(out, "");
-}
-
-std::string countRow(std::string_view label, long given, long won) {
-    return fmt::format("{:<20}{:>9}{:>8}{:>7}", label, given, won,
-                       percentText(percent(won, given)));
-}
-
-std::string countHeader(std::string_view label, std::string_view given) {
-    return fmt::format("{:<20}{:>9}{:>8}{:>7}", label, given, "Won", "Win %");
-}
-
 // A section of counts: what was given, how often, how often its dog won.
-void addCounts(std::string& out, std::string_view title, std::string_view what,
-               std::string_view given, const std::vector<Count>& counts) {
+void addCounts(std::string& out, std::string_view title, const Table& counts) {
     out += sectionTitle(title);
-    addLine(out, countHeader(what, given));
-    for (const Count& c : counts) {
-        addLine(out, countRow(c.label, c.given, c.won));
-    }
-    if (counts.empty()) {
+    out += tableText(counts);
+    if (counts.rows.empty()) {
         addLine(out, "(none given)");
     }
     addLine(out, "");
@@ -66,29 +35,14 @@ std::string optionalField(const std::optional<T>& v) {
 
 }  // namespace
 
-std::string backtestSummaryText(const BacktestSummary& s) {
-    std::string out;
-    addLine(out, labelledRow("Race lines read", std::to_string(s.linesRead)));
-    addLine(out, labelledRow("Lines that fit no race", std::to_string(s.linesOutsideRaces)));
-    addLine(out, labelledRow("Races rebuilt from the lines", std::to_string(s.racesFound)));
-    addLine(out, labelledRow("Not chosen", std::to_string(s.racesNotChosen)));
-    for (std::size_t r = 0; r < kSkipReasons; ++r) {
-        addLine(out, labelledRow("Skipped, " + skipText(static_cast<Skip>(r), s.options.minField),
-                                 std::to_string(s.skipped[r])));
-    }
-    addLine(out, labelledRow("Races rated", std::to_string(s.racesRated())));
-    if (s.firstRated && s.lastRated) {
-        addLine(out, labelledRow("Days rated", store::toIso(*s.firstRated) + " to " +
-                                                   store::toIso(*s.lastRated)));
-    }
+std::string backtestSummaryText(const BacktestTables& t) {
+    std::string out = tableText(t.races);
     addLine(out, "");
-    addLine(out, kTopPickHeader);
-    addLine(out, std::string(kTopPickHeader.size(), '-'));
-    addLine(out, topPickRow("All races", s.all));
+    out += tableText(t.allRaces);
     return out;
 }
 
-std::string backtestReport(const BacktestSummary& s, store::Date today) {
+std::string backtestReport(const BacktestSummary& s, const BacktestTables& t, store::Date today) {
     std::string out = processing::headedBanner("Backtest of the race history", today);
 
     out += sectionTitle("     RACES");
@@ -96,36 +50,19 @@ std::string backtestReport(const BacktestSummary& s, store::Date today) {
     addLine(out, "A line lacking its date, race number, distance, grade or winning time fits no");
     addLine(out, "race; it still counts in its dog's rating when dated.");
     addLine(out, "");
-    out += backtestSummaryText(s);
+    out += backtestSummaryText(t);
     addLine(out, "");
     addLine(out, "");
 
     out += sectionTitle("     TOP PICK (first dog of the report's order, flat 1-unit win bets)");
-    addLine(out, kTopPickHeader);
-    addLine(out, std::string(kTopPickHeader.size(), '-'));
-    addSplits(out, "By Score margin over the second dog", s.byMargin);
-    addSplits(out, "By grade", s.byGrade);
-    addSplits(out, "By distance", s.byDistance);
-    addLine(out, "");
-
-    addCounts(out, "     EACH FIGURE ALONE (its most points; ties to the lower post)", "Figure",
-              "Races", s.figures);
-    addCounts(out, "     ALERTS (the dog given the alert)", "Alert", "Dogs", s.alerts);
-    out += sectionTitle("     ADVICE (the top pick's win % with the advice and without)");
-    addLine(out, fmt::format("{:<43}{:>7}{:>8}{:>10}", "Advice", "Races", "Win %", "Others %"));
-    for (const AdviceCount& a : s.advice) {
-        addLine(out,
-                fmt::format("{:<43}{:>7}{:>8}{:>10}", a.label, a.races,
-                            percentText(percent(a.topWon, a.races)),
-                            percentText(percent(s.all.topWon - a.topWon, s.all.races - a.races))));
-    }
-    if (s.advice.empty()) {
-        addLine(out, "(none given)");
-    }
+    out += tableText(t.splits);
     addLine(out, "");
     addLine(out, "");
 
-    addCounts(out, "     WIN % BY SCORE (every rated dog)", "Score", "Dogs", s.scoreBands);
+    addCounts(out, "     EACH FIGURE ALONE (its most points; ties to the lower post)", t.figures);
+    addCounts(out, "     ALERTS (the dog given the alert)", t.alerts);
+    addCounts(out, "     ADVICE (the top pick's win % with the advice and without)", t.advice);
+    addCounts(out, "     WIN % BY SCORE (every rated dog)", t.scoreBands);
     return out;
 }
 
@@ -160,12 +97,14 @@ BacktestOutcome runBacktest(const BacktestRun& run) {
             }
         };
     }
-    BacktestOutcome outcome{backtest(db, rq), {}};
+    BacktestOutcome outcome{backtest(db, rq), {}, {}};
     if (outcome.summary.cancelled) {
         return outcome;
     }
+    outcome.tables = backtestTables(outcome.summary);
     outcome.report = run.paths.resultsDir() / std::string(kBacktestReportName);
-    store::writeFileAtomic(outcome.report, backtestReport(outcome.summary, run.today));
+    store::writeFileAtomic(outcome.report,
+                           backtestReport(outcome.summary, outcome.tables, run.today));
     if (run.csv) {
         store::writeFileAtomic(*run.csv, csv);
     }

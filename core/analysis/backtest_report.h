@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/analysis/backtest.h"
+#include "core/analysis/backtest_tables.h"
 #include "core/store/dates.h"
 #include "core/store/paths.h"
 
@@ -17,11 +18,12 @@ namespace vz::analysis {
 
 inline constexpr std::string_view kBacktestReportName = "Backtest - Results.txt";
 
-std::string backtestReport(const BacktestSummary& summary, store::Date today);
+std::string backtestReport(const BacktestSummary& summary, const BacktestTables& tables,
+                           store::Date today);
 
 // The counts of races and the top pick's overall tally: the head of the
 // report, and what the terminal prints.
-std::string backtestSummaryText(const BacktestSummary& summary);
+std::string backtestSummaryText(const BacktestTables& tables);
 
 // The CSV's first row, and the rows of one race (one per dog, in the
 // report's order). Fields that hold a comma, a quote or a line end are
@@ -38,6 +40,7 @@ struct BacktestRun {
 
 struct BacktestOutcome {
     BacktestSummary summary;
+    BacktestTables tables;         // none when cancelled
     std::filesystem::path report;  // empty when cancelled
 };
 

@@ -34,11 +34,6 @@ std::string resultRow(int rank, int post, const processing::Box& box, const Resu
         chance ? fmt::format(" {:>6}", processing::winPercentText(*chance)) : "", box.alerts);
 }
 
-std::string countRow(std::string_view label, long part, long whole) {
-    return labelledRow(label, fmt::format("{} of {}", part, whole)) + "  " +
-           percentText(percent(part, whole));
-}
-
 }  // namespace
 
 std::vector<CheckedRace> checkRaces(const store::RaceFile& raceFile, const store::DogDatabase& dogs,
@@ -88,22 +83,35 @@ std::vector<CheckedRace> checkRaces(const store::RaceFile& raceFile, const store
     return out;
 }
 
-std::string checkSummaryText(const std::vector<CheckedRace>& races) {
+Table checkSummary(const std::vector<CheckedRace>& races) {
     Tally tally;
     for (const CheckedRace& c : races) {
         tally.add(c.outcome);
     }
-    std::string out;
-    addLine(out, labelledRow("Races on the card", std::to_string(races.size())));
-    addLine(out, labelledRow("Races with results", std::to_string(tally.races)));
-    addLine(out, countRow("Top pick won", tally.topWon, tally.races));
-    addLine(out, countRow("Top pick in the first three", tally.topInThree, tally.races));
-    addLine(out, countRow("Winner among the top two", tally.winnerInTopTwo, tally.races));
-    addLine(out, labelledRow("Flat 1-unit win bets on the top pick", std::to_string(tally.bets)));
-    addLine(out, labelledRow("Returned", money(tally.returned)));
-    addLine(out, labelledRow("Profit", money(tally.profit())));
-    addLine(out, labelledRow("ROI (profit / stakes)", roiText(tally)));
-    return out;
+    Table t;
+    t.labelWidth = 46;
+    t.columns = {{"", 12}, {"", 8, true}};
+    auto value = [&](std::string label, std::string v) {
+        t.add(std::move(label), {{std::move(v)}});
+    };
+    auto count = [&](std::string label, long part, long whole) {
+        t.add(std::move(label),
+              {{fmt::format("{} of {}", part, whole), percentText(percent(part, whole))}});
+    };
+    value("Races on the card", std::to_string(races.size()));
+    value("Races with results", std::to_string(tally.races));
+    count("Top pick won", tally.topWon, tally.races);
+    count("Top pick in the first three", tally.topInThree, tally.races);
+    count("Winner among the top two", tally.winnerInTopTwo, tally.races);
+    value("Flat 1-unit win bets on the top pick", std::to_string(tally.bets));
+    value("Returned", money(tally.returned));
+    value("Profit", money(tally.profit()));
+    value("ROI (profit / stakes)", roiText(tally));
+    return t;
+}
+
+std::string checkSummaryText(const std::vector<CheckedRace>& races) {
+    return tableText(checkSummary(races));
 }
 
 std::string checkReport(std::string_view raceFileTitle, store::Date today,

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/analysis/outcome.h"
+#include "core/analysis/table.h"
 #include "core/analysis/win_model.h"
 #include "core/processing/card.h"
 #include "core/processing/rating.h"
@@ -45,6 +46,7 @@ std::string checkReport(std::string_view raceFileTitle, store::Date today,
 
 // The card's tallies: races with results, the top pick's wins and places,
 // the flat bet on it. The end of the report, and what the terminal prints.
+Table checkSummary(const std::vector<CheckedRace>& races);
 std::string checkSummaryText(const std::vector<CheckedRace>& races);
 
 // "Card 12 - Results Check.txt" for "Card 12.rac".

@@ -46,47 +46,62 @@ namespace vz::gui {
 
 namespace {
 
-QString percentCell(long part, long whole) {
-    return qs(analysis::percentText(analysis::percent(part, whole)));
-}
-
-// Fills a table with rows of cells; numbers are right-aligned.
-void fillTable(QTableWidget* table, const std::vector<QStringList>& rows) {
-    table->clearContents();
-    table->setRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        const QStringList& cells = rows[static_cast<std::size_t>(r)];
-        for (int c = 0; c < cells.size() && c < table->columnCount(); ++c) {
-            auto* item = new QTableWidgetItem(cells[c]);
-            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-            if (c > 0) {
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            }
-            table->setItem(r, c, item);
-        }
-    }
-    table->resizeColumnsToContents();
-}
-
-QTableWidget* makeTable(QWidget* parent, const char* name, const QStringList& headers) {
-    auto* t = new QTableWidget(0, static_cast<int>(headers.size()), parent);
+QTableWidget* makeTable(QWidget* parent, const char* name) {
+    auto* t = new QTableWidget(0, 0, parent);
     t->setObjectName(QString::fromLatin1(name));
-    t->setHorizontalHeaderLabels(headers);
     t->verticalHeader()->setVisible(false);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->horizontalHeader()->setStretchLastSection(false);
     return t;
 }
 
-QStringList tallyRow(const QString& label, const analysis::Tally& t) {
-    return {label,
-            QString::number(t.races),
-            QString::number(t.topWon),
-            percentCell(t.topWon, t.races),
-            percentCell(t.topInThree, t.races),
-            QString::number(t.bets),
-            qs(analysis::money(t.profit())),
-            qs(analysis::roiText(t))};
+// Shows the core's tables one after another in one widget: the labels, then
+// each period's columns side by side (headed by the first table's columns,
+// "Test Races" and the like when there are periods); a heading row holds
+// its label alone. Numbers are right-aligned.
+void showTables(QTableWidget* widget, const QString& labelHeader,
+                std::initializer_list<const analysis::Table*> tables) {
+    const analysis::Table& first = **tables.begin();
+    const std::size_t periods = std::max<std::size_t>(1, first.periods.size());
+    QStringList headers{labelHeader};
+    for (std::size_t p = 0; p < periods; ++p) {
+        for (const analysis::Column& c : first.columns) {
+            const QString name = first.periods.empty() ? QString() : qs(first.periods[p]) + u' ';
+            headers << name + qs(c.header);
+        }
+    }
+    widget->clear();
+    widget->setColumnCount(static_cast<int>(headers.size()));
+    widget->setHorizontalHeaderLabels(headers);
+    int rows = 0;
+    for (const analysis::Table* t : tables)
+        rows += static_cast<int>(t->rows.size());
+    widget->setRowCount(rows);
+    int r = 0;
+    auto put = [&](int column, const std::string& text, bool number) {
+        auto* item = new QTableWidgetItem(qs(text));
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        if (number)
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        widget->setItem(r, column, item);
+    };
+    for (const analysis::Table* t : tables) {
+        for (const analysis::TableRow& row : t->rows) {
+            put(0, row.label, false);
+            if (row.heading) {
+                QFont bold = widget->font();
+                bold.setBold(true);
+                widget->item(r, 0)->setFont(bold);
+            }
+            int column = 1;
+            for (const std::vector<std::string>& cells : row.periods) {
+                for (std::size_t c = 0; c < first.columns.size(); ++c, ++column)
+                    put(column, c < cells.size() ? cells[c] : std::string(), true);
+            }
+            ++r;
+        }
+    }
+    widget->resizeColumnsToContents();
 }
 
 QChartView* makeChartView(QWidget* parent, const char* name) {
@@ -226,20 +241,15 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("tabResults"));
-    races_ = makeTable(tabs_, "tblRaces", {QStringLiteral("Races"), QStringLiteral("Count")});
+    races_ = makeTable(tabs_, "tblRaces");
     tabs_->addTab(races_, QStringLiteral("Races"));
-    topPick_ = makeTable(tabs_, "tblTopPick",
-                         {QStringLiteral("Top pick"), QStringLiteral("Races"),
-                          QStringLiteral("Won"), QStringLiteral("Win %"), QStringLiteral("Top 3 %"),
-                          QStringLiteral("Bets"), QStringLiteral("Profit"), QStringLiteral("ROI")});
+    topPick_ = makeTable(tabs_, "tblTopPick");
     tabs_->addTab(topPick_, QStringLiteral("Top Pick"));
-    figures_ = makeTable(tabs_, "tblFigures",
-                         {QStringLiteral("Figure or alert"), QStringLiteral("Given"),
-                          QStringLiteral("Won"), QStringLiteral("Win %")});
-    tabs_->addTab(figures_, QStringLiteral("Figures and Alerts"));
-    advice_ = makeTable(tabs_, "tblAdvice",
-                        {QStringLiteral("Advice"), QStringLiteral("Races"),
-                         QStringLiteral("Top pick win %"), QStringLiteral("Other races")});
+    figures_ = makeTable(tabs_, "tblFigures");
+    tabs_->addTab(figures_, QStringLiteral("Figures"));
+    alerts_ = makeTable(tabs_, "tblAlerts");
+    tabs_->addTab(alerts_, QStringLiteral("Alerts"));
+    advice_ = makeTable(tabs_, "tblAdvice");
     tabs_->addTab(advice_, QStringLiteral("Advice"));
     auto chartTab = [&](QChartView*& view, const char* name, const char* button,
                         const QString& caption, const QString& fileName) {
@@ -436,42 +446,12 @@ void BacktestWindow::finish() {
 }
 
 void BacktestWindow::showSummary(const analysis::BacktestSummary& s) {
-    std::vector<QStringList> races = {
-        {QStringLiteral("Race lines read"), QString::number(s.linesRead)},
-        {QStringLiteral("Lines that fit no race"), QString::number(s.linesOutsideRaces)},
-        {QStringLiteral("Races rebuilt from the lines"), QString::number(s.racesFound)},
-        {QStringLiteral("Not chosen"), QString::number(s.racesNotChosen)}};
-    for (std::size_t r = 0; r < analysis::kSkipReasons; ++r)
-        races.push_back(
-            {QStringLiteral("Skipped, ") +
-                 qs(analysis::skipText(static_cast<analysis::Skip>(r), s.options.minField)),
-             QString::number(s.skipped[r])});
-    races.push_back({QStringLiteral("Races rated"), QString::number(s.racesRated())});
-    fillTable(races_, races);
-
-    std::vector<QStringList> top = {tallyRow(QStringLiteral("All races"), s.all)};
-    for (const analysis::Split& m : s.byMargin)
-        top.push_back(tallyRow(QStringLiteral("Margin ") + qs(m.label), m.tally));
-    for (const analysis::Split& g : s.byGrade)
-        top.push_back(tallyRow(QStringLiteral("Grade ") + qs(g.label), g.tally));
-    for (const analysis::Split& d : s.byDistance)
-        top.push_back(tallyRow(QStringLiteral("Distance ") + qs(d.label), d.tally));
-    fillTable(topPick_, top);
-
-    std::vector<QStringList> counts;
-    for (const analysis::Count& f : s.figures)
-        counts.push_back({qs(f.label) + QStringLiteral(" alone"), QString::number(f.given),
-                          QString::number(f.won), percentCell(f.won, f.given)});
-    for (const analysis::Count& a : s.alerts)
-        counts.push_back({qs(a.label), QString::number(a.given), QString::number(a.won),
-                          percentCell(a.won, a.given)});
-    fillTable(figures_, counts);
-
-    std::vector<QStringList> advice;
-    for (const analysis::AdviceCount& a : s.advice)
-        advice.push_back({qs(a.label), QString::number(a.races), percentCell(a.topWon, a.races),
-                          percentCell(s.all.topWon - a.topWon, s.all.races - a.races)});
-    fillTable(advice_, advice);
+    const analysis::BacktestTables& t = result_->outcome->tables;
+    showTables(races_, QStringLiteral("Races"), {&t.races});
+    showTables(topPick_, QStringLiteral("Top pick"), {&t.allRaces, &t.splits});
+    showTables(figures_, QStringLiteral("Figure"), {&t.figures});
+    showTables(alerts_, QStringLiteral("Alert"), {&t.alerts});
+    showTables(advice_, QStringLiteral("Advice"), {&t.advice});
 
     // The top pick's profit after each day rated.
     auto* profit = new QLineSeries;

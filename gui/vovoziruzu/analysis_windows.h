@@ -101,6 +101,7 @@ class BacktestWindow : public QDialog {
     QTableWidget* races_;
     QTableWidget* topPick_;
     QTableWidget* figures_;
+    QTableWidget* alerts_;
     QTableWidget* advice_;
     QChartView* profitView_;
     QChartView* scoreView_;

@@ -321,7 +321,7 @@ TEST_F(HandHistory, WritesTheReportAndACsvThatReadsBack) {
     EXPECT_EQ(out.report, paths.resultsDir() / "Backtest - Results.txt");
     const std::string report = test::readText(out.report);
     EXPECT_NE(report.find("Prepared on 01-Feb-26\r\n"), std::string::npos);
-    EXPECT_NE(report.find(backtestSummaryText(out.summary)), std::string::npos);
+    EXPECT_NE(report.find(backtestSummaryText(out.tables)), std::string::npos);
 
     const auto rows = readCsv(test::readText(*run.csv));
     ASSERT_EQ(rows.size(), 11u);

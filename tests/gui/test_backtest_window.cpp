@@ -121,15 +121,17 @@ class BacktestWindowTest : public QObject {
         QVERIFY(window.summary());
         QCOMPARE(window.summary()->all.topWon, s.all.topWon);
         auto* races = window.findChild<QTableWidget*>(QStringLiteral("tblRaces"));
-        QCOMPARE(cell(races, races->rowCount() - 1, 0), QStringLiteral("Races rated"));
-        QCOMPARE(cell(races, races->rowCount() - 1, 1), QStringLiteral("80"));
+        // The window shows the report's rows: the days rated come last.
+        QCOMPARE(cell(races, races->rowCount() - 2, 0), QStringLiteral("Races rated"));
+        QCOMPARE(cell(races, races->rowCount() - 2, 1), QStringLiteral("80"));
+        QCOMPARE(cell(races, races->rowCount() - 1, 1), QStringLiteral("2026-01-01 to 2026-04-28"));
         auto* top = window.findChild<QTableWidget*>(QStringLiteral("tblTopPick"));
         QCOMPARE(cell(top, 0, 0), QStringLiteral("All races"));
         QCOMPARE(cell(top, 0, 1), QStringLiteral("80"));
         QCOMPARE(cell(top, 0, 2), QString::number(s.all.topWon));
         QCOMPARE(cell(top, 0, 6), QString::fromStdString(fmt::format("{:.2f}", s.all.profit())));
         auto* figures = window.findChild<QTableWidget*>(QStringLiteral("tblFigures"));
-        QCOMPARE(cell(figures, 0, 0), QStringLiteral("Cla alone"));
+        QCOMPARE(cell(figures, 0, 0), QStringLiteral("Cla"));
         QCOMPARE(cell(figures, 0, 1), QStringLiteral("80"));
 
         const auto report = app.paths.resultsDir() / "Backtest - Results.txt";
