@@ -33,6 +33,7 @@ processing::TimeFactors factorsOf(const Context& ctx) {
 
 struct CheckArgs {
     std::string raceFile;
+    bool winChances = false;
 };
 
 int runCheck(Context& ctx, const CheckArgs& a) {
@@ -42,6 +43,14 @@ int runCheck(Context& ctx, const CheckArgs& a) {
     rq.raceFileTitle = rq.raceFile.filename().string();
     rq.factors = factorsOf(ctx);
     rq.today = ctx.today;
+    if (a.winChances) {
+        try {
+            rq.winChances = analysis::loadModel(analysis::modelFile(ctx.paths.appDir));
+        } catch (const Error& e) {
+            std::cerr << e.what() << "\n";
+            return kExitFailure;
+        }
+    }
     const analysis::CheckOutcome outcome = analysis::checkRaceFile(rq);
     std::cout << forTerminal(analysis::checkSummaryText(outcome.races));
     std::cout << "Report: " << outcome.report.string() << "\n";
@@ -125,6 +134,8 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
                                 "Check a race file against its results: rate each race as of "
                                 "its date and compare with the finishes and odds imported since");
     c.app->add_option("RACEFILE", check->raceFile, "The race file (.rac)")->required();
+    c.app->add_flag("--win-chances", check->winChances,
+                    "Show each dog's win chance from the fitted model");
     c.run = [check](Context& ctx) { return runCheck(ctx, *check); };
     commands.push_back(c);
 

@@ -311,6 +311,10 @@ class Pass {
         }
         RatedPastRace r;
         r.race = card.race;
+        std::vector<DogForm> forms;  // by entry, in post order
+        for (const processing::Entry& e : card.entries) {
+            forms.push_back(formOf(e.lines, card.race.RaceDate));
+        }
         processing::RatedRace rated;
         try {
             rated = rateAsOf(std::move(card), rq_.factors);
@@ -327,7 +331,8 @@ class Pass {
             const Result result{true, (*it)->line.Finish, (*it)->line.Odds};
             results.push_back(result);
             r.dogs.push_back({static_cast<int>(r.dogs.size()) + 1, post, box.dogName, box.points,
-                              box.alerts, result, std::nullopt});
+                              box.alerts, result, std::nullopt, box.figures, box.style,
+                              forms[static_cast<std::size_t>(it - group.begin())]});
         }
         const std::vector<std::optional<double>> chances = marketChances(results);
         for (std::size_t i = 0; i < r.dogs.size(); ++i) {

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/analysis/dog_form.h"
 #include "core/analysis/outcome.h"
 #include "core/processing/card.h"
 #include "core/processing/rating.h"
@@ -63,6 +64,11 @@ struct RatedDog {
     std::string alerts;
     Result result;
     std::optional<double> marketChance;  // see marketChances
+    // What the win chances read besides the points: the raw figures, the
+    // running style on file and the form before the race.
+    processing::DogFigures figures;
+    std::string style;
+    DogForm form;
 };
 
 // A rated past race, the dogs in the report's order.

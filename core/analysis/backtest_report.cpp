@@ -51,20 +51,6 @@ void addWrapped(std::string& out, std::string_view text, std::size_t width = 78)
     addLine(out, line);
 }
 
-std::string csvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        return std::string(text);
-    }
-    std::string out = "\"";
-    for (char c : text) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out + "\"";
-}
-
 template <class T>
 std::string optionalField(const std::optional<T>& v) {
     return v ? fmt::format("{}", *v) : std::string();

@@ -29,16 +29,18 @@ Result resultOf(const std::vector<store::RaceLine>& lines) {
     return {true, lines.front().Finish, lines.front().Odds};
 }
 
-std::string resultRow(int rank, int post, const processing::Box& box, const Result& r) {
-    return fmt::format("{:>4} {:>2} {} {:>5} {:>4} {:>6}  {}", rank, post, dogColumn(box.dogName),
-                       box.points.score, r.finish ? std::to_string(*r.finish) : std::string("-"),
-                       oddsText(r.odds), box.alerts);
+std::string resultRow(int rank, int post, const processing::Box& box, const Result& r,
+                      std::optional<double> chance) {
+    return fmt::format(
+        "{:>4} {:>2} {} {:>5} {:>4} {:>6}{}  {}", rank, post, dogColumn(box.dogName),
+        box.points.score, r.finish ? std::to_string(*r.finish) : std::string("-"), oddsText(r.odds),
+        chance ? fmt::format(" {:>6}", processing::winPercentText(*chance)) : "", box.alerts);
 }
 
 }  // namespace
 
 std::vector<CheckedRace> checkRaces(const store::RaceFile& raceFile, const store::DogDatabase& dogs,
-                                    processing::TimeFactors factors) {
+                                    processing::TimeFactors factors, const WinModel* model) {
     const std::vector<store::Race> races = raceFile.races();
     if (races.empty()) {
         throw Error(
@@ -70,7 +72,11 @@ std::vector<CheckedRace> checkRaces(const store::RaceFile& raceFile, const store
             throw Error(fmt::format("There is no dog in {}.", processing::describeRace(race)),
                         Error::kNoCurrentRecord);
         }
-        CheckedRace c{race, rateAsOf(std::move(card), factors), {}, {}};
+        const processing::RaceCard copy = model ? card : processing::RaceCard{};
+        CheckedRace c{race, rateAsOf(std::move(card), factors), {}, {}, {}};
+        if (model) {
+            c.chances = priceCardRace(*model, copy, c.rated);
+        }
         for (int post : c.rated.finalOrder) {
             c.results.push_back(results[post]);
         }
@@ -139,12 +145,15 @@ std::string checkReport(std::string_view raceFileTitle, store::Date today,
             addLine(out, "");
             continue;
         }
-        addLine(out, "Rank PP Dog              Score  Fin   Odds  Alerts");
+        const bool priced = !c.chances.empty();
+        addLine(out, priced ? "Rank PP Dog              Score  Fin   Odds   Win%  Alerts"
+                            : "Rank PP Dog              Score  Fin   Odds  Alerts");
         addLine(out, std::string(69, '-'));
         const std::vector<int>& order = c.rated.finalOrder;
         for (std::size_t i = 0; i < order.size(); ++i) {
             addLine(out, resultRow(static_cast<int>(i) + 1, order[i], c.rated.table.box(order[i]),
-                                   c.results[i]));
+                                   c.results[i],
+                                   priced ? std::optional<double>(c.chances[i]) : std::nullopt));
         }
         addLine(out, "");
         for (int rank : c.outcome.winnerRanks) {
@@ -180,7 +189,8 @@ CheckOutcome checkRaceFile(const CheckRequest& rq) {
     const store::RaceFile raceFile(rq.raceFile, store::OpenMode::ReadOnly);
     const store::DogDatabase dogs(rq.paths.dogDatabase(), store::OpenMode::ReadOnly);
     CheckOutcome outcome;
-    outcome.races = checkRaces(raceFile, dogs, rq.factors);
+    outcome.races =
+        checkRaces(raceFile, dogs, rq.factors, rq.winChances ? &*rq.winChances : nullptr);
     for (const CheckedRace& c : outcome.races) {
         outcome.tally.add(c.outcome);
     }
