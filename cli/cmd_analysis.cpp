@@ -14,6 +14,7 @@
 #include "cli/progress.h"
 #include "core/analysis/backtest_report.h"
 #include "core/analysis/check.h"
+#include "core/analysis/walk_forward_report.h"
 #include "core/store/error.h"
 
 namespace vz::cli {
@@ -67,6 +68,10 @@ struct BacktestArgs {
     double commission = 0;
     std::string csv;
     bool overwrite = false;
+    bool winChances = false;
+    std::string inputs{analysis::kDefaultInputs};
+    int refitDays = analysis::kDefaultRefitDays;
+    long warmUp = analysis::kDefaultWarmUp;
 };
 
 std::optional<store::Date> dateOption(const std::string& text, const char* name) {
@@ -95,6 +100,14 @@ int runBacktest(Context& ctx, const BacktestArgs& a) {
         o.testFrom = dateOption(a.testFrom, "--test-from");
         o.commission = a.commission;
         analysis::checkOptions(o);
+        if (a.winChances) {
+            analysis::WalkForwardOptions w;
+            w.groups = analysis::parseInputGroups(a.inputs);
+            w.refitDays = a.refitDays;
+            w.warmUp = a.warmUp;
+            analysis::checkWalkForwardOptions(w);
+            run.winChances = w;
+        }
     } catch (const std::exception& e) {
         std::cerr << e.what() << "\n";
         return kExitUsage;
@@ -120,6 +133,11 @@ int runBacktest(Context& ctx, const BacktestArgs& a) {
         outcome = analysis::runBacktest(run);
     }
     std::cout << forTerminal(analysis::backtestSummaryText(outcome.tables));
+    if (outcome.winChances) {
+        std::cout << "\n"
+                  << forTerminal(analysis::tableText(
+                         analysis::walkForwardTables(*outcome.winChances).judgement));
+    }
     std::cout << "Report: " << outcome.report.string() << "\n";
     if (run.csv) {
         std::cout << "CSV:    " << run.csv->string() << "\n";
@@ -156,6 +174,13 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
                       "Commission in % of a winning bet's net winnings (default 0)");
     b.app->add_option("--csv", bt->csv, "Also write one row per rated dog to this CSV file");
     b.app->add_flag("--overwrite", bt->overwrite, "Replace the CSV file without asking");
+    b.app->add_flag("--win-chances", bt->winChances,
+                    "Also price every race walk-forward and judge the chances");
+    b.app->add_option("--inputs", bt->inputs,
+                      "Groups of inputs of the win chances (default points,post,form)");
+    b.app->add_option("--refit-days", bt->refitDays, "Refit the model every N days (default 28)");
+    b.app->add_option("--warm-up", bt->warmUp,
+                      "Races fitted before the first is priced (default 500)");
     b.run = [bt](Context& ctx) { return runBacktest(ctx, *bt); };
     commands.push_back(b);
 });

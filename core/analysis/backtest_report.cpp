@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "core/analysis/report_text.h"
+#include "core/analysis/walk_forward_report.h"
 #include "core/processing/report.h"
 #include "core/store/fileio.h"
 
@@ -107,21 +108,33 @@ std::string backtestReport(const BacktestSummary& s, const BacktestTables& t, st
     return out;
 }
 
-std::string csvHeader() {
-    return "Date,Race,Grade,Distance,Post,Dog,Score,Cla,Rec,AvSp,Last,EaSp,LaSp,Alerts,Rank,"
-           "Finish,Odds,MarketChance\r\n";
+std::string csvHeader(bool winChances) {
+    return std::string(
+               "Date,Race,Grade,Distance,Post,Dog,Score,Cla,Rec,AvSp,Last,EaSp,LaSp,"
+               "Alerts,Rank,Finish,Odds,MarketChance") +
+           (winChances ? ",WinChance,FairOdds" : "") + "\r\n";
 }
 
-void appendCsvRows(std::string& out, const RatedPastRace& r) {
-    for (const RatedDog& d : r.dogs) {
+void appendCsvRows(std::string& out, const RatedPastRace& r, const std::vector<double>* chances) {
+    for (std::size_t i = 0; i < r.dogs.size(); ++i) {
+        const RatedDog& d = r.dogs[i];
         const processing::Points& p = d.points;
-        out += fmt::format("{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{}\r\n",
+        out += fmt::format("{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{}",
                            r.race.RaceDate ? store::toIso(*r.race.RaceDate) : "",
                            optionalField(r.race.RaceNum), csvField(r.race.Grade.value_or("")),
                            csvField(r.race.Distance.value_or("")), d.post, csvField(d.dogName),
                            p.score, p.cla, p.rec, p.avSp, p.last, p.eaSp, p.laSp,
                            csvField(d.alerts), d.rank, optionalField(d.result.finish),
                            optionalField(d.result.odds), optionalField(d.marketChance));
+        if (chances) {
+            if (i < chances->size()) {
+                const double c = (*chances)[i];
+                out += fmt::format(",{:.4f},{}", c, processing::fairOddsText(c));
+            } else {
+                out += ",,";
+            }
+        }
+        out += "\r\n";
     }
 }
 
@@ -129,23 +142,37 @@ BacktestOutcome runBacktest(const BacktestRun& run) {
     const store::DogDatabase db(run.paths.dogDatabase(), store::OpenMode::ReadOnly);
     BacktestRequest rq = run.request;
     std::string csv;
-    if (run.csv) {
-        csv = csvHeader();
+    std::optional<WalkForward> walk;
+    if (run.winChances) {
+        walk.emplace(*run.winChances);
+    }
+    if (run.csv || walk) {
+        csv = run.csv ? csvHeader(walk.has_value()) : std::string();
         rq.onRace = [&, inner = run.request.onRace](const RatedPastRace& r) {
-            appendCsvRows(csv, r);
+            std::vector<double> chances;
+            if (walk) {
+                chances = walk->take(r);
+            }
+            if (run.csv) {
+                appendCsvRows(csv, r, walk ? &chances : nullptr);
+            }
             if (inner) {
                 inner(r);
             }
         };
     }
-    BacktestOutcome outcome{backtest(db, rq), {}, {}};
+    BacktestOutcome outcome{backtest(db, rq), {}, {}, {}};
     if (outcome.summary.cancelled) {
         return outcome;
     }
     outcome.tables = backtestTables(outcome.summary);
     outcome.report = run.paths.resultsDir() / std::string(kBacktestReportName);
-    store::writeFileAtomic(outcome.report,
-                           backtestReport(outcome.summary, outcome.tables, run.today));
+    std::string report = backtestReport(outcome.summary, outcome.tables, run.today);
+    if (walk) {
+        outcome.winChances = walk->summary();
+        report += walkForwardSection(*outcome.winChances);
+    }
+    store::writeFileAtomic(outcome.report, report);
     if (run.csv) {
         store::writeFileAtomic(*run.csv, csv);
     }
