@@ -11,6 +11,7 @@
 
 #include "core/analysis/backtest.h"
 #include "core/analysis/backtest_tables.h"
+#include "core/analysis/walk_forward.h"
 #include "core/store/dates.h"
 #include "core/store/paths.h"
 
@@ -28,20 +29,25 @@ std::string backtestSummaryText(const BacktestTables& tables);
 // The CSV's first row, and the rows of one race (one per dog, in the
 // report's order). Fields that hold a comma, a quote or a line end are
 // quoted, quotes doubled; rows end in CR LF.
-std::string csvHeader();
-void appendCsvRows(std::string& out, const RatedPastRace& race);
+// With win chances each row ends in WinChance and FairOdds (empty for a race
+// not priced; `chances` follow race.dogs).
+std::string csvHeader(bool winChances = false);
+void appendCsvRows(std::string& out, const RatedPastRace& race,
+                   const std::vector<double>* chances = nullptr);
 
 struct BacktestRun {
     store::AppPaths paths;
     BacktestRequest request;
     store::Date today;
-    std::optional<std::filesystem::path> csv;  // also write the CSV here
+    std::optional<std::filesystem::path> csv;      // also write the CSV here
+    std::optional<WalkForwardOptions> winChances;  // also judge win chances
 };
 
 struct BacktestOutcome {
     BacktestSummary summary;
     BacktestTables tables;         // none when cancelled
     std::filesystem::path report;  // empty when cancelled
+    std::optional<WalkForwardSummary> winChances;
 };
 
 // Why the CSV of `run` may not be written where it is asked (a file of the
