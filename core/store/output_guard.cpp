@@ -89,8 +89,9 @@ std::vector<fs::path> systemFiles(const AppPaths& paths) {
           paths.dogEditorSizeFile(), paths.errorReport(), paths.helpPage(), paths.licenseFile()}) {
         own.push_back(f);
     }
-    for (const char* name :
-         {"QAV.ini", "DPAK.ini", "ROS.ini", "DerbyLane.ini", "TrackInfo.ini", "Import.exe"}) {
+    // The import settings files, the import program of old, the win-chance model.
+    for (const char* name : {"QAV.ini", "DPAK.ini", "ROS.ini", "DerbyLane.ini", "TrackInfo.ini",
+                             "Import.exe", "WinChances.json"}) {
         own.push_back(paths.importSettings(name));
     }
     return own;
