@@ -22,6 +22,7 @@
 #include <QLineSeries>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -32,6 +33,7 @@
 #include <cmath>
 
 #include "core/analysis/backtest_report.h"
+#include "core/analysis/chart_text.h"
 #include "core/analysis/check.h"
 #include "core/analysis/report_text.h"
 #include "core/store/error.h"
@@ -40,11 +42,29 @@
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
+#include "gui/common/screen_place.h"
 #include "gui/common/text_viewer.h"
 
 namespace vz::gui {
 
 namespace {
+
+QString thousands(long n) {
+    return qs(analysis::withThousands(std::to_string(n)));
+}
+
+// Rows as high as their text and a little air, not the style's roomy default.
+void compactRows(QTableWidget* t) {
+    const int row = t->fontMetrics().height() + 4;
+    t->verticalHeader()->setMinimumSectionSize(row);
+    t->verticalHeader()->setDefaultSectionSize(row);
+}
+
+// A chart's title with the line saying which races it shows under it.
+QString chartTitle(const QString& title, const analysis::BacktestSummary& s) {
+    return QStringLiteral("<b>%1</b><br><small>%2</small>")
+        .arg(title.toHtmlEscaped(), qs(analysis::chartSubtitle(s)).toHtmlEscaped());
+}
 
 QString percentCell(long part, long whole) {
     return qs(analysis::percentText(analysis::percent(part, whole)));
@@ -57,7 +77,8 @@ void fillTable(QTableWidget* table, const std::vector<QStringList>& rows) {
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const QStringList& cells = rows[static_cast<std::size_t>(r)];
         for (int c = 0; c < cells.size() && c < table->columnCount(); ++c) {
-            auto* item = new QTableWidgetItem(cells[c]);
+            auto* item =
+                new QTableWidgetItem(c > 0 ? qs(analysis::withThousands(str(cells[c]))) : cells[c]);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             if (c > 0) {
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -75,6 +96,7 @@ QTableWidget* makeTable(QWidget* parent, const char* name, const QStringList& he
     t->verticalHeader()->setVisible(false);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->horizontalHeader()->setStretchLastSection(false);
+    compactRows(t);
     return t;
 }
 
@@ -106,6 +128,12 @@ QByteArray pngOf(QChartView* view) {
 }
 
 const QString kAnyDistance = QStringLiteral("(any)");
+// The backtest window's own size where the screen allows it, and the least
+// height of its tables before the window scrolls.
+constexpr QSize kNeededSize(760, 640);
+constexpr int kLeastResultsHeight = 240;
+// Ticks of the profit axis at most, its ends included.
+constexpr int kMostAxisTicks = 7;
 // The picker's top: no real field is larger.
 constexpr int kMostDogs = 99;
 
@@ -156,7 +184,16 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
     setObjectName(QStringLiteral("Backtest"));
     setWindowTitle(QStringLiteral("Backtest"));
     setModal(true);
-    auto* layout = new QVBoxLayout(this);
+    // Everything but the buttons scrolls, so that on a small screen Start,
+    // Cancel and Close stay in reach.
+    auto* outer = new QVBoxLayout(this);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scrBacktest"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* content = new QWidget(scroll);
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
 
     auto* intro = new QLabel(
         QStringLiteral("Rates every past race the stored lines rebuild, each as of its own day, "
@@ -263,7 +300,19 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
     chartTab(scoreView_, "chtScore", "cmdSaveScoreChart", QStringLiteral("Win % by Score"),
              QStringLiteral("Backtest win by score.png"));
     tabs_->setEnabled(false);
+    // Room for a few rows of each table; a lower window scrolls.
+    tabs_->setMinimumHeight(kLeastResultsHeight);
+    stale_ = new QLabel(QStringLiteral("The options have changed: the tables and charts below are "
+                                       "those of the last run. Start runs the new options."),
+                        content);
+    stale_->setObjectName(QStringLiteral("lblStale"));
+    stale_->setWordWrap(true);
+    stale_->setStyleSheet(QStringLiteral("background: #fff3c4; padding: 3px;"));
+    stale_->hide();
+    layout->addWidget(stale_);
     layout->addWidget(tabs_, 1);
+    scroll->setWidget(content);
+    outer->addWidget(scroll, 1);
 
     auto* buttons = new QHBoxLayout;
     cmdViewReport_ = new QPushButton(QStringLiteral("View Report"), this);
@@ -282,12 +331,20 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
     buttons->addWidget(cmdStart_);
     buttons->addWidget(cmdCancel_);
     buttons->addWidget(cmdClose_);
-    layout->addLayout(buttons);
+    outer->addLayout(buttons);
     connect(cmdStart_, &QPushButton::clicked, this, &BacktestWindow::start);
     connect(cmdCancel_, &QPushButton::clicked, this, &BacktestWindow::cancel);
     connect(cmdClose_, &QPushButton::clicked, this, &BacktestWindow::reject);
     connect(cmdViewReport_, &QPushButton::clicked, this, &BacktestWindow::viewReport);
-    resize(760, 640);
+    // A changed option makes the shown run out of date.
+    for (QCheckBox* box : {chkFrom_, chkTo_})
+        connect(box, &QCheckBox::toggled, this, &BacktestWindow::markStale);
+    for (QDateEdit* date : {dteFrom_, dteTo_})
+        connect(date, &QDateEdit::dateChanged, this, &BacktestWindow::markStale);
+    for (QComboBox* combo : {cmbGrade_, cmbDistance_})
+        connect(combo, &QComboBox::currentTextChanged, this, &BacktestWindow::markStale);
+    connect(spnMinField_, &QSpinBox::valueChanged, this, &BacktestWindow::markStale);
+    sizeForScreen(this, kNeededSize, parent);
 }
 
 BacktestWindow::~BacktestWindow() {
@@ -413,6 +470,12 @@ void BacktestWindow::finish() {
     QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
     QApplication::restoreOverrideCursor();
     setRunning(false);
+    if (result_->error || result_->outcome->summary.cancelled) {
+        // Nothing of the run is shown: the bar goes back to empty.
+        progress_->setRange(0, 1);
+        progress_->setValue(0);
+        tabs_->setEnabled(summary_.has_value());
+    }
     if (result_->error) {
         status_->setText(QStringLiteral("The backtest failed."));
         showCommonError(this, *result_->error);
@@ -426,9 +489,9 @@ void BacktestWindow::finish() {
         showSummary(*summary_);
         status_->setText(QStringLiteral("%1 races rated of %2 rebuilt from %3 lines. The report "
                                         "is in %4")
-                             .arg(summary_->racesRated())
-                             .arg(summary_->racesFound)
-                             .arg(summary_->linesRead)
+                             .arg(thousands(summary_->racesRated()))
+                             .arg(thousands(summary_->racesFound))
+                             .arg(thousands(summary_->linesRead))
                              .arg(qpath(report_)));
     }
     cmdViewReport_->setEnabled(!report_.empty());
@@ -484,7 +547,8 @@ void BacktestWindow::showSummary(const analysis::BacktestSummary& s) {
         high = std::max(high, value);
     }
     auto* profitChart = new QChart;
-    profitChart->setTitle(QStringLiteral("Top pick: cumulative profit of flat 1-unit win bets"));
+    profitChart->setTitle(
+        chartTitle(QStringLiteral("Top pick: cumulative profit of flat 1-unit win bets"), s));
     profitChart->addSeries(profit);
     profitChart->legend()->hide();
     auto* days = new QDateTimeAxis;
@@ -495,8 +559,11 @@ void BacktestWindow::showSummary(const analysis::BacktestSummary& s) {
     profit->attachAxis(days);
     auto* units = new QValueAxis;
     units->setTitleText(QStringLiteral("Profit (units)"));
-    units->setRange(low - 1, high + 1);
-    units->applyNiceNumbers();
+    const analysis::AxisScale scale = analysis::niceScale(low, high, kMostAxisTicks);
+    units->setRange(scale.low, scale.high);
+    units->setTickCount(scale.ticks);
+    units->setLabelFormat(QStringLiteral("%.") + QString::number(scale.decimals) +
+                          QStringLiteral("f"));
     profitChart->addAxis(units, Qt::AlignLeft);
     profit->attachAxis(units);
     QChart* oldProfit = profitView_->chart();
@@ -520,7 +587,7 @@ void BacktestWindow::showSummary(const analysis::BacktestSummary& s) {
     bars->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
     bars->setLabelsPrecision(4);
     auto* scoreChart = new QChart;
-    scoreChart->setTitle(QStringLiteral("Win % by Score band (every rated dog)"));
+    scoreChart->setTitle(chartTitle(QStringLiteral("Win % by Score band (every rated dog)"), s));
     scoreChart->addSeries(bars);
     scoreChart->legend()->hide();
     auto* axisX = new QBarCategoryAxis;
@@ -540,6 +607,7 @@ void BacktestWindow::showSummary(const analysis::BacktestSummary& s) {
     delete oldScore;
 
     tabs_->setEnabled(true);
+    stale_->hide();
 }
 
 void BacktestWindow::saveChart(QChartView* view, const QString& suggestedName) {
@@ -570,10 +638,32 @@ void BacktestWindow::viewReport() {
     if (report_.empty())
         return;
     try {
-        TextViewer::showFile(report_, parentWidget() ? parentWidget() : this);
+        // The report belongs to this window while it is open, so that the
+        // window's modality does not shut the report out.
+        TextViewer::showFile(report_, this);
     } catch (const std::exception& e) {
         showCommonError(this, e);
     }
+}
+
+void BacktestWindow::markStale() {
+    if (summary_ && !isRunning())
+        stale_->show();
+}
+
+bool BacktestWindow::isMarkedStale() const {
+    return !stale_->isHidden();
+}
+
+void BacktestWindow::done(int result) {
+    // The reports opened from here stay open, handed to the main window.
+    for (TextViewer* report : findChildren<TextViewer*>(Qt::FindDirectChildrenOnly)) {
+        const QRect place = report->geometry();
+        report->setParent(parentWidget(), report->windowFlags());
+        report->setGeometry(place);
+        report->show();
+    }
+    QDialog::done(result);
 }
 
 void BacktestWindow::reject() {
