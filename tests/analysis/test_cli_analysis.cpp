@@ -23,8 +23,8 @@ class CliAnalysis : public ::testing::Test {
     TempDir root;
     store::AppPaths paths = makeAppFolder(root.path());
 
-    // Six dogs in two races of one day, then again a week later: the second
-    // day's race rates, the first has no earlier lines but rates too.
+    // Five dogs in a race, then again a week later: the second race rates,
+    // the first is skipped (no dog has an earlier line).
     void SetUp() override {
         store::DogDatabase db(paths.dogDatabase());
         addDogs(db, {"A", "B", "C", "D", "E"});
@@ -44,7 +44,7 @@ TEST_F(CliAnalysis, BacktestPrintsItsSummaryAndWritesTheReport) {
     const CliResult r = run({"backtest"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const fs::path report = paths.resultsDir() / "Backtest - Results.txt";
-    EXPECT_NE(r.out.find("Races rated                                              2\n"),
+    EXPECT_NE(r.out.find("Races rated                                              1\n"),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("Report: " + report.string() + "\n"), std::string::npos) << r.out;
@@ -74,6 +74,42 @@ TEST_F(CliAnalysis, BacktestRefusesOptionsItCannotUse) {
     EXPECT_FALSE(fs::exists(paths.resultsDir() / "Backtest - Results.txt"));
 }
 
+// What the terminal says when a command cannot do its work; the backtest's
+// last report stays as it was.
+TEST_F(CliAnalysis, MessagesSayWhatWentWrong) {
+    const fs::path report = paths.resultsDir() / "Backtest - Results.txt";
+    writeText(report, "the last report");
+    const std::string noRac = (root / "Nope.rac").string();
+    const std::string hint = "\nRace files are kept in the application folder's Data folder: " +
+                             paths.dataDir().string() + "\n";
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+    } cases[] = {
+        {{"backtest", "--from", "2026-11-31"}, 2, "--from: 2026-11-31 is an impossible date\n"},
+        {{"backtest", "--to", "2026-02-30"}, 2, "--to: 2026-02-30 is an impossible date\n"},
+        {{"backtest", "--from", "1/3/2026"},
+         2,
+         "--from: not a date in the form YYYY-MM-DD: 1/3/2026\n"},
+        // The two races are in March.
+        {{"backtest", "--from", "2026-04-01"},
+         1,
+         "No race was chosen: none of the 2 races the lines rebuild is within the dates, grade "
+         "and distance asked for. The last report is kept.\n"},
+        {{"check", noRac}, 1, "The race file " + noRac + " does not exist." + hint},
+        {{"process", noRac},
+         1,
+         "Error - unable to process race\nThe race file " + noRac + " does not exist." + hint},
+    };
+    for (const auto& c : cases) {
+        const CliResult r = run(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args[0] << " " << c.args[1];
+        EXPECT_EQ(r.err, c.err);
+    }
+    EXPECT_EQ(readText(report), "the last report");
+}
+
 // The CSV is the user's file: an existing one is replaced only when asked.
 TEST_F(CliAnalysis, BacktestAsksBeforeReplacingTheCsv) {
     const fs::path csv = root / "mine.csv";
@@ -88,8 +124,8 @@ TEST_F(CliAnalysis, BacktestAsksBeforeReplacingTheCsv) {
     ASSERT_EQ(replaced.exitCode, 0) << replaced.err;
     const std::string rows = readText(csv);
     EXPECT_EQ(rows.substr(0, 10), "Date,Race,");
-    // Header and ten dogs.
-    EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 11);
+    // Header and the five dogs of the race rated.
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 6);
 }
 
 TEST_F(CliAnalysis, CheckPrintsTheCardsTallies) {

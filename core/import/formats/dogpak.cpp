@@ -150,6 +150,9 @@ Refusal refusal(const Inputs& files) {
         return "DogPak/QuickDog needs a setup file and a lines file";
     }
     if (Refusal why = dogPakSetupRefusal(files[0])) {
+        if (!dogPakLinesRefusal(files[0]) && !dogPakSetupRefusal(files[1])) {
+            return std::string(kInputsSwapped);
+        }
         return "setup file: " + *why;
     }
     if (Refusal why = dogPakLinesRefusal(files[1])) {
