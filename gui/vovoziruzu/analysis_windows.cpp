@@ -1,6 +1,7 @@
 #include "gui/vovoziruzu/analysis_windows.h"
 
 #include <QApplication>
+#include <QAreaSeries>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -13,13 +14,16 @@
 #include <QDateEdit>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QPen>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -33,6 +37,7 @@
 
 #include "core/analysis/backtest_report.h"
 #include "core/analysis/check.h"
+#include "core/analysis/evidence.h"
 #include "core/analysis/report_text.h"
 #include "core/store/error.h"
 #include "core/store/fileio.h"
@@ -46,47 +51,62 @@ namespace vz::gui {
 
 namespace {
 
-QString percentCell(long part, long whole) {
-    return qs(analysis::percentText(analysis::percent(part, whole)));
-}
-
-// Fills a table with rows of cells; numbers are right-aligned.
-void fillTable(QTableWidget* table, const std::vector<QStringList>& rows) {
-    table->clearContents();
-    table->setRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        const QStringList& cells = rows[static_cast<std::size_t>(r)];
-        for (int c = 0; c < cells.size() && c < table->columnCount(); ++c) {
-            auto* item = new QTableWidgetItem(cells[c]);
-            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-            if (c > 0) {
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            }
-            table->setItem(r, c, item);
-        }
-    }
-    table->resizeColumnsToContents();
-}
-
-QTableWidget* makeTable(QWidget* parent, const char* name, const QStringList& headers) {
-    auto* t = new QTableWidget(0, static_cast<int>(headers.size()), parent);
+QTableWidget* makeTable(QWidget* parent, const char* name) {
+    auto* t = new QTableWidget(0, 0, parent);
     t->setObjectName(QString::fromLatin1(name));
-    t->setHorizontalHeaderLabels(headers);
     t->verticalHeader()->setVisible(false);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->horizontalHeader()->setStretchLastSection(false);
     return t;
 }
 
-QStringList tallyRow(const QString& label, const analysis::Tally& t) {
-    return {label,
-            QString::number(t.races),
-            QString::number(t.topWon),
-            percentCell(t.topWon, t.races),
-            percentCell(t.topInThree, t.races),
-            QString::number(t.bets),
-            qs(analysis::money(t.profit())),
-            qs(analysis::roiText(t))};
+// Shows the core's tables one after another in one widget: the labels, then
+// each period's columns side by side (headed by the first table's columns,
+// "Test Races" and the like when there are periods); a heading row holds
+// its label alone. Numbers are right-aligned.
+void showTables(QTableWidget* widget, const QString& labelHeader,
+                std::initializer_list<const analysis::Table*> tables) {
+    const analysis::Table& first = **tables.begin();
+    const std::size_t periods = std::max<std::size_t>(1, first.periods.size());
+    QStringList headers{labelHeader};
+    for (std::size_t p = 0; p < periods; ++p) {
+        for (const analysis::Column& c : first.columns) {
+            const QString name = first.periods.empty() ? QString() : qs(first.periods[p]) + u' ';
+            headers << name + qs(c.header);
+        }
+    }
+    widget->clear();
+    widget->setColumnCount(static_cast<int>(headers.size()));
+    widget->setHorizontalHeaderLabels(headers);
+    int rows = 0;
+    for (const analysis::Table* t : tables)
+        rows += static_cast<int>(t->rows.size());
+    widget->setRowCount(rows);
+    int r = 0;
+    auto put = [&](int column, const std::string& text, bool number) {
+        auto* item = new QTableWidgetItem(qs(text));
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        if (number)
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        widget->setItem(r, column, item);
+    };
+    for (const analysis::Table* t : tables) {
+        for (const analysis::TableRow& row : t->rows) {
+            put(0, row.label, false);
+            if (row.heading) {
+                QFont bold = widget->font();
+                bold.setBold(true);
+                widget->item(r, 0)->setFont(bold);
+            }
+            int column = 1;
+            for (const std::vector<std::string>& cells : row.periods) {
+                for (std::size_t c = 0; c < first.columns.size(); ++c, ++column)
+                    put(column, c < cells.size() ? cells[c] : std::string(), true);
+            }
+            ++r;
+        }
+    }
+    widget->resizeColumnsToContents();
 }
 
 QChartView* makeChartView(QWidget* parent, const char* name) {
@@ -106,6 +126,133 @@ QByteArray pngOf(QChartView* view) {
 }
 
 const QString kAnyDistance = QStringLiteral("(any)");
+// The largest commission the field takes: all of the winnings is no bet.
+constexpr double kMostCommission = 99.9;
+// The share of a band the two bars of the Score chart take.
+constexpr double kBarWidth = 0.8;
+
+// The top pick's cumulative flat-bet profit after each day rated, with the
+// fall below its highest point so far (the start at 0 included) shaded.
+QChart* equityChart(const analysis::BacktestSummary& s) {
+    auto* chart = new QChart;
+    auto* profit = new QLineSeries;
+    profit->setName(QStringLiteral("Cumulative profit (units)"));
+    // The area between the highest point so far and the profit: the
+    // drawdown. Its two edges belong to the area, not to the chart's list.
+    auto* high = new QLineSeries(chart);
+    auto* low = new QLineSeries(chart);
+    double top = 0;
+    double least = 0;
+    double most = 0;
+    for (const auto& [date, value] : s.profitByDate) {
+        const auto x = static_cast<qreal>(toQDate(date).startOfDay().toMSecsSinceEpoch());
+        top = std::max(top, value);
+        profit->append(x, value);
+        high->append(x, top);
+        low->append(x, value);
+        least = std::min(least, value);
+        most = std::max(most, value);
+    }
+    auto* drawdown = new QAreaSeries(high, low);
+    drawdown->setName(QStringLiteral("Drawdown (below the highest point so far)"));
+    drawdown->setColor(QColor(220, 60, 60, 110));
+    drawdown->setBorderColor(QColor(220, 60, 60, 0));
+    chart->setTitle(QStringLiteral("Top pick: cumulative profit of flat 1-unit win bets"));
+    chart->addSeries(profit);
+    chart->addSeries(drawdown);
+    auto* days = new QDateTimeAxis;
+    days->setFormat(QStringLiteral("yyyy-MM-dd"));
+    days->setTitleText(QStringLiteral("Race day"));
+    days->setTickCount(6);
+    chart->addAxis(days, Qt::AlignBottom);
+    auto* units = new QValueAxis;
+    units->setTitleText(QStringLiteral("Profit (units)"));
+    units->setRange(least - 1, most + 1);
+    units->applyNiceNumbers();
+    chart->addAxis(units, Qt::AlignLeft);
+    for (QAbstractSeries* series :
+         {static_cast<QAbstractSeries*>(profit), static_cast<QAbstractSeries*>(drawdown)}) {
+        series->attachAxis(days);
+        series->attachAxis(units);
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    return chart;
+}
+
+// Win % by Score band with its 95% range as an error bar, and beside it
+// the win % the market's odds expected of the same dogs.
+QChart* scoreBandChart(const analysis::BacktestSummary& s) {
+    auto* chart = new QChart;
+    auto* win = new QBarSet(QStringLiteral("Win %"));
+    auto* market = new QBarSet(QStringLiteral("Market's expectation %"));
+    QStringList bands;
+    double most = 0;
+    std::vector<std::optional<analysis::Range>> ranges;
+    for (const analysis::Count& b : s.scoreBands) {
+        // One decimal, as the report shows it.
+        const double pct = std::round(analysis::percent(b.won, b.given).value_or(0) * 10) / 10;
+        const double expected = b.market.priced > 0
+                                    ? 100 * b.market.expected / static_cast<double>(b.market.priced)
+                                    : 0;
+        *win << pct;
+        *market << std::round(expected * 10) / 10;
+        ranges.push_back(analysis::wilsonRange(b.won, b.given));
+        most = std::max({most, pct, expected, ranges.back() ? 100 * ranges.back()->high : 0});
+        bands << qs(b.label);
+    }
+    auto* bars = new QBarSeries;
+    bars->append(win);
+    bars->append(market);
+    bars->setBarWidth(kBarWidth);
+    bars->setLabelsVisible(true);
+    win->setLabelColor(Qt::black);
+    market->setLabelColor(Qt::black);
+    bars->setLabelsPosition(QAbstractBarSeries::LabelsInsideBase);
+    bars->setLabelsPrecision(4);
+    chart->setTitle(QStringLiteral("Win % by Score band (every rated dog), with 95% ranges"));
+    chart->addSeries(bars);
+    auto* axisX = new QBarCategoryAxis;
+    axisX->append(bands);
+    axisX->setTitleText(QStringLiteral("Score"));
+    chart->addAxis(axisX, Qt::AlignBottom);
+    bars->attachAxis(axisX);
+    auto* axisY = new QValueAxis;
+    axisY->setRange(0, std::max(10.0, most * 1.1));
+    axisY->applyNiceNumbers();
+    axisY->setLabelFormat(QStringLiteral("%.0f"));
+    axisY->setTitleText(QStringLiteral("Win %"));
+    chart->addAxis(axisY, Qt::AlignLeft);
+    bars->attachAxis(axisY);
+    // Each range as an I-beam over the middle of its band's win bar (the
+    // first of two bars sharing kBarWidth).
+    const double middle = -kBarWidth / 4;
+    const double cap = kBarWidth / 12;
+    bool beamShown = false;
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        if (!ranges[i])
+            continue;
+        const double x = static_cast<double>(i) + middle;
+        const double lowPct = 100 * ranges[i]->low;
+        const double highPct = 100 * ranges[i]->high;
+        auto* beam = new QLineSeries;
+        beam->setName(QStringLiteral("95% range"));
+        for (const QPointF& p :
+             {QPointF(x - cap, lowPct), QPointF(x + cap, lowPct), QPointF(x, lowPct),
+              QPointF(x, highPct), QPointF(x - cap, highPct), QPointF(x + cap, highPct)})
+            beam->append(p);
+        chart->addSeries(beam);
+        // After adding: the chart's theme colours each series it is given.
+        beam->setPen(QPen(Qt::black, 1.5));
+        beam->attachAxis(axisX);
+        beam->attachAxis(axisY);
+        // One legend entry for all the beams.
+        for (QLegendMarker* m : chart->legend()->markers(beam))
+            m->setVisible(!beamShown);
+        beamShown = true;
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    return chart;
+}
 // The picker's top: no real field is larger.
 constexpr int kMostDogs = 99;
 
@@ -208,6 +355,15 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
     spnMinField_->setRange(1, kMostDogs);
     spnMinField_->setValue(analysis::kDefaultMinField);
     form->addRow(QStringLiteral("Dogs a race needs at least:"), spnMinField_);
+    form->addRow(dateRow("chkTestFrom", "dteTestFrom",
+                         QStringLiteral("Test period from (the earlier races: development)"),
+                         chkTestFrom_, dteTestFrom_));
+    spnCommission_ = new QDoubleSpinBox(this);
+    spnCommission_->setObjectName(QStringLiteral("spnCommission"));
+    spnCommission_->setRange(0, kMostCommission);
+    spnCommission_->setDecimals(1);
+    spnCommission_->setSuffix(QStringLiteral(" %"));
+    form->addRow(QStringLiteral("Commission on net winnings:"), spnCommission_);
     chkCsv_ = new QCheckBox(QStringLiteral("Also write a CSV file with every rated dog"), this);
     chkCsv_->setObjectName(QStringLiteral("chkCsv"));
     form->addRow(QString(), chkCsv_);
@@ -226,21 +382,25 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("tabResults"));
-    races_ = makeTable(tabs_, "tblRaces", {QStringLiteral("Races"), QStringLiteral("Count")});
+    races_ = makeTable(tabs_, "tblRaces");
     tabs_->addTab(races_, QStringLiteral("Races"));
-    topPick_ = makeTable(tabs_, "tblTopPick",
-                         {QStringLiteral("Top pick"), QStringLiteral("Races"),
-                          QStringLiteral("Won"), QStringLiteral("Win %"), QStringLiteral("Top 3 %"),
-                          QStringLiteral("Bets"), QStringLiteral("Profit"), QStringLiteral("ROI")});
+    topPick_ = makeTable(tabs_, "tblTopPick");
     tabs_->addTab(topPick_, QStringLiteral("Top Pick"));
-    figures_ = makeTable(tabs_, "tblFigures",
-                         {QStringLiteral("Figure or alert"), QStringLiteral("Given"),
-                          QStringLiteral("Won"), QStringLiteral("Win %")});
-    tabs_->addTab(figures_, QStringLiteral("Figures and Alerts"));
-    advice_ = makeTable(tabs_, "tblAdvice",
-                        {QStringLiteral("Advice"), QStringLiteral("Races"),
-                         QStringLiteral("Top pick win %"), QStringLiteral("Other races")});
+    figures_ = makeTable(tabs_, "tblFigures");
+    tabs_->addTab(figures_, QStringLiteral("Figures"));
+    alerts_ = makeTable(tabs_, "tblAlerts");
+    tabs_->addTab(alerts_, QStringLiteral("Alerts"));
+    advice_ = makeTable(tabs_, "tblAdvice");
     tabs_->addTab(advice_, QStringLiteral("Advice"));
+    {
+        auto* page = new QWidget(tabs_);
+        auto* v = new QVBoxLayout(page);
+        staking_ = makeTable(page, "tblStaking");
+        months_ = makeTable(page, "tblMonths");
+        v->addWidget(staking_, 1);
+        v->addWidget(months_, 2);
+        tabs_->addTab(page, QStringLiteral("Staking"));
+    }
     auto chartTab = [&](QChartView*& view, const char* name, const char* button,
                         const QString& caption, const QString& fileName) {
         auto* page = new QWidget(tabs_);
@@ -264,6 +424,11 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
              QStringLiteral("Backtest win by score.png"));
     tabs_->setEnabled(false);
     layout->addWidget(tabs_, 1);
+    evidence_ = new QLabel(this);
+    evidence_->setObjectName(QStringLiteral("lblEvidence"));
+    evidence_->setWordWrap(true);
+    evidence_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(evidence_);
 
     auto* buttons = new QHBoxLayout;
     cmdViewReport_ = new QPushButton(QStringLiteral("View Report"), this);
@@ -313,6 +478,9 @@ std::optional<analysis::BacktestOptions> BacktestWindow::chosenOptions() {
         if (cmbDistance_->currentText() != kAnyDistance)
             o.distance = analysis::distanceOption(str(cmbDistance_->currentText()));
         o.minField = spnMinField_->value();
+        if (chkTestFrom_->isChecked())
+            o.testFrom = fromQDate(dteTestFrom_->date());
+        o.commission = spnCommission_->value();
         analysis::checkOptions(o);
     } catch (const vz::Error& e) {
         showCommonError(this, e);
@@ -322,12 +490,13 @@ std::optional<analysis::BacktestOptions> BacktestWindow::chosenOptions() {
 }
 
 void BacktestWindow::setRunning(bool running) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{chkFrom_, chkTo_, cmbGrade_, cmbDistance_, spnMinField_,
-                                         chkCsv_, cmdStart_, cmdClose_, cmdViewReport_})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             chkFrom_, chkTo_, cmbGrade_, cmbDistance_, spnMinField_, chkTestFrom_, spnCommission_,
+             chkCsv_, cmdStart_, cmdClose_, cmdViewReport_})
         w->setEnabled(!running);
     dteFrom_->setEnabled(!running && chkFrom_->isChecked());
     dteTo_->setEnabled(!running && chkTo_->isChecked());
+    dteTestFrom_->setEnabled(!running && chkTestFrom_->isChecked());
     cmdCancel_->setEnabled(running);
     if (running)
         tabs_->setEnabled(false);
@@ -436,107 +605,24 @@ void BacktestWindow::finish() {
 }
 
 void BacktestWindow::showSummary(const analysis::BacktestSummary& s) {
-    std::vector<QStringList> races = {
-        {QStringLiteral("Race lines read"), QString::number(s.linesRead)},
-        {QStringLiteral("Lines that fit no race"), QString::number(s.linesOutsideRaces)},
-        {QStringLiteral("Races rebuilt from the lines"), QString::number(s.racesFound)},
-        {QStringLiteral("Not chosen"), QString::number(s.racesNotChosen)}};
-    for (std::size_t r = 0; r < analysis::kSkipReasons; ++r)
-        races.push_back(
-            {QStringLiteral("Skipped, ") +
-                 qs(analysis::skipText(static_cast<analysis::Skip>(r), s.options.minField)),
-             QString::number(s.skipped[r])});
-    races.push_back({QStringLiteral("Races rated"), QString::number(s.racesRated())});
-    fillTable(races_, races);
+    const analysis::BacktestTables& t = result_->outcome->tables;
+    showTables(races_, QStringLiteral("Races"), {&t.races});
+    showTables(topPick_, QStringLiteral("Top pick"), {&t.allRaces, &t.splits});
+    showTables(figures_, QStringLiteral("Figure"), {&t.figures});
+    showTables(alerts_, QStringLiteral("Alert"), {&t.alerts});
+    showTables(advice_, QStringLiteral("Advice"), {&t.advice});
+    showTables(staking_, QStringLiteral("Staking"), {&t.staking});
+    showTables(months_, QStringLiteral("Month or year"), {&t.months, &t.years});
+    QStringList notes;
+    for (const std::string& note : analysis::evidenceNotes(t, s.options.testFrom.has_value()))
+        notes << qs(note);
+    evidence_->setText(notes.join(u' '));
 
-    std::vector<QStringList> top = {tallyRow(QStringLiteral("All races"), s.all)};
-    for (const analysis::Split& m : s.byMargin)
-        top.push_back(tallyRow(QStringLiteral("Margin ") + qs(m.label), m.tally));
-    for (const analysis::Split& g : s.byGrade)
-        top.push_back(tallyRow(QStringLiteral("Grade ") + qs(g.label), g.tally));
-    for (const analysis::Split& d : s.byDistance)
-        top.push_back(tallyRow(QStringLiteral("Distance ") + qs(d.label), d.tally));
-    fillTable(topPick_, top);
-
-    std::vector<QStringList> counts;
-    for (const analysis::Count& f : s.figures)
-        counts.push_back({qs(f.label) + QStringLiteral(" alone"), QString::number(f.given),
-                          QString::number(f.won), percentCell(f.won, f.given)});
-    for (const analysis::Count& a : s.alerts)
-        counts.push_back({qs(a.label), QString::number(a.given), QString::number(a.won),
-                          percentCell(a.won, a.given)});
-    fillTable(figures_, counts);
-
-    std::vector<QStringList> advice;
-    for (const analysis::AdviceCount& a : s.advice)
-        advice.push_back({qs(a.label), QString::number(a.races), percentCell(a.topWon, a.races),
-                          percentCell(s.all.topWon - a.topWon, s.all.races - a.races)});
-    fillTable(advice_, advice);
-
-    // The top pick's profit after each day rated.
-    auto* profit = new QLineSeries;
-    profit->setName(QStringLiteral("Cumulative profit (units)"));
-    double low = 0;
-    double high = 0;
-    for (const auto& [date, value] : s.profitByDate) {
-        profit->append(static_cast<qreal>(toQDate(date).startOfDay().toMSecsSinceEpoch()), value);
-        low = std::min(low, value);
-        high = std::max(high, value);
-    }
-    auto* profitChart = new QChart;
-    profitChart->setTitle(QStringLiteral("Top pick: cumulative profit of flat 1-unit win bets"));
-    profitChart->addSeries(profit);
-    profitChart->legend()->hide();
-    auto* days = new QDateTimeAxis;
-    days->setFormat(QStringLiteral("yyyy-MM-dd"));
-    days->setTitleText(QStringLiteral("Race day"));
-    days->setTickCount(6);
-    profitChart->addAxis(days, Qt::AlignBottom);
-    profit->attachAxis(days);
-    auto* units = new QValueAxis;
-    units->setTitleText(QStringLiteral("Profit (units)"));
-    units->setRange(low - 1, high + 1);
-    units->applyNiceNumbers();
-    profitChart->addAxis(units, Qt::AlignLeft);
-    profit->attachAxis(units);
     QChart* oldProfit = profitView_->chart();
-    profitView_->setChart(profitChart);
+    profitView_->setChart(equityChart(s));
     delete oldProfit;
-
-    auto* win = new QBarSet(QStringLiteral("Win %"));
-    QStringList bands;
-    double top3 = 0;
-    for (const analysis::Count& b : s.scoreBands) {
-        // One decimal, as the report shows it.
-        const double pct = std::round(analysis::percent(b.won, b.given).value_or(0) * 10) / 10;
-        *win << pct;
-        top3 = std::max(top3, pct);
-        bands << qs(b.label);
-    }
-    auto* bars = new QBarSeries;
-    bars->append(win);
-    bars->setLabelsVisible(true);
-    win->setLabelColor(Qt::black);
-    bars->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-    bars->setLabelsPrecision(4);
-    auto* scoreChart = new QChart;
-    scoreChart->setTitle(QStringLiteral("Win % by Score band (every rated dog)"));
-    scoreChart->addSeries(bars);
-    scoreChart->legend()->hide();
-    auto* axisX = new QBarCategoryAxis;
-    axisX->append(bands);
-    axisX->setTitleText(QStringLiteral("Score"));
-    scoreChart->addAxis(axisX, Qt::AlignBottom);
-    bars->attachAxis(axisX);
-    auto* axisY = new QValueAxis;
-    axisY->setRange(0, std::max(10.0, top3 * 1.15));
-    axisY->applyNiceNumbers();
-    axisY->setLabelFormat(QStringLiteral("%.0f"));
-    axisY->setTitleText(QStringLiteral("Win %"));
-    scoreChart->addAxis(axisY, Qt::AlignLeft);
-    bars->attachAxis(axisY);
     QChart* oldScore = scoreView_->chart();
-    scoreView_->setChart(scoreChart);
+    scoreView_->setChart(scoreBandChart(s));
     delete oldScore;
 
     tabs_->setEnabled(true);

@@ -2,6 +2,7 @@
 // VZ_SCREENSHOT_DIR set the window and its two charts are written there as
 // PNG files.
 
+#include <QAreaSeries>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -122,15 +123,18 @@ class BacktestWindowTest : public QObject {
         QVERIFY(window.summary());
         QCOMPARE(window.summary()->all.topWon, s.all.topWon);
         auto* races = window.findChild<QTableWidget*>(QStringLiteral("tblRaces"));
-        QCOMPARE(cell(races, races->rowCount() - 1, 0), QStringLiteral("Races rated"));
-        QCOMPARE(cell(races, races->rowCount() - 1, 1), QStringLiteral("78"));
+        // The window shows the report's rows: the days rated come last.
+        QCOMPARE(cell(races, races->rowCount() - 2, 0), QStringLiteral("Races rated"));
+        QCOMPARE(cell(races, races->rowCount() - 2, 1), QStringLiteral("78"));
+        // The first day (1/1) rates no race: the days rated start on 1/4.
+        QCOMPARE(cell(races, races->rowCount() - 1, 1), QStringLiteral("2026-01-04 to 2026-04-28"));
         auto* top = window.findChild<QTableWidget*>(QStringLiteral("tblTopPick"));
         QCOMPARE(cell(top, 0, 0), QStringLiteral("All races"));
         QCOMPARE(cell(top, 0, 1), QStringLiteral("78"));
         QCOMPARE(cell(top, 0, 2), QString::number(s.all.topWon));
         QCOMPARE(cell(top, 0, 6), QString::fromStdString(fmt::format("{:.2f}", s.all.profit())));
         auto* figures = window.findChild<QTableWidget*>(QStringLiteral("tblFigures"));
-        QCOMPARE(cell(figures, 0, 0), QStringLiteral("Cla alone"));
+        QCOMPARE(cell(figures, 0, 0), QStringLiteral("Cla"));
         QCOMPARE(cell(figures, 0, 1), QStringLiteral("78"));
 
         const auto report = app.paths.resultsDir() / "Backtest - Results.txt";
@@ -146,9 +150,14 @@ class BacktestWindowTest : public QObject {
         QVERIFY(profit);
         QCOMPARE(profit->count(), 39);
         QCOMPARE(profit->at(38).y(), s.all.profit());
+        QVERIFY(qobject_cast<QAreaSeries*>(window.profitChart()->chart()->series().at(1)));
+        // Win % and the market's expectation per band, and a range over each
+        // band with a winner or a loser.
         auto* bars = qobject_cast<QBarSeries*>(window.scoreChart()->chart()->series().at(0));
         QVERIFY(bars);
+        QCOMPARE(bars->barSets().size(), 2);
         QCOMPARE(bars->barSets().at(0)->count(), 8);
+        QCOMPARE(window.scoreChart()->chart()->series().size(), 1 + 8);
 
         QVERIFY(test::shoot(window, "backtest_window"));
         auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("tabResults"));
@@ -239,6 +248,21 @@ class BacktestWindowTest : public QObject {
         QCOMPARE(window.summary()->racesNotChosen, 80L - 29L);
         const std::string rows = test::readText(csv);
         QCOMPARE(std::count(rows.begin(), rows.end(), '\n'), 1L + 29L * 6L);
+
+        // A test period from 3/1 shows each row's development and test
+        // columns side by side; the two add up to the whole.
+        window.findChild<QCheckBox*>(QStringLiteral("chkCsv"))->setChecked(false);
+        window.findChild<QCheckBox*>(QStringLiteral("chkTestFrom"))->setChecked(true);
+        window.findChild<QDateEdit*>(QStringLiteral("dteTestFrom"))->setDate(QDate(2026, 3, 1));
+        QVERIFY(runToEnd(window));
+        auto* top = window.findChild<QTableWidget*>(QStringLiteral("tblTopPick"));
+        const int columns = top->columnCount();
+        QCOMPARE(top->horizontalHeaderItem(1)->text(), QStringLiteral("Development Races"));
+        QCOMPARE(top->horizontalHeaderItem(1 + (columns - 1) / 2)->text(),
+                 QStringLiteral("Test Races"));
+        QCOMPARE(cell(top, 0, 1).toLong() + cell(top, 0, 1 + (columns - 1) / 2).toLong(), 29L);
+        window.findChild<QCheckBox*>(QStringLiteral("chkTestFrom"))->setChecked(false);
+        window.findChild<QCheckBox*>(QStringLiteral("chkCsv"))->setChecked(true);
 
         // The CSV is the user's file: No leaves it and starts nothing.
         dialogs.choose(qpath(csv));
