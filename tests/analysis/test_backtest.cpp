@@ -345,18 +345,17 @@ TEST_F(HandHistory, WritesTheReportAndACsvThatReadsBack) {
     EXPECT_EQ(rows[3][5], "Say \"When\", Jr");
 }
 
-// The evidence of the two races, by hand, with a commission of 5%:
-//   Wilson's range of 1 win in 2: 9.5-90.5% (see test_evidence).
-//   Market chances of the top picks: race 1 A, 1/3 of 1/3 + 1/4 + 1/6 + 1/9
-//   + 1/10 = 0.961111: 0.346821; race 2 B, 0.4 of 1.016342: 0.393568; 0.74
-//   winners expected: too few to judge.
-//   Bootstrap over the two races (A returns 3, B nothing): a resample holds
-//   both losers or both winners a quarter of the time each: -100% to 200%.
-//   Level stakes: A wins 2 less 5%: +1.90, B loses 1: profit 0.90 on 2
-//   (45.0%); the fall from 1.90 to 0.90 is 1.00, not yet made good; one
-//   losing bet; A's 1.90 is 211% of the profit.
-//   To win 1 unit: A staked 0.50 wins 0.95, B staked 0.67 loses it: 0.28 on
-//   1.17 (24.3%), a fall of 0.67; 0.95 is 335% of the profit.
+// The evidence of the one race rated (race 2), by hand, with a commission
+// of 5%:
+//   B, the top pick, ran second at 1.5: no win in 1, in the first three.
+//   Wilson's range of 0 wins in 1 with z = 1.96: 0 to z^2 / (1 + z^2) =
+//   3.8416 / 4.8416 = 79.3%.
+//   B's market chance: 1/(1.5+1) = 0.4 of 1/8 + 1/7 + 1/6 + 0.4 + 1/5.5 =
+//   1.016342: 0.393568, 0.4 winners expected: too few to judge.
+//   Bootstrap over the one race: every resample loses it all: -100% to -100%.
+//   Level stakes: B loses 1: -1.00 on 1.00 (-100.0%), a fall of 1.00 not yet
+//   made good, one losing bet; no profit, so no share of it.
+//   To win 1 unit: B staked 1/1.5 = 0.67 and lost: -0.67, a fall of 0.67.
 TEST_F(HandHistory, TheReportCarriesTheEvidenceWorkedByHand) {
     BacktestRun run;
     run.paths = paths;
@@ -364,23 +363,24 @@ TEST_F(HandHistory, TheReportCarriesTheEvidenceWorkedByHand) {
     run.request.options.commission = 5;
     const std::string report = test::readText(runBacktest(run).report);
     const std::vector<std::string> lines = {
-        std::string("All races       ") + "        2" + "       1" + "  50.0%" + "   100.0%" +
-            "       2" + "       1.00" + "   50.0%" + "    9.5-90.5%" + "     0.7" +
-            "  too few to judge" + "       -" + " -100.0 to 200.0%",
+        std::string("All races       ") + "        1" + "       0" + "   0.0%" + "   100.0%" +
+            "       1" + "      -1.00" + " -100.0%" + "    0.0-79.3%" + "     0.4" +
+            "  too few to judge" + "       -" + "-100.0 to -100.0%",
         "Commission: 5% of a winning bet's net winnings",
-        std::string("Level (1 unit a bet)      ") + "      2" + "      2.00" + "      0.90" +
-            "   45.0%" + "      1.00" + "    not yet" + "           1" + "         211%",
-        std::string("To win 1 unit (1 / odds)  ") + "      2" + "      1.17" + "      0.28" +
-            "   24.3%" + "      0.67" + "    not yet" + "           1" + "         335%",
-        std::string("2026-01   ") + "      2" + "      0.90" + "      0.28",
+        std::string("Level (1 unit a bet)      ") + "      1" + "      1.00" + "     -1.00" +
+            " -100.0%" + "      1.00" + "    not yet" + "           1" + "            -",
+        std::string("To win 1 unit (1 / odds)  ") + "      1" + "      0.67" + "     -0.67" +
+            " -100.0%" + "      0.67" + "    not yet" + "           1" + "            -",
+        std::string("2026-01   ") + "      1" + "     -1.00" + "     -0.67",
     };
     for (const std::string& line : lines) {
         EXPECT_NE(report.find(line + "\r\n"), std::string::npos) << line;
     }
 }
 
-// With a test period from race 2's day, race 1 is the development period
-// and race 2 the test: each row's two periods add up to the whole run's.
+// With a test period from race 2's day, race 1's day is the development
+// period (its race is skipped: no earlier lines) and race 2 the test: each
+// row's two periods add up to the whole run's.
 TEST_F(HandHistory, TheTwoPeriodsAddUpToTheWhole) {
     BacktestOptions split;
     split.testFrom = race2.date;
@@ -388,7 +388,7 @@ TEST_F(HandHistory, TheTwoPeriodsAddUpToTheWhole) {
     const BacktestSummary parts = summary;
     races();
     ASSERT_EQ(parts.periods.size(), 2u);
-    EXPECT_EQ(parts.periods[0].all.races, 1);
+    EXPECT_EQ(parts.periods[0].all.races, 0);
     EXPECT_EQ(parts.periods[1].all.races, 1);
     const auto sameRows = [](const Tallies& t) {
         std::vector<std::pair<std::string, const Tally*>> rows = {{"all", &t.all}};
@@ -436,7 +436,7 @@ TEST_F(HandHistory, TheTwoPeriodsAddUpToTheWhole) {
     // The report shows both periods of a row together, and says which is
     // evidence.
     const std::string text = backtestReport(parts, backtestTables(parts), day(2026, 2, 1));
-    EXPECT_NE(text.find("\r\nAll races       Development          1       1 100.0%"),
+    EXPECT_NE(text.find("\r\nAll races       Development          0       0      -"),
               std::string::npos);
     EXPECT_NE(text.find("\r\n                Test                 1       0   0.0%"),
               std::string::npos);

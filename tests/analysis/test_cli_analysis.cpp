@@ -23,12 +23,12 @@ class CliAnalysis : public ::testing::Test {
     TempDir root;
     store::AppPaths paths = makeAppFolder(root.path());
 
-    // Five dogs in a race, then again a week later: the second race rates,
-    // the first is skipped (no dog has an earlier line).
+    // Five dogs in a race, then again each week for two weeks: the first
+    // race is skipped (no dog has an earlier line), the other two rate.
     void SetUp() override {
         store::DogDatabase db(paths.dogDatabase());
         addDogs(db, {"A", "B", "C", "D", "E"});
-        for (int week = 0; week < 2; ++week) {
+        for (int week = 0; week < 3; ++week) {
             addRace(db, {day(2026, 3, 1 + 7 * week), 1},
                     {{"A", 1, 1, 2.0}, {"B", 2, 2}, {"C", 3, 3}, {"D", 4, 4}, {"E", 5, 5}});
         }
@@ -44,7 +44,7 @@ TEST_F(CliAnalysis, BacktestPrintsItsSummaryAndWritesTheReport) {
     const CliResult r = run({"backtest"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const fs::path report = paths.resultsDir() / "Backtest - Results.txt";
-    EXPECT_NE(r.out.find("Races rated                                              1\n"),
+    EXPECT_NE(r.out.find("Races rated                                              2\n"),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("Report: " + report.string() + "\n"), std::string::npos) << r.out;
@@ -52,10 +52,10 @@ TEST_F(CliAnalysis, BacktestPrintsItsSummaryAndWritesTheReport) {
     EXPECT_EQ(r.out.find('\r'), std::string::npos);
 }
 
-// A test period from the second week: one race in each period, the two
+// A test period from the third week: one race rated in each period, the two
 // printed together.
 TEST_F(CliAnalysis, BacktestPrintsBothPeriods) {
-    const CliResult r = run({"backtest", "--test-from", "2026-03-08"});
+    const CliResult r = run({"backtest", "--test-from", "2026-03-15"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("\nAll races       Development          1 "), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\n                Test                 1 "), std::string::npos) << r.out;
@@ -103,10 +103,10 @@ TEST_F(CliAnalysis, MessagesSayWhatWentWrong) {
         {{"backtest", "--from", "1/3/2026"},
          2,
          "--from: not a date in the form YYYY-MM-DD: 1/3/2026\n"},
-        // The two races are in March.
+        // The three races are in March.
         {{"backtest", "--from", "2026-04-01"},
          1,
-         "No race was chosen: none of the 2 races the lines rebuild is within the dates, grade "
+         "No race was chosen: none of the 3 races the lines rebuild is within the dates, grade "
          "and distance asked for. The last report is kept.\n"},
         {{"check", noRac}, 1, "The race file " + noRac + " does not exist." + hint},
         {{"process", noRac},
@@ -135,8 +135,8 @@ TEST_F(CliAnalysis, BacktestAsksBeforeReplacingTheCsv) {
     ASSERT_EQ(replaced.exitCode, 0) << replaced.err;
     const std::string rows = readText(csv);
     EXPECT_EQ(rows.substr(0, 10), "Date,Race,");
-    // Header and the five dogs of the race rated.
-    EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 6);
+    // Header and the five dogs of each of the two races rated.
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 11);
 }
 
 TEST_F(CliAnalysis, CheckPrintsTheCardsTallies) {
