@@ -393,6 +393,8 @@ class BacktestWindowTest : public QObject {
         QCOMPARE(top->horizontalHeaderItem(1 + (columns - 1) / 2)->text(),
                  QStringLiteral("Test Races"));
         QCOMPARE(cell(top, 0, 1).toLong() + cell(top, 0, 1 + (columns - 1) / 2).toLong(), 29L);
+        QCOMPARE(window.profitChart()->chart()->series().last()->name(),
+                 QStringLiteral("Test period from 2026-03-01"));
         window.findChild<QCheckBox*>(QStringLiteral("chkTestFrom"))->setChecked(false);
         window.findChild<QCheckBox*>(QStringLiteral("chkCsv"))->setChecked(true);
 
