@@ -1,5 +1,7 @@
 #include "cli/command.h"
 
+#include <algorithm>
+#include <cctype>
 #include <iostream>
 
 #include <fmt/format.h>
@@ -57,6 +59,22 @@ const CLI::Validator& nonEmpty() {
         },
         "", "NONEMPTY");
     return kNonEmpty;
+}
+
+std::string dateFault(std::string_view option, std::string_view text) {
+    const bool shaped = text.size() == 10 && text[4] == '-' && text[7] == '-' &&
+                        std::all_of(text.begin(), text.end(), [](char c) {
+                            return c == '-' || std::isdigit(static_cast<unsigned char>(c));
+                        });
+    if (shaped) {
+        return fmt::format("{}: {} is an impossible date", option, text);
+    }
+    return fmt::format("{}: not a date in the form YYYY-MM-DD: {}", option, text);
+}
+
+std::string missingRaceFileText(const Context& ctx, const std::string& message) {
+    return fmt::format("{}\nRace files are kept in the application folder's Data folder: {}",
+                       message, ctx.paths.dataDir().string());
 }
 
 bool confirm(const Context& ctx, const std::string& question, bool assumeYes) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <CLI/CLI.hpp>
@@ -62,6 +63,13 @@ std::optional<std::string> commandWordFault(const CLI::App& root);
 // Refuses an empty value (`--csv ''`), which would otherwise read as the
 // option left out, or reach the file system as no name at all.
 const CLI::Validator& nonEmpty();
+
+// What to say of a date option that could not be read: a date in the form
+// YYYY-MM-DD that no calendar has (2026-11-31) is called impossible.
+std::string dateFault(std::string_view option, std::string_view text);
+
+// A race file that does not exist: the message, then where race files live.
+std::string missingRaceFileText(const Context& ctx, const std::string& message);
 
 // Asks a Yes/No question on the terminal. Without a terminal the answer is
 // No and the caller refuses; `--yes` answers Yes without asking.

@@ -56,7 +56,8 @@ std::optional<std::string> csvRefusal(const BacktestRun& run);
 
 // The backtest over the dog database of `paths`: the report goes into the
 // results folder (replacing the last one), the CSV where asked. A cancelled
-// run writes nothing. A CSV that csvRefusal refuses throws vz::Error
+// run writes nothing; options that choose no race write nothing and throw
+// vz::Error saying so. A CSV that csvRefusal refuses throws vz::Error
 // before anything is read.
 BacktestOutcome runBacktest(const BacktestRun& run);
 
