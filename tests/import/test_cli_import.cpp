@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -112,6 +113,34 @@ TEST_F(CliImportTest, ARaceFileNamedWithoutExtensionGetsRac) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(store::RaceFile(dir_ / "Friday.rac").races().size(), 12u);
     EXPECT_FALSE(fs::exists(dir_ / "Friday"));
+}
+
+// The sample programs ship with the programs: --formats gives their paths,
+// all in the folder --help names.
+TEST_F(CliImportTest, FormatsAndHelpNameTheSamplesFolder) {
+    const CliResult formats = runCli({"import", "--formats"});
+    ASSERT_EQ(formats.exitCode, 0) << formats.err;
+    const CliResult help = runCli({"import", "--help"});
+    const std::string mark = "Sample programs of every format: ";
+    const std::size_t at = help.out.find(mark);
+    ASSERT_NE(at, std::string::npos) << help.out;
+    const std::string folder =
+        help.out.substr(at + mark.size(), help.out.find('\n', at) - at - mark.size());
+    std::istringstream lines(formats.out);
+    int samples = 0;
+    for (std::string line; std::getline(lines, line);) {
+        // The command, the short name, card or not, then the files.
+        std::istringstream fields(line);
+        std::string field;
+        for (int i = 0; std::getline(fields, field, '\t'); ++i) {
+            if (i >= 3) {
+                EXPECT_EQ(fs::path(field).parent_path(), fs::path(folder)) << field;
+                EXPECT_TRUE(fs::is_regular_file(field)) << field;
+                ++samples;
+            }
+        }
+    }
+    EXPECT_EQ(samples, 6);  // DogPak/QuickDog has two files, the other four one each
 }
 
 TEST_F(CliImportTest, QavRecordsOfNoDogAreCounted) {
