@@ -235,4 +235,24 @@ void WalkForward::judge(const RatedPastRace& race, const std::vector<double>& p,
     }
 }
 
+JudgedFit fitAndJudge(const store::DogDatabase& db, const FitRequest& request, int refitDays,
+                      long warmUp) {
+    WalkForwardOptions o;
+    o.groups = request.groups;
+    o.penalty = request.penalty;
+    o.refitDays = refitDays;
+    o.warmUp = warmUp;
+    WalkForward walk(o);
+    FitRequest rq = request;
+    rq.onRace = [&walk, inner = request.onRace](const RatedPastRace& r) {
+        walk.take(r);
+        if (inner) {
+            inner(r);
+        }
+    };
+    JudgedFit out{fitHistory(db, rq), {}};
+    out.walk = walk.summary();
+    return out;
+}
+
 }  // namespace vz::analysis

@@ -110,4 +110,14 @@ class WalkForward {
     std::vector<double> rows_;
 };
 
+// One rating pass that fits the model on every chosen race and, beside it,
+// prices the same races walk-forward, so that the fit comes with figures of
+// races it had not seen. Throws as fitHistory does.
+struct JudgedFit {
+    FitOutcome fit;
+    WalkForwardSummary walk;
+};
+JudgedFit fitAndJudge(const store::DogDatabase& db, const FitRequest& request,
+                      int refitDays = kDefaultRefitDays, long warmUp = kDefaultWarmUp);
+
 }  // namespace vz::analysis

@@ -1,4 +1,6 @@
 #include "gui/vovoziruzu/analysis_windows.h"
+#include "gui/vovoziruzu/analysis_widgets.h"
+#include "gui/vovoziruzu/win_chances_window.h"
 
 #include <QApplication>
 #include <QBarCategoryAxis>
@@ -43,8 +45,6 @@
 #include "gui/common/text_viewer.h"
 
 namespace vz::gui {
-
-namespace {
 
 QTableWidget* makeTable(QWidget* parent, const char* name) {
     auto* t = new QTableWidget(0, 0, parent);
@@ -119,6 +119,8 @@ QByteArray pngOf(QChartView* view) {
     view->grab().toImage().save(&buffer, "PNG");
     return bytes;
 }
+
+namespace {
 
 const QString kAnyDistance = QStringLiteral("(any)");
 // The picker's top: no real field is larger.
@@ -226,6 +228,12 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
     chkCsv_ = new QCheckBox(QStringLiteral("Also write a CSV file with every rated dog"), this);
     chkCsv_->setObjectName(QStringLiteral("chkCsv"));
     form->addRow(QString(), chkCsv_);
+    chkWinChances_ = new QCheckBox(
+        QStringLiteral("Also judge the win chances walk-forward (default inputs, refit every "
+                       "28 days)"),
+        this);
+    chkWinChances_->setObjectName(QStringLiteral("chkWinChances"));
+    form->addRow(QString(), chkWinChances_);
     layout->addLayout(form);
 
     status_ = new QLabel(QStringLiteral("Ready"), this);
@@ -272,6 +280,7 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
              QStringLiteral("Backtest profit.png"));
     chartTab(scoreView_, "chtScore", "cmdSaveScoreChart", QStringLiteral("Win % by Score"),
              QStringLiteral("Backtest win by score.png"));
+    winChances_.addTo(tabs_);
     tabs_->setEnabled(false);
     layout->addWidget(tabs_, 1);
 
@@ -332,9 +341,9 @@ std::optional<analysis::BacktestOptions> BacktestWindow::chosenOptions() {
 }
 
 void BacktestWindow::setRunning(bool running) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{chkFrom_, chkTo_, cmbGrade_, cmbDistance_, spnMinField_,
-                                         chkCsv_, cmdStart_, cmdClose_, cmdViewReport_})
+    for (QWidget* w : std::initializer_list<QWidget*>{chkFrom_, chkTo_, cmbGrade_, cmbDistance_,
+                                                      spnMinField_, chkCsv_, chkWinChances_,
+                                                      cmdStart_, cmdClose_, cmdViewReport_})
         w->setEnabled(!running);
     dteFrom_->setEnabled(!running && chkFrom_->isChecked());
     dteTo_->setEnabled(!running && chkTo_->isChecked());
@@ -354,6 +363,10 @@ void BacktestWindow::start() {
     run.today = today_;
     run.request.options = *options;
     run.request.factors = factors_;
+    if (chkWinChances_->isChecked()) {
+        run.winChances = analysis::WalkForwardOptions{};
+        run.winChances->groups = analysis::parseInputGroups(analysis::kDefaultInputs);
+    }
     if (chkCsv_->isChecked()) {
         auto chosen = chooseFile(this, {.mode = FileDialogRequest::Mode::Save,
                                         .title = QStringLiteral("Save the rated dogs as..."),
@@ -452,6 +465,8 @@ void BacktestWindow::showSummary(const analysis::BacktestSummary& s) {
     showTables(figures_, QStringLiteral("Figure"), {&t.figures});
     showTables(alerts_, QStringLiteral("Alert"), {&t.alerts});
     showTables(advice_, QStringLiteral("Advice"), {&t.advice});
+    if (result_->outcome->winChances)
+        winChances_.show(*result_->outcome->winChances);
 
     // The top pick's profit after each day rated.
     auto* profit = new QLineSeries;

@@ -16,6 +16,7 @@
 #include "core/processing/card.h"
 #include "core/store/dates.h"
 #include "core/store/paths.h"
+#include "gui/vovoziruzu/win_chances_window.h"
 
 class QChart;
 class QChartView;
@@ -55,6 +56,7 @@ class BacktestWindow : public QDialog {
     const std::filesystem::path& reportFile() const { return report_; }
     QChartView* profitChart() const { return profitView_; }
     QChartView* scoreChart() const { return scoreView_; }
+    QChartView* calibrationChart() const { return winChances_.chart; }
 
     // For tests: runs on the worker thread just before the pass.
     std::function<void()> beforeRun;
@@ -105,6 +107,8 @@ class BacktestWindow : public QDialog {
     QTableWidget* advice_;
     QChartView* profitView_;
     QChartView* scoreView_;
+    QCheckBox* chkWinChances_;
+    WinChancesTabs winChances_;
 
     QThread* thread_ = nullptr;
     std::atomic<bool> cancelAsked_{false};

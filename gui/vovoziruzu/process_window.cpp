@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include "core/analysis/win_model.h"
 #include "core/processing/run.h"
 #include "core/store/dog_database.h"
 #include "core/store/error.h"
@@ -136,10 +137,14 @@ void ProcessWindow::start() {
             Qt::QueuedConnection);
     };
     Result* result = result_.get();
-    thread_ = QThread::create([request, result, waitsTo = showWaitsIn(label_)] {
+    const bool priced = analysis::reportColumnsOn(request.paths.appDir);
+    thread_ = QThread::create([request, result, priced, waitsTo = showWaitsIn(label_)] {
         const store::WaitObserverScope waits(waitsTo);
         try {
-            const processing::RunOutcome outcome = processing::processRaceFile(request);
+            processing::RunRequest rq = request;
+            if (priced)
+                analysis::priceWithModel(rq, rq.paths.appDir);
+            const processing::RunOutcome outcome = processing::processRaceFile(rq);
             result->ok = true;
             result->dogsMissing = outcome.kind == processing::RunOutcome::Kind::DogsMissing;
             result->file = outcome.file;
