@@ -64,6 +64,8 @@ struct BacktestArgs {
     std::string grade;
     std::string distance;
     int minField = analysis::kDefaultMinField;
+    std::string testFrom;
+    double commission = 0;
     std::string csv;
     bool overwrite = false;
     bool winChances = false;
@@ -95,6 +97,8 @@ int runBacktest(Context& ctx, const BacktestArgs& a) {
             o.distance = analysis::distanceOption(a.distance);
         }
         o.minField = a.minField;
+        o.testFrom = dateOption(a.testFrom, "--test-from");
+        o.commission = a.commission;
         analysis::checkOptions(o);
         if (a.winChances) {
             analysis::WalkForwardOptions w;
@@ -163,6 +167,11 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
     b.app->add_option("--grade", bt->grade, "Rate only races of this grade (as stored)");
     b.app->add_option("--distance", bt->distance, "Rate only races of this distance: S, L or R");
     b.app->add_option("--min-field", bt->minField, "Dogs a race needs at least (default 5)");
+    b.app->add_option("--test-from", bt->testFrom,
+                      "Races from this day on (YYYY-MM-DD) are the test period, the earlier "
+                      "ones the development period; every table shows both");
+    b.app->add_option("--commission", bt->commission,
+                      "Commission in % of a winning bet's net winnings (default 0)");
     b.app->add_option("--csv", bt->csv, "Also write one row per rated dog to this CSV file");
     b.app->add_flag("--overwrite", bt->overwrite, "Replace the CSV file without asking");
     b.app->add_flag("--win-chances", bt->winChances,

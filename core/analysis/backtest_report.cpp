@@ -22,11 +22,34 @@ void addCounts(std::string& out, std::string_view title, const Table& counts) {
     addLine(out, "");
 }
 
-std::string optionText(const BacktestOptions& o) {
-    return fmt::format("Races chosen: {} to {}, grade {}, distance {}, at least {} dogs",
-                       o.from ? store::toIso(*o.from) : "the first day",
-                       o.to ? store::toIso(*o.to) : "the last day", o.grade.value_or("any"),
-                       o.distance.value_or("any"), o.minField);
+void addOptions(std::string& out, const BacktestOptions& o) {
+    addLine(out, fmt::format("Races chosen: {} to {}, grade {}, distance {}, at least {} dogs",
+                             o.from ? store::toIso(*o.from) : "the first day",
+                             o.to ? store::toIso(*o.to) : "the last day", o.grade.value_or("any"),
+                             o.distance.value_or("any"), o.minField));
+    if (o.testFrom) {
+        addLine(out, "Test period: the races from " + store::toIso(*o.testFrom) +
+                         " on; development period: the races before");
+    }
+    if (o.commission > 0) {
+        addLine(out, fmt::format("Commission: {}% of a winning bet's net winnings", o.commission));
+    }
+}
+
+// `text` in lines of at most `width` places, broken between words.
+void addWrapped(std::string& out, std::string_view text, std::size_t width = 78) {
+    std::string line;
+    while (!text.empty()) {
+        const std::size_t end = text.find(' ');
+        const std::string_view word = text.substr(0, end);
+        if (!line.empty() && line.size() + 1 + word.size() > width) {
+            addLine(out, line);
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + std::string(word);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    }
+    addLine(out, line);
 }
 
 template <class T>
@@ -47,7 +70,7 @@ std::string backtestReport(const BacktestSummary& s, const BacktestTables& t, st
     std::string out = processing::headedBanner("Backtest of the race history", today);
 
     out += sectionTitle("     RACES");
-    addLine(out, optionText(s.options));
+    addOptions(out, s.options);
     addLine(out, "A line lacking its date, race number, distance, grade or winning time fits no");
     addLine(out, "race; it still counts in its dog's rating when dated.");
     addLine(out, "");
@@ -64,13 +87,31 @@ std::string backtestReport(const BacktestSummary& s, const BacktestTables& t, st
     addCounts(out, "     ALERTS (the dog given the alert)", t.alerts);
     addCounts(out, "     ADVICE (the top pick's win % with the advice and without)", t.advice);
     addCounts(out, "     WIN % BY SCORE (every rated dog)", t.scoreBands);
+
+    out += sectionTitle("     STAKING (the top pick's bets in date and race order)");
+    addLine(out,
+            fmt::format("Commission: {}% of a winning bet's net winnings", s.options.commission));
+    addLine(out, "");
+    out += tableText(t.staking);
+    addLine(out, "");
+    out += tableText(t.months);
+    addLine(out, "");
+    out += tableText(t.years);
+    addLine(out, "");
+    addLine(out, "");
+
+    out += sectionTitle("     HOW FAR THE NUMBERS GO");
+    for (const std::string& note : evidenceNotes(t, s.options.testFrom.has_value())) {
+        addWrapped(out, note);
+        addLine(out, "");
+    }
     return out;
 }
 
 std::string csvHeader(bool winChances) {
     return std::string(
                "Date,Race,Grade,Distance,Post,Dog,Score,Cla,Rec,AvSp,Last,EaSp,LaSp,"
-               "Alerts,Rank,Finish,Odds") +
+               "Alerts,Rank,Finish,Odds,MarketChance") +
            (winChances ? ",WinChance,FairOdds" : "") + "\r\n";
 }
 
@@ -78,13 +119,13 @@ void appendCsvRows(std::string& out, const RatedPastRace& r, const std::vector<d
     for (std::size_t i = 0; i < r.dogs.size(); ++i) {
         const RatedDog& d = r.dogs[i];
         const processing::Points& p = d.points;
-        out +=
-            fmt::format("{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{}",
-                        r.race.RaceDate ? store::toIso(*r.race.RaceDate) : "",
-                        optionalField(r.race.RaceNum), csvField(r.race.Grade.value_or("")),
-                        csvField(r.race.Distance.value_or("")), d.post, csvField(d.dogName),
-                        p.score, p.cla, p.rec, p.avSp, p.last, p.eaSp, p.laSp, csvField(d.alerts),
-                        d.rank, optionalField(d.result.finish), optionalField(d.result.odds));
+        out += fmt::format("{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{}",
+                           r.race.RaceDate ? store::toIso(*r.race.RaceDate) : "",
+                           optionalField(r.race.RaceNum), csvField(r.race.Grade.value_or("")),
+                           csvField(r.race.Distance.value_or("")), d.post, csvField(d.dogName),
+                           p.score, p.cla, p.rec, p.avSp, p.last, p.eaSp, p.laSp,
+                           csvField(d.alerts), d.rank, optionalField(d.result.finish),
+                           optionalField(d.result.odds), optionalField(d.marketChance));
         if (chances) {
             if (i < chances->size()) {
                 const double c = (*chances)[i];

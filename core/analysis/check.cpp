@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include "core/analysis/as_of.h"
+#include "core/analysis/evidence.h"
 #include "core/analysis/report_text.h"
 #include "core/processing/figures.h"
 #include "core/processing/report.h"
@@ -18,6 +19,8 @@ namespace vz::analysis {
 namespace {
 
 constexpr std::string_view kResultsSuffix = " - Results.txt";
+// Fewer races with results than this prove nothing, and the summary says so.
+constexpr long kFewestToJudge = 30;
 
 Result resultOf(const std::vector<store::RaceLine>& lines) {
     if (lines.empty()) {
@@ -101,17 +104,33 @@ Table checkSummary(const std::vector<CheckedRace>& races) {
     value("Races on the card", std::to_string(races.size()));
     value("Races with results", std::to_string(tally.races));
     count("Top pick won", tally.topWon, tally.races);
+    value("Top pick's win %, 95% range", rangeText(wilsonRange(tally.topWon, tally.races)));
     count("Top pick in the first three", tally.topInThree, tally.races);
     count("Winner among the top two", tally.winnerInTopTwo, tally.races);
     value("Flat 1-unit win bets on the top pick", std::to_string(tally.bets));
     value("Returned", money(tally.returned));
     value("Profit", money(tally.profit()));
     value("ROI (profit / stakes)", roiText(tally));
+    value("Top pick winners the odds expected", expectedText(tally.market));
+    value("A/E (actual / expected)", ratioText(tally.market));
+    value("p-value of A/E against 1", pText(tally.market));
     return t;
 }
 
 std::string checkSummaryText(const std::vector<CheckedRace>& races) {
-    return tableText(checkSummary(races));
+    std::string out = tableText(checkSummary(races));
+    long withResults = 0;
+    for (const CheckedRace& c : races) {
+        withResults += c.outcome.hasResult ? 1 : 0;
+    }
+    if (withResults < kFewestToJudge) {
+        addLine(out, "");
+        addLine(out, fmt::format("One card proves nothing: {} races with results are far too "
+                                 "few to judge the",
+                                 withResults));
+        addLine(out, "ratings; the backtest rates every past race the lines rebuild.");
+    }
+    return out;
 }
 
 std::string checkReport(std::string_view raceFileTitle, store::Date today,

@@ -76,19 +76,11 @@ std::optional<double> CalibrationBand::z() const {
     return (static_cast<double>(wins) - expected) / std::sqrt(variance);
 }
 
-std::optional<double> WalkForwardSummary::valueRoi() const {
-    if (valueBets == 0) {
-        return std::nullopt;
-    }
-    return valueProfit() / static_cast<double>(valueBets);
-}
-
 WalkForward::WalkForward(WalkForwardOptions options)
     : history_(static_cast<int>(inputNames(options.groups).size())), pairs_(2) {
     checkWalkForwardOptions(options);
     s_.options = std::move(options);
     s_.kellyBank = s_.options.startBank;
-    kellyPeak_ = s_.kellyBank;
     for (std::size_t b = 0; b + 1 < std::size(kBandEdges); ++b) {
         s_.calibration.push_back({kBandEdges[b], std::min(1.0, kBandEdges[b + 1]), 0, 0, 0, 0});
     }
@@ -204,23 +196,20 @@ void WalkForward::judge(const RatedPastRace& race, const std::vector<double>& p,
         }
         const double odds = *d.result.odds;
         const double fair = 1 / chance - 1;
+        const Bet bet{*race.race.RaceDate, race.race.RaceNum.value_or(0), 1, odds, won};
         if (odds >= fair * (1 + s_.options.edge)) {
-            ++s_.valueBets;
-            if (won) {
-                ++s_.valueWins;
-                s_.valueReturned += odds + 1;
-            }
+            valueBets_.push_back(bet);
+            s_.valueWins += won ? 1 : 0;
         }
         // Kelly's share of the bank for a bet at these odds with this chance.
         const double kelly = (chance * (odds + 1) - 1) / odds;
         if (kelly > 0) {
-            const double stake = s_.options.kellyFraction * kelly * bank;
-            ++s_.kellyBets;
-            s_.kellyBank += won ? stake * odds : -stake;
+            Bet k = bet;
+            k.stake = s_.options.kellyFraction * kelly * bank;
+            kellyBets_.push_back(k);
+            s_.kellyBank += won ? k.stake * odds : -k.stake;
         }
     }
-    kellyPeak_ = std::max(kellyPeak_, s_.kellyBank);
-    s_.kellyLargestDrawdown = std::max(s_.kellyLargestDrawdown, kellyPeak_ - s_.kellyBank);
     if (winners != 1) {
         return;
     }
@@ -233,6 +222,13 @@ void WalkForward::judge(const RatedPastRace& race, const std::vector<double>& p,
     if (!together.empty()) {
         s_.together.add(together[w], n);
     }
+}
+
+WalkForwardSummary WalkForward::summary() const {
+    WalkForwardSummary out = s_;
+    out.value = followBets(valueBets_, 0);
+    out.kelly = followBets(kellyBets_, 0);
+    return out;
 }
 
 JudgedFit fitAndJudge(const store::DogDatabase& db, const FitRequest& request, int refitDays,

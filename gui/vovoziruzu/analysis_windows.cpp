@@ -3,6 +3,7 @@
 #include "gui/vovoziruzu/win_chances_window.h"
 
 #include <QApplication>
+#include <QAreaSeries>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -15,13 +16,16 @@
 #include <QDateEdit>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QPen>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -35,6 +39,7 @@
 
 #include "core/analysis/backtest_report.h"
 #include "core/analysis/check.h"
+#include "core/analysis/evidence.h"
 #include "core/analysis/report_text.h"
 #include "core/store/error.h"
 #include "core/store/fileio.h"
@@ -123,6 +128,133 @@ QByteArray pngOf(QChartView* view) {
 namespace {
 
 const QString kAnyDistance = QStringLiteral("(any)");
+// The largest commission the field takes: all of the winnings is no bet.
+constexpr double kMostCommission = 99.9;
+// The share of a band the two bars of the Score chart take.
+constexpr double kBarWidth = 0.8;
+
+// The top pick's cumulative flat-bet profit after each day rated, with the
+// fall below its highest point so far (the start at 0 included) shaded.
+QChart* equityChart(const analysis::BacktestSummary& s) {
+    auto* chart = new QChart;
+    auto* profit = new QLineSeries;
+    profit->setName(QStringLiteral("Cumulative profit (units)"));
+    // The area between the highest point so far and the profit: the
+    // drawdown. Its two edges belong to the area, not to the chart's list.
+    auto* high = new QLineSeries(chart);
+    auto* low = new QLineSeries(chart);
+    double top = 0;
+    double least = 0;
+    double most = 0;
+    for (const auto& [date, value] : s.profitByDate) {
+        const auto x = static_cast<qreal>(toQDate(date).startOfDay().toMSecsSinceEpoch());
+        top = std::max(top, value);
+        profit->append(x, value);
+        high->append(x, top);
+        low->append(x, value);
+        least = std::min(least, value);
+        most = std::max(most, value);
+    }
+    auto* drawdown = new QAreaSeries(high, low);
+    drawdown->setName(QStringLiteral("Drawdown (below the highest point so far)"));
+    drawdown->setColor(QColor(220, 60, 60, 110));
+    drawdown->setBorderColor(QColor(220, 60, 60, 0));
+    chart->setTitle(QStringLiteral("Top pick: cumulative profit of flat 1-unit win bets"));
+    chart->addSeries(profit);
+    chart->addSeries(drawdown);
+    auto* days = new QDateTimeAxis;
+    days->setFormat(QStringLiteral("yyyy-MM-dd"));
+    days->setTitleText(QStringLiteral("Race day"));
+    days->setTickCount(6);
+    chart->addAxis(days, Qt::AlignBottom);
+    auto* units = new QValueAxis;
+    units->setTitleText(QStringLiteral("Profit (units)"));
+    units->setRange(least - 1, most + 1);
+    units->applyNiceNumbers();
+    chart->addAxis(units, Qt::AlignLeft);
+    for (QAbstractSeries* series :
+         {static_cast<QAbstractSeries*>(profit), static_cast<QAbstractSeries*>(drawdown)}) {
+        series->attachAxis(days);
+        series->attachAxis(units);
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    return chart;
+}
+
+// Win % by Score band with its 95% range as an error bar, and beside it
+// the win % the market's odds expected of the same dogs.
+QChart* scoreBandChart(const analysis::BacktestSummary& s) {
+    auto* chart = new QChart;
+    auto* win = new QBarSet(QStringLiteral("Win %"));
+    auto* market = new QBarSet(QStringLiteral("Market's expectation %"));
+    QStringList bands;
+    double most = 0;
+    std::vector<std::optional<analysis::Range>> ranges;
+    for (const analysis::Count& b : s.scoreBands) {
+        // One decimal, as the report shows it.
+        const double pct = std::round(analysis::percent(b.won, b.given).value_or(0) * 10) / 10;
+        const double expected = b.market.priced > 0
+                                    ? 100 * b.market.expected / static_cast<double>(b.market.priced)
+                                    : 0;
+        *win << pct;
+        *market << std::round(expected * 10) / 10;
+        ranges.push_back(analysis::wilsonRange(b.won, b.given));
+        most = std::max({most, pct, expected, ranges.back() ? 100 * ranges.back()->high : 0});
+        bands << qs(b.label);
+    }
+    auto* bars = new QBarSeries;
+    bars->append(win);
+    bars->append(market);
+    bars->setBarWidth(kBarWidth);
+    bars->setLabelsVisible(true);
+    win->setLabelColor(Qt::black);
+    market->setLabelColor(Qt::black);
+    bars->setLabelsPosition(QAbstractBarSeries::LabelsInsideBase);
+    bars->setLabelsPrecision(4);
+    chart->setTitle(QStringLiteral("Win % by Score band (every rated dog), with 95% ranges"));
+    chart->addSeries(bars);
+    auto* axisX = new QBarCategoryAxis;
+    axisX->append(bands);
+    axisX->setTitleText(QStringLiteral("Score"));
+    chart->addAxis(axisX, Qt::AlignBottom);
+    bars->attachAxis(axisX);
+    auto* axisY = new QValueAxis;
+    axisY->setRange(0, std::max(10.0, most * 1.1));
+    axisY->applyNiceNumbers();
+    axisY->setLabelFormat(QStringLiteral("%.0f"));
+    axisY->setTitleText(QStringLiteral("Win %"));
+    chart->addAxis(axisY, Qt::AlignLeft);
+    bars->attachAxis(axisY);
+    // Each range as an I-beam over the middle of its band's win bar (the
+    // first of two bars sharing kBarWidth).
+    const double middle = -kBarWidth / 4;
+    const double cap = kBarWidth / 12;
+    bool beamShown = false;
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        if (!ranges[i])
+            continue;
+        const double x = static_cast<double>(i) + middle;
+        const double lowPct = 100 * ranges[i]->low;
+        const double highPct = 100 * ranges[i]->high;
+        auto* beam = new QLineSeries;
+        beam->setName(QStringLiteral("95% range"));
+        for (const QPointF& p :
+             {QPointF(x - cap, lowPct), QPointF(x + cap, lowPct), QPointF(x, lowPct),
+              QPointF(x, highPct), QPointF(x - cap, highPct), QPointF(x + cap, highPct)})
+            beam->append(p);
+        chart->addSeries(beam);
+        // After adding: the chart's theme colours each series it is given.
+        beam->setPen(QPen(Qt::black, 1.5));
+        beam->attachAxis(axisX);
+        beam->attachAxis(axisY);
+        // One legend entry for all the beams.
+        for (QLegendMarker* m : chart->legend()->markers(beam))
+            m->setVisible(!beamShown);
+        beamShown = true;
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    return chart;
+}
 // The picker's top: no real field is larger.
 constexpr int kMostDogs = 99;
 
@@ -225,6 +357,15 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
     spnMinField_->setRange(1, kMostDogs);
     spnMinField_->setValue(analysis::kDefaultMinField);
     form->addRow(QStringLiteral("Dogs a race needs at least:"), spnMinField_);
+    form->addRow(dateRow("chkTestFrom", "dteTestFrom",
+                         QStringLiteral("Test period from (the earlier races: development)"),
+                         chkTestFrom_, dteTestFrom_));
+    spnCommission_ = new QDoubleSpinBox(this);
+    spnCommission_->setObjectName(QStringLiteral("spnCommission"));
+    spnCommission_->setRange(0, kMostCommission);
+    spnCommission_->setDecimals(1);
+    spnCommission_->setSuffix(QStringLiteral(" %"));
+    form->addRow(QStringLiteral("Commission on net winnings:"), spnCommission_);
     chkCsv_ = new QCheckBox(QStringLiteral("Also write a CSV file with every rated dog"), this);
     chkCsv_->setObjectName(QStringLiteral("chkCsv"));
     form->addRow(QString(), chkCsv_);
@@ -259,6 +400,15 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
     tabs_->addTab(alerts_, QStringLiteral("Alerts"));
     advice_ = makeTable(tabs_, "tblAdvice");
     tabs_->addTab(advice_, QStringLiteral("Advice"));
+    {
+        auto* page = new QWidget(tabs_);
+        auto* v = new QVBoxLayout(page);
+        staking_ = makeTable(page, "tblStaking");
+        months_ = makeTable(page, "tblMonths");
+        v->addWidget(staking_, 1);
+        v->addWidget(months_, 2);
+        tabs_->addTab(page, QStringLiteral("Staking"));
+    }
     auto chartTab = [&](QChartView*& view, const char* name, const char* button,
                         const QString& caption, const QString& fileName) {
         auto* page = new QWidget(tabs_);
@@ -283,6 +433,11 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
     winChances_.addTo(tabs_);
     tabs_->setEnabled(false);
     layout->addWidget(tabs_, 1);
+    evidence_ = new QLabel(this);
+    evidence_->setObjectName(QStringLiteral("lblEvidence"));
+    evidence_->setWordWrap(true);
+    evidence_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(evidence_);
 
     auto* buttons = new QHBoxLayout;
     cmdViewReport_ = new QPushButton(QStringLiteral("View Report"), this);
@@ -332,6 +487,9 @@ std::optional<analysis::BacktestOptions> BacktestWindow::chosenOptions() {
         if (cmbDistance_->currentText() != kAnyDistance)
             o.distance = analysis::distanceOption(str(cmbDistance_->currentText()));
         o.minField = spnMinField_->value();
+        if (chkTestFrom_->isChecked())
+            o.testFrom = fromQDate(dteTestFrom_->date());
+        o.commission = spnCommission_->value();
         analysis::checkOptions(o);
     } catch (const vz::Error& e) {
         showCommonError(this, e);
@@ -341,12 +499,13 @@ std::optional<analysis::BacktestOptions> BacktestWindow::chosenOptions() {
 }
 
 void BacktestWindow::setRunning(bool running) {
-    for (QWidget* w : std::initializer_list<QWidget*>{chkFrom_, chkTo_, cmbGrade_, cmbDistance_,
-                                                      spnMinField_, chkCsv_, chkWinChances_,
-                                                      cmdStart_, cmdClose_, cmdViewReport_})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             chkFrom_, chkTo_, cmbGrade_, cmbDistance_, spnMinField_, chkTestFrom_, spnCommission_,
+             chkCsv_, chkWinChances_, cmdStart_, cmdClose_, cmdViewReport_})
         w->setEnabled(!running);
     dteFrom_->setEnabled(!running && chkFrom_->isChecked());
     dteTo_->setEnabled(!running && chkTo_->isChecked());
+    dteTestFrom_->setEnabled(!running && chkTestFrom_->isChecked());
     cmdCancel_->setEnabled(running);
     if (running)
         tabs_->setEnabled(false);
@@ -465,73 +624,20 @@ void BacktestWindow::showSummary(const analysis::BacktestSummary& s) {
     showTables(figures_, QStringLiteral("Figure"), {&t.figures});
     showTables(alerts_, QStringLiteral("Alert"), {&t.alerts});
     showTables(advice_, QStringLiteral("Advice"), {&t.advice});
+    showTables(staking_, QStringLiteral("Staking"), {&t.staking});
+    showTables(months_, QStringLiteral("Month or year"), {&t.months, &t.years});
+    QStringList notes;
+    for (const std::string& note : analysis::evidenceNotes(t, s.options.testFrom.has_value()))
+        notes << qs(note);
+    evidence_->setText(notes.join(u' '));
     if (result_->outcome->winChances)
         winChances_.show(*result_->outcome->winChances);
 
-    // The top pick's profit after each day rated.
-    auto* profit = new QLineSeries;
-    profit->setName(QStringLiteral("Cumulative profit (units)"));
-    double low = 0;
-    double high = 0;
-    for (const auto& [date, value] : s.profitByDate) {
-        profit->append(static_cast<qreal>(toQDate(date).startOfDay().toMSecsSinceEpoch()), value);
-        low = std::min(low, value);
-        high = std::max(high, value);
-    }
-    auto* profitChart = new QChart;
-    profitChart->setTitle(QStringLiteral("Top pick: cumulative profit of flat 1-unit win bets"));
-    profitChart->addSeries(profit);
-    profitChart->legend()->hide();
-    auto* days = new QDateTimeAxis;
-    days->setFormat(QStringLiteral("yyyy-MM-dd"));
-    days->setTitleText(QStringLiteral("Race day"));
-    days->setTickCount(6);
-    profitChart->addAxis(days, Qt::AlignBottom);
-    profit->attachAxis(days);
-    auto* units = new QValueAxis;
-    units->setTitleText(QStringLiteral("Profit (units)"));
-    units->setRange(low - 1, high + 1);
-    units->applyNiceNumbers();
-    profitChart->addAxis(units, Qt::AlignLeft);
-    profit->attachAxis(units);
     QChart* oldProfit = profitView_->chart();
-    profitView_->setChart(profitChart);
+    profitView_->setChart(equityChart(s));
     delete oldProfit;
-
-    auto* win = new QBarSet(QStringLiteral("Win %"));
-    QStringList bands;
-    double top3 = 0;
-    for (const analysis::Count& b : s.scoreBands) {
-        // One decimal, as the report shows it.
-        const double pct = std::round(analysis::percent(b.won, b.given).value_or(0) * 10) / 10;
-        *win << pct;
-        top3 = std::max(top3, pct);
-        bands << qs(b.label);
-    }
-    auto* bars = new QBarSeries;
-    bars->append(win);
-    bars->setLabelsVisible(true);
-    win->setLabelColor(Qt::black);
-    bars->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-    bars->setLabelsPrecision(4);
-    auto* scoreChart = new QChart;
-    scoreChart->setTitle(QStringLiteral("Win % by Score band (every rated dog)"));
-    scoreChart->addSeries(bars);
-    scoreChart->legend()->hide();
-    auto* axisX = new QBarCategoryAxis;
-    axisX->append(bands);
-    axisX->setTitleText(QStringLiteral("Score"));
-    scoreChart->addAxis(axisX, Qt::AlignBottom);
-    bars->attachAxis(axisX);
-    auto* axisY = new QValueAxis;
-    axisY->setRange(0, std::max(10.0, top3 * 1.15));
-    axisY->applyNiceNumbers();
-    axisY->setLabelFormat(QStringLiteral("%.0f"));
-    axisY->setTitleText(QStringLiteral("Win %"));
-    scoreChart->addAxis(axisY, Qt::AlignLeft);
-    bars->attachAxis(axisY);
     QChart* oldScore = scoreView_->chart();
-    scoreView_->setChart(scoreChart);
+    scoreView_->setChart(scoreBandChart(s));
     delete oldScore;
 
     tabs_->setEnabled(true);

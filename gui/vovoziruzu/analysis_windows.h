@@ -23,6 +23,7 @@ class QChartView;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QDoubleSpinBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -92,6 +93,9 @@ class BacktestWindow : public QDialog {
     QComboBox* cmbGrade_;
     QComboBox* cmbDistance_;
     QSpinBox* spnMinField_;
+    QCheckBox* chkTestFrom_;
+    QDateEdit* dteTestFrom_;
+    QDoubleSpinBox* spnCommission_;
     QCheckBox* chkCsv_;
     QLabel* status_;
     QProgressBar* progress_;
@@ -105,6 +109,9 @@ class BacktestWindow : public QDialog {
     QTableWidget* figures_;
     QTableWidget* alerts_;
     QTableWidget* advice_;
+    QTableWidget* staking_;
+    QTableWidget* months_;
+    QLabel* evidence_;
     QChartView* profitView_;
     QChartView* scoreView_;
     QCheckBox* chkWinChances_;

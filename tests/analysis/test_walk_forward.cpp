@@ -201,7 +201,7 @@ TEST(WalkForward, TheBacktestReportsItAndTheCsvCarriesTheChances) {
     EXPECT_NE(report.find("WIN CHANCES, WALK-FORWARD"), std::string::npos);
     EXPECT_NE(r.out.find("Model, races priced"), std::string::npos) << r.out;
     const std::string text = store::readFile(csv);
-    EXPECT_NE(text.find(",Odds,WinChance,FairOdds\r\n"), std::string::npos);
+    EXPECT_NE(text.find(",Odds,MarketChance,WinChance,FairOdds\r\n"), std::string::npos);
     // Day 2 is priced by nothing; day 80 by a model that has learnt post 1.
     EXPECT_NE(text.find("\r\n2024-01-02,1,B,S,1,E,"), std::string::npos);
     const std::size_t last = text.find("2024-03-20,1,B,S,1,");

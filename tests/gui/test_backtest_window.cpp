@@ -2,6 +2,7 @@
 // VZ_SCREENSHOT_DIR set the window and its two charts are written there as
 // PNG files.
 
+#include <QAreaSeries>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -146,9 +147,14 @@ class BacktestWindowTest : public QObject {
         QVERIFY(profit);
         QCOMPARE(profit->count(), 40);
         QCOMPARE(profit->at(39).y(), s.all.profit());
+        QVERIFY(qobject_cast<QAreaSeries*>(window.profitChart()->chart()->series().at(1)));
+        // Win % and the market's expectation per band, and a range over each
+        // band with a winner or a loser.
         auto* bars = qobject_cast<QBarSeries*>(window.scoreChart()->chart()->series().at(0));
         QVERIFY(bars);
+        QCOMPARE(bars->barSets().size(), 2);
         QCOMPARE(bars->barSets().at(0)->count(), 8);
+        QCOMPARE(window.scoreChart()->chart()->series().size(), 1 + 8);
 
         QVERIFY(test::shoot(window, "backtest_window"));
         auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("tabResults"));
@@ -239,6 +245,21 @@ class BacktestWindowTest : public QObject {
         QCOMPARE(window.summary()->racesNotChosen, 80L - 29L);
         const std::string rows = test::readText(csv);
         QCOMPARE(std::count(rows.begin(), rows.end(), '\n'), 1L + 29L * 6L);
+
+        // A test period from 3/1 shows each row's development and test
+        // columns side by side; the two add up to the whole.
+        window.findChild<QCheckBox*>(QStringLiteral("chkCsv"))->setChecked(false);
+        window.findChild<QCheckBox*>(QStringLiteral("chkTestFrom"))->setChecked(true);
+        window.findChild<QDateEdit*>(QStringLiteral("dteTestFrom"))->setDate(QDate(2026, 3, 1));
+        QVERIFY(runToEnd(window));
+        auto* top = window.findChild<QTableWidget*>(QStringLiteral("tblTopPick"));
+        const int columns = top->columnCount();
+        QCOMPARE(top->horizontalHeaderItem(1)->text(), QStringLiteral("Development Races"));
+        QCOMPARE(top->horizontalHeaderItem(1 + (columns - 1) / 2)->text(),
+                 QStringLiteral("Test Races"));
+        QCOMPARE(cell(top, 0, 1).toLong() + cell(top, 0, 1 + (columns - 1) / 2).toLong(), 29L);
+        window.findChild<QCheckBox*>(QStringLiteral("chkTestFrom"))->setChecked(false);
+        window.findChild<QCheckBox*>(QStringLiteral("chkCsv"))->setChecked(true);
 
         // The CSV is the user's file: No leaves it and starts nothing.
         dialogs.choose(qpath(csv));
