@@ -1,8 +1,10 @@
 #include "core/analysis/evidence.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <random>
+#include <tuple>
 
 #include <fmt/format.h>
 
@@ -55,30 +57,88 @@ std::optional<double> MarketCount::pValue() const {
     return twoSidedP((static_cast<double>(won) - expected) / std::sqrt(variance));
 }
 
+namespace {
+
+// A Poisson(1) count by its cumulative chances: most cells are single races,
+// and this is many times quicker than the general draw.
+long onceOnAverage(std::mt19937_64& rng) {
+    static const std::array<double, 12> kAtMost = [] {
+        std::array<double, 12> at{};
+        double term = std::exp(-1.0);
+        double sum = 0;
+        for (std::size_t k = 0; k < at.size(); ++k) {
+            sum += term;
+            at[k] = sum;
+            term /= static_cast<double>(k + 1);
+        }
+        return at;
+    }();
+    const double u = static_cast<double>(rng() >> 11) * 0x1.0p-53;
+    long k = 0;
+    while (k < static_cast<long>(kAtMost.size()) - 1 && u >= kAtMost[static_cast<std::size_t>(k)]) {
+        ++k;
+    }
+    return k;
+}
+
+}  // namespace
+
 std::vector<std::optional<Range>> bootstrapRoi(std::span<const RaceStake> races, std::size_t groups,
                                                int resamples, std::uint64_t seed) {
     std::vector<std::optional<Range>> out(groups);
-    std::vector<double> staked(groups);
-    for (const RaceStake& r : races) {
-        for (std::size_t i = 0; i < r.groupCount; ++i) {
-            staked[r.groups[i]] += r.staked;
-        }
-    }
     if (races.empty() || resamples < 1) {
         return out;
     }
+    // Races alike in stake, return and groups make one cell: k of them drawn
+    // a Poisson(1) number of times each are drawn a Poisson(k) number of
+    // times together. A flat-stake run has few distinct returns, so a few
+    // hundred cells stand for a hundred thousand races.
+    std::vector<const RaceStake*> sorted;
+    sorted.reserve(races.size());
+    for (const RaceStake& r : races) {
+        sorted.push_back(&r);
+    }
+    const auto key = [](const RaceStake* r) {
+        return std::tie(r->groupCount, r->groups, r->staked, r->returned);
+    };
+    std::sort(sorted.begin(), sorted.end(),
+              [&](const RaceStake* a, const RaceStake* b) { return key(a) < key(b); });
+    // Copied out in order, so that a resample walks memory straight through.
+    struct Cell {
+        RaceStake race;
+        long count = 0;
+    };
+    std::vector<Cell> cells;
+    std::vector<std::poisson_distribution<long>> many;  // for cells of more than one
+    for (std::size_t i = 0; i < sorted.size();) {
+        std::size_t j = i + 1;
+        while (j < sorted.size() && key(sorted[j]) == key(sorted[i])) {
+            ++j;
+        }
+        cells.push_back({*sorted[i], static_cast<long>(j - i)});
+        if (j - i > 1) {
+            many.emplace_back(static_cast<double>(j - i));
+        }
+        i = j;
+    }
+
+    std::vector<double> staked(groups);
     std::vector<double> returned(groups);
     std::vector<std::vector<double>> rois(groups);
     std::mt19937_64 rng(seed);
-    std::uniform_int_distribution<std::size_t> pick(0, races.size() - 1);
     for (int s = 0; s < resamples; ++s) {
         std::fill(staked.begin(), staked.end(), 0.0);
         std::fill(returned.begin(), returned.end(), 0.0);
-        for (std::size_t i = 0; i < races.size(); ++i) {
-            const RaceStake& r = races[pick(rng)];
+        std::size_t nextMany = 0;
+        for (const Cell& c : cells) {
+            const long times = c.count == 1 ? onceOnAverage(rng) : many[nextMany++](rng);
+            if (times == 0) {
+                continue;
+            }
+            const RaceStake& r = c.race;
             for (std::size_t g = 0; g < r.groupCount; ++g) {
-                staked[r.groups[g]] += r.staked;
-                returned[r.groups[g]] += r.returned;
+                staked[r.groups[g]] += static_cast<double>(times) * r.staked;
+                returned[r.groups[g]] += static_cast<double>(times) * r.returned;
             }
         }
         for (std::size_t g = 0; g < groups; ++g) {

@@ -64,10 +64,12 @@ struct RaceStake {
     void addGroup(std::uint32_t g) { groups[groupCount++] = g; }
 };
 
-// Each group's 95% range of ROI (profit / stakes), by resampling the races
-// with replacement `resamples` times from a fixed seed: every group is
-// figured on the same resamples, so a race counts wholly or not at all, and
-// a rerun gives the same ranges. None for a group without a stake.
+// Each group's 95% range of ROI (profit / stakes), from `resamples`
+// resamples of the races drawn from a fixed seed (so a rerun gives the same
+// ranges): in each, every race counts a Poisson(1) number of times (the
+// Poisson bootstrap: a draw with replacement whose size varies around the
+// races' number), wholly, in every group it belongs to. None for a group
+// without a stake.
 std::vector<std::optional<Range>> bootstrapRoi(std::span<const RaceStake> races, std::size_t groups,
                                                int resamples = kResamples,
                                                std::uint64_t seed = kBootstrapSeed);
