@@ -15,6 +15,10 @@ namespace {
 // Band edges of the calibration table, as chances.
 constexpr double kBandEdges[] = {0, 0.05, 0.10, 0.15, 0.20, 0.25, 0.30, 0.40, 0.50, 1.0000001};
 
+// A refit starts from the last coefficients and only prices races: a
+// coefficient settled to 1e-7 moves no chance by more than about that.
+constexpr double kRefitTolerance = 1e-7;
+
 // A chance is never taken as exactly 0 in a logarithm.
 constexpr double kSmallest = 1e-12;
 
@@ -103,12 +107,12 @@ void WalkForward::refitIfDue(store::Date day) {
                              std::chrono::days{(periods + 1) * s_.options.refitDays}};
     if (history_.races() >= s_.options.warmUp) {
         model_ = fitWinModel(history_, s_.options.groups, s_.options.penalty,
-                             model_ ? &*model_ : nullptr);
+                             model_ ? &*model_ : nullptr, kRefitTolerance);
         ++s_.refits;
     }
     if (pairs_.races() >= s_.options.warmUp) {
         pairCoef_ = fitConditionalLogit(pairs_, s_.options.penalty,
-                                        pairCoef_ ? *pairCoef_ : Eigen::VectorXd())
+                                        pairCoef_ ? *pairCoef_ : Eigen::VectorXd(), kRefitTolerance)
                         .coef;
     }
 }

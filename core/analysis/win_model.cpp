@@ -85,7 +85,7 @@ std::vector<double> WinModel::chances(std::span<const RatedDog> field) const {
 }
 
 WinModel fitWinModel(const ChoiceSet& set, const std::vector<InputGroup>& groups, double penalty,
-                     const WinModel* previous) {
+                     const WinModel* previous, double tolerance) {
     if (!(penalty >= 0) || !std::isfinite(penalty)) {
         throw Error(fmt::format("The ridge penalty must be 0 or more, not {}.", penalty));
     }
@@ -113,8 +113,8 @@ WinModel fitWinModel(const ChoiceSet& set, const std::vector<InputGroup>& groups
         }
     }
     const bool all = at == static_cast<Eigen::Index>(keep.size());
-    const LogitFit fit = all ? fitConditionalLogit(set, penalty, start)
-                             : fitConditionalLogit(set.select(keep), penalty, start);
+    const LogitFit fit = all ? fitConditionalLogit(set, penalty, start, tolerance)
+                             : fitConditionalLogit(set.select(keep), penalty, start, tolerance);
     at = 0;
     for (std::size_t i = 0; i < keep.size(); ++i) {
         if (keep[i]) {

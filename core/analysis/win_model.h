@@ -68,7 +68,7 @@ struct WinModel {
 // every dog of every race is left out with a note. `previous` (a model of the
 // same groups) starts Newton's method from its coefficients.
 WinModel fitWinModel(const ChoiceSet& set, const std::vector<InputGroup>& groups, double penalty,
-                     const WinModel* previous = nullptr);
+                     const WinModel* previous = nullptr, double tolerance = kFitTolerance);
 
 // The model as a person reads it, and back. loadModel throws vz::Error
 // naming the file when it is missing, damaged or not a model file.
