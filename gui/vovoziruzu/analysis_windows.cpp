@@ -28,6 +28,7 @@
 #include <QPen>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -38,6 +39,7 @@
 #include <cmath>
 
 #include "core/analysis/backtest_report.h"
+#include "core/analysis/chart_text.h"
 #include "core/analysis/check.h"
 #include "core/analysis/evidence.h"
 #include "core/analysis/report_text.h"
@@ -47,9 +49,31 @@
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
+#include "gui/common/screen_place.h"
 #include "gui/common/text_viewer.h"
 
 namespace vz::gui {
+
+namespace {
+
+QString thousands(long n) {
+    return qs(analysis::withThousands(std::to_string(n)));
+}
+
+// Rows as high as their text and a little air, not the style's roomy default.
+void compactRows(QTableWidget* t) {
+    const int row = t->fontMetrics().height() + 4;
+    t->verticalHeader()->setMinimumSectionSize(row);
+    t->verticalHeader()->setDefaultSectionSize(row);
+}
+
+// A chart's title with the line saying which races it shows under it.
+QString chartTitle(const QString& title, const analysis::BacktestSummary& s) {
+    return QStringLiteral("<b>%1</b><br><small>%2</small>")
+        .arg(title.toHtmlEscaped(), qs(analysis::chartSubtitle(s)).toHtmlEscaped());
+}
+
+}  // namespace
 
 QTableWidget* makeTable(QWidget* parent, const char* name) {
     auto* t = new QTableWidget(0, 0, parent);
@@ -57,6 +81,7 @@ QTableWidget* makeTable(QWidget* parent, const char* name) {
     t->verticalHeader()->setVisible(false);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->horizontalHeader()->setStretchLastSection(false);
+    compactRows(t);
     return t;
 }
 
@@ -84,7 +109,7 @@ void showTables(QTableWidget* widget, const QString& labelHeader,
     widget->setRowCount(rows);
     int r = 0;
     auto put = [&](int column, const std::string& text, bool number) {
-        auto* item = new QTableWidgetItem(qs(text));
+        auto* item = new QTableWidgetItem(qs(number ? analysis::withThousands(text) : text));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         if (number)
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -128,6 +153,12 @@ QByteArray pngOf(QChartView* view) {
 namespace {
 
 const QString kAnyDistance = QStringLiteral("(any)");
+// The backtest window's own size where the screen allows it, and the least
+// height of its tables before the window scrolls.
+constexpr QSize kNeededSize(760, 640);
+constexpr int kLeastResultsHeight = 240;
+// Ticks of the profit axis at most, its ends included.
+constexpr int kMostAxisTicks = 7;
 // The largest commission the field takes: all of the winnings is no bet.
 constexpr double kMostCommission = 99.9;
 // The share of a band the two bars of the Score chart take.
@@ -159,7 +190,8 @@ QChart* equityChart(const analysis::BacktestSummary& s) {
     drawdown->setName(QStringLiteral("Drawdown (below the highest point so far)"));
     drawdown->setColor(QColor(220, 60, 60, 110));
     drawdown->setBorderColor(QColor(220, 60, 60, 0));
-    chart->setTitle(QStringLiteral("Top pick: cumulative profit of flat 1-unit win bets"));
+    chart->setTitle(
+        chartTitle(QStringLiteral("Top pick: cumulative profit of flat 1-unit win bets"), s));
     chart->addSeries(profit);
     chart->addSeries(drawdown);
     auto* days = new QDateTimeAxis;
@@ -169,8 +201,11 @@ QChart* equityChart(const analysis::BacktestSummary& s) {
     chart->addAxis(days, Qt::AlignBottom);
     auto* units = new QValueAxis;
     units->setTitleText(QStringLiteral("Profit (units)"));
-    units->setRange(least - 1, most + 1);
-    units->applyNiceNumbers();
+    const analysis::AxisScale scale = analysis::niceScale(least, most, kMostAxisTicks);
+    units->setRange(scale.low, scale.high);
+    units->setTickCount(scale.ticks);
+    units->setLabelFormat(QStringLiteral("%.") + QString::number(scale.decimals) +
+                          QStringLiteral("f"));
     chart->addAxis(units, Qt::AlignLeft);
     for (QAbstractSeries* series :
          {static_cast<QAbstractSeries*>(profit), static_cast<QAbstractSeries*>(drawdown)}) {
@@ -211,7 +246,8 @@ QChart* scoreBandChart(const analysis::BacktestSummary& s) {
     market->setLabelColor(Qt::black);
     bars->setLabelsPosition(QAbstractBarSeries::LabelsInsideBase);
     bars->setLabelsPrecision(4);
-    chart->setTitle(QStringLiteral("Win % by Score band (every rated dog), with 95% ranges"));
+    chart->setTitle(
+        chartTitle(QStringLiteral("Win % by Score band (every rated dog), with 95% ranges"), s));
     chart->addSeries(bars);
     auto* axisX = new QBarCategoryAxis;
     axisX->append(bands);
@@ -305,7 +341,16 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
     setObjectName(QStringLiteral("Backtest"));
     setWindowTitle(QStringLiteral("Backtest"));
     setModal(true);
-    auto* layout = new QVBoxLayout(this);
+    // Everything but the buttons scrolls, so that on a small screen Start,
+    // Cancel and Close stay in reach.
+    auto* outer = new QVBoxLayout(this);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scrBacktest"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* content = new QWidget(scroll);
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
 
     auto* intro = new QLabel(
         QStringLiteral("Rates every past race the stored lines rebuild, each as of its own day, "
@@ -432,12 +477,24 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
              QStringLiteral("Backtest win by score.png"));
     winChances_.addTo(tabs_);
     tabs_->setEnabled(false);
+    // Room for a few rows of each table; a lower window scrolls.
+    tabs_->setMinimumHeight(kLeastResultsHeight);
+    stale_ = new QLabel(QStringLiteral("The options have changed: the tables and charts below are "
+                                       "those of the last run. Start runs the new options."),
+                        content);
+    stale_->setObjectName(QStringLiteral("lblStale"));
+    stale_->setWordWrap(true);
+    stale_->setStyleSheet(QStringLiteral("background: #fff3c4; padding: 3px;"));
+    stale_->hide();
+    layout->addWidget(stale_);
     layout->addWidget(tabs_, 1);
     evidence_ = new QLabel(this);
     evidence_->setObjectName(QStringLiteral("lblEvidence"));
     evidence_->setWordWrap(true);
     evidence_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(evidence_);
+    scroll->setWidget(content);
+    outer->addWidget(scroll, 1);
 
     auto* buttons = new QHBoxLayout;
     cmdViewReport_ = new QPushButton(QStringLiteral("View Report"), this);
@@ -456,12 +513,21 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
     buttons->addWidget(cmdStart_);
     buttons->addWidget(cmdCancel_);
     buttons->addWidget(cmdClose_);
-    layout->addLayout(buttons);
+    outer->addLayout(buttons);
     connect(cmdStart_, &QPushButton::clicked, this, &BacktestWindow::start);
     connect(cmdCancel_, &QPushButton::clicked, this, &BacktestWindow::cancel);
     connect(cmdClose_, &QPushButton::clicked, this, &BacktestWindow::reject);
     connect(cmdViewReport_, &QPushButton::clicked, this, &BacktestWindow::viewReport);
-    resize(760, 640);
+    // A changed option makes the shown run out of date.
+    for (QCheckBox* box : {chkFrom_, chkTo_, chkTestFrom_, chkWinChances_})
+        connect(box, &QCheckBox::toggled, this, &BacktestWindow::markStale);
+    for (QDateEdit* date : {dteFrom_, dteTo_, dteTestFrom_})
+        connect(date, &QDateEdit::dateChanged, this, &BacktestWindow::markStale);
+    for (QComboBox* combo : {cmbGrade_, cmbDistance_})
+        connect(combo, &QComboBox::currentTextChanged, this, &BacktestWindow::markStale);
+    connect(spnMinField_, &QSpinBox::valueChanged, this, &BacktestWindow::markStale);
+    connect(spnCommission_, &QDoubleSpinBox::valueChanged, this, &BacktestWindow::markStale);
+    sizeForScreen(this, kNeededSize, parent);
 }
 
 BacktestWindow::~BacktestWindow() {
@@ -595,6 +661,12 @@ void BacktestWindow::finish() {
     QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
     QApplication::restoreOverrideCursor();
     setRunning(false);
+    if (result_->error || result_->outcome->summary.cancelled) {
+        // Nothing of the run is shown: the bar goes back to empty.
+        progress_->setRange(0, 1);
+        progress_->setValue(0);
+        tabs_->setEnabled(summary_.has_value());
+    }
     if (result_->error) {
         status_->setText(QStringLiteral("The backtest failed."));
         showCommonError(this, *result_->error);
@@ -608,9 +680,9 @@ void BacktestWindow::finish() {
         showSummary(*summary_);
         status_->setText(QStringLiteral("%1 races rated of %2 rebuilt from %3 lines. The report "
                                         "is in %4")
-                             .arg(summary_->racesRated())
-                             .arg(summary_->racesFound)
-                             .arg(summary_->linesRead)
+                             .arg(thousands(summary_->racesRated()))
+                             .arg(thousands(summary_->racesFound))
+                             .arg(thousands(summary_->linesRead))
                              .arg(qpath(report_)));
     }
     cmdViewReport_->setEnabled(!report_.empty());
@@ -641,6 +713,7 @@ void BacktestWindow::showSummary(const analysis::BacktestSummary& s) {
     delete oldScore;
 
     tabs_->setEnabled(true);
+    stale_->hide();
 }
 
 void BacktestWindow::saveChart(QChartView* view, const QString& suggestedName) {
@@ -671,10 +744,32 @@ void BacktestWindow::viewReport() {
     if (report_.empty())
         return;
     try {
-        TextViewer::showFile(report_, parentWidget() ? parentWidget() : this);
+        // The report belongs to this window while it is open, so that the
+        // window's modality does not shut the report out.
+        TextViewer::showFile(report_, this);
     } catch (const std::exception& e) {
         showCommonError(this, e);
     }
+}
+
+void BacktestWindow::markStale() {
+    if (summary_ && !isRunning())
+        stale_->show();
+}
+
+bool BacktestWindow::isMarkedStale() const {
+    return !stale_->isHidden();
+}
+
+void BacktestWindow::done(int result) {
+    // The reports opened from here stay open, handed to the main window.
+    for (TextViewer* report : findChildren<TextViewer*>(Qt::FindDirectChildrenOnly)) {
+        const QRect place = report->geometry();
+        report->setParent(parentWidget(), report->windowFlags());
+        report->setGeometry(place);
+        report->show();
+    }
+    QDialog::done(result);
 }
 
 void BacktestWindow::reject() {

@@ -58,6 +58,8 @@ class BacktestWindow : public QDialog {
     QChartView* profitChart() const { return profitView_; }
     QChartView* scoreChart() const { return scoreView_; }
     QChartView* calibrationChart() const { return winChances_.chart; }
+    // The options changed after the shown run.
+    bool isMarkedStale() const;
 
     // For tests: runs on the worker thread just before the pass.
     std::function<void()> beforeRun;
@@ -73,11 +75,13 @@ class BacktestWindow : public QDialog {
     void runFinished();
 
   protected:
+    void done(int result) override;
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
     void finish();
+    void markStale();
     void showSummary(const analysis::BacktestSummary& s);
     void setRunning(bool running);
     std::optional<analysis::BacktestOptions> chosenOptions();
@@ -98,6 +102,7 @@ class BacktestWindow : public QDialog {
     QDoubleSpinBox* spnCommission_;
     QCheckBox* chkCsv_;
     QLabel* status_;
+    QLabel* stale_;
     QProgressBar* progress_;
     QPushButton* cmdStart_;
     QPushButton* cmdCancel_;

@@ -10,13 +10,18 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDoubleSpinBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
+#include <QMenu>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -24,9 +29,11 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "core/analysis/backtest.h"
 #include "core/store/dog_database.h"
+#include "core/store/fileio.h"
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
 #include "gui/common/text_viewer.h"
@@ -150,6 +157,14 @@ class BacktestWindowTest : public QObject {
         QVERIFY(qobject_cast<QAreaSeries*>(window.profitChart()->chart()->series().at(1)));
         // Win % and the market's expectation per band, and a range over each
         // band with a winner or a loser.
+        // Each chart names the races it shows: the days, the count, the options.
+        for (QChartView* chart : {window.profitChart(), window.scoreChart()}) {
+            const QString title = chart->chart()->title();
+            QVERIFY(
+                title.contains(QString::number(s.racesRated()) + QStringLiteral(" races rated")));
+            QVERIFY(title.contains(QStringLiteral("2026-01-01 to 2026-04-28")));
+            QVERIFY(title.contains(QStringLiteral("grade any, distance any, at least 5 dogs")));
+        }
         auto* bars = qobject_cast<QBarSeries*>(window.scoreChart()->chart()->series().at(0));
         QVERIFY(bars);
         QCOMPARE(bars->barSets().size(), 2);
@@ -204,13 +219,128 @@ class BacktestWindowTest : public QObject {
         auto* cancel = window.findChild<QPushButton*>(QStringLiteral("cmdCancel"));
         QVERIFY(cancel->isEnabled());
         QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("cmdClose"))->isEnabled());
+        // The bar as a long run shows it part-way; after Cancel it is empty.
+        auto* bar = window.findChild<QProgressBar*>(QStringLiteral("prgLines"));
+        bar->setRange(0, 10);
+        bar->setValue(4);
         cancel->click();
         go.release();
         QVERIFY(finished.wait(30000));
+        QCOMPARE(bar->value(), bar->minimum());
         QCOMPARE(window.statusText(), QStringLiteral("Cancelled: no report was written."));
         QVERIFY(!std::filesystem::exists(app.paths.resultsDir() / "Backtest - Results.txt"));
         QVERIFY(!window.summary());
         QVERIFY(window.findChild<QPushButton*>(QStringLiteral("cmdClose"))->isEnabled());
+    }
+
+    // Once a run is shown, any changed option marks it out of date until the
+    // next run; before a run nothing is marked.
+    void aChangedOptionMarksTheShownRunOutOfDate() {
+        AppFixture app;
+        addHistory(app.paths);
+        MessageRecorder boxes;
+        BacktestWindow window(app.paths, {}, kToday);
+        auto find = [&window](const char* name) {
+            return window.findChild<QWidget*>(QString::fromLatin1(name));
+        };
+        const struct {
+            const char* option;
+            std::function<void()> change;
+        } cases[] = {
+            {"chkFrom", [&] { qobject_cast<QCheckBox*>(find("chkFrom"))->toggle(); }},
+            {"dteFrom",
+             [&] { qobject_cast<QDateEdit*>(find("dteFrom"))->setDate(QDate(2026, 2, 1)); }},
+            {"chkTo", [&] { qobject_cast<QCheckBox*>(find("chkTo"))->toggle(); }},
+            {"dteTo", [&] { qobject_cast<QDateEdit*>(find("dteTo"))->setDate(QDate(2026, 3, 1)); }},
+            {"cmbGrade", [&] { qobject_cast<QComboBox*>(find("cmbGrade"))->setEditText("B"); }},
+            {"cmbDistance",
+             [&] { qobject_cast<QComboBox*>(find("cmbDistance"))->setCurrentText("L"); }},
+            {"spnMinField", [&] { qobject_cast<QSpinBox*>(find("spnMinField"))->setValue(3); }},
+            {"chkTestFrom", [&] { qobject_cast<QCheckBox*>(find("chkTestFrom"))->toggle(); }},
+            {"spnCommission",
+             [&] { qobject_cast<QDoubleSpinBox*>(find("spnCommission"))->setValue(5); }},
+        };
+        cases[0].change();  // no run shown yet
+        QVERIFY(!window.isMarkedStale());
+        cases[0].change();
+        for (const auto& c : cases) {
+            QVERIFY(runToEnd(window));
+            QVERIFY2(!window.isMarkedStale(), c.option);
+            c.change();
+            QVERIFY2(window.isMarkedStale(), c.option);
+        }
+    }
+
+    // A report opened from the Backtest window or the main window stands on
+    // the screen, beside its opener, usable while the Backtest window is
+    // open, and the main window's Window menu lists it; the Backtest
+    // window's report stays open when that window closes.
+    void reportsOpenBesideTheirWindowAndInTheWindowMenu() {
+        AppFixture app;
+        addHistory(app.paths);
+        const auto results = app.paths.resultsDir() / "Card - Results.txt";
+        store::writeFileAtomic(results, "Results\r\n");
+        const struct {
+            const char* name;
+            bool fromBacktest;
+        } cases[] = {{"Backtest - Results.txt", true}, {"Card - Results.txt", false}};
+        for (const auto& c : cases) {
+            MessageRecorder boxes;
+            FileDialogScript dialogs;
+            auto main = app.startMain();
+            main->show();
+            QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+            QPointer<BacktestWindow> backtest;
+            QWidget* opener = main.get();
+            if (c.fromBacktest) {
+                // Modal, as the Dogs menu opens it.
+                backtest = new BacktestWindow(app.paths, {}, kToday, main.get());
+                backtest->setAttribute(Qt::WA_DeleteOnClose);
+                backtest->show();
+                QVERIFY(QTest::qWaitForWindowExposed(backtest));
+                QVERIFY(runToEnd(*backtest));
+                backtest->findChild<QPushButton*>(QStringLiteral("cmdViewReport"))->click();
+                opener = backtest;
+            } else {
+                dialogs.choose(qpath(results));
+                test::action(*main, "mnuView")->trigger();
+            }
+            QPointer<TextViewer> viewer;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* v = qobject_cast<TextViewer*>(w); v && v->windowTitle() == c.name)
+                    viewer = v;
+            QVERIFY2(viewer && viewer->isVisible(), c.name);
+            QVERIFY(QTest::qWaitForWindowExposed(viewer));
+            // Not shut out by a modal window: none is open, or the viewer
+            // belongs to it.
+            QWidget* modal = QApplication::activeModalWidget();
+            bool own = !modal;
+            for (QWidget* w = viewer; w && !own; w = w->parentWidget())
+                own = w == modal;
+            QVERIFY2(own, c.name);
+            const QRect free = QGuiApplication::primaryScreen()->availableGeometry();
+            QVERIFY2(free.contains(viewer->frameGeometry()), c.name);
+            QVERIFY2(viewer->frameGeometry().topLeft() != opener->frameGeometry().topLeft(),
+                     c.name);
+
+            if (backtest) {
+                backtest->close();
+                QTRY_VERIFY(!backtest);
+                QVERIFY2(viewer && viewer->isVisible(), c.name);
+            }
+            QMenu* menu = main->findChild<QMenu*>(QStringLiteral("mnuWindow"));
+            emit menu->aboutToShow();
+            QAction* listed = nullptr;
+            for (QAction* a : menu->actions())
+                if (a->text().endsWith(QString::fromLatin1(c.name)))
+                    listed = a;
+            QVERIFY2(listed, c.name);
+            listed->trigger();
+            QVERIFY2(viewer->isVisible(), c.name);
+            QVERIFY2(boxes.messages().empty(), c.name);
+            vz::test::deleteTopLevelWidgets();
+            main.release();  // deleted with the other windows
+        }
     }
 
     void optionsAndTheCsv() {
