@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 #include <QVBoxLayout>
 
 #include "core/analysis/win_model.h"
@@ -18,7 +17,7 @@
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
 #include "gui/common/text_viewer.h"
-#include "gui/common/waiting.h"
+#include "gui/common/worker.h"
 #include "gui/vovoziruzu/main_window.h"
 
 namespace vz::gui {
@@ -39,7 +38,7 @@ struct ProcessWindow::Result {
 };
 
 ProcessWindow::ProcessWindow(MainWindow& main, QWidget* parent)
-    : QDialog(parent), main_(main), result_(std::make_unique<Result>()) {
+    : QDialog(parent), main_(main), worker_(new Worker(this)), result_(std::make_unique<Result>()) {
     setObjectName(QStringLiteral("Process"));
     setWindowTitle(QStringLiteral("Process Race"));
     setModal(true);
@@ -54,6 +53,8 @@ ProcessWindow::ProcessWindow(MainWindow& main, QWidget* parent)
     progress_->setValue(0);
     progress_->setVisible(false);
     layout->addWidget(progress_);
+    worker_->showProgressIn(progress_);
+    worker_->showWaitsIn(label_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     cmdOK_ = new QPushButton(QStringLiteral("Start"), this);
@@ -69,10 +70,12 @@ ProcessWindow::ProcessWindow(MainWindow& main, QWidget* parent)
 }
 
 ProcessWindow::~ProcessWindow() {
-    if (thread_) {
-        thread_->wait();
-        delete thread_;
-    }
+    // Before the result it writes to goes.
+    delete worker_;
+}
+
+bool ProcessWindow::isRunning() const {
+    return worker_->running();
 }
 
 QString ProcessWindow::statusText() const {
@@ -127,43 +130,27 @@ void ProcessWindow::start() {
     request.TimeFactorL = main_.state().settings.TimeFactorL;
     request.TimeFactorR = main_.state().settings.TimeFactorR;
     request.today = main_.today();
-    request.progress = [this](int done, int total) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, done, total] {
-                progress_->setRange(0, std::max(total, 1));
-                progress_->setValue(done);
-            },
-            Qt::QueuedConnection);
-    };
     Result* result = result_.get();
     const bool priced = analysis::reportColumnsOn(request.paths.appDir);
-    thread_ = QThread::create([request, result, priced, waitsTo = showWaitsIn(label_)] {
-        const store::WaitObserverScope waits(waitsTo);
-        try {
-            processing::RunRequest rq = request;
+    worker_->start(
+        [request, result, priced](const WorkProgress& progress,
+                                  const std::function<bool()>&) mutable {
+            request.progress = [&progress](int done, int total) { progress(done, total); };
             if (priced)
-                analysis::priceWithModel(rq, rq.paths.appDir);
-            const processing::RunOutcome outcome = processing::processRaceFile(rq);
+                analysis::priceWithModel(request, request.paths.appDir);
+            const processing::RunOutcome outcome = processing::processRaceFile(request);
             result->ok = true;
             result->dogsMissing = outcome.kind == processing::RunOutcome::Kind::DogsMissing;
             result->file = outcome.file;
-        } catch (const vz::Error& e) {
-            result->error = e;
-        } catch (const std::exception& e) {
-            result->error = vz::Error(e.what());
-        }
-    });
-    connect(thread_, &QThread::finished, this, &ProcessWindow::finish, Qt::QueuedConnection);
-    thread_->start();
+        },
+        [this](const std::optional<vz::Error>& error) {
+            if (error)
+                result_->error = *error;
+            finish();
+        });
 }
 
 void ProcessWindow::finish() {
-    if (thread_) {
-        thread_->wait();
-        delete thread_;
-        thread_ = nullptr;
-    }
     QApplication::restoreOverrideCursor();
     if (!result_->ok) {
         showMessage(this, {QMessageBox::Critical, kFailureTitle, failureText(result_->error),
