@@ -207,8 +207,20 @@ QChart* equityChart(const analysis::BacktestSummary& s) {
     units->setLabelFormat(QStringLiteral("%.") + QString::number(scale.decimals) +
                           QStringLiteral("f"));
     chart->addAxis(units, Qt::AlignLeft);
-    for (QAbstractSeries* series :
-         {static_cast<QAbstractSeries*>(profit), static_cast<QAbstractSeries*>(drawdown)}) {
+    std::vector<QAbstractSeries*> all = {profit, drawdown};
+    // With a test period, a dashed line where it starts.
+    if (s.options.testFrom && !s.profitByDate.empty()) {
+        auto* start = new QLineSeries;
+        start->setName(QStringLiteral("Test period from ") + qs(store::toIso(*s.options.testFrom)));
+        const auto x =
+            static_cast<qreal>(toQDate(*s.options.testFrom).startOfDay().toMSecsSinceEpoch());
+        start->append(x, scale.low);
+        start->append(x, scale.high);
+        chart->addSeries(start);
+        start->setPen(QPen(Qt::darkGray, 1.5, Qt::DashLine));
+        all.push_back(start);
+    }
+    for (QAbstractSeries* series : all) {
         series->attachAxis(days);
         series->attachAxis(units);
     }
