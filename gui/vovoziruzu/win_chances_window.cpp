@@ -18,7 +18,6 @@
 #include <QScatterSeries>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QThread>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
@@ -32,6 +31,7 @@
 #include "core/store/error.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
+#include "gui/common/worker.h"
 #include "gui/vovoziruzu/analysis_widgets.h"
 
 namespace vz::gui {
@@ -127,6 +127,7 @@ WinChancesWindow::WinChancesWindow(store::AppPaths paths, processing::TimeFactor
     : QDialog(parent),
       paths_(std::move(paths)),
       factors_(factors),
+      worker_(new Worker(this)),
       result_(std::make_unique<Result>()) {
     setObjectName(QStringLiteral("WinChances"));
     setWindowTitle(QStringLiteral("Win Chances"));
@@ -180,6 +181,8 @@ WinChancesWindow::WinChancesWindow(store::AppPaths paths, processing::TimeFactor
     progress_->setRange(0, 1);
     progress_->setValue(0);
     layout->addWidget(progress_);
+    worker_->showProgressIn(progress_);
+    worker_->showWaitsIn(status_);
 
     model_ = new QLabel(this);
     model_->setObjectName(QStringLiteral("lblModel"));
@@ -240,11 +243,12 @@ WinChancesWindow::WinChancesWindow(store::AppPaths paths, processing::TimeFactor
 }
 
 WinChancesWindow::~WinChancesWindow() {
-    if (thread_) {
-        cancelAsked_ = true;
-        thread_->wait();
-        delete thread_;
-    }
+    // A fit still running is stopped before the window's parts go.
+    delete worker_;
+}
+
+bool WinChancesWindow::isRunning() const {
+    return worker_->running();
 }
 
 QString WinChancesWindow::statusText() const {
@@ -284,17 +288,6 @@ void WinChancesWindow::fit() {
     }
     rq.penalty = spnPenalty_->value();
     rq.factors = factors_;
-    rq.progress = [this](long done, long total) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, done, total] {
-                progress_->setRange(0, static_cast<int>(std::max(total, 1L) / 1000 + 1));
-                progress_->setValue(static_cast<int>(done / 1000));
-            },
-            Qt::QueuedConnection);
-    };
-    rq.cancelled = [this] { return cancelAsked_.load(); };
-    cancelAsked_ = false;
     *result_ = Result{};
     setRunning(true);
     status_->setText(QStringLiteral("Fitting, please wait..."));
@@ -302,42 +295,37 @@ void WinChancesWindow::fit() {
     Result* result = result_.get();
     const std::filesystem::path dogs = paths_.dogDatabase();
     const std::filesystem::path file = analysis::modelFile(paths_.appDir);
-    thread_ = QThread::create([rq, result, dogs, file] {
-        try {
+    worker_->start(
+        [rq, result, dogs, file](const WorkProgress& progress,
+                                 const std::function<bool()>& cancelled) mutable {
+            rq.progress = [&progress](long done, long total) { progress(done, total); };
+            rq.cancelled = cancelled;
             const store::DogDatabase db(dogs, store::OpenMode::ReadOnly);
             result->fit = analysis::fitAndJudge(db, rq);
             if (!result->fit->fit.cancelled)
                 analysis::saveModel(file, result->fit->fit.model);
-        } catch (const vz::Error& e) {
-            result->error = e;
-        } catch (const std::exception& e) {
-            result->error = vz::Error(e.what());
-        }
-    });
-    connect(thread_, &QThread::finished, this, &WinChancesWindow::finish, Qt::QueuedConnection);
-    thread_->start();
+        },
+        [this](const std::optional<vz::Error>& error) {
+            if (error)
+                result_->error = *error;
+            finish();
+        });
 }
 
 void WinChancesWindow::cancel() {
     if (!isRunning())
         return;
-    cancelAsked_ = true;
+    worker_->cancel();
     status_->setText(QStringLiteral("Cancelling..."));
 }
 
 void WinChancesWindow::finish() {
-    if (thread_) {
-        thread_->wait();
-        delete thread_;
-        thread_ = nullptr;
-    }
-    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
     QApplication::restoreOverrideCursor();
     setRunning(false);
     if (result_->error) {
         status_->setText(QStringLiteral("The fit failed: nothing was written."));
         showCommonError(this, *result_->error);
-    } else if (result_->fit->fit.cancelled) {
+    } else if (!result_->fit || result_->fit->fit.cancelled) {
         status_->setText(QStringLiteral("Cancelled: no model was written."));
     } else {
         progress_->setValue(progress_->maximum());

@@ -6,7 +6,6 @@
 // Also the backtest window's win-chance tabs.
 
 #include <QDialog>
-#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -29,9 +28,10 @@ class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTableWidget;
-class QThread;
 
 namespace vz::gui {
+
+class Worker;
 
 // Predicted chance against the share that won, by band, with the diagonal
 // where a calibrated model lies.
@@ -54,7 +54,7 @@ class WinChancesWindow : public QDialog {
                      QWidget* parent = nullptr);
     ~WinChancesWindow() override;
 
-    bool isRunning() const { return thread_ != nullptr; }
+    bool isRunning() const;
     QString statusText() const;
     QTableWidget* coefficients() const { return coefficients_; }
     QChartView* chart() const { return chart_; }
@@ -94,8 +94,7 @@ class WinChancesWindow : public QDialog {
     QTableWidget* coefficients_;
     QChartView* chart_;
 
-    QThread* thread_ = nullptr;
-    std::atomic<bool> cancelAsked_{false};
+    Worker* worker_;
     struct Result;
     std::unique_ptr<Result> result_;
 };
