@@ -14,7 +14,7 @@
 #include "cli/progress.h"
 #include "core/analysis/backtest_report.h"
 #include "core/analysis/check.h"
-#include "core/store/error.h"
+#include "core/base/error.h"
 
 namespace vz::cli {
 namespace {
@@ -58,11 +58,11 @@ struct BacktestArgs {
     bool overwrite = false;
 };
 
-std::optional<store::Date> dateOption(const std::string& text, const char* name) {
+std::optional<base::Date> dateOption(const std::string& text, const char* name) {
     if (text.empty()) {
         return std::nullopt;
     }
-    if (auto d = store::fromIso(text)) {
+    if (auto d = base::fromIso(text)) {
         return d;
     }
     throw Error(fmt::format("{}: not a date in the form YYYY-MM-DD: {}", name, text));

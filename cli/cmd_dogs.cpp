@@ -23,8 +23,8 @@ struct DogArgs {
     bool yes = false;
 };
 
-std::optional<store::Date> parseDate(const std::string& option, const std::string& text) {
-    auto d = store::fromIso(text);
+std::optional<base::Date> parseDate(const std::string& option, const std::string& text) {
+    auto d = base::fromIso(text);
     if (!d) {
         std::cerr << fmt::format("{}: not a date in the form YYYY-MM-DD: {}\n", option, text);
     }
@@ -41,7 +41,7 @@ std::string factorLine(const char* name, double before, double after, bool compu
 }
 
 int runUpdateStyles(Context& ctx, const DogArgs& a) {
-    const store::Settings before = ctx.state.settings;
+    const base::Settings before = ctx.state.settings;
     dogs::StyleUpdateResult r;
     {
         Progress progress(ctx, dogs::kStyleBusyText);
@@ -68,7 +68,7 @@ int runUpdateStyles(Context& ctx, const DogArgs& a) {
                             r.timeFactorLComputed, "L")
               << factorLine("TimeFactorR", before.TimeFactorR, r.settings.TimeFactorR,
                             r.timeFactorRComputed, "R")
-              << fmt::format("LastStyleUpdate: {}\n", store::toIso(ctx.today));
+              << fmt::format("LastStyleUpdate: {}\n", base::toIso(ctx.today));
     return kExitOk;
 }
 
@@ -95,7 +95,7 @@ int runDeletion(Context& ctx, const DogArgs& a, dogs::Deletion kind, const char*
                              "This date is later than {} and needs confirmation: run the "
                              "command on a terminal to answer, or give --yes. Nothing was "
                              "deleted.\n",
-                             store::toIso(dogs::confirmationThreshold(kind, ctx.today)));
+                             base::toIso(dogs::confirmationThreshold(kind, ctx.today)));
             return kExitFailure;
         }
         if (!confirm(ctx, question, a.yes)) {

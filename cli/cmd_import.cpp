@@ -10,10 +10,10 @@
 
 #include "cli/command.h"
 #include "cli/progress.h"
+#include "core/base/error.h"
 #include "core/import/import.h"
 #include "core/import/registry.h"
 #include "core/import/window_texts.h"
-#include "core/store/error.h"
 #include "core/store/new_race_file.h"
 
 namespace vz::cli {

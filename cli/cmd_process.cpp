@@ -9,8 +9,8 @@
 
 #include "cli/command.h"
 #include "cli/progress.h"
+#include "core/base/error.h"
 #include "core/processing/run.h"
-#include "core/store/error.h"
 
 extern char** environ;
 

@@ -14,10 +14,10 @@
 #include <filesystem>
 
 #include "bench/synthetic.h"
+#include "core/base/settings.h"
 #include "core/dogs/running_style.h"
 #include "core/store/dog_database.h"
 #include "core/store/dog_maintenance.h"
-#include "core/store/settings.h"
 
 namespace {
 
@@ -56,10 +56,10 @@ int main(int argc, char** argv) {
     const bench::SyntheticShape shape;
     bench::makeSyntheticDogDatabase(shipped, cache, shape);
 
-    store::Settings settings;
-    settings.TimeFactorL = store::kFirstTimeFactorL;
-    settings.TimeFactorR = store::kFirstTimeFactorR;
-    const store::Date today{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{7}};
+    base::Settings settings;
+    settings.TimeFactorL = base::kFirstTimeFactorL;
+    settings.TimeFactorR = base::kFirstTimeFactorR;
+    const base::Date today{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{7}};
 
     double bestScan = 1e30;
     double bestUpdate = 1e30;

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "core/analysis/outcome.h"
+#include "core/base/dates.h"
 #include "core/processing/card.h"
 #include "core/processing/rating.h"
-#include "core/store/dates.h"
 #include "core/store/dog_database.h"
 
 namespace vz::analysis {
@@ -26,8 +26,8 @@ inline constexpr int kDefaultMinField = 5;
 // Which past races are rated. The dates, grade and distance choose races,
 // never the lines that feed the ratings.
 struct BacktestOptions {
-    std::optional<store::Date> from;      // inclusive
-    std::optional<store::Date> to;        // inclusive
+    std::optional<base::Date> from;       // inclusive
+    std::optional<base::Date> to;         // inclusive
     std::optional<std::string> grade;     // the stored text, exactly
     std::optional<std::string> distance;  // "S", "L" or "R"
     int minField = kDefaultMinField;      // dogs a race needs at least
@@ -61,7 +61,7 @@ struct RatedDog {
 
 // A rated past race, the dogs in the report's order.
 struct RatedPastRace {
-    store::Race race;
+    base::Race race;
     std::vector<RatedDog> dogs;
     std::string advice;  // lines joined by CR LF
     RaceOutcome outcome;
@@ -94,8 +94,8 @@ struct BacktestSummary {
     long racesFound = 0;
     long racesNotChosen = 0;  // outside the dates, grade or distance asked for
     std::array<long, kSkipReasons> skipped{};
-    std::optional<store::Date> firstRated;
-    std::optional<store::Date> lastRated;
+    std::optional<base::Date> firstRated;
+    std::optional<base::Date> lastRated;
     Tally all;
     std::vector<Split> byMargin;  // 0, 1-2, 3-5, 6 and more
     std::vector<Split> byGrade;
@@ -105,7 +105,7 @@ struct BacktestSummary {
     std::vector<AdviceCount> advice;
     std::vector<Count> scoreBands;  // 0-2, 3-5, ... 21-23
     // The top pick's cumulative flat-bet profit after each day rated.
-    std::vector<std::pair<store::Date, double>> profitByDate;
+    std::vector<std::pair<base::Date, double>> profitByDate;
     bool cancelled = false;
 
     long racesRated() const { return all.races; }

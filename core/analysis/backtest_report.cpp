@@ -3,8 +3,8 @@
 #include <fmt/format.h>
 
 #include "core/analysis/report_text.h"
+#include "core/base/fileio.h"
 #include "core/processing/report.h"
-#include "core/store/fileio.h"
 
 namespace vz::analysis {
 
@@ -54,8 +54,8 @@ void addCounts(std::string& out, std::string_view title, std::string_view what,
 
 std::string optionText(const BacktestOptions& o) {
     return fmt::format("Races chosen: {} to {}, grade {}, distance {}, at least {} dogs",
-                       o.from ? store::toIso(*o.from) : "the first day",
-                       o.to ? store::toIso(*o.to) : "the last day", o.grade.value_or("any"),
+                       o.from ? base::toIso(*o.from) : "the first day",
+                       o.to ? base::toIso(*o.to) : "the last day", o.grade.value_or("any"),
                        o.distance.value_or("any"), o.minField);
 }
 
@@ -92,8 +92,8 @@ std::string backtestSummaryText(const BacktestSummary& s) {
     }
     addLine(out, labelledRow("Races rated", std::to_string(s.racesRated())));
     if (s.firstRated && s.lastRated) {
-        addLine(out, labelledRow("Days rated", store::toIso(*s.firstRated) + " to " +
-                                                   store::toIso(*s.lastRated)));
+        addLine(out, labelledRow("Days rated",
+                                 base::toIso(*s.firstRated) + " to " + base::toIso(*s.lastRated)));
     }
     addLine(out, "");
     addLine(out, kTopPickHeader);
@@ -102,7 +102,7 @@ std::string backtestSummaryText(const BacktestSummary& s) {
     return out;
 }
 
-std::string backtestReport(const BacktestSummary& s, store::Date today) {
+std::string backtestReport(const BacktestSummary& s, base::Date today) {
     std::string out = processing::headedBanner("Backtest of the race history", today);
 
     out += sectionTitle("     RACES");
@@ -153,7 +153,7 @@ void appendCsvRows(std::string& out, const RatedPastRace& r) {
         const processing::Points& p = d.points;
         out +=
             fmt::format("{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{}\r\n",
-                        r.race.RaceDate ? store::toIso(*r.race.RaceDate) : "",
+                        r.race.RaceDate ? base::toIso(*r.race.RaceDate) : "",
                         optionalField(r.race.RaceNum), csvField(r.race.Grade.value_or("")),
                         csvField(r.race.Distance.value_or("")), d.post, csvField(d.dogName),
                         p.score, p.cla, p.rec, p.avSp, p.last, p.eaSp, p.laSp, csvField(d.alerts),
@@ -179,9 +179,9 @@ BacktestOutcome runBacktest(const BacktestRun& run) {
         return outcome;
     }
     outcome.report = run.paths.resultsDir() / std::string(kBacktestReportName);
-    store::writeFileAtomic(outcome.report, backtestReport(outcome.summary, run.today));
+    base::writeFileAtomic(outcome.report, backtestReport(outcome.summary, run.today));
     if (run.csv) {
-        store::writeFileAtomic(*run.csv, csv);
+        base::writeFileAtomic(*run.csv, csv);
     }
     return outcome;
 }

@@ -10,14 +10,14 @@
 #include <string_view>
 
 #include "core/analysis/backtest.h"
-#include "core/store/dates.h"
-#include "core/store/paths.h"
+#include "core/base/dates.h"
+#include "core/base/paths.h"
 
 namespace vz::analysis {
 
 inline constexpr std::string_view kBacktestReportName = "Backtest - Results.txt";
 
-std::string backtestReport(const BacktestSummary& summary, store::Date today);
+std::string backtestReport(const BacktestSummary& summary, base::Date today);
 
 // The counts of races and the top pick's overall tally: the head of the
 // report, and what the terminal prints.
@@ -30,9 +30,9 @@ std::string csvHeader();
 void appendCsvRows(std::string& out, const RatedPastRace& race);
 
 struct BacktestRun {
-    store::AppPaths paths;
+    base::AppPaths paths;
     BacktestRequest request;
-    store::Date today;
+    base::Date today;
     std::optional<std::filesystem::path> csv;  // also write the CSV here
 };
 

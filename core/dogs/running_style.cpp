@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/base/vb.h"
 #include "core/store/dog_maintenance.h"
-#include "core/store/vb.h"
 
 namespace vz::dogs {
 
 void GroupTimes::add(double time) {
-    sum = store::roundHalfEven(sum + time);
+    sum = base::roundHalfEven(sum + time);
     ++count;
 }
 
@@ -17,7 +17,7 @@ std::int64_t GroupTimes::average() const {
     if (count == 0) {
         return kNoAverage;
     }
-    return static_cast<std::int64_t>(store::roundHalfEven(sum / static_cast<double>(count)));
+    return static_cast<std::int64_t>(base::roundHalfEven(sum / static_cast<double>(count)));
 }
 
 PostGroup postGroup(std::optional<int> post) {
@@ -64,8 +64,8 @@ struct CurrentDog {
 
 }  // namespace
 
-StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const store::Settings& settings,
-                                      store::Date today, const Progress& progress) {
+StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const base::Settings& settings,
+                                      base::Date today, const Progress& progress) {
     StyleUpdateResult result;
     result.settings = settings;
     // "L" times are scaled with the factor held at the start, never with the
@@ -168,15 +168,15 @@ StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const store::Setti
     return result;
 }
 
-StyleUpdateResult runStyleUpdate(const store::AppPaths& paths, const store::Settings& settings,
-                                 store::Date today, const Progress& progress) {
+StyleUpdateResult runStyleUpdate(const base::AppPaths& paths, const base::Settings& settings,
+                                 base::Date today, const Progress& progress) {
     StyleUpdateResult result;
     {
         store::DogDatabase db(paths.dogDatabase());
         result = updateRunningStyles(db, settings, today, progress);
     }
     // Only after the commit: a pass that failed leaves the file as it was.
-    store::writeSettings(paths.settingsFile(), result.settings);
+    base::writeSettings(paths.settingsFile(), result.settings);
     return result;
 }
 

@@ -5,11 +5,11 @@
 
 #include <fmt/format.h>
 
+#include "core/base/error.h"
+#include "core/base/fileio.h"
+#include "core/base/seqfile.h"
+#include "core/base/text.h"
 #include "core/import/registry.h"
-#include "core/store/error.h"
-#include "core/store/fileio.h"
-#include "core/store/seqfile.h"
-#include "core/store/text.h"
 
 namespace vz::import {
 
@@ -57,14 +57,14 @@ void note(std::vector<SettingsProblem>* problems, const std::string& file, const
     }
 }
 
-void writeOne(const store::AppPaths& paths, const SettingsFileLayout& layout,
+void writeOne(const base::AppPaths& paths, const SettingsFileLayout& layout,
               const SourceFolders& folders) {
-    store::SeqWriter w;
+    base::SeqWriter w;
     for (const std::string& value : layout.values) {
         w.str(folders.folder(value));
     }
     w.endLine();
-    store::writeFileAtomic(paths.importSettings(layout.name), w.text(), "settings file");
+    base::writeFileAtomic(paths.importSettings(layout.name), w.text(), "settings file");
 }
 
 }  // namespace
@@ -85,11 +85,11 @@ const std::string& SourceFolders::folder(std::string_view settingName) const {
     return settingIn(folders_, settingName);
 }
 
-std::string defaultSourceFolder(const store::AppPaths& paths) {
+std::string defaultSourceFolder(const base::AppPaths& paths) {
     return paths.dataDir().string();
 }
 
-SourceFolders loadSourceSettings(const store::AppPaths& paths,
+SourceFolders loadSourceSettings(const base::AppPaths& paths,
                                  std::vector<SettingsProblem>* problems) {
     SourceFolders out;
     const std::string def = defaultSourceFolder(paths);
@@ -110,13 +110,13 @@ SourceFolders loadSourceSettings(const store::AppPaths& paths,
         std::string text;
         try {
             // Files written by older versions may be in Windows-1252.
-            text = store::decodeText(store::readFile(file, "settings file"));
+            text = base::decodeText(base::readFile(file, "settings file"));
         } catch (const Error& e) {
             note(problems, layout.name, e);  // the message names the file
             continue;
         }
         try {
-            store::SeqReader r(text);
+            base::SeqReader r(text);
             for (const std::string& value : layout.values) {
                 out.folder(value) = r.readString();
             }
@@ -131,7 +131,7 @@ SourceFolders loadSourceSettings(const store::AppPaths& paths,
     return out;
 }
 
-void saveSourceSettings(const store::AppPaths& paths, const SourceFolders& folders,
+void saveSourceSettings(const base::AppPaths& paths, const SourceFolders& folders,
                         std::vector<SettingsProblem>* problems) {
     for (const SettingsFileLayout& layout : files()) {
         try {

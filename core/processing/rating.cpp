@@ -5,7 +5,7 @@
 
 #include <fmt/format.h>
 
-#include "core/store/error.h"
+#include "core/base/error.h"
 
 namespace vz::processing {
 

@@ -1,7 +1,7 @@
 #include <QApplication>
 
+#include "core/base/paths.h"
 #include "core/store/new_race_file.h"
-#include "core/store/paths.h"
 #include "gui/common/messages.h"
 #include "gui/common/program_start.h"
 #include "gui/common/qt_setup.h"
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    vz::store::ProgramFolders programs;
+    vz::base::ProgramFolders programs;
     const auto paths = vz::gui::findRunFolders(programs);
     if (!paths)
         return 1;

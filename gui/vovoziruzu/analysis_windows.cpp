@@ -34,8 +34,8 @@
 #include "core/analysis/backtest_report.h"
 #include "core/analysis/check.h"
 #include "core/analysis/report_text.h"
-#include "core/store/error.h"
-#include "core/store/fileio.h"
+#include "core/base/error.h"
+#include "core/base/fileio.h"
 #include "core/store/lookup_database.h"
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
@@ -111,8 +111,8 @@ constexpr int kMostDogs = 99;
 
 }  // namespace
 
-void checkRaceFileResults(QWidget* parent, const store::AppPaths& paths,
-                          processing::TimeFactors factors, store::Date today) {
+void checkRaceFileResults(QWidget* parent, const base::AppPaths& paths,
+                          processing::TimeFactors factors, base::Date today) {
     auto chosen = chooseFile(parent, {.mode = FileDialogRequest::Mode::Open,
                                       .title = QStringLiteral("Select race file to check..."),
                                       .folder = qpath(paths.dataDir()) + QChar(u'/'),
@@ -146,8 +146,8 @@ struct BacktestWindow::Result {
     std::optional<vz::Error> error;
 };
 
-BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors factors,
-                               store::Date today, QWidget* parent)
+BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors factors,
+                               base::Date today, QWidget* parent)
     : QDialog(parent),
       paths_(std::move(paths)),
       factors_(factors),
@@ -191,7 +191,7 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
     cmbGrade_->setEditable(true);
     cmbGrade_->addItem(QString());
     try {
-        for (const store::LookupCode& g : store::LookupDatabase(paths_.staticDatabase()).grades())
+        for (const base::LookupCode& g : store::LookupDatabase(paths_.staticDatabase()).grades())
             cmbGrade_->addItem(qs(g.code));
     } catch (const std::exception&) {
         // Without the lookup database the grade is typed.
@@ -558,7 +558,7 @@ void BacktestWindow::saveChart(QChartView* view, const QString& suggestedName) {
                           QStringLiteral("\nalready exists.  Overwrite?")))
             return;
         const QByteArray png = pngOf(view);
-        store::writeFileAtomic(
+        base::writeFileAtomic(
             fspath(*chosen),
             std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
     } catch (const std::exception& e) {
@@ -592,8 +592,8 @@ void BacktestWindow::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
-void showBacktestWindow(QWidget* parent, const store::AppPaths& paths,
-                        processing::TimeFactors factors, store::Date today) {
+void showBacktestWindow(QWidget* parent, const base::AppPaths& paths,
+                        processing::TimeFactors factors, base::Date today) {
     BacktestWindow window(paths, factors, today, parent);
     window.exec();
 }

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 class CliAnalysis : public ::testing::Test {
   protected:
     TempDir root;
-    store::AppPaths paths = makeAppFolder(root.path());
+    base::AppPaths paths = makeAppFolder(root.path());
 
     // Six dogs in two races of one day, then again a week later: the second
     // day's race rates, the first has no earlier lines but rates too.
