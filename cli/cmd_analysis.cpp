@@ -14,6 +14,7 @@
 #include "cli/progress.h"
 #include "core/analysis/backtest_report.h"
 #include "core/analysis/check.h"
+#include "core/analysis/walk_forward_report.h"
 #include "core/base/error.h"
 
 namespace vz::cli {
@@ -33,6 +34,7 @@ processing::TimeFactors factorsOf(const Context& ctx) {
 
 struct CheckArgs {
     std::string raceFile;
+    bool winChances = false;
 };
 
 int runCheck(Context& ctx, const CheckArgs& a) {
@@ -42,6 +44,14 @@ int runCheck(Context& ctx, const CheckArgs& a) {
     rq.raceFileTitle = rq.raceFile.filename().string();
     rq.factors = factorsOf(ctx);
     rq.today = ctx.today;
+    if (a.winChances) {
+        try {
+            rq.winChances = analysis::loadModel(analysis::modelFile(ctx.paths.appDir));
+        } catch (const Error& e) {
+            std::cerr << e.what() << "\n";
+            return kExitFailure;
+        }
+    }
     const analysis::CheckOutcome outcome = analysis::checkRaceFile(rq);
     std::cout << forTerminal(analysis::checkSummaryText(outcome.races));
     std::cout << "Report: " << outcome.report.string() << "\n";
@@ -54,8 +64,14 @@ struct BacktestArgs {
     std::string grade;
     std::string distance;
     int minField = analysis::kDefaultMinField;
+    std::string testFrom;
+    double commission = 0;
     std::string csv;
     bool overwrite = false;
+    bool winChances = false;
+    std::string inputs{analysis::kDefaultInputs};
+    int refitDays = analysis::kDefaultRefitDays;
+    long warmUp = analysis::kDefaultWarmUp;
 };
 
 std::optional<base::Date> dateOption(const std::string& text, const char* name) {
@@ -81,7 +97,17 @@ int runBacktest(Context& ctx, const BacktestArgs& a) {
             o.distance = analysis::distanceOption(a.distance);
         }
         o.minField = a.minField;
+        o.testFrom = dateOption(a.testFrom, "--test-from");
+        o.commission = a.commission;
         analysis::checkOptions(o);
+        if (a.winChances) {
+            analysis::WalkForwardOptions w;
+            w.groups = analysis::parseInputGroups(a.inputs);
+            w.refitDays = a.refitDays;
+            w.warmUp = a.warmUp;
+            analysis::checkWalkForwardOptions(w);
+            run.winChances = w;
+        }
     } catch (const std::exception& e) {
         std::cerr << e.what() << "\n";
         return kExitUsage;
@@ -106,7 +132,12 @@ int runBacktest(Context& ctx, const BacktestArgs& a) {
         run.request.progress = progress.callback();
         outcome = analysis::runBacktest(run);
     }
-    std::cout << forTerminal(analysis::backtestSummaryText(outcome.summary));
+    std::cout << forTerminal(analysis::backtestSummaryText(outcome.tables));
+    if (outcome.winChances) {
+        std::cout << "\n"
+                  << forTerminal(analysis::tableText(
+                         analysis::walkForwardTables(*outcome.winChances).judgement));
+    }
     std::cout << "Report: " << outcome.report.string() << "\n";
     if (run.csv) {
         std::cout << "CSV:    " << run.csv->string() << "\n";
@@ -121,6 +152,8 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
                                 "Check a race file against its results: rate each race as of "
                                 "its date and compare with the finishes and odds imported since");
     c.app->add_option("RACEFILE", check->raceFile, "The race file (.rac)")->required();
+    c.app->add_flag("--win-chances", check->winChances,
+                    "Show each dog's win chance from the fitted model");
     c.run = [check](Context& ctx) { return runCheck(ctx, *check); };
     commands.push_back(c);
 
@@ -134,8 +167,20 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
     b.app->add_option("--grade", bt->grade, "Rate only races of this grade (as stored)");
     b.app->add_option("--distance", bt->distance, "Rate only races of this distance: S, L or R");
     b.app->add_option("--min-field", bt->minField, "Dogs a race needs at least (default 5)");
+    b.app->add_option("--test-from", bt->testFrom,
+                      "Races from this day on (YYYY-MM-DD) are the test period, the earlier "
+                      "ones the development period; every table shows both");
+    b.app->add_option("--commission", bt->commission,
+                      "Commission in % of a winning bet's net winnings (default 0)");
     b.app->add_option("--csv", bt->csv, "Also write one row per rated dog to this CSV file");
     b.app->add_flag("--overwrite", bt->overwrite, "Replace the CSV file without asking");
+    b.app->add_flag("--win-chances", bt->winChances,
+                    "Also price every race walk-forward and judge the chances");
+    b.app->add_option("--inputs", bt->inputs,
+                      "Groups of inputs of the win chances (default points,post,form)");
+    b.app->add_option("--refit-days", bt->refitDays, "Refit the model every N days (default 28)");
+    b.app->add_option("--warm-up", bt->warmUp,
+                      "Races fitted before the first is priced (default 500)");
     b.run = [bt](Context& ctx) { return runBacktest(ctx, *bt); };
     commands.push_back(b);
 });

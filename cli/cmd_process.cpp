@@ -9,6 +9,7 @@
 
 #include "cli/command.h"
 #include "cli/progress.h"
+#include "core/analysis/win_model.h"
 #include "core/base/error.h"
 #include "core/processing/run.h"
 
@@ -34,6 +35,7 @@ bool openInViewer(const fs::path& file) {
 struct Options {
     std::string raceFile;
     bool open = false;
+    bool winChances = false;
 };
 
 int runProcess(Context& ctx, const Options& opt) {
@@ -47,6 +49,21 @@ int runProcess(Context& ctx, const Options& opt) {
     rq.today = ctx.today;
 
     processing::RunOutcome outcome{};
+    analysis::WinModel model;
+    if (opt.winChances) {
+        const fs::path file = analysis::modelFile(ctx.paths.appDir);
+        try {
+            model = analysis::loadModel(file);
+        } catch (const Error& e) {
+            std::cerr << e.what() << "\n";
+            return kExitFailure;
+        }
+        rq.winChances = [&model](const processing::RaceCard& card,
+                                 const processing::RatedRace& rated) {
+            return analysis::priceCardRace(model, card, rated);
+        };
+        rq.pricedBy = analysis::pricedByLine(model, file);
+    }
     try {
         Progress progress(ctx, "Processing, please wait...");
         auto update = progress.callback();
@@ -78,6 +95,8 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
         "Rate a race file: write its results report, or Error.txt when dogs are missing");
     process.app->add_option("RACEFILE", opt->raceFile, "The race file (.rac)")->required();
     process.app->add_flag("--open", opt->open, "Open the written file in the text viewer");
+    process.app->add_flag("--win-chances", opt->winChances,
+                          "Add each dog's win chance and fair odds from the fitted model");
     process.run = [opt](Context& ctx) { return runProcess(ctx, *opt); };
     commands.push_back(process);
 });

@@ -11,6 +11,7 @@
 #include <fmt/format.h>
 
 #include "core/analysis/as_of.h"
+#include "core/analysis/backtest_tally.h"
 #include "core/base/error.h"
 #include "core/base/text.h"
 #include "core/processing/figures.h"
@@ -25,7 +26,6 @@ using base::RaceLine;
 constexpr long kProgressEvery = 8192;
 // The error number processing's rating gives a post it has no box for.
 constexpr int kPostWithoutBox = 9;
-constexpr std::string_view kSpeedGap = "Speed Gap between";
 
 // ---------------------------------------------------------------------------
 // The lines each dog holds between races. Two million lines pass through, a
@@ -198,128 +198,6 @@ struct DayLine {
 };
 
 // ---------------------------------------------------------------------------
-// The tallies of the report.
-
-constexpr int kBandWidth = 3;
-constexpr int kBands = 8;  // 0-2 up to 21-23
-
-class Summing {
-  public:
-    explicit Summing(BacktestSummary& s) : s_(s) {
-        for (const char* label : {"0", "1-2", "3-5", "6 and more"}) {
-            s_.byMargin.push_back({label, {}});
-        }
-        for (const char* label : {"Cla", "Rec", "AvSp", "Last", "EaSp", "LaSp"}) {
-            s_.figures.push_back({label, 0, 0});
-        }
-        for (int b = 0; b < kBands; ++b) {
-            s_.scoreBands.push_back(
-                {fmt::format("{}-{}", b * kBandWidth, b * kBandWidth + kBandWidth - 1), 0, 0});
-        }
-    }
-
-    void add(const RatedPastRace& r) {
-        s_.all.add(r.outcome);
-        const int top = r.dogs.front().points.score;
-        const int second = r.dogs.size() > 1 ? r.dogs[1].points.score : 0;
-        const int margin = top - second;
-        s_.byMargin[margin <= 0 ? 0 : margin <= 2 ? 1 : margin <= 5 ? 2 : 3].tally.add(r.outcome);
-        byGrade_[r.race.Grade.value_or("")].add(r.outcome);
-        byDistance_[r.race.Distance.value_or("")].add(r.outcome);
-
-        static constexpr int processing::Points::*kFigures[] = {
-            &processing::Points::cla,  &processing::Points::rec,  &processing::Points::avSp,
-            &processing::Points::last, &processing::Points::eaSp, &processing::Points::laSp};
-        for (std::size_t f = 0; f < std::size(kFigures); ++f) {
-            // The figure's own pick: the most points in it, ties to the lower
-            // post, as the figure's ranking puts them.
-            const RatedDog* pick = nullptr;
-            for (const RatedDog& d : r.dogs) {
-                const int pts = d.points.*kFigures[f];
-                if (!pick || pts > pick->points.*kFigures[f] ||
-                    (pts == pick->points.*kFigures[f] && d.post < pick->post)) {
-                    pick = &d;
-                }
-            }
-            ++s_.figures[f].given;
-            s_.figures[f].won += pick->result.won() ? 1 : 0;
-        }
-
-        for (const RatedDog& d : r.dogs) {
-            Count& band = s_.scoreBands[static_cast<std::size_t>(
-                std::clamp(d.points.score / kBandWidth, 0, kBands - 1))];
-            ++band.given;
-            band.won += d.result.won() ? 1 : 0;
-            for (const std::string& alert : pieces(d.alerts, " - ")) {
-                Count& c = alerts_[alert];
-                ++c.given;
-                c.won += d.result.won() ? 1 : 0;
-            }
-        }
-        for (const std::string& line : pieces(r.advice, "\r\n")) {
-            AdviceCount& c = advice_[line];
-            ++c.races;
-            c.topWon += r.outcome.topWon ? 1 : 0;
-        }
-
-        const base::Date day = *r.race.RaceDate;
-        if (!s_.firstRated) {
-            s_.firstRated = day;
-        }
-        s_.lastRated = day;
-        if (s_.profitByDate.empty() || s_.profitByDate.back().first != day) {
-            s_.profitByDate.emplace_back(day, 0);
-        }
-        s_.profitByDate.back().second = s_.all.profit();
-    }
-
-    void finish() {
-        for (auto& [label, tally] : byGrade_) {
-            s_.byGrade.push_back({label, tally});
-        }
-        for (auto& [label, tally] : byDistance_) {
-            s_.byDistance.push_back({label, tally});
-        }
-        for (auto& [label, c] : alerts_) {
-            s_.alerts.push_back({label, c.given, c.won});
-        }
-        for (auto& [label, c] : advice_) {
-            s_.advice.push_back({label, c.races, c.topWon});
-        }
-        std::stable_sort(s_.alerts.begin(), s_.alerts.end(),
-                         [](const Count& a, const Count& b) { return a.given > b.given; });
-        std::stable_sort(
-            s_.advice.begin(), s_.advice.end(),
-            [](const AdviceCount& a, const AdviceCount& b) { return a.races > b.races; });
-    }
-
-  private:
-    // The distinct non-empty pieces of `text` cut at `sep`: an alert given
-    // twice to one dog counts once, and so do a race's speed gaps, whose lines
-    // differ only in the posts they name.
-    static std::set<std::string> pieces(std::string_view text, std::string_view sep) {
-        std::set<std::string> out;
-        while (!text.empty()) {
-            const std::size_t at = text.find(sep);
-            const std::string_view piece = text.substr(0, at);
-            if (piece.starts_with(kSpeedGap)) {
-                out.emplace(kSpeedGap);
-            } else if (!piece.empty()) {
-                out.emplace(piece);
-            }
-            text = at == std::string_view::npos ? std::string_view() : text.substr(at + sep.size());
-        }
-        return out;
-    }
-
-    BacktestSummary& s_;
-    std::map<std::string, Tally> byGrade_;
-    std::map<std::string, Tally> byDistance_;
-    std::map<std::string, Count> alerts_;
-    std::map<std::string, AdviceCount> advice_;
-};
-
-// ---------------------------------------------------------------------------
 // The pass.
 
 class Pass {
@@ -433,6 +311,10 @@ class Pass {
         }
         RatedPastRace r;
         r.race = card.race;
+        std::vector<DogForm> forms;  // by entry, in post order
+        for (const processing::Entry& e : card.entries) {
+            forms.push_back(formOf(e.lines, card.race.RaceDate));
+        }
         processing::RatedRace rated;
         try {
             rated = rateAsOf(std::move(card), rq_.factors);
@@ -449,7 +331,12 @@ class Pass {
             const Result result{true, (*it)->line.Finish, (*it)->line.Odds};
             results.push_back(result);
             r.dogs.push_back({static_cast<int>(r.dogs.size()) + 1, post, box.dogName, box.points,
-                              box.alerts, result});
+                              box.alerts, result, std::nullopt, box.figures, box.style,
+                              forms[static_cast<std::size_t>(it - group.begin())]});
+        }
+        const std::vector<std::optional<double>> chances = marketChances(results);
+        for (std::size_t i = 0; i < r.dogs.size(); ++i) {
+            r.dogs[i].marketChance = chances[i];
         }
         r.advice = std::move(rated.advice);
         r.outcome = outcomeOf(results);
@@ -529,6 +416,10 @@ void checkOptions(const BacktestOptions& o) {
     }
     if (o.minField < 1) {
         throw Error(fmt::format("A race needs at least 1 dog, not {}.", o.minField));
+    }
+    if (!(o.commission >= 0 && o.commission < 100)) {
+        throw Error(
+            fmt::format("The commission must be from 0 up to below 100%, not {}.", o.commission));
     }
 }
 

@@ -7,12 +7,14 @@
 // own result.
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/analysis/dog_form.h"
 #include "core/analysis/outcome.h"
 #include "core/base/dates.h"
 #include "core/processing/card.h"
@@ -31,6 +33,10 @@ struct BacktestOptions {
     std::optional<std::string> grade;     // the stored text, exactly
     std::optional<std::string> distance;  // "S", "L" or "R"
     int minField = kDefaultMinField;      // dogs a race needs at least
+    // Races from this day on make the test period, the earlier ones the
+    // development period; the tables then show both.
+    std::optional<base::Date> testFrom;
+    double commission = 0;  // % of a winning bet's net winnings
 };
 
 // Throws vz::Error naming the first option that cannot be used.
@@ -57,6 +63,12 @@ struct RatedDog {
     processing::Points points;
     std::string alerts;
     Result result;
+    std::optional<double> marketChance;  // see marketChances
+    // What the win chances read besides the points: the raw figures, the
+    // running style on file and the form before the race.
+    processing::DogFigures figures;
+    std::string style;
+    DogForm form;
 };
 
 // A rated past race, the dogs in the report's order.
@@ -78,6 +90,7 @@ struct Count {
     std::string label;
     long given = 0;
     long won = 0;
+    MarketCount market;
 };
 
 // An advice line: the races it was given in, and the top pick's wins there.
@@ -85,17 +98,11 @@ struct AdviceCount {
     std::string label;
     long races = 0;
     long topWon = 0;
+    MarketCount market;  // the top pick's
 };
 
-struct BacktestSummary {
-    BacktestOptions options;
-    long linesRead = 0;
-    long linesOutsideRaces = 0;  // no date, race number, distance, grade or winning time
-    long racesFound = 0;
-    long racesNotChosen = 0;  // outside the dates, grade or distance asked for
-    std::array<long, kSkipReasons> skipped{};
-    std::optional<base::Date> firstRated;
-    std::optional<base::Date> lastRated;
+// The tables' counts over one span of races.
+struct Tallies {
     Tally all;
     std::vector<Split> byMargin;  // 0, 1-2, 3-5, 6 and more
     std::vector<Split> byGrade;
@@ -104,6 +111,35 @@ struct BacktestSummary {
     std::vector<Count> alerts;   // most given first
     std::vector<AdviceCount> advice;
     std::vector<Count> scoreBands;  // 0-2, 3-5, ... 21-23
+};
+
+// A rated race's top pick, for the bets followed race by race.
+struct PickedRace {
+    base::Date date;
+    int race = 0;
+    double odds = 0;  // 0: no bet
+    bool won = false;
+    bool test = false;           // in the test period
+    std::uint8_t margin = 0;     // place in byMargin
+    std::uint16_t grade = 0;     // place in byGrade
+    std::uint16_t distance = 0;  // place in byDistance
+};
+
+// The counts of the whole run (its Tallies), and with a test period the
+// development and test periods' apart.
+struct BacktestSummary : Tallies {
+    BacktestOptions options;
+    long linesRead = 0;
+    long linesOutsideRaces = 0;  // no date, race number, distance, grade or winning time
+    long racesFound = 0;
+    long racesNotChosen = 0;  // outside the dates, grade or distance asked for
+    std::array<long, kSkipReasons> skipped{};
+    std::optional<base::Date> firstRated;
+    std::optional<base::Date> lastRated;
+    // Development, then test; empty without a test period.
+    std::vector<Tallies> periods;
+    // Every rated race's top pick, in date and race order.
+    std::vector<PickedRace> picks;
     // The top pick's cumulative flat-bet profit after each day rated.
     std::vector<std::pair<base::Date, double>> profitByDate;
     bool cancelled = false;

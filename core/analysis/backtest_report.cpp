@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "core/analysis/report_text.h"
+#include "core/analysis/walk_forward_report.h"
 #include "core/base/fileio.h"
 #include "core/processing/report.h"
 
@@ -10,67 +11,45 @@ namespace vz::analysis {
 
 namespace {
 
-constexpr std::string_view kTopPickHeader =
-    "                    Races     Won  Win %  Top 3 %    Bets     Profit     ROI";
-
-std::string topPickRow(std::string_view label, const Tally& t) {
-    return fmt::format("{:<16}{:>9}{:>8}{:>7}{:>9}{:>8}{:>11}{:>8}", label, t.races, t.topWon,
-                       percentText(percent(t.topWon, t.races)),
-                       percentText(percent(t.topInThree, t.races)), t.bets, money(t.profit()),
-                       roiText(t));
-}
-
-void addSplits(std::string& out, std::string_view title, const std::vector<Split>& splits) {
-    addLine(out, title);
-    for (const Split& s : splits) {
-        addLine(out, topPickRow(s.label.empty() ? "(none)" : s.label, s.tally));
-    }
-    addLine(out, "");
-}
-
-std::string countRow(std::string_view label, long given, long won) {
-    return fmt::format("{:<20}{:>9}{:>8}{:>7}", label, given, won,
-                       percentText(percent(won, given)));
-}
-
-std::string countHeader(std::string_view label, std::string_view given) {
-    return fmt::format("{:<20}{:>9}{:>8}{:>7}", label, given, "Won", "Win %");
-}
-
 // A section of counts: what was given, how often, how often its dog won.
-void addCounts(std::string& out, std::string_view title, std::string_view what,
-               std::string_view given, const std::vector<Count>& counts) {
+void addCounts(std::string& out, std::string_view title, const Table& counts) {
     out += sectionTitle(title);
-    addLine(out, countHeader(what, given));
-    for (const Count& c : counts) {
-        addLine(out, countRow(c.label, c.given, c.won));
-    }
-    if (counts.empty()) {
+    out += tableText(counts);
+    if (counts.rows.empty()) {
         addLine(out, "(none given)");
     }
     addLine(out, "");
     addLine(out, "");
 }
 
-std::string optionText(const BacktestOptions& o) {
-    return fmt::format("Races chosen: {} to {}, grade {}, distance {}, at least {} dogs",
-                       o.from ? base::toIso(*o.from) : "the first day",
-                       o.to ? base::toIso(*o.to) : "the last day", o.grade.value_or("any"),
-                       o.distance.value_or("any"), o.minField);
+void addOptions(std::string& out, const BacktestOptions& o) {
+    addLine(out, fmt::format("Races chosen: {} to {}, grade {}, distance {}, at least {} dogs",
+                             o.from ? base::toIso(*o.from) : "the first day",
+                             o.to ? base::toIso(*o.to) : "the last day", o.grade.value_or("any"),
+                             o.distance.value_or("any"), o.minField));
+    if (o.testFrom) {
+        addLine(out, "Test period: the races from " + base::toIso(*o.testFrom) +
+                         " on; development period: the races before");
+    }
+    if (o.commission > 0) {
+        addLine(out, fmt::format("Commission: {}% of a winning bet's net winnings", o.commission));
+    }
 }
 
-std::string csvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        return std::string(text);
-    }
-    std::string out = "\"";
-    for (char c : text) {
-        out += c;
-        if (c == '"') {
-            out += '"';
+// `text` in lines of at most `width` places, broken between words.
+void addWrapped(std::string& out, std::string_view text, std::size_t width = 78) {
+    std::string line;
+    while (!text.empty()) {
+        const std::size_t end = text.find(' ');
+        const std::string_view word = text.substr(0, end);
+        if (!line.empty() && line.size() + 1 + word.size() > width) {
+            addLine(out, line);
+            line.clear();
         }
+        line += (line.empty() ? "" : " ") + std::string(word);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     }
-    return out + "\"";
+    addLine(out, line);
 }
 
 template <class T>
@@ -80,84 +59,82 @@ std::string optionalField(const std::optional<T>& v) {
 
 }  // namespace
 
-std::string backtestSummaryText(const BacktestSummary& s) {
-    std::string out;
-    addLine(out, labelledRow("Race lines read", std::to_string(s.linesRead)));
-    addLine(out, labelledRow("Lines that fit no race", std::to_string(s.linesOutsideRaces)));
-    addLine(out, labelledRow("Races rebuilt from the lines", std::to_string(s.racesFound)));
-    addLine(out, labelledRow("Not chosen", std::to_string(s.racesNotChosen)));
-    for (std::size_t r = 0; r < kSkipReasons; ++r) {
-        addLine(out, labelledRow("Skipped, " + skipText(static_cast<Skip>(r), s.options.minField),
-                                 std::to_string(s.skipped[r])));
-    }
-    addLine(out, labelledRow("Races rated", std::to_string(s.racesRated())));
-    if (s.firstRated && s.lastRated) {
-        addLine(out, labelledRow("Days rated",
-                                 base::toIso(*s.firstRated) + " to " + base::toIso(*s.lastRated)));
-    }
+std::string backtestSummaryText(const BacktestTables& t) {
+    std::string out = tableText(t.races);
     addLine(out, "");
-    addLine(out, kTopPickHeader);
-    addLine(out, std::string(kTopPickHeader.size(), '-'));
-    addLine(out, topPickRow("All races", s.all));
+    out += tableText(t.allRaces);
     return out;
 }
 
-std::string backtestReport(const BacktestSummary& s, base::Date today) {
+std::string backtestReport(const BacktestSummary& s, const BacktestTables& t, base::Date today) {
     std::string out = processing::headedBanner("Backtest of the race history", today);
 
     out += sectionTitle("     RACES");
-    addLine(out, optionText(s.options));
+    addOptions(out, s.options);
     addLine(out, "A line lacking its date, race number, distance, grade or winning time fits no");
     addLine(out, "race; it still counts in its dog's rating when dated.");
     addLine(out, "");
-    out += backtestSummaryText(s);
+    out += backtestSummaryText(t);
     addLine(out, "");
     addLine(out, "");
 
     out += sectionTitle("     TOP PICK (first dog of the report's order, flat 1-unit win bets)");
-    addLine(out, kTopPickHeader);
-    addLine(out, std::string(kTopPickHeader.size(), '-'));
-    addSplits(out, "By Score margin over the second dog", s.byMargin);
-    addSplits(out, "By grade", s.byGrade);
-    addSplits(out, "By distance", s.byDistance);
-    addLine(out, "");
-
-    addCounts(out, "     EACH FIGURE ALONE (its most points; ties to the lower post)", "Figure",
-              "Races", s.figures);
-    addCounts(out, "     ALERTS (the dog given the alert)", "Alert", "Dogs", s.alerts);
-    out += sectionTitle("     ADVICE (the top pick's win % with the advice and without)");
-    addLine(out, fmt::format("{:<43}{:>7}{:>8}{:>10}", "Advice", "Races", "Win %", "Others %"));
-    for (const AdviceCount& a : s.advice) {
-        addLine(out,
-                fmt::format("{:<43}{:>7}{:>8}{:>10}", a.label, a.races,
-                            percentText(percent(a.topWon, a.races)),
-                            percentText(percent(s.all.topWon - a.topWon, s.all.races - a.races))));
-    }
-    if (s.advice.empty()) {
-        addLine(out, "(none given)");
-    }
+    out += tableText(t.splits);
     addLine(out, "");
     addLine(out, "");
 
-    addCounts(out, "     WIN % BY SCORE (every rated dog)", "Score", "Dogs", s.scoreBands);
+    addCounts(out, "     EACH FIGURE ALONE (its most points; ties to the lower post)", t.figures);
+    addCounts(out, "     ALERTS (the dog given the alert)", t.alerts);
+    addCounts(out, "     ADVICE (the top pick's win % with the advice and without)", t.advice);
+    addCounts(out, "     WIN % BY SCORE (every rated dog)", t.scoreBands);
+
+    out += sectionTitle("     STAKING (the top pick's bets in date and race order)");
+    addLine(out,
+            fmt::format("Commission: {}% of a winning bet's net winnings", s.options.commission));
+    addLine(out, "");
+    out += tableText(t.staking);
+    addLine(out, "");
+    out += tableText(t.months);
+    addLine(out, "");
+    out += tableText(t.years);
+    addLine(out, "");
+    addLine(out, "");
+
+    out += sectionTitle("     HOW FAR THE NUMBERS GO");
+    for (const std::string& note : evidenceNotes(t, s.options.testFrom.has_value())) {
+        addWrapped(out, note);
+        addLine(out, "");
+    }
     return out;
 }
 
-std::string csvHeader() {
-    return "Date,Race,Grade,Distance,Post,Dog,Score,Cla,Rec,AvSp,Last,EaSp,LaSp,Alerts,Rank,"
-           "Finish,Odds\r\n";
+std::string csvHeader(bool winChances) {
+    return std::string(
+               "Date,Race,Grade,Distance,Post,Dog,Score,Cla,Rec,AvSp,Last,EaSp,LaSp,"
+               "Alerts,Rank,Finish,Odds,MarketChance") +
+           (winChances ? ",WinChance,FairOdds" : "") + "\r\n";
 }
 
-void appendCsvRows(std::string& out, const RatedPastRace& r) {
-    for (const RatedDog& d : r.dogs) {
+void appendCsvRows(std::string& out, const RatedPastRace& r, const std::vector<double>* chances) {
+    for (std::size_t i = 0; i < r.dogs.size(); ++i) {
+        const RatedDog& d = r.dogs[i];
         const processing::Points& p = d.points;
-        out +=
-            fmt::format("{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{}\r\n",
-                        r.race.RaceDate ? base::toIso(*r.race.RaceDate) : "",
-                        optionalField(r.race.RaceNum), csvField(r.race.Grade.value_or("")),
-                        csvField(r.race.Distance.value_or("")), d.post, csvField(d.dogName),
-                        p.score, p.cla, p.rec, p.avSp, p.last, p.eaSp, p.laSp, csvField(d.alerts),
-                        d.rank, optionalField(d.result.finish), optionalField(d.result.odds));
+        out += fmt::format("{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{}",
+                           r.race.RaceDate ? base::toIso(*r.race.RaceDate) : "",
+                           optionalField(r.race.RaceNum), csvField(r.race.Grade.value_or("")),
+                           csvField(r.race.Distance.value_or("")), d.post, csvField(d.dogName),
+                           p.score, p.cla, p.rec, p.avSp, p.last, p.eaSp, p.laSp,
+                           csvField(d.alerts), d.rank, optionalField(d.result.finish),
+                           optionalField(d.result.odds), optionalField(d.marketChance));
+        if (chances) {
+            if (i < chances->size()) {
+                const double c = (*chances)[i];
+                out += fmt::format(",{:.4f},{}", c, processing::fairOddsText(c));
+            } else {
+                out += ",,";
+            }
+        }
+        out += "\r\n";
     }
 }
 
@@ -165,21 +142,37 @@ BacktestOutcome runBacktest(const BacktestRun& run) {
     const store::DogDatabase db(run.paths.dogDatabase(), store::OpenMode::ReadOnly);
     BacktestRequest rq = run.request;
     std::string csv;
-    if (run.csv) {
-        csv = csvHeader();
+    std::optional<WalkForward> walk;
+    if (run.winChances) {
+        walk.emplace(*run.winChances);
+    }
+    if (run.csv || walk) {
+        csv = run.csv ? csvHeader(walk.has_value()) : std::string();
         rq.onRace = [&, inner = run.request.onRace](const RatedPastRace& r) {
-            appendCsvRows(csv, r);
+            std::vector<double> chances;
+            if (walk) {
+                chances = walk->take(r);
+            }
+            if (run.csv) {
+                appendCsvRows(csv, r, walk ? &chances : nullptr);
+            }
             if (inner) {
                 inner(r);
             }
         };
     }
-    BacktestOutcome outcome{backtest(db, rq), {}};
+    BacktestOutcome outcome{backtest(db, rq), {}, {}, {}};
     if (outcome.summary.cancelled) {
         return outcome;
     }
+    outcome.tables = backtestTables(outcome.summary);
     outcome.report = run.paths.resultsDir() / std::string(kBacktestReportName);
-    base::writeFileAtomic(outcome.report, backtestReport(outcome.summary, run.today));
+    std::string report = backtestReport(outcome.summary, outcome.tables, run.today);
+    if (walk) {
+        outcome.winChances = walk->summary();
+        report += walkForwardSection(*outcome.winChances);
+    }
+    base::writeFileAtomic(outcome.report, report);
     if (run.csv) {
         base::writeFileAtomic(*run.csv, csv);
     }

@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include "core/analysis/as_of.h"
+#include "core/analysis/evidence.h"
 #include "core/analysis/report_text.h"
 #include "core/base/error.h"
 #include "core/base/fileio.h"
@@ -18,6 +19,8 @@ namespace vz::analysis {
 namespace {
 
 constexpr std::string_view kResultsSuffix = " - Results.txt";
+// Fewer races with results than this prove nothing, and the summary says so.
+constexpr long kFewestToJudge = 30;
 
 Result resultOf(const std::vector<base::RaceLine>& lines) {
     if (lines.empty()) {
@@ -26,21 +29,18 @@ Result resultOf(const std::vector<base::RaceLine>& lines) {
     return {true, lines.front().Finish, lines.front().Odds};
 }
 
-std::string resultRow(int rank, int post, const processing::Box& box, const Result& r) {
-    return fmt::format("{:>4} {:>2} {} {:>5} {:>4} {:>6}  {}", rank, post, dogColumn(box.dogName),
-                       box.points.score, r.finish ? std::to_string(*r.finish) : std::string("-"),
-                       oddsText(r.odds), box.alerts);
-}
-
-std::string countRow(std::string_view label, long part, long whole) {
-    return labelledRow(label, fmt::format("{} of {}", part, whole)) + "  " +
-           percentText(percent(part, whole));
+std::string resultRow(int rank, int post, const processing::Box& box, const Result& r,
+                      std::optional<double> chance) {
+    return fmt::format(
+        "{:>4} {:>2} {} {:>5} {:>4} {:>6}{}  {}", rank, post, dogColumn(box.dogName),
+        box.points.score, r.finish ? std::to_string(*r.finish) : std::string("-"), oddsText(r.odds),
+        chance ? fmt::format(" {:>6}", processing::winPercentText(*chance)) : "", box.alerts);
 }
 
 }  // namespace
 
 std::vector<CheckedRace> checkRaces(const store::RaceFile& raceFile, const store::DogDatabase& dogs,
-                                    processing::TimeFactors factors) {
+                                    processing::TimeFactors factors, const WinModel* model) {
     const std::vector<base::Race> races = raceFile.races();
     if (races.empty()) {
         throw Error(
@@ -72,7 +72,11 @@ std::vector<CheckedRace> checkRaces(const store::RaceFile& raceFile, const store
             throw Error(fmt::format("There is no dog in {}.", processing::describeRace(race)),
                         Error::kNoCurrentRecord);
         }
-        CheckedRace c{race, rateAsOf(std::move(card), factors), {}, {}};
+        const processing::RaceCard copy = model ? card : processing::RaceCard{};
+        CheckedRace c{race, rateAsOf(std::move(card), factors), {}, {}, {}};
+        if (model) {
+            c.chances = priceCardRace(*model, copy, c.rated);
+        }
         for (int post : c.rated.finalOrder) {
             c.results.push_back(results[post]);
         }
@@ -82,21 +86,50 @@ std::vector<CheckedRace> checkRaces(const store::RaceFile& raceFile, const store
     return out;
 }
 
-std::string checkSummaryText(const std::vector<CheckedRace>& races) {
+Table checkSummary(const std::vector<CheckedRace>& races) {
     Tally tally;
     for (const CheckedRace& c : races) {
         tally.add(c.outcome);
     }
-    std::string out;
-    addLine(out, labelledRow("Races on the card", std::to_string(races.size())));
-    addLine(out, labelledRow("Races with results", std::to_string(tally.races)));
-    addLine(out, countRow("Top pick won", tally.topWon, tally.races));
-    addLine(out, countRow("Top pick in the first three", tally.topInThree, tally.races));
-    addLine(out, countRow("Winner among the top two", tally.winnerInTopTwo, tally.races));
-    addLine(out, labelledRow("Flat 1-unit win bets on the top pick", std::to_string(tally.bets)));
-    addLine(out, labelledRow("Returned", money(tally.returned)));
-    addLine(out, labelledRow("Profit", money(tally.profit())));
-    addLine(out, labelledRow("ROI (profit / stakes)", roiText(tally)));
+    Table t;
+    t.labelWidth = 46;
+    t.columns = {{"", 12}, {"", 8, true}};
+    auto value = [&](std::string label, std::string v) {
+        t.add(std::move(label), {{std::move(v)}});
+    };
+    auto count = [&](std::string label, long part, long whole) {
+        t.add(std::move(label),
+              {{fmt::format("{} of {}", part, whole), percentText(percent(part, whole))}});
+    };
+    value("Races on the card", std::to_string(races.size()));
+    value("Races with results", std::to_string(tally.races));
+    count("Top pick won", tally.topWon, tally.races);
+    value("Top pick's win %, 95% range", rangeText(wilsonRange(tally.topWon, tally.races)));
+    count("Top pick in the first three", tally.topInThree, tally.races);
+    count("Winner among the top two", tally.winnerInTopTwo, tally.races);
+    value("Flat 1-unit win bets on the top pick", std::to_string(tally.bets));
+    value("Returned", money(tally.returned));
+    value("Profit", money(tally.profit()));
+    value("ROI (profit / stakes)", roiText(tally));
+    value("Top pick winners the odds expected", expectedText(tally.market));
+    value("A/E (actual / expected)", ratioText(tally.market));
+    value("p-value of A/E against 1", pText(tally.market));
+    return t;
+}
+
+std::string checkSummaryText(const std::vector<CheckedRace>& races) {
+    std::string out = tableText(checkSummary(races));
+    long withResults = 0;
+    for (const CheckedRace& c : races) {
+        withResults += c.outcome.hasResult ? 1 : 0;
+    }
+    if (withResults < kFewestToJudge) {
+        addLine(out, "");
+        addLine(out, fmt::format("One card proves nothing: {} races with results are far too "
+                                 "few to judge the",
+                                 withResults));
+        addLine(out, "ratings; the backtest rates every past race the lines rebuild.");
+    }
     return out;
 }
 
@@ -112,12 +145,15 @@ std::string checkReport(std::string_view raceFileTitle, base::Date today,
             addLine(out, "");
             continue;
         }
-        addLine(out, "Rank PP Dog              Score  Fin   Odds  Alerts");
+        const bool priced = !c.chances.empty();
+        addLine(out, priced ? "Rank PP Dog              Score  Fin   Odds   Win%  Alerts"
+                            : "Rank PP Dog              Score  Fin   Odds  Alerts");
         addLine(out, std::string(69, '-'));
         const std::vector<int>& order = c.rated.finalOrder;
         for (std::size_t i = 0; i < order.size(); ++i) {
             addLine(out, resultRow(static_cast<int>(i) + 1, order[i], c.rated.table.box(order[i]),
-                                   c.results[i]));
+                                   c.results[i],
+                                   priced ? std::optional<double>(c.chances[i]) : std::nullopt));
         }
         addLine(out, "");
         for (int rank : c.outcome.winnerRanks) {
@@ -153,7 +189,8 @@ CheckOutcome checkRaceFile(const CheckRequest& rq) {
     const store::RaceFile raceFile(rq.raceFile, store::OpenMode::ReadOnly);
     const store::DogDatabase dogs(rq.paths.dogDatabase(), store::OpenMode::ReadOnly);
     CheckOutcome outcome;
-    outcome.races = checkRaces(raceFile, dogs, rq.factors);
+    outcome.races =
+        checkRaces(raceFile, dogs, rq.factors, rq.winChances ? &*rq.winChances : nullptr);
     for (const CheckedRace& c : outcome.races) {
         outcome.tally.add(c.outcome);
     }

@@ -22,6 +22,8 @@ RaceOutcome outcomeOf(std::span<const Result> results) {
     o.winnerInTopTwo = !o.winnerRanks.empty() && o.winnerRanks.front() <= 2;
     o.bet = top.odds && *top.odds > 0;
     o.returned = o.bet && o.topWon ? *top.odds + 1 : 0;
+    o.topOdds = o.bet ? *top.odds : 0;
+    o.topChance = marketChances(results).front();
     return o;
 }
 
@@ -60,6 +62,7 @@ void Tally::add(const RaceOutcome& o) {
     winnerInTopTwo += o.winnerInTopTwo ? 1 : 0;
     bets += o.bet ? 1 : 0;
     returned += o.returned;
+    market.add(o.topChance, o.topWon);
 }
 
 std::optional<double> Tally::roi() const {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/analysis/evidence.h"
+
 namespace vz::analysis {
 
 // A dog's result in one race, from its line of that day and race number.
@@ -31,6 +33,10 @@ struct RaceOutcome {
     // 0; a winner returns the odds plus the stake. A dead heat is a win.
     bool bet = false;
     double returned = 0;
+    double topOdds = 0;  // the top pick's odds when bet
+    // The top pick's market chance (see marketChances); none unless every
+    // dog that ran had odds above 0.
+    std::optional<double> topChance;
     // 1-based places in the order of the dogs that finished first (two or
     // more in a dead heat; none when the winner is not among them).
     std::vector<int> winnerRanks;
@@ -53,6 +59,7 @@ struct Tally {
     long winnerInTopTwo = 0;
     long bets = 0;
     double returned = 0;
+    MarketCount market;  // the top pick's wins against the market
 
     // Counts a race that has a result; others change nothing.
     void add(const RaceOutcome& o);

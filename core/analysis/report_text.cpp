@@ -63,4 +63,18 @@ std::string oddsText(std::optional<double> odds) {
     return odds ? money(*odds) : std::string("-");
 }
 
+std::string csvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        return std::string(text);
+    }
+    std::string out = "\"";
+    for (char c : text) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    return out + "\"";
+}
+
 }  // namespace vz::analysis

@@ -30,4 +30,8 @@ std::string ordinal(int n);
 std::string money(double value);
 std::string oddsText(std::optional<double> odds);
 
+// A CSV field: quoted (quotes doubled) when it holds a comma, a quote or a
+// line end.
+std::string csvField(std::string_view text);
+
 }  // namespace vz::analysis

@@ -20,8 +20,8 @@ std::string commentRoomText(std::string_view comment) {
     if (length <= kCommentLength) {
         return fmt::format("{} of {} characters left", kCommentLength - length, kCommentLength);
     }
-    return fmt::format("{} characters too many: the comment keeps its first {}",
-                       length - kCommentLength, kCommentLength);
+    // Short enough for the column under the field's label.
+    return fmt::format("{} too many, {} kept", length - kCommentLength, kCommentLength);
 }
 
 RaceKey nextRace(const std::vector<base::Race>& races, base::Date today) {

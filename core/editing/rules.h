@@ -22,7 +22,7 @@ inline constexpr std::size_t kCommentLength = 200;
 // The comment as stored: its first 200 characters.
 std::string cutComment(std::string_view comment);
 // What the comment box says under it: "153 of 200 characters left", or
-// "12 characters too many: the comment keeps its first 200".
+// "12 too many, 200 kept".
 std::string commentRoomText(std::string_view comment);
 
 // --- New rows ------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "core/processing/report.h"
 
+#include <algorithm>
+
 #include <fmt/format.h>
 
 #include "core/base/text.h"
@@ -63,6 +65,52 @@ std::string raceSection(const base::Race& race, const RatedRace& rated) {
             line(out, "");
         }
     }
+    line(out, "");
+    line(out, rated.advice);
+    return out;
+}
+
+std::string winPercentText(double chance) {
+    return fmt::format("{:.1f}", 100 * chance);
+}
+
+std::string fairOddsText(double chance) {
+    constexpr double kLongest = 999.99;
+    if (!(chance > 0) || 1 / chance - 1 > kLongest) {
+        return "999+";
+    }
+    return fmt::format("{:.2f}", 1 / chance - 1);
+}
+
+std::string pricedRaceSection(const base::Race& race, const RatedRace& rated,
+                              const std::vector<double>& chances, std::string_view pricedBy) {
+    std::vector<std::string> lines;
+    std::size_t width = base::charCount(kColumnHeader);
+    for (int post : rated.finalOrder) {
+        const Box& b = rated.table.box(post);
+        lines.push_back(dogLine(post, b.dogName, b.points, b.alerts));
+        width = std::max(width, base::charCount(lines.back()));
+    }
+    const auto padded = [&](std::string text) {
+        text.append(width - base::charCount(text), ' ');
+        return text;
+    };
+    std::string out;
+    line(out, kStarLine);
+    line(out, raceTitleLine(race));
+    line(out, kStarLine);
+    line(out, "");
+    line(out, padded(std::string(kColumnHeader)) + fmt::format("  {:>5} {:>6}", "Win%", "Fair"));
+    line(out, std::string(69, '-'));
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const double p = k < chances.size() ? chances[k] : 0.0;
+        line(out,
+             padded(lines[k]) + fmt::format("  {:>5} {:>6}", winPercentText(p), fairOddsText(p)));
+        if (k + 1 == 5) {
+            line(out, "");
+        }
+    }
+    line(out, pricedBy);
     line(out, "");
     line(out, rated.advice);
     return out;

@@ -29,6 +29,17 @@ std::string raceTitleLine(const base::Race& race);
 // A rated race: header block, dog lines in report order, the advice.
 std::string raceSection(const base::Race& race, const RatedRace& rated);
 
+// The same with each dog's win chance (along rated.finalOrder) at the right
+// of its line as "Win%" and "Fair" (fair odds to 1, 1/p - 1), the Alerts
+// padded so the two columns line up, and `pricedBy` under the dog lines.
+std::string pricedRaceSection(const base::Race& race, const RatedRace& rated,
+                              const std::vector<double>& chances, std::string_view pricedBy);
+
+// "31.2" and "2.21" for a chance of 0.312: the chance as a percentage and
+// the fair odds to 1.
+std::string winPercentText(double chance);
+std::string fairOddsText(double chance);
+
 // The banner at the top of the results report.
 std::string banner(std::string_view raceFileTitle, base::Date today);
 // The same banner with another heading, for the reports that share its look.

@@ -128,7 +128,9 @@ RunOutcome run(const RunRequest& rq) {
                                     dogs.newestRaceLines(b.dog->RegName, kLinesRead)});
         }
         const RatedRace rated = rateRace(tableFor(card, factors));
-        report += raceSection(pr.race, rated);
+        report += rq.winChances
+                      ? pricedRaceSection(pr.race, rated, rq.winChances(card, rated), rq.pricedBy)
+                      : raceSection(pr.race, rated);
         report += raceSeparator(i + 1, i + 1 < total);
         if (rq.progress) {
             rq.progress(i + 1, total);

@@ -7,6 +7,10 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "core/processing/card.h"
+#include "core/processing/rating.h"
 
 #include "core/base/dates.h"
 #include "core/base/paths.h"
@@ -23,6 +27,11 @@ struct RunRequest {
     // May be empty; called from the running thread with (0, total) before the
     // first race and again after each race is rated.
     std::function<void(int racesDone, int racesTotal)> progress;
+    // When set, each race is priced (a chance per dog along
+    // rated.finalOrder) and the report gains the "Win%" and "Fair" columns,
+    // with `pricedBy` under each race's dog lines.
+    std::function<std::vector<double>(const RaceCard&, const RatedRace&)> winChances;
+    std::string pricedBy;
 };
 
 struct RunOutcome {

@@ -27,6 +27,7 @@
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
+#include "gui/common/screen_place.h"
 
 namespace vz::gui {
 
@@ -122,6 +123,10 @@ TextViewer* TextViewer::showFile(const std::filesystem::path& file, QWidget* par
         delete viewer;
         throw;
     }
+    // On the opener's screen, a step from its corner: never behind it, never
+    // off the edge, larger where the screen has room.
+    sizeForScreen(viewer, viewer->size(), parent);
+    placeBeside(viewer, parent);
     viewer->show();
     bringToFront(viewer);
     return viewer;

@@ -1,6 +1,7 @@
 #include "gui/vovoziruzu/analysis_windows.h"
 
 #include <QApplication>
+#include <QAreaSeries>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -13,15 +14,19 @@
 #include <QDateEdit>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QPen>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -32,7 +37,9 @@
 #include <cmath>
 
 #include "core/analysis/backtest_report.h"
+#include "core/analysis/chart_text.h"
 #include "core/analysis/check.h"
+#include "core/analysis/evidence.h"
 #include "core/analysis/report_text.h"
 #include "core/base/error.h"
 #include "core/base/fileio.h"
@@ -40,53 +47,87 @@
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
+#include "gui/common/screen_place.h"
 #include "gui/common/text_viewer.h"
 
 namespace vz::gui {
 
 namespace {
 
-QString percentCell(long part, long whole) {
-    return qs(analysis::percentText(analysis::percent(part, whole)));
+QString thousands(long n) {
+    return qs(analysis::withThousands(std::to_string(n)));
 }
 
-// Fills a table with rows of cells; numbers are right-aligned.
-void fillTable(QTableWidget* table, const std::vector<QStringList>& rows) {
-    table->clearContents();
-    table->setRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        const QStringList& cells = rows[static_cast<std::size_t>(r)];
-        for (int c = 0; c < cells.size() && c < table->columnCount(); ++c) {
-            auto* item = new QTableWidgetItem(cells[c]);
-            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-            if (c > 0) {
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            }
-            table->setItem(r, c, item);
-        }
-    }
-    table->resizeColumnsToContents();
+// Rows as high as their text and a little air, not the style's roomy default.
+void compactRows(QTableWidget* t) {
+    const int row = t->fontMetrics().height() + 4;
+    t->verticalHeader()->setMinimumSectionSize(row);
+    t->verticalHeader()->setDefaultSectionSize(row);
 }
 
-QTableWidget* makeTable(QWidget* parent, const char* name, const QStringList& headers) {
-    auto* t = new QTableWidget(0, static_cast<int>(headers.size()), parent);
+// A chart's title with the line saying which races it shows under it.
+QString chartTitle(const QString& title, const analysis::BacktestSummary& s) {
+    return QStringLiteral("<b>%1</b><br><small>%2</small>")
+        .arg(title.toHtmlEscaped(), qs(analysis::chartSubtitle(s)).toHtmlEscaped());
+}
+
+QTableWidget* makeTable(QWidget* parent, const char* name) {
+    auto* t = new QTableWidget(0, 0, parent);
     t->setObjectName(QString::fromLatin1(name));
-    t->setHorizontalHeaderLabels(headers);
     t->verticalHeader()->setVisible(false);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->horizontalHeader()->setStretchLastSection(false);
+    compactRows(t);
     return t;
 }
 
-QStringList tallyRow(const QString& label, const analysis::Tally& t) {
-    return {label,
-            QString::number(t.races),
-            QString::number(t.topWon),
-            percentCell(t.topWon, t.races),
-            percentCell(t.topInThree, t.races),
-            QString::number(t.bets),
-            qs(analysis::money(t.profit())),
-            qs(analysis::roiText(t))};
+// Shows the core's tables one after another in one widget: the labels, then
+// each period's columns side by side (headed by the first table's columns,
+// "Test Races" and the like when there are periods); a heading row holds
+// its label alone. Numbers are right-aligned.
+void showTables(QTableWidget* widget, const QString& labelHeader,
+                std::initializer_list<const analysis::Table*> tables) {
+    const analysis::Table& first = **tables.begin();
+    const std::size_t periods = std::max<std::size_t>(1, first.periods.size());
+    QStringList headers{labelHeader};
+    for (std::size_t p = 0; p < periods; ++p) {
+        for (const analysis::Column& c : first.columns) {
+            const QString name = first.periods.empty() ? QString() : qs(first.periods[p]) + u' ';
+            headers << name + qs(c.header);
+        }
+    }
+    widget->clear();
+    widget->setColumnCount(static_cast<int>(headers.size()));
+    widget->setHorizontalHeaderLabels(headers);
+    int rows = 0;
+    for (const analysis::Table* t : tables)
+        rows += static_cast<int>(t->rows.size());
+    widget->setRowCount(rows);
+    int r = 0;
+    auto put = [&](int column, const std::string& text, bool number) {
+        auto* item = new QTableWidgetItem(qs(number ? analysis::withThousands(text) : text));
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        if (number)
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        widget->setItem(r, column, item);
+    };
+    for (const analysis::Table* t : tables) {
+        for (const analysis::TableRow& row : t->rows) {
+            put(0, row.label, false);
+            if (row.heading) {
+                QFont bold = widget->font();
+                bold.setBold(true);
+                widget->item(r, 0)->setFont(bold);
+            }
+            int column = 1;
+            for (const std::vector<std::string>& cells : row.periods) {
+                for (std::size_t c = 0; c < first.columns.size(); ++c, ++column)
+                    put(column, c < cells.size() ? cells[c] : std::string(), true);
+            }
+            ++r;
+        }
+    }
+    widget->resizeColumnsToContents();
 }
 
 QChartView* makeChartView(QWidget* parent, const char* name) {
@@ -106,6 +147,144 @@ QByteArray pngOf(QChartView* view) {
 }
 
 const QString kAnyDistance = QStringLiteral("(any)");
+// The backtest window's own size where the screen allows it, and the least
+// height of its tables before the window scrolls.
+constexpr QSize kNeededSize(760, 640);
+constexpr int kLeastResultsHeight = 240;
+// Ticks of the profit axis at most, its ends included.
+constexpr int kMostAxisTicks = 7;
+// The largest commission the field takes: all of the winnings is no bet.
+constexpr double kMostCommission = 99.9;
+// The share of a band the two bars of the Score chart take.
+constexpr double kBarWidth = 0.8;
+
+// The top pick's cumulative flat-bet profit after each day rated, with the
+// fall below its highest point so far (the start at 0 included) shaded.
+QChart* equityChart(const analysis::BacktestSummary& s) {
+    auto* chart = new QChart;
+    auto* profit = new QLineSeries;
+    profit->setName(QStringLiteral("Cumulative profit (units)"));
+    // The area between the highest point so far and the profit: the
+    // drawdown. Its two edges belong to the area, not to the chart's list.
+    auto* high = new QLineSeries(chart);
+    auto* low = new QLineSeries(chart);
+    double top = 0;
+    double least = 0;
+    double most = 0;
+    for (const auto& [date, value] : s.profitByDate) {
+        const auto x = static_cast<qreal>(toQDate(date).startOfDay().toMSecsSinceEpoch());
+        top = std::max(top, value);
+        profit->append(x, value);
+        high->append(x, top);
+        low->append(x, value);
+        least = std::min(least, value);
+        most = std::max(most, value);
+    }
+    auto* drawdown = new QAreaSeries(high, low);
+    drawdown->setName(QStringLiteral("Drawdown (below the highest point so far)"));
+    drawdown->setColor(QColor(220, 60, 60, 110));
+    drawdown->setBorderColor(QColor(220, 60, 60, 0));
+    chart->setTitle(
+        chartTitle(QStringLiteral("Top pick: cumulative profit of flat 1-unit win bets"), s));
+    chart->addSeries(profit);
+    chart->addSeries(drawdown);
+    auto* days = new QDateTimeAxis;
+    days->setFormat(QStringLiteral("yyyy-MM-dd"));
+    days->setTitleText(QStringLiteral("Race day"));
+    days->setTickCount(6);
+    chart->addAxis(days, Qt::AlignBottom);
+    auto* units = new QValueAxis;
+    units->setTitleText(QStringLiteral("Profit (units)"));
+    const analysis::AxisScale scale = analysis::niceScale(least, most, kMostAxisTicks);
+    units->setRange(scale.low, scale.high);
+    units->setTickCount(scale.ticks);
+    units->setLabelFormat(QStringLiteral("%.") + QString::number(scale.decimals) +
+                          QStringLiteral("f"));
+    chart->addAxis(units, Qt::AlignLeft);
+    for (QAbstractSeries* series :
+         {static_cast<QAbstractSeries*>(profit), static_cast<QAbstractSeries*>(drawdown)}) {
+        series->attachAxis(days);
+        series->attachAxis(units);
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    return chart;
+}
+
+// Win % by Score band with its 95% range as an error bar, and beside it
+// the win % the market's odds expected of the same dogs.
+QChart* scoreBandChart(const analysis::BacktestSummary& s) {
+    auto* chart = new QChart;
+    auto* win = new QBarSet(QStringLiteral("Win %"));
+    auto* market = new QBarSet(QStringLiteral("Market's expectation %"));
+    QStringList bands;
+    double most = 0;
+    std::vector<std::optional<analysis::Range>> ranges;
+    for (const analysis::Count& b : s.scoreBands) {
+        // One decimal, as the report shows it.
+        const double pct = std::round(analysis::percent(b.won, b.given).value_or(0) * 10) / 10;
+        const double expected = b.market.priced > 0
+                                    ? 100 * b.market.expected / static_cast<double>(b.market.priced)
+                                    : 0;
+        *win << pct;
+        *market << std::round(expected * 10) / 10;
+        ranges.push_back(analysis::wilsonRange(b.won, b.given));
+        most = std::max({most, pct, expected, ranges.back() ? 100 * ranges.back()->high : 0});
+        bands << qs(b.label);
+    }
+    auto* bars = new QBarSeries;
+    bars->append(win);
+    bars->append(market);
+    bars->setBarWidth(kBarWidth);
+    bars->setLabelsVisible(true);
+    win->setLabelColor(Qt::black);
+    market->setLabelColor(Qt::black);
+    bars->setLabelsPosition(QAbstractBarSeries::LabelsInsideBase);
+    bars->setLabelsPrecision(4);
+    chart->setTitle(
+        chartTitle(QStringLiteral("Win % by Score band (every rated dog), with 95% ranges"), s));
+    chart->addSeries(bars);
+    auto* axisX = new QBarCategoryAxis;
+    axisX->append(bands);
+    axisX->setTitleText(QStringLiteral("Score"));
+    chart->addAxis(axisX, Qt::AlignBottom);
+    bars->attachAxis(axisX);
+    auto* axisY = new QValueAxis;
+    axisY->setRange(0, std::max(10.0, most * 1.1));
+    axisY->applyNiceNumbers();
+    axisY->setLabelFormat(QStringLiteral("%.0f"));
+    axisY->setTitleText(QStringLiteral("Win %"));
+    chart->addAxis(axisY, Qt::AlignLeft);
+    bars->attachAxis(axisY);
+    // Each range as an I-beam over the middle of its band's win bar (the
+    // first of two bars sharing kBarWidth).
+    const double middle = -kBarWidth / 4;
+    const double cap = kBarWidth / 12;
+    bool beamShown = false;
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        if (!ranges[i])
+            continue;
+        const double x = static_cast<double>(i) + middle;
+        const double lowPct = 100 * ranges[i]->low;
+        const double highPct = 100 * ranges[i]->high;
+        auto* beam = new QLineSeries;
+        beam->setName(QStringLiteral("95% range"));
+        for (const QPointF& p :
+             {QPointF(x - cap, lowPct), QPointF(x + cap, lowPct), QPointF(x, lowPct),
+              QPointF(x, highPct), QPointF(x - cap, highPct), QPointF(x + cap, highPct)})
+            beam->append(p);
+        chart->addSeries(beam);
+        // After adding: the chart's theme colours each series it is given.
+        beam->setPen(QPen(Qt::black, 1.5));
+        beam->attachAxis(axisX);
+        beam->attachAxis(axisY);
+        // One legend entry for all the beams.
+        for (QLegendMarker* m : chart->legend()->markers(beam))
+            m->setVisible(!beamShown);
+        beamShown = true;
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    return chart;
+}
 // The picker's top: no real field is larger.
 constexpr int kMostDogs = 99;
 
@@ -156,7 +335,16 @@ BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors fac
     setObjectName(QStringLiteral("Backtest"));
     setWindowTitle(QStringLiteral("Backtest"));
     setModal(true);
-    auto* layout = new QVBoxLayout(this);
+    // Everything but the buttons scrolls, so that on a small screen Start,
+    // Cancel and Close stay in reach.
+    auto* outer = new QVBoxLayout(this);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scrBacktest"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* content = new QWidget(scroll);
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
 
     auto* intro = new QLabel(
         QStringLiteral("Rates every past race the stored lines rebuild, each as of its own day, "
@@ -208,6 +396,15 @@ BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors fac
     spnMinField_->setRange(1, kMostDogs);
     spnMinField_->setValue(analysis::kDefaultMinField);
     form->addRow(QStringLiteral("Dogs a race needs at least:"), spnMinField_);
+    form->addRow(dateRow("chkTestFrom", "dteTestFrom",
+                         QStringLiteral("Test period from (the earlier races: development)"),
+                         chkTestFrom_, dteTestFrom_));
+    spnCommission_ = new QDoubleSpinBox(this);
+    spnCommission_->setObjectName(QStringLiteral("spnCommission"));
+    spnCommission_->setRange(0, kMostCommission);
+    spnCommission_->setDecimals(1);
+    spnCommission_->setSuffix(QStringLiteral(" %"));
+    form->addRow(QStringLiteral("Commission on net winnings:"), spnCommission_);
     chkCsv_ = new QCheckBox(QStringLiteral("Also write a CSV file with every rated dog"), this);
     chkCsv_->setObjectName(QStringLiteral("chkCsv"));
     form->addRow(QString(), chkCsv_);
@@ -226,21 +423,25 @@ BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors fac
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("tabResults"));
-    races_ = makeTable(tabs_, "tblRaces", {QStringLiteral("Races"), QStringLiteral("Count")});
+    races_ = makeTable(tabs_, "tblRaces");
     tabs_->addTab(races_, QStringLiteral("Races"));
-    topPick_ = makeTable(tabs_, "tblTopPick",
-                         {QStringLiteral("Top pick"), QStringLiteral("Races"),
-                          QStringLiteral("Won"), QStringLiteral("Win %"), QStringLiteral("Top 3 %"),
-                          QStringLiteral("Bets"), QStringLiteral("Profit"), QStringLiteral("ROI")});
+    topPick_ = makeTable(tabs_, "tblTopPick");
     tabs_->addTab(topPick_, QStringLiteral("Top Pick"));
-    figures_ = makeTable(tabs_, "tblFigures",
-                         {QStringLiteral("Figure or alert"), QStringLiteral("Given"),
-                          QStringLiteral("Won"), QStringLiteral("Win %")});
-    tabs_->addTab(figures_, QStringLiteral("Figures and Alerts"));
-    advice_ = makeTable(tabs_, "tblAdvice",
-                        {QStringLiteral("Advice"), QStringLiteral("Races"),
-                         QStringLiteral("Top pick win %"), QStringLiteral("Other races")});
+    figures_ = makeTable(tabs_, "tblFigures");
+    tabs_->addTab(figures_, QStringLiteral("Figures"));
+    alerts_ = makeTable(tabs_, "tblAlerts");
+    tabs_->addTab(alerts_, QStringLiteral("Alerts"));
+    advice_ = makeTable(tabs_, "tblAdvice");
     tabs_->addTab(advice_, QStringLiteral("Advice"));
+    {
+        auto* page = new QWidget(tabs_);
+        auto* v = new QVBoxLayout(page);
+        staking_ = makeTable(page, "tblStaking");
+        months_ = makeTable(page, "tblMonths");
+        v->addWidget(staking_, 1);
+        v->addWidget(months_, 2);
+        tabs_->addTab(page, QStringLiteral("Staking"));
+    }
     auto chartTab = [&](QChartView*& view, const char* name, const char* button,
                         const QString& caption, const QString& fileName) {
         auto* page = new QWidget(tabs_);
@@ -263,7 +464,24 @@ BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors fac
     chartTab(scoreView_, "chtScore", "cmdSaveScoreChart", QStringLiteral("Win % by Score"),
              QStringLiteral("Backtest win by score.png"));
     tabs_->setEnabled(false);
+    // Room for a few rows of each table; a lower window scrolls.
+    tabs_->setMinimumHeight(kLeastResultsHeight);
+    stale_ = new QLabel(QStringLiteral("The options have changed: the tables and charts below are "
+                                       "those of the last run. Start runs the new options."),
+                        content);
+    stale_->setObjectName(QStringLiteral("lblStale"));
+    stale_->setWordWrap(true);
+    stale_->setStyleSheet(QStringLiteral("background: #fff3c4; padding: 3px;"));
+    stale_->hide();
+    layout->addWidget(stale_);
     layout->addWidget(tabs_, 1);
+    evidence_ = new QLabel(this);
+    evidence_->setObjectName(QStringLiteral("lblEvidence"));
+    evidence_->setWordWrap(true);
+    evidence_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(evidence_);
+    scroll->setWidget(content);
+    outer->addWidget(scroll, 1);
 
     auto* buttons = new QHBoxLayout;
     cmdViewReport_ = new QPushButton(QStringLiteral("View Report"), this);
@@ -282,12 +500,21 @@ BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors fac
     buttons->addWidget(cmdStart_);
     buttons->addWidget(cmdCancel_);
     buttons->addWidget(cmdClose_);
-    layout->addLayout(buttons);
+    outer->addLayout(buttons);
     connect(cmdStart_, &QPushButton::clicked, this, &BacktestWindow::start);
     connect(cmdCancel_, &QPushButton::clicked, this, &BacktestWindow::cancel);
     connect(cmdClose_, &QPushButton::clicked, this, &BacktestWindow::reject);
     connect(cmdViewReport_, &QPushButton::clicked, this, &BacktestWindow::viewReport);
-    resize(760, 640);
+    // A changed option makes the shown run out of date.
+    for (QCheckBox* box : {chkFrom_, chkTo_, chkTestFrom_})
+        connect(box, &QCheckBox::toggled, this, &BacktestWindow::markStale);
+    for (QDateEdit* date : {dteFrom_, dteTo_, dteTestFrom_})
+        connect(date, &QDateEdit::dateChanged, this, &BacktestWindow::markStale);
+    for (QComboBox* combo : {cmbGrade_, cmbDistance_})
+        connect(combo, &QComboBox::currentTextChanged, this, &BacktestWindow::markStale);
+    connect(spnMinField_, &QSpinBox::valueChanged, this, &BacktestWindow::markStale);
+    connect(spnCommission_, &QDoubleSpinBox::valueChanged, this, &BacktestWindow::markStale);
+    sizeForScreen(this, kNeededSize, parent);
 }
 
 BacktestWindow::~BacktestWindow() {
@@ -313,6 +540,9 @@ std::optional<analysis::BacktestOptions> BacktestWindow::chosenOptions() {
         if (cmbDistance_->currentText() != kAnyDistance)
             o.distance = analysis::distanceOption(str(cmbDistance_->currentText()));
         o.minField = spnMinField_->value();
+        if (chkTestFrom_->isChecked())
+            o.testFrom = fromQDate(dteTestFrom_->date());
+        o.commission = spnCommission_->value();
         analysis::checkOptions(o);
     } catch (const vz::Error& e) {
         showCommonError(this, e);
@@ -322,12 +552,13 @@ std::optional<analysis::BacktestOptions> BacktestWindow::chosenOptions() {
 }
 
 void BacktestWindow::setRunning(bool running) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{chkFrom_, chkTo_, cmbGrade_, cmbDistance_, spnMinField_,
-                                         chkCsv_, cmdStart_, cmdClose_, cmdViewReport_})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             chkFrom_, chkTo_, cmbGrade_, cmbDistance_, spnMinField_, chkTestFrom_, spnCommission_,
+             chkCsv_, cmdStart_, cmdClose_, cmdViewReport_})
         w->setEnabled(!running);
     dteFrom_->setEnabled(!running && chkFrom_->isChecked());
     dteTo_->setEnabled(!running && chkTo_->isChecked());
+    dteTestFrom_->setEnabled(!running && chkTestFrom_->isChecked());
     cmdCancel_->setEnabled(running);
     if (running)
         tabs_->setEnabled(false);
@@ -413,6 +644,12 @@ void BacktestWindow::finish() {
     QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
     QApplication::restoreOverrideCursor();
     setRunning(false);
+    if (result_->error || result_->outcome->summary.cancelled) {
+        // Nothing of the run is shown: the bar goes back to empty.
+        progress_->setRange(0, 1);
+        progress_->setValue(0);
+        tabs_->setEnabled(summary_.has_value());
+    }
     if (result_->error) {
         status_->setText(QStringLiteral("The backtest failed."));
         showCommonError(this, *result_->error);
@@ -426,9 +663,9 @@ void BacktestWindow::finish() {
         showSummary(*summary_);
         status_->setText(QStringLiteral("%1 races rated of %2 rebuilt from %3 lines. The report "
                                         "is in %4")
-                             .arg(summary_->racesRated())
-                             .arg(summary_->racesFound)
-                             .arg(summary_->linesRead)
+                             .arg(thousands(summary_->racesRated()))
+                             .arg(thousands(summary_->racesFound))
+                             .arg(thousands(summary_->linesRead))
                              .arg(qpath(report_)));
     }
     cmdViewReport_->setEnabled(!report_.empty());
@@ -436,110 +673,28 @@ void BacktestWindow::finish() {
 }
 
 void BacktestWindow::showSummary(const analysis::BacktestSummary& s) {
-    std::vector<QStringList> races = {
-        {QStringLiteral("Race lines read"), QString::number(s.linesRead)},
-        {QStringLiteral("Lines that fit no race"), QString::number(s.linesOutsideRaces)},
-        {QStringLiteral("Races rebuilt from the lines"), QString::number(s.racesFound)},
-        {QStringLiteral("Not chosen"), QString::number(s.racesNotChosen)}};
-    for (std::size_t r = 0; r < analysis::kSkipReasons; ++r)
-        races.push_back(
-            {QStringLiteral("Skipped, ") +
-                 qs(analysis::skipText(static_cast<analysis::Skip>(r), s.options.minField)),
-             QString::number(s.skipped[r])});
-    races.push_back({QStringLiteral("Races rated"), QString::number(s.racesRated())});
-    fillTable(races_, races);
+    const analysis::BacktestTables& t = result_->outcome->tables;
+    showTables(races_, QStringLiteral("Races"), {&t.races});
+    showTables(topPick_, QStringLiteral("Top pick"), {&t.allRaces, &t.splits});
+    showTables(figures_, QStringLiteral("Figure"), {&t.figures});
+    showTables(alerts_, QStringLiteral("Alert"), {&t.alerts});
+    showTables(advice_, QStringLiteral("Advice"), {&t.advice});
+    showTables(staking_, QStringLiteral("Staking"), {&t.staking});
+    showTables(months_, QStringLiteral("Month or year"), {&t.months, &t.years});
+    QStringList notes;
+    for (const std::string& note : analysis::evidenceNotes(t, s.options.testFrom.has_value()))
+        notes << qs(note);
+    evidence_->setText(notes.join(u' '));
 
-    std::vector<QStringList> top = {tallyRow(QStringLiteral("All races"), s.all)};
-    for (const analysis::Split& m : s.byMargin)
-        top.push_back(tallyRow(QStringLiteral("Margin ") + qs(m.label), m.tally));
-    for (const analysis::Split& g : s.byGrade)
-        top.push_back(tallyRow(QStringLiteral("Grade ") + qs(g.label), g.tally));
-    for (const analysis::Split& d : s.byDistance)
-        top.push_back(tallyRow(QStringLiteral("Distance ") + qs(d.label), d.tally));
-    fillTable(topPick_, top);
-
-    std::vector<QStringList> counts;
-    for (const analysis::Count& f : s.figures)
-        counts.push_back({qs(f.label) + QStringLiteral(" alone"), QString::number(f.given),
-                          QString::number(f.won), percentCell(f.won, f.given)});
-    for (const analysis::Count& a : s.alerts)
-        counts.push_back({qs(a.label), QString::number(a.given), QString::number(a.won),
-                          percentCell(a.won, a.given)});
-    fillTable(figures_, counts);
-
-    std::vector<QStringList> advice;
-    for (const analysis::AdviceCount& a : s.advice)
-        advice.push_back({qs(a.label), QString::number(a.races), percentCell(a.topWon, a.races),
-                          percentCell(s.all.topWon - a.topWon, s.all.races - a.races)});
-    fillTable(advice_, advice);
-
-    // The top pick's profit after each day rated.
-    auto* profit = new QLineSeries;
-    profit->setName(QStringLiteral("Cumulative profit (units)"));
-    double low = 0;
-    double high = 0;
-    for (const auto& [date, value] : s.profitByDate) {
-        profit->append(static_cast<qreal>(toQDate(date).startOfDay().toMSecsSinceEpoch()), value);
-        low = std::min(low, value);
-        high = std::max(high, value);
-    }
-    auto* profitChart = new QChart;
-    profitChart->setTitle(QStringLiteral("Top pick: cumulative profit of flat 1-unit win bets"));
-    profitChart->addSeries(profit);
-    profitChart->legend()->hide();
-    auto* days = new QDateTimeAxis;
-    days->setFormat(QStringLiteral("yyyy-MM-dd"));
-    days->setTitleText(QStringLiteral("Race day"));
-    days->setTickCount(6);
-    profitChart->addAxis(days, Qt::AlignBottom);
-    profit->attachAxis(days);
-    auto* units = new QValueAxis;
-    units->setTitleText(QStringLiteral("Profit (units)"));
-    units->setRange(low - 1, high + 1);
-    units->applyNiceNumbers();
-    profitChart->addAxis(units, Qt::AlignLeft);
-    profit->attachAxis(units);
     QChart* oldProfit = profitView_->chart();
-    profitView_->setChart(profitChart);
+    profitView_->setChart(equityChart(s));
     delete oldProfit;
-
-    auto* win = new QBarSet(QStringLiteral("Win %"));
-    QStringList bands;
-    double top3 = 0;
-    for (const analysis::Count& b : s.scoreBands) {
-        // One decimal, as the report shows it.
-        const double pct = std::round(analysis::percent(b.won, b.given).value_or(0) * 10) / 10;
-        *win << pct;
-        top3 = std::max(top3, pct);
-        bands << qs(b.label);
-    }
-    auto* bars = new QBarSeries;
-    bars->append(win);
-    bars->setLabelsVisible(true);
-    win->setLabelColor(Qt::black);
-    bars->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-    bars->setLabelsPrecision(4);
-    auto* scoreChart = new QChart;
-    scoreChart->setTitle(QStringLiteral("Win % by Score band (every rated dog)"));
-    scoreChart->addSeries(bars);
-    scoreChart->legend()->hide();
-    auto* axisX = new QBarCategoryAxis;
-    axisX->append(bands);
-    axisX->setTitleText(QStringLiteral("Score"));
-    scoreChart->addAxis(axisX, Qt::AlignBottom);
-    bars->attachAxis(axisX);
-    auto* axisY = new QValueAxis;
-    axisY->setRange(0, std::max(10.0, top3 * 1.15));
-    axisY->applyNiceNumbers();
-    axisY->setLabelFormat(QStringLiteral("%.0f"));
-    axisY->setTitleText(QStringLiteral("Win %"));
-    scoreChart->addAxis(axisY, Qt::AlignLeft);
-    bars->attachAxis(axisY);
     QChart* oldScore = scoreView_->chart();
-    scoreView_->setChart(scoreChart);
+    scoreView_->setChart(scoreBandChart(s));
     delete oldScore;
 
     tabs_->setEnabled(true);
+    stale_->hide();
 }
 
 void BacktestWindow::saveChart(QChartView* view, const QString& suggestedName) {
@@ -570,10 +725,32 @@ void BacktestWindow::viewReport() {
     if (report_.empty())
         return;
     try {
-        TextViewer::showFile(report_, parentWidget() ? parentWidget() : this);
+        // The report belongs to this window while it is open, so that the
+        // window's modality does not shut the report out.
+        TextViewer::showFile(report_, this);
     } catch (const std::exception& e) {
         showCommonError(this, e);
     }
+}
+
+void BacktestWindow::markStale() {
+    if (summary_ && !isRunning())
+        stale_->show();
+}
+
+bool BacktestWindow::isMarkedStale() const {
+    return !stale_->isHidden();
+}
+
+void BacktestWindow::done(int result) {
+    // The reports opened from here stay open, handed to the main window.
+    for (TextViewer* report : findChildren<TextViewer*>(Qt::FindDirectChildrenOnly)) {
+        const QRect place = report->geometry();
+        report->setParent(parentWidget(), report->windowFlags());
+        report->setGeometry(place);
+        report->show();
+    }
+    QDialog::done(result);
 }
 
 void BacktestWindow::reject() {

@@ -22,6 +22,7 @@ class QChartView;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QDoubleSpinBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -55,6 +56,8 @@ class BacktestWindow : public QDialog {
     const std::filesystem::path& reportFile() const { return report_; }
     QChartView* profitChart() const { return profitView_; }
     QChartView* scoreChart() const { return scoreView_; }
+    // The options changed after the shown run.
+    bool isMarkedStale() const;
 
     // For tests: runs on the worker thread just before the pass.
     std::function<void()> beforeRun;
@@ -70,11 +73,13 @@ class BacktestWindow : public QDialog {
     void runFinished();
 
   protected:
+    void done(int result) override;
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
     void finish();
+    void markStale();
     void showSummary(const analysis::BacktestSummary& s);
     void setRunning(bool running);
     std::optional<analysis::BacktestOptions> chosenOptions();
@@ -90,8 +95,12 @@ class BacktestWindow : public QDialog {
     QComboBox* cmbGrade_;
     QComboBox* cmbDistance_;
     QSpinBox* spnMinField_;
+    QCheckBox* chkTestFrom_;
+    QDateEdit* dteTestFrom_;
+    QDoubleSpinBox* spnCommission_;
     QCheckBox* chkCsv_;
     QLabel* status_;
+    QLabel* stale_;
     QProgressBar* progress_;
     QPushButton* cmdStart_;
     QPushButton* cmdCancel_;
@@ -101,7 +110,11 @@ class BacktestWindow : public QDialog {
     QTableWidget* races_;
     QTableWidget* topPick_;
     QTableWidget* figures_;
+    QTableWidget* alerts_;
     QTableWidget* advice_;
+    QTableWidget* staking_;
+    QTableWidget* months_;
+    QLabel* evidence_;
     QChartView* profitView_;
     QChartView* scoreView_;
 

@@ -227,25 +227,28 @@ void EditDogs::buildControls() {
         fields->addWidget(l, row, column);
         return l;
     };
+    // The object names keep the window's control indexes (1 is the style).
     auto addField = [&](int index, QLineEdit* e, const char* label, int row, int column) {
         e->setObjectName(QStringLiteral("txtFields%1").arg(index));
         addLabel(label, e, row, column);
         fields->addWidget(e, row, column + 1);
-        txtFields_[static_cast<std::size_t>(index)] = e;
+        return e;
     };
-    addField(0, new NameEdit(top_), editing::kDogNameField, 0, 0);
+    name_ = addField(0, new NameEdit(top_), editing::kDogNameField, 0, 0);
     cmbStyle_ = new Picker(Picker::Mode::LookupOnly, qlist(lookups_.styles), top_);
     cmbStyle_->setObjectName("cmbStyle");
     addLabel(editing::kStyleField, cmbStyle_, 0, 2);
     fields->addWidget(cmbStyle_, 0, 3);
-    addField(2, new QLineEdit(top_), editing::kStartsField, 1, 0);
-    addField(3, new QLineEdit(top_), editing::kFirstsField, 1, 2);
-    addField(4, new QLineEdit(top_), editing::kSecondsField, 2, 0);
-    addField(5, new QLineEdit(top_), editing::kThirdsField, 2, 2);
-    for (int i = 2; i <= 5; ++i) {
-        field(i)->setMaximumWidth(twipsToPixelsX(900));
+    starts_ = addField(2, new QLineEdit(top_), editing::kStartsField, 1, 0);
+    firsts_ = addField(3, new QLineEdit(top_), editing::kFirstsField, 1, 2);
+    seconds_ = addField(4, new QLineEdit(top_), editing::kSecondsField, 2, 0);
+    thirds_ = addField(5, new QLineEdit(top_), editing::kThirdsField, 2, 2);
+    for (QLineEdit* count : counts()) {
+        count->setMaximumWidth(twipsToPixelsX(900));
     }
-    // The comments: a box of a few lines, and under its label the room left.
+    // The comments: a box of a few lines as wide as the window allows, and
+    // under its label the room left. The room's text takes no width from
+    // the layout, so no field moves while the user types.
     comments_ = new QPlainTextEdit(top_);
     comments_->setObjectName("txtFields6");
     comments_->setTabChangesFocus(true);
@@ -261,6 +264,7 @@ void EditDogs::buildControls() {
     small.setPointSizeF(small.pointSizeF() * 0.85);
     commentRoom_->setFont(small);
     commentRoom_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    commentRoom_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     fields->addWidget(commentRoom_, 4, 0);
     connect(comments_, &QPlainTextEdit::textChanged, this, &EditDogs::showCommentRoom);
     fields->setColumnStretch(1, 1);
@@ -352,12 +356,9 @@ void EditDogs::buildControls() {
 
     // Leaving fields: the name change is saved at once, comments are cut,
     // the count fields select their text when entered.
-    for (QLineEdit* e : txtFields_) {
-        if (e) {
-            e->installEventFilter(this);
-        }
+    for (QWidget* w : typedFieldWidgets()) {
+        w->installEventFilter(this);
     }
-    comments_->installEventFilter(this);
     cmbStyle_->installEventFilter(this);
 }
 
@@ -419,9 +420,9 @@ bool EditDogs::eventFilter(QObject* watched, QEvent* event) {
         if (watched == nameField()) {
             nameFocusIn();
         } else {
-            for (int i = 2; i <= 5; ++i) {
-                if (watched == field(i)) {
-                    QPointer<QLineEdit> e = field(i);
+            for (QLineEdit* count : counts()) {
+                if (watched == count) {
+                    QPointer<QLineEdit> e = count;
                     QTimer::singleShot(0, this, [e] {
                         if (e) {
                             e->selectAll();
@@ -489,10 +490,10 @@ void EditDogs::showDogFields() {
     nameField()->setText(qs(shown.name));
     cmbStyle_->setStored(d.RunningStyle);
     cmbStyle_->setCurrentText(qs(shown.style));
-    field(2)->setText(qs(shown.starts));
-    field(3)->setText(qs(shown.firsts));
-    field(4)->setText(qs(shown.seconds));
-    field(5)->setText(qs(shown.thirds));
+    starts_->setText(qs(shown.starts));
+    firsts_->setText(qs(shown.firsts));
+    seconds_->setText(qs(shown.seconds));
+    thirds_->setText(qs(shown.thirds));
     comments_->setPlainText(qs(shown.comments));
 }
 
@@ -500,19 +501,20 @@ void EditDogs::showCommentRoom() {
     commentRoom_->setText(qs(editing::commentRoomText(str(comments_->toPlainText()))));
 }
 
+std::array<QWidget*, 6> EditDogs::typedFieldWidgets() const {
+    return {name_, starts_, firsts_, seconds_, thirds_, comments_};
+}
+
 void EditDogs::setFieldsEnabled(bool on) {
-    for (QLineEdit* e : txtFields_) {
-        if (e) {
-            e->setEnabled(on);
-        }
+    for (QWidget* w : typedFieldWidgets()) {
+        w->setEnabled(on);
     }
-    comments_->setEnabled(on);
     cmbStyle_->setEnabled(on);
 }
 
 editing::DogFields EditDogs::typedFields() const {
-    return {str(nameField()->text()),     str(cmbStyle_->currentText()), str(field(2)->text()),
-            str(field(3)->text()),        str(field(4)->text()),         str(field(5)->text()),
+    return {str(name_->text()),           str(cmbStyle_->currentText()), str(starts_->text()),
+            str(firsts_->text()),         str(seconds_->text()),         str(thirds_->text()),
             str(comments_->toPlainText())};
 }
 
@@ -575,11 +577,11 @@ void EditDogs::selectField(const std::string& name) {
         target = comments_;
         comments_->selectAll();
     } else {
-        const char* counts[] = {editing::kStartsField, editing::kFirstsField,
-                                editing::kSecondsField, editing::kThirdsField};
-        for (int i = 0; i < 4; ++i) {
-            if (name == counts[i]) {
-                target = field(i + 2);
+        const char* names[] = {editing::kStartsField, editing::kFirstsField, editing::kSecondsField,
+                               editing::kThirdsField};
+        for (std::size_t i = 0; i < 4; ++i) {
+            if (name == names[i]) {
+                target = counts()[i];
             }
         }
     }
@@ -819,7 +821,9 @@ void EditDogs::finishGridEdit() {
 }
 
 int EditDogs::topHeight() const {
-    // The window's field area, or taller when the fonts need it.
+    // The window's field area, or taller when the fonts need it. The grid
+    // takes the rest of the height; the comments box takes the field area's
+    // spare height and the window's width.
     return std::max(twipsToPixelsY(kGridHeightMargin - 60), top_->sizeHint().height());
 }
 

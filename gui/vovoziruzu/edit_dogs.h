@@ -80,11 +80,16 @@ class EditDogs : public QWidget {
     // The size the editor wants: a 30-character name and eight lines shown.
     QSize sizeHint() const override;
 
-    // Controls, named as the window names them, for the windows that work
-    // with the editor and for tests. Field 6, the comments, is several lines.
-    QLineEdit* nameField() const { return txtFields_[0]; }
-    QLineEdit* field(int index) const { return txtFields_[static_cast<std::size_t>(index)]; }
+    // Controls, for the windows that work with the editor and for tests.
+    QLineEdit* nameField() const { return name_; }
+    QLineEdit* startsField() const { return starts_; }
+    QLineEdit* firstsField() const { return firsts_; }
+    QLineEdit* secondsField() const { return seconds_; }
+    QLineEdit* thirdsField() const { return thirds_; }
     QPlainTextEdit* commentsBox() const { return comments_; }
+    QLabel* commentRoomLabel() const { return commentRoom_; }
+    // The dog's fields a user types in: name, the four counts, comments.
+    std::array<QWidget*, 6> typedFieldWidgets() const;
     QComboBox* styleBox() const;
     QTableView* grid() const;
     RaceLineModel* lineModel() const { return lineModel_; }
@@ -134,8 +139,14 @@ class EditDogs : public QWidget {
     bool destroying_ = false;
     QString originalValue_;  // the name as it was when the name field got the focus
 
-    std::array<QLineEdit*, 6> txtFields_{};  // index 1 unused, as the window has none
-    QPlainTextEdit* comments_ = nullptr;     // field 6
+    std::array<QLineEdit*, 4> counts() const { return {starts_, firsts_, seconds_, thirds_}; }
+
+    QLineEdit* name_ = nullptr;
+    QLineEdit* starts_ = nullptr;
+    QLineEdit* firsts_ = nullptr;
+    QLineEdit* seconds_ = nullptr;
+    QLineEdit* thirds_ = nullptr;
+    QPlainTextEdit* comments_ = nullptr;
     QLabel* commentRoom_ = nullptr;
     Picker* cmbStyle_ = nullptr;
     QWidget* top_ = nullptr;

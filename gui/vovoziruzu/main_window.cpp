@@ -29,6 +29,7 @@
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
+#include "gui/common/screen_place.h"
 #include "gui/common/single_instance.h"
 #include "gui/common/text_viewer.h"
 #include "gui/vovoziruzu/analysis_windows.h"
@@ -189,7 +190,15 @@ void MainWindow::rebuildWindowMenu() {
     tile->setObjectName(QStringLiteral("mnuTile"));
     connect(tile, &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
     const QList<QMdiSubWindow*> windows = mdi_->subWindowList();
-    if (windows.isEmpty())
+    // The report windows stand beside the main window; they are listed too,
+    // so that one hidden behind another window is found again.
+    QList<QWidget*> reports;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<TextViewer*>(w) && w->isVisible())
+            reports << w;
+    std::sort(reports.begin(), reports.end(),
+              [](QWidget* a, QWidget* b) { return a->windowTitle() < b->windowTitle(); });
+    if (windows.isEmpty() && reports.isEmpty())
         return;
     windowMenu_->addSeparator();
     int n = 1;
@@ -199,6 +208,13 @@ void MainWindow::rebuildWindowMenu() {
         a->setCheckable(true);
         a->setChecked(w == mdi_->activeSubWindow());
         connect(a, &QAction::triggered, this, [this, w] { mdi_->setActiveSubWindow(w); });
+    }
+    for (QWidget* w : reports) {
+        QAction* a =
+            windowMenu_->addAction(QStringLiteral("&%1 %2").arg(n++).arg(w->windowTitle()));
+        a->setObjectName(QStringLiteral("mnuReport"));
+        QPointer<QWidget> report = w;
+        connect(a, &QAction::triggered, this, [report] { bringToFront(report); });
     }
 }
 
@@ -246,10 +262,17 @@ void MainWindow::start() {
 void MainWindow::placeFromSettings() {
     const base::Settings& s = state_.settings;
     QSize size(twipsToPixelsX(s.MainWidth), twipsToPixelsY(s.MainHeight));
-    if (size.width() < 200 || size.height() < 150)
-        size = QSize(800, 600);
+    if (size.width() < 200 || size.height() < 150) {
+        // No usable size (a screen too large for the file's values leaves
+        // 0): the screen's free area less 200 twips, as a first start has.
+        const QRect free = freeScreenArea(this);
+        size = QSize(free.width() - twipsToPixelsX(200), free.height() - twipsToPixelsY(200));
+    }
     resize(size);
     move(twipsToPixelsX(s.MainLeft), twipsToPixelsY(s.MainTop));
+    // Saved on a larger screen, or first made from the whole screen's size:
+    // the window is kept within the room this screen has.
+    keepOnScreen(this);
 }
 
 void MainWindow::writeExitSettings() {
@@ -291,6 +314,19 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     if (quitOnExit)
         QApplication::quit();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (framed_)
+        return;
+    framed_ = true;
+    // The frame was guessed when the window was placed; once the desktop
+    // has framed it, the title bar and edges are brought onto the screen.
+    QTimer::singleShot(0, this, [this] {
+        if (!isMaximized() && !isMinimized())
+            keepOnScreen(this);
+    });
 }
 
 void MainWindow::changeEvent(QEvent* event) {

@@ -116,6 +116,7 @@ class MainWindow : public QMainWindow {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -139,6 +140,7 @@ class MainWindow : public QMainWindow {
     std::vector<base::RecentFile> openFiles_;
     bool styleReminderShown_ = false;
     bool exited_ = false;
+    bool framed_ = false;  // placed again once the desktop's frame is known
 
     QMdiArea* mdi_;
     QMenu* windowMenu_ = nullptr;

@@ -24,6 +24,7 @@
 #include "core/store/dog_database.h"
 #include "core/store/lookup_database.h"
 #include "gui/common/messages.h"
+#include "gui/common/picker.h"
 #include "gui/common/qt_setup.h"
 #include "gui/vovoziruzu/posts_model.h"
 
@@ -89,12 +90,12 @@ RaceEditor::RaceEditor(const base::AppPaths& paths, const QString& filePath,
     txtDate_->setObjectName(QStringLiteral("txtFields0"));
     txtRaceNum_ = new QLineEdit(this);
     txtRaceNum_->setObjectName(QStringLiteral("txtFields1"));
-    cmbDistance_ = new QComboBox(this);
+    // Typed codes are taken only as listed: a list that jumps to the next
+    // code starting with the typed letter would store "AA" for "A".
+    cmbDistance_ = new Picker(Picker::Mode::LookupOnly, qlist(lookups_.distances), this);
     cmbDistance_->setObjectName(QStringLiteral("cmbDistance"));
-    cmbDistance_->addItems(qlist(lookups_.distances));
-    cmbGrade_ = new QComboBox(this);
+    cmbGrade_ = new Picker(Picker::Mode::LookupOnly, qlist(lookups_.grades), this);
     cmbGrade_->setObjectName(QStringLiteral("cmbGrade"));
-    cmbGrade_->addItems(qlist(lookups_.grades));
     auto addField = [&](int row, int col, const QString& caption, QWidget* w) {
         auto* label = new QLabel(caption, this);
         label->setBuddy(w);
@@ -232,24 +233,15 @@ void RaceEditor::setRaceFieldsEnabled(bool on) {
         w->setEnabled(on);
 }
 
-void RaceEditor::setCombo(QComboBox* combo, const std::optional<std::string>& value) {
-    // A code outside the lookup list shown for an earlier race is not
-    // offered for this one.
-    const std::size_t listed =
-        (combo == cmbDistance_ ? lookups_.distances : lookups_.grades).size();
-    while (combo->count() > static_cast<int>(listed))
-        combo->removeItem(combo->count() - 1);
-    if (!value || value->empty()) {
-        combo->setCurrentIndex(-1);
-        return;
-    }
-    int found = combo->findText(qs(*value), Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (found < 0) {
-        // A code that is not in the lookup list is still shown (and kept).
-        combo->addItem(qs(*value));
-        found = combo->count() - 1;
-    }
+void RaceEditor::setCombo(Picker* combo, const std::optional<std::string>& value) {
+    // A code outside the lookup list is shown (and kept) for its own race
+    // only: the picker takes it as the stored value, never offers it.
+    combo->setStored(value);
+    const int found =
+        value ? combo->findText(qs(*value), Qt::MatchExactly | Qt::MatchCaseSensitive) : -1;
     combo->setCurrentIndex(found);
+    if (found < 0)
+        combo->setEditText(value ? qs(*value) : QString());
 }
 
 void RaceEditor::updateCaption() {
@@ -265,8 +257,8 @@ void RaceEditor::showCurrentRace() {
         lblCaption_->setText(QStringLiteral("No races in file"));
         txtDate_->clear();
         txtRaceNum_->clear();
-        cmbDistance_->setCurrentIndex(-1);
-        cmbGrade_->setCurrentIndex(-1);
+        setCombo(cmbDistance_, std::nullopt);
+        setCombo(cmbGrade_, std::nullopt);
         setRaceFieldsEnabled(false);
         postsModel_->clear();
         layoutGrid();
@@ -290,9 +282,7 @@ bool RaceEditor::saveCurrentRace(bool quiet) {
     if (pos_ < 0 || pos_ >= static_cast<int>(races_.size()))
         return true;
     const base::Race stored = races_[static_cast<std::size_t>(pos_)];
-    auto comboText = [](QComboBox* c) {
-        return c->currentIndex() < 0 ? std::string() : str(c->currentText());
-    };
+    auto comboText = [](QComboBox* c) { return str(c->currentText()); };
     base::Race changed;
     try {
         changed = editing::raceFromFields(stored,
@@ -312,7 +302,10 @@ bool RaceEditor::saveCurrentRace(bool quiet) {
         // The typed text stays in its field, which gets the focus.
         if (!quiet) {
             showCommonError(this, e);
-            QLineEdit* field = e.field() == editing::kRaceDateField ? txtDate_ : txtRaceNum_;
+            QLineEdit* field = e.field() == editing::kRaceDateField    ? txtDate_
+                               : e.field() == editing::kRaceNumField   ? txtRaceNum_
+                               : e.field() == editing::kRaceGradeField ? cmbGrade_->lineEdit()
+                                                                       : cmbDistance_->lineEdit();
             field->setFocus();
             field->selectAll();
         }

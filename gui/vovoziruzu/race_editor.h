@@ -25,6 +25,7 @@ class QPushButton;
 
 namespace vz::gui {
 
+class Picker;
 class PostsGrid;
 class PostsModel;
 
@@ -85,7 +86,7 @@ class RaceEditor : public QWidget {
     void showCurrentRace();
     void updateCaption();
     void setRaceFieldsEnabled(bool on);
-    void setCombo(QComboBox* combo, const std::optional<std::string>& value);
+    void setCombo(Picker* combo, const std::optional<std::string>& value);
     void layoutGrid();
 
     base::AppPaths paths_;
@@ -101,8 +102,8 @@ class RaceEditor : public QWidget {
 
     QLineEdit* txtDate_;
     QLineEdit* txtRaceNum_;
-    QComboBox* cmbDistance_;
-    QComboBox* cmbGrade_;
+    Picker* cmbDistance_;
+    Picker* cmbGrade_;
     QLabel* lblCaption_;
     PostsGrid* grid_;
     PostsModel* postsModel_;

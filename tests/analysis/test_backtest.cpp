@@ -165,7 +165,13 @@ TEST_F(HandHistory, TalliesTheTopPicks) {
     EXPECT_DOUBLE_EQ(summary.profitByDate[1].second, 1.0);
 }
 
-void expectCounts(const std::vector<Count>& got, const std::vector<Count>& want) {
+struct Want {
+    std::string label;
+    long given;
+    long won;
+};
+
+void expectCounts(const std::vector<Count>& got, const std::vector<Want>& want) {
     ASSERT_EQ(got.size(), want.size());
     for (std::size_t i = 0; i < want.size(); ++i) {
         EXPECT_EQ(got[i].label, want[i].label);
@@ -193,7 +199,7 @@ TEST_F(HandHistory, CountsFiguresAlertsAdviceAndScores) {
     // Advice given in both races (top pick won once) and in one each.
     std::vector<Count> advice;
     for (const AdviceCount& a : summary.advice) {
-        advice.push_back({a.label, a.races, a.topWon});
+        advice.push_back({a.label, a.races, a.topWon, {}});
     }
     expectCounts(advice, {{"4 Post will block, play 1234", 2, 1},
                           {"Include the 1", 2, 1},
@@ -321,21 +327,29 @@ TEST_F(HandHistory, WritesTheReportAndACsvThatReadsBack) {
     EXPECT_EQ(out.report, paths.resultsDir() / "Backtest - Results.txt");
     const std::string report = test::readText(out.report);
     EXPECT_NE(report.find("Prepared on 01-Feb-26\r\n"), std::string::npos);
-    EXPECT_NE(report.find(backtestSummaryText(out.summary)), std::string::npos);
+    EXPECT_NE(report.find(backtestSummaryText(out.tables)), std::string::npos);
 
     const auto rows = readCsv(test::readText(*run.csv));
     ASSERT_EQ(rows.size(), 11u);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"Date", "Race", "Grade", "Distance", "Post", "Dog",
-                                                 "Score", "Cla", "Rec", "AvSp", "Last", "EaSp",
-                                                 "LaSp", "Alerts", "Rank", "Finish", "Odds"}));
-    // Race 2's second dog: A, post 5, 17 points, won at 4.5.
-    EXPECT_EQ(rows[7], (std::vector<std::string>{"2026-01-12", "2", "B", "S", "5", "A", "17", "0",
-                                                 "4", "4", "4", "5", "0",
-                                                 "Extra Break Adv - Break Adv", "2", "1", "4.5"}));
+    EXPECT_EQ(rows[0],
+              (std::vector<std::string>{"Date", "Race", "Grade", "Distance", "Post", "Dog", "Score",
+                                        "Cla", "Rec", "AvSp", "Last", "EaSp", "LaSp", "Alerts",
+                                        "Rank", "Finish", "Odds", "MarketChance"}));
+    // Race 2's second dog: A, post 5, 17 points, won at 4.5. Its market
+    // chance: 1/(odds+1) over the field's odds 7, 6, 5, 1.5 and 4.5, that is
+    // 0.181818 of 0.125 + 0.142857 + 0.166667 + 0.4 + 0.181818 = 1.016342:
+    // 0.178895.
+    std::vector<std::string> a = rows[7];
+    ASSERT_EQ(a.size(), 18u);
+    EXPECT_NEAR(std::stod(a.back()), 0.178895, 1e-6);
+    a.pop_back();
+    EXPECT_EQ(a, (std::vector<std::string>{"2026-01-12", "2", "B", "S", "5", "A", "17", "0", "4",
+                                           "4", "4", "5", "0", "Extra Break Adv - Break Adv", "2",
+                                           "1", "4.5"}));
     std::size_t row = 1;
     for (const RatedPastRace& r : rated) {
         for (const RatedDog& d : r.dogs) {
-            ASSERT_EQ(rows[row].size(), 17u);
+            ASSERT_EQ(rows[row].size(), 18u);
             EXPECT_EQ(rows[row][5], d.dogName);
             EXPECT_EQ(rows[row][6], std::to_string(d.points.score));
             EXPECT_EQ(rows[row][13], d.alerts);
@@ -344,6 +358,104 @@ TEST_F(HandHistory, WritesTheReportAndACsvThatReadsBack) {
         }
     }
     EXPECT_EQ(rows[3][5], "Say \"When\", Jr");
+}
+
+// The evidence of the two races, by hand, with a commission of 5%:
+//   Wilson's range of 1 win in 2: 9.5-90.5% (see test_evidence).
+//   Market chances of the top picks: race 1 A, 1/3 of 1/3 + 1/4 + 1/6 + 1/9
+//   + 1/10 = 0.961111: 0.346821; race 2 B, 0.4 of 1.016342: 0.393568; 0.74
+//   winners expected: too few to judge.
+//   Bootstrap over the two races (A returns 3, B nothing): a resample holds
+//   both losers or both winners a quarter of the time each: -100% to 200%.
+//   Level stakes: A wins 2 less 5%: +1.90, B loses 1: profit 0.90 on 2
+//   (45.0%); the fall from 1.90 to 0.90 is 1.00, not yet made good; one
+//   losing bet; A's 1.90 is 211% of the profit.
+//   To win 1 unit: A staked 0.50 wins 0.95, B staked 0.67 loses it: 0.28 on
+//   1.17 (24.3%), a fall of 0.67; 0.95 is 335% of the profit.
+TEST_F(HandHistory, TheReportCarriesTheEvidenceWorkedByHand) {
+    BacktestRun run;
+    run.paths = paths;
+    run.today = day(2026, 2, 1);
+    run.request.options.commission = 5;
+    const std::string report = test::readText(runBacktest(run).report);
+    const std::vector<std::string> lines = {
+        std::string("All races       ") + "        2" + "       1" + "  50.0%" + "   100.0%" +
+            "       2" + "       1.00" + "   50.0%" + "    9.5-90.5%" + "     0.7" +
+            "  too few to judge" + "       -" + " -100.0 to 200.0%",
+        "Commission: 5% of a winning bet's net winnings",
+        std::string("Level (1 unit a bet)      ") + "      2" + "      2.00" + "      0.90" +
+            "   45.0%" + "      1.00" + "    not yet" + "           1" + "         211%",
+        std::string("To win 1 unit (1 / odds)  ") + "      2" + "      1.17" + "      0.28" +
+            "   24.3%" + "      0.67" + "    not yet" + "           1" + "         335%",
+        std::string("2026-01   ") + "      2" + "      0.90" + "      0.28",
+    };
+    for (const std::string& line : lines) {
+        EXPECT_NE(report.find(line + "\r\n"), std::string::npos) << line;
+    }
+}
+
+// With a test period from race 2's day, race 1 is the development period
+// and race 2 the test: each row's two periods add up to the whole run's.
+TEST_F(HandHistory, TheTwoPeriodsAddUpToTheWhole) {
+    BacktestOptions split;
+    split.testFrom = race2.date;
+    races(split);
+    const BacktestSummary parts = summary;
+    races();
+    ASSERT_EQ(parts.periods.size(), 2u);
+    EXPECT_EQ(parts.periods[0].all.races, 1);
+    EXPECT_EQ(parts.periods[1].all.races, 1);
+    const auto sameRows = [](const Tallies& t) {
+        std::vector<std::pair<std::string, const Tally*>> rows = {{"all", &t.all}};
+        for (const auto* list : {&t.byMargin, &t.byGrade, &t.byDistance}) {
+            for (const Split& sp : *list) {
+                rows.emplace_back(sp.label, &sp.tally);
+            }
+        }
+        return rows;
+    };
+    const auto whole = sameRows(summary);
+    const auto dev = sameRows(parts.periods[0]);
+    const auto test = sameRows(parts.periods[1]);
+    ASSERT_EQ(dev.size(), whole.size());
+    ASSERT_EQ(test.size(), whole.size());
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        SCOPED_TRACE(whole[i].first);
+        EXPECT_EQ(dev[i].first, whole[i].first);
+        EXPECT_EQ(dev[i].second->races + test[i].second->races, whole[i].second->races);
+        EXPECT_EQ(dev[i].second->topWon + test[i].second->topWon, whole[i].second->topWon);
+        EXPECT_DOUBLE_EQ(dev[i].second->returned + test[i].second->returned,
+                         whole[i].second->returned);
+        EXPECT_DOUBLE_EQ(dev[i].second->market.expected + test[i].second->market.expected,
+                         whole[i].second->market.expected);
+    }
+    const auto counts = [](const Tallies& t) {
+        std::vector<const Count*> rows;
+        for (const auto* list : {&t.figures, &t.alerts, &t.scoreBands}) {
+            for (const Count& c : *list) {
+                rows.push_back(&c);
+            }
+        }
+        return rows;
+    };
+    const auto wholeCounts = counts(summary);
+    const auto devCounts = counts(parts.periods[0]);
+    const auto testCounts = counts(parts.periods[1]);
+    ASSERT_EQ(devCounts.size(), wholeCounts.size());
+    for (std::size_t i = 0; i < wholeCounts.size(); ++i) {
+        SCOPED_TRACE(wholeCounts[i]->label);
+        EXPECT_EQ(devCounts[i]->given + testCounts[i]->given, wholeCounts[i]->given);
+        EXPECT_EQ(devCounts[i]->won + testCounts[i]->won, wholeCounts[i]->won);
+    }
+
+    // The report shows both periods of a row together, and says which is
+    // evidence.
+    const std::string text = backtestReport(parts, backtestTables(parts), day(2026, 2, 1));
+    EXPECT_NE(text.find("\r\nAll races       Development          1       1 100.0%"),
+              std::string::npos);
+    EXPECT_NE(text.find("\r\n                Test                 1       0   0.0%"),
+              std::string::npos);
+    EXPECT_NE(text.find("Only the test column is evidence"), std::string::npos);
 }
 
 // Cancelled: nothing is written.

@@ -56,6 +56,11 @@ class Check : public ::testing::Test {
 // race 3 has none. So: 2 races with results, the top pick won 1, was in
 // the first three in both, the winner stood 1st or 2nd in both; two bets,
 // 3.50 back: profit 1.50, ROI 75%.
+// Wilson's 95% range of 1 win in 2 (z = 1.96): 0.5 -+ 0.405469, 9.5-90.5%.
+// The market's chances of the top picks, 1/(odds+1) over the dogs that
+// ran: race 1 0.454545 of 0.454545 + 0.25 + 0.2 = 0.502513, race 2
+// 0.285714 of 0.285714 + 0.142857 = 0.666667; 1.17 winners expected, under
+// 5: too few to judge, no p-value. Two races with results: under 30.
 TEST_F(Check, ComparesEachRaceWithItsResults) {
     result("Rail Rocket", 1, 2, 1.2);
     result("Eight Ball", 1, 1, 3.0);
@@ -123,12 +128,19 @@ TEST_F(Check, ComparesEachRaceWithItsResults) {
         "Races on the card                                        3",
         "Races with results                                       2",
         "Top pick won                                        1 of 2  50.0%",
+        "Top pick's win %, 95% range                      9.5-90.5%",
         "Top pick in the first three                         2 of 2  100.0%",
         "Winner among the top two                            2 of 2  100.0%",
         "Flat 1-unit win bets on the top pick                     2",
         "Returned                                              3.50",
         "Profit                                                1.50",
         "ROI (profit / stakes)                                75.0%",
+        "Top pick winners the odds expected                     1.2",
+        "A/E (actual / expected)                       too few to judge",
+        "p-value of A/E against 1                                 -",
+        "",
+        "One card proves nothing: 2 races with results are far too few to judge the",
+        "ratings; the backtest rates every past race the lines rebuild.",
     });
     EXPECT_EQ(test::readText(out.report), expected);
     EXPECT_EQ(out.tally.races, 2);

@@ -52,6 +52,15 @@ TEST_F(CliAnalysis, BacktestPrintsItsSummaryAndWritesTheReport) {
     EXPECT_EQ(r.out.find('\r'), std::string::npos);
 }
 
+// A test period from the second week: one race in each period, the two
+// printed together.
+TEST_F(CliAnalysis, BacktestPrintsBothPeriods) {
+    const CliResult r = run({"backtest", "--test-from", "2026-03-08"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\nAll races       Development          1 "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n                Test                 1 "), std::string::npos) << r.out;
+}
+
 TEST_F(CliAnalysis, BacktestShowsProgressOnATerminal) {
     const CliResult r = runCliOnTerminal({"--app-dir", (root / "app").string(), "--profile-dir",
                                           (root / "profile").string(), "backtest"});
@@ -65,6 +74,8 @@ TEST_F(CliAnalysis, BacktestRefusesOptionsItCannotUse) {
         {"backtest", "--from", "2026-13-01"},
         {"backtest", "--from", "2026-03-09", "--to", "2026-03-01"},
         {"backtest", "--min-field", "0"},
+        {"backtest", "--test-from", "2026-02-30"},
+        {"backtest", "--commission", "100"},
     };
     for (const auto& args : cases) {
         const CliResult r = run(args);

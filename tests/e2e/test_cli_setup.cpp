@@ -197,7 +197,7 @@ TEST(CliSetup, ADamagedSettingsFileKeepsWhatWasReadBeforeTheFault) {
 TEST(CliSetup, BadCommandLinesExitWithTwo) {
     const std::string commands =
         "init, paths, import, process, update-styles, zero-counters, delete-race-data, "
-        "delete-dogs, delete-results, check, backtest.";
+        "delete-dogs, delete-results, check, backtest, fit.";
     const std::string sources = "trackinfo, rosnet, dogpak, derbylane, qav.";
     struct Case {
         std::vector<std::string> args;

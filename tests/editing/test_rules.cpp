@@ -89,7 +89,7 @@ TEST(Rules, CommentsKeepTwoHundredCharacters) {
     EXPECT_EQ(cutComment(accented).size(), 400u);
     EXPECT_EQ(commentRoomText(""), "200 of 200 characters left");
     EXPECT_EQ(commentRoomText(std::string(47, 'x')), "153 of 200 characters left");
-    EXPECT_EQ(commentRoomText(accented), "10 characters too many: the comment keeps its first 200");
+    EXPECT_EQ(commentRoomText(accented), "10 too many, 200 kept");
 }
 
 TEST(Rules, TheEightNewestLinesAreTheRatedOnes) {

@@ -2,6 +2,7 @@
 // VZ_SCREENSHOT_DIR set the window and its two charts are written there as
 // PNG files.
 
+#include <QAreaSeries>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -9,13 +10,18 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDoubleSpinBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
+#include <QMenu>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -23,8 +29,10 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "core/analysis/backtest.h"
+#include "core/base/fileio.h"
 #include "core/store/dog_database.h"
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
@@ -121,15 +129,17 @@ class BacktestWindowTest : public QObject {
         QVERIFY(window.summary());
         QCOMPARE(window.summary()->all.topWon, s.all.topWon);
         auto* races = window.findChild<QTableWidget*>(QStringLiteral("tblRaces"));
-        QCOMPARE(cell(races, races->rowCount() - 1, 0), QStringLiteral("Races rated"));
-        QCOMPARE(cell(races, races->rowCount() - 1, 1), QStringLiteral("80"));
+        // The window shows the report's rows: the days rated come last.
+        QCOMPARE(cell(races, races->rowCount() - 2, 0), QStringLiteral("Races rated"));
+        QCOMPARE(cell(races, races->rowCount() - 2, 1), QStringLiteral("80"));
+        QCOMPARE(cell(races, races->rowCount() - 1, 1), QStringLiteral("2026-01-01 to 2026-04-28"));
         auto* top = window.findChild<QTableWidget*>(QStringLiteral("tblTopPick"));
         QCOMPARE(cell(top, 0, 0), QStringLiteral("All races"));
         QCOMPARE(cell(top, 0, 1), QStringLiteral("80"));
         QCOMPARE(cell(top, 0, 2), QString::number(s.all.topWon));
         QCOMPARE(cell(top, 0, 6), QString::fromStdString(fmt::format("{:.2f}", s.all.profit())));
         auto* figures = window.findChild<QTableWidget*>(QStringLiteral("tblFigures"));
-        QCOMPARE(cell(figures, 0, 0), QStringLiteral("Cla alone"));
+        QCOMPARE(cell(figures, 0, 0), QStringLiteral("Cla"));
         QCOMPARE(cell(figures, 0, 1), QStringLiteral("80"));
 
         const auto report = app.paths.resultsDir() / "Backtest - Results.txt";
@@ -144,9 +154,22 @@ class BacktestWindowTest : public QObject {
         QVERIFY(profit);
         QCOMPARE(profit->count(), 40);
         QCOMPARE(profit->at(39).y(), s.all.profit());
+        QVERIFY(qobject_cast<QAreaSeries*>(window.profitChart()->chart()->series().at(1)));
+        // Win % and the market's expectation per band, and a range over each
+        // band with a winner or a loser.
+        // Each chart names the races it shows: the days, the count, the options.
+        for (QChartView* chart : {window.profitChart(), window.scoreChart()}) {
+            const QString title = chart->chart()->title();
+            QVERIFY(
+                title.contains(QString::number(s.racesRated()) + QStringLiteral(" races rated")));
+            QVERIFY(title.contains(QStringLiteral("2026-01-01 to 2026-04-28")));
+            QVERIFY(title.contains(QStringLiteral("grade any, distance any, at least 5 dogs")));
+        }
         auto* bars = qobject_cast<QBarSeries*>(window.scoreChart()->chart()->series().at(0));
         QVERIFY(bars);
+        QCOMPARE(bars->barSets().size(), 2);
         QCOMPARE(bars->barSets().at(0)->count(), 8);
+        QCOMPARE(window.scoreChart()->chart()->series().size(), 1 + 8);
 
         QVERIFY(test::shoot(window, "backtest_window"));
         auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("tabResults"));
@@ -196,13 +219,128 @@ class BacktestWindowTest : public QObject {
         auto* cancel = window.findChild<QPushButton*>(QStringLiteral("cmdCancel"));
         QVERIFY(cancel->isEnabled());
         QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("cmdClose"))->isEnabled());
+        // The bar as a long run shows it part-way; after Cancel it is empty.
+        auto* bar = window.findChild<QProgressBar*>(QStringLiteral("prgLines"));
+        bar->setRange(0, 10);
+        bar->setValue(4);
         cancel->click();
         go.release();
         QVERIFY(finished.wait(30000));
+        QCOMPARE(bar->value(), bar->minimum());
         QCOMPARE(window.statusText(), QStringLiteral("Cancelled: no report was written."));
         QVERIFY(!std::filesystem::exists(app.paths.resultsDir() / "Backtest - Results.txt"));
         QVERIFY(!window.summary());
         QVERIFY(window.findChild<QPushButton*>(QStringLiteral("cmdClose"))->isEnabled());
+    }
+
+    // Once a run is shown, any changed option marks it out of date until the
+    // next run; before a run nothing is marked.
+    void aChangedOptionMarksTheShownRunOutOfDate() {
+        AppFixture app;
+        addHistory(app.paths);
+        MessageRecorder boxes;
+        BacktestWindow window(app.paths, {}, kToday);
+        auto find = [&window](const char* name) {
+            return window.findChild<QWidget*>(QString::fromLatin1(name));
+        };
+        const struct {
+            const char* option;
+            std::function<void()> change;
+        } cases[] = {
+            {"chkFrom", [&] { qobject_cast<QCheckBox*>(find("chkFrom"))->toggle(); }},
+            {"dteFrom",
+             [&] { qobject_cast<QDateEdit*>(find("dteFrom"))->setDate(QDate(2026, 2, 1)); }},
+            {"chkTo", [&] { qobject_cast<QCheckBox*>(find("chkTo"))->toggle(); }},
+            {"dteTo", [&] { qobject_cast<QDateEdit*>(find("dteTo"))->setDate(QDate(2026, 3, 1)); }},
+            {"cmbGrade", [&] { qobject_cast<QComboBox*>(find("cmbGrade"))->setEditText("B"); }},
+            {"cmbDistance",
+             [&] { qobject_cast<QComboBox*>(find("cmbDistance"))->setCurrentText("L"); }},
+            {"spnMinField", [&] { qobject_cast<QSpinBox*>(find("spnMinField"))->setValue(3); }},
+            {"chkTestFrom", [&] { qobject_cast<QCheckBox*>(find("chkTestFrom"))->toggle(); }},
+            {"spnCommission",
+             [&] { qobject_cast<QDoubleSpinBox*>(find("spnCommission"))->setValue(5); }},
+        };
+        cases[0].change();  // no run shown yet
+        QVERIFY(!window.isMarkedStale());
+        cases[0].change();
+        for (const auto& c : cases) {
+            QVERIFY(runToEnd(window));
+            QVERIFY2(!window.isMarkedStale(), c.option);
+            c.change();
+            QVERIFY2(window.isMarkedStale(), c.option);
+        }
+    }
+
+    // A report opened from the Backtest window or the main window stands on
+    // the screen, beside its opener, usable while the Backtest window is
+    // open, and the main window's Window menu lists it; the Backtest
+    // window's report stays open when that window closes.
+    void reportsOpenBesideTheirWindowAndInTheWindowMenu() {
+        AppFixture app;
+        addHistory(app.paths);
+        const auto results = app.paths.resultsDir() / "Card - Results.txt";
+        base::writeFileAtomic(results, "Results\r\n");
+        const struct {
+            const char* name;
+            bool fromBacktest;
+        } cases[] = {{"Backtest - Results.txt", true}, {"Card - Results.txt", false}};
+        for (const auto& c : cases) {
+            MessageRecorder boxes;
+            FileDialogScript dialogs;
+            auto main = app.startMain();
+            main->show();
+            QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+            QPointer<BacktestWindow> backtest;
+            QWidget* opener = main.get();
+            if (c.fromBacktest) {
+                // Modal, as the Dogs menu opens it.
+                backtest = new BacktestWindow(app.paths, {}, kToday, main.get());
+                backtest->setAttribute(Qt::WA_DeleteOnClose);
+                backtest->show();
+                QVERIFY(QTest::qWaitForWindowExposed(backtest));
+                QVERIFY(runToEnd(*backtest));
+                backtest->findChild<QPushButton*>(QStringLiteral("cmdViewReport"))->click();
+                opener = backtest;
+            } else {
+                dialogs.choose(qpath(results));
+                test::action(*main, "mnuView")->trigger();
+            }
+            QPointer<TextViewer> viewer;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* v = qobject_cast<TextViewer*>(w); v && v->windowTitle() == c.name)
+                    viewer = v;
+            QVERIFY2(viewer && viewer->isVisible(), c.name);
+            QVERIFY(QTest::qWaitForWindowExposed(viewer));
+            // Not shut out by a modal window: none is open, or the viewer
+            // belongs to it.
+            QWidget* modal = QApplication::activeModalWidget();
+            bool own = !modal;
+            for (QWidget* w = viewer; w && !own; w = w->parentWidget())
+                own = w == modal;
+            QVERIFY2(own, c.name);
+            const QRect free = QGuiApplication::primaryScreen()->availableGeometry();
+            QVERIFY2(free.contains(viewer->frameGeometry()), c.name);
+            QVERIFY2(viewer->frameGeometry().topLeft() != opener->frameGeometry().topLeft(),
+                     c.name);
+
+            if (backtest) {
+                backtest->close();
+                QTRY_VERIFY(!backtest);
+                QVERIFY2(viewer && viewer->isVisible(), c.name);
+            }
+            QMenu* menu = main->findChild<QMenu*>(QStringLiteral("mnuWindow"));
+            emit menu->aboutToShow();
+            QAction* listed = nullptr;
+            for (QAction* a : menu->actions())
+                if (a->text().endsWith(QString::fromLatin1(c.name)))
+                    listed = a;
+            QVERIFY2(listed, c.name);
+            listed->trigger();
+            QVERIFY2(viewer->isVisible(), c.name);
+            QVERIFY2(boxes.messages().empty(), c.name);
+            vz::test::deleteTopLevelWidgets();
+            main.release();  // deleted with the other windows
+        }
     }
 
     void optionsAndTheCsv() {
@@ -237,6 +375,21 @@ class BacktestWindowTest : public QObject {
         QCOMPARE(window.summary()->racesNotChosen, 80L - 29L);
         const std::string rows = test::readText(csv);
         QCOMPARE(std::count(rows.begin(), rows.end(), '\n'), 1L + 29L * 6L);
+
+        // A test period from 3/1 shows each row's development and test
+        // columns side by side; the two add up to the whole.
+        window.findChild<QCheckBox*>(QStringLiteral("chkCsv"))->setChecked(false);
+        window.findChild<QCheckBox*>(QStringLiteral("chkTestFrom"))->setChecked(true);
+        window.findChild<QDateEdit*>(QStringLiteral("dteTestFrom"))->setDate(QDate(2026, 3, 1));
+        QVERIFY(runToEnd(window));
+        auto* top = window.findChild<QTableWidget*>(QStringLiteral("tblTopPick"));
+        const int columns = top->columnCount();
+        QCOMPARE(top->horizontalHeaderItem(1)->text(), QStringLiteral("Development Races"));
+        QCOMPARE(top->horizontalHeaderItem(1 + (columns - 1) / 2)->text(),
+                 QStringLiteral("Test Races"));
+        QCOMPARE(cell(top, 0, 1).toLong() + cell(top, 0, 1 + (columns - 1) / 2).toLong(), 29L);
+        window.findChild<QCheckBox*>(QStringLiteral("chkTestFrom"))->setChecked(false);
+        window.findChild<QCheckBox*>(QStringLiteral("chkCsv"))->setChecked(true);
 
         // The CSV is the user's file: No leaves it and starts nothing.
         dialogs.choose(qpath(csv));

@@ -231,8 +231,8 @@ class DogEditorTest : public QObject {
         gui::EditDogs ed(paths_);
         QCOMPARE(ed.captionLabel()->text(), QStringLiteral("No greyhounds on file"));
         QCOMPARE(ed.lineModel()->rowCount(), 0);
-        for (int i : {0, 2, 3, 4, 5, 6}) {
-            QVERIFY(!ed.field(i)->isEnabled());
+        for (QWidget* w : ed.typedFieldWidgets()) {
+            QVERIFY(!w->isEnabled());
         }
         QVERIFY(!ed.styleBox()->isEnabled());
         // Moves and line commands do nothing without a dog.
@@ -242,8 +242,8 @@ class DogEditorTest : public QObject {
         QCOMPARE(ed.dogCount(), 0);
 
         ed.addDog();
-        for (int i : {0, 2, 3, 4, 5, 6}) {
-            QVERIFY(ed.field(i)->isEnabled());
+        for (QWidget* w : ed.typedFieldWidgets()) {
+            QVERIFY(w->isEnabled());
         }
         QVERIFY(ed.styleBox()->isEnabled());
         QCOMPARE(ed.nameField()->text(), QStringLiteral(" "));
@@ -326,7 +326,7 @@ class DogEditorTest : public QObject {
         fill({"Alpha", "Bravo"});
         gui::MessageRecorder rec;
         gui::EditDogs ed(paths_);
-        ed.field(2)->setText("12");
+        ed.startsField()->setText("12");
         ed.styleBox()->setCurrentText("W");
         ed.moveNext();
         store::DogDatabase db(paths_.dogDatabase());
@@ -334,7 +334,7 @@ class DogEditorTest : public QObject {
         QCOMPARE(db.findDog("Alpha")->RunningStyle.value(), std::string("W"));
         QVERIFY(rec.messages().empty());
 
-        ed.field(3)->setText("many");
+        ed.firstsField()->setText("many");
         ed.movePrevious();
         QCOMPARE(
             rec.lastText(),
@@ -352,7 +352,7 @@ class DogEditorTest : public QObject {
         gui::MessageRecorder rec;
         gui::EditDogs ed(paths_);
         QCOMPARE(ed.currentDog()->RegName, std::string("Alpha"));
-        ed.field(2)->setText("12");
+        ed.startsField()->setText("12");
         ed.moveNext();
         QCOMPARE(rec.messages().size(), std::size_t{1});
         QVERIFY2(rec.lastText().startsWith(
@@ -414,7 +414,7 @@ class DogEditorTest : public QObject {
         gui::EditDogs ed(paths_);
         ed.show();
         QVERIFY(QTest::qWaitForWindowExposed(&ed));
-        QWidget* target = ed.field(2);
+        QWidget* target = ed.startsField();
         key(target, Qt::Key_PageUp);  // before the first: stays on the first
         QCOMPARE(ed.currentDog()->RegName, std::string("Alpha"));
         key(target, Qt::Key_PageDown);
@@ -644,8 +644,8 @@ class DogEditorTest : public QObject {
         ed.moveNext();
         ed.styleBox()->setCurrentText("W");
         setComments(ed, QStringLiteral("Likes the rail"));
-        ed.field(2)->setText("1o");
-        key(ed.field(3), Qt::Key_PageUp);
+        ed.startsField()->setText("1o");
+        key(ed.firstsField(), Qt::Key_PageUp);
         QCOMPARE(rec.messages().size(), std::size_t(1));
         QCOMPARE(rec.lastTitle(), gui::kAppTitle);
         QCOMPARE(rec.lastText(),
@@ -653,16 +653,16 @@ class DogEditorTest : public QObject {
         QCOMPARE(ed.currentDog()->RegName, std::string("Bravo"));
         QCOMPARE(ed.styleBox()->currentText(), QStringLiteral("W"));
         QCOMPARE(comments(ed), QStringLiteral("Likes the rail"));
-        QCOMPARE(ed.field(2)->text(), QStringLiteral("1o"));
-        QTRY_VERIFY(ed.field(2)->hasFocus());
-        QCOMPARE(ed.field(2)->selectedText(), QStringLiteral("1o"));
+        QCOMPARE(ed.startsField()->text(), QStringLiteral("1o"));
+        QTRY_VERIFY(ed.startsField()->hasFocus());
+        QCOMPARE(ed.startsField()->selectedText(), QStringLiteral("1o"));
         store::DogDatabase db(paths_.dogDatabase());
         QCOMPARE(db.findDog("Bravo")->RunningStyle.value(), std::string("M"));
         // Closing is refused as well; nothing typed is lost.
         QVERIFY(!ed.close());
         // Mended, the move goes on and every edit is stored.
-        ed.field(2)->setText("10");
-        key(ed.field(2), Qt::Key_PageUp);
+        ed.startsField()->setText("10");
+        key(ed.startsField(), Qt::Key_PageUp);
         QCOMPARE(ed.currentDog()->RegName, std::string("Alpha"));
         const Dog bravo = *db.findDog("Bravo");
         QCOMPARE(bravo.RunningStyle.value(), std::string("W"));
@@ -694,7 +694,7 @@ class DogEditorTest : public QObject {
         // Bravo's own "Z" is shown and stays through a save of another field.
         QCOMPARE(ed.currentDog()->RegName, std::string("Bravo"));
         QCOMPARE(ed.styleBox()->currentText(), QStringLiteral("Z"));
-        ed.field(3)->setText("1");
+        ed.firstsField()->setText("1");
         ed.movePrevious();
         QCOMPARE(db.findDog("Bravo")->RunningStyle.value(), std::string("Z"));
         QCOMPARE(db.findDog("Bravo")->NumFirsts.value(), 1);
@@ -790,6 +790,37 @@ class DogEditorTest : public QObject {
         box->setPlainText(QString(47, QChar('x')));
         QCOMPARE(room->text(), QStringLiteral("153 of 200 characters left"));
         QVERIFY(rec.messages().empty());
+    }
+
+    // However long the comment grows, the room line under it moves no field;
+    // a wider window gives the comments box the width.
+    void longCommentsMoveNoFieldAndTheBoxGrowsWithTheWindow() {
+        fill({"Alpha"});
+        gui::EditDogs ed(paths_);
+        ed.resize(ed.sizeHint());
+        ed.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&ed));
+        auto places = [&ed] {
+            std::vector<QRect> r;
+            for (QWidget* w : ed.typedFieldWidgets()) {
+                r.push_back(w->geometry());
+            }
+            r.push_back(ed.styleBox()->geometry());
+            return r;
+        };
+        const std::vector<QRect> before = places();
+        for (int length : {150, 200, 201, 250, 600}) {
+            ed.commentsBox()->setPlainText(QString(length, QChar('x')));
+            QCoreApplication::processEvents();
+            QVERIFY2(places() == before, qPrintable(QString::number(length)));
+        }
+
+        for (int wider : {100, 300, 600}) {
+            const int width = ed.commentsBox()->width();
+            ed.resize(ed.width() + wider, ed.height());
+            QCoreApplication::processEvents();
+            QCOMPARE(ed.commentsBox()->width(), width + wider);
+        }
     }
 
     // The editor's normal size is kept beside the settings file: after Ctrl+F4

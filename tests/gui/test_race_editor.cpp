@@ -430,6 +430,55 @@ class RaceEditorTest : public QObject {
         QVERIFY(boxes.messages().empty());
     }
 
+    // A typed grade or distance is taken only as listed (letter case aside),
+    // never as the next code that starts with it; other text is refused with
+    // the message and the stored code stays.
+    void typedGradesAndDistancesMatchAListedCodeExactly() {
+        const struct {
+            const char* picker;
+            std::optional<std::string> before;
+            const char* typed;  // replaces the text; "\b" deletes its last letter
+            std::optional<std::string> saved;
+            bool refused;
+        } cases[] = {
+            {"cmbGrade", std::nullopt, "A", "A", false},  // not "AA", the first listed
+            {"cmbGrade", "C", "A", "A", false},           // not "AAT", the next after "C"
+            {"cmbGrade", "C", "aat", "AAT", false},       // as the list spells it
+            {"cmbDistance", "R", "L", "L", false},
+            {"cmbDistance", std::nullopt, "S", "S", false},
+            {"cmbGrade", "Z9", "\b", "Z9", true},  // "Z" is no code
+        };
+        for (const auto& c : cases) {
+            const bool grade = std::string(c.picker) == "cmbGrade";
+            EditorFixture f([&](const QString& file) {
+                vz::test::addRace(file, kToday, 1);
+                vz::test::addRace(file, kToday, 2);
+                store::RaceFile rf(fspath(file));
+                base::Race first = rf.races()[0];
+                (grade ? first.Grade : first.Distance) = c.before;
+                rf.updateRace(first);
+            });
+            MessageRecorder boxes;
+            auto* picker = f.child<QComboBox>(c.picker);
+            picker->setFocus();
+            QLineEdit* text = picker->lineEdit();  // none in a list that cannot be typed in
+            if (std::string(c.typed) == "\b") {
+                if (text)
+                    text->end(false);
+                QTest::keyClick(picker, Qt::Key_Backspace);
+            } else {
+                if (text)
+                    text->selectAll();
+                QTest::keyClicks(picker, QString::fromLatin1(c.typed));
+            }
+            QTest::keyClick(picker, Qt::Key_PageDown);
+            const base::Race stored = f.races()[0];
+            QCOMPARE(grade ? stored.Grade : stored.Distance, c.saved);
+            QCOMPARE(f.editor()->currentRace(), c.refused ? 0 : 1);
+            QCOMPARE(boxes.messages().size(), std::size_t{c.refused ? 1u : 0u});
+        }
+    }
+
     // Dogs not in the dog database show red, a dog twice on the day and a
     // post twice in a race are marked, and the race line counts the dogs.
     void theCardIsCheckedAsItIsEdited() {
