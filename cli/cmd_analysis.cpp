@@ -52,7 +52,17 @@ int runCheck(Context& ctx, const CheckArgs& a) {
             return kExitFailure;
         }
     }
-    const analysis::CheckOutcome outcome = analysis::checkRaceFile(rq);
+    analysis::CheckOutcome outcome;
+    try {
+        outcome = analysis::checkRaceFile(rq);
+    } catch (const Error& e) {
+        std::error_code ec;
+        if (e.number() != Error::kFileNotFound || fs::exists(rq.raceFile, ec)) {
+            throw;
+        }
+        std::cerr << missingRaceFileText(ctx, e.what()) << "\n";
+        return kExitFailure;
+    }
     std::cout << forTerminal(analysis::checkSummaryText(outcome.races));
     std::cout << "Report: " << outcome.report.string() << "\n";
     return kExitOk;
@@ -81,7 +91,7 @@ std::optional<base::Date> dateOption(const std::string& text, const char* name) 
     if (auto d = base::fromIso(text)) {
         return d;
     }
-    throw Error(fmt::format("{}: not a date in the form YYYY-MM-DD: {}", name, text));
+    throw Error(dateFault(name, text));
 }
 
 int runBacktest(Context& ctx, const BacktestArgs& a) {

@@ -26,7 +26,7 @@ struct DogArgs {
 std::optional<base::Date> parseDate(const std::string& option, const std::string& text) {
     auto d = base::fromIso(text);
     if (!d) {
-        std::cerr << fmt::format("{}: not a date in the form YYYY-MM-DD: {}\n", option, text);
+        std::cerr << dateFault(option, text) << "\n";
     }
     return d;
 }

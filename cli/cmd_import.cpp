@@ -11,6 +11,7 @@
 #include "cli/command.h"
 #include "cli/progress.h"
 #include "core/base/error.h"
+#include "core/editing/rules.h"
 #include "core/import/import.h"
 #include "core/import/registry.h"
 #include "core/import/window_texts.h"
@@ -41,7 +42,8 @@ int runFormat(Context& ctx, const FormatArgs& a) {
         req.inputs.push_back(fs::absolute(in));
     }
     if (info.writesRaceFile) {
-        const fs::path out = fs::absolute(a.raceFile);
+        // As in the windows: a name without an extension gets ".rac".
+        const fs::path out = fs::absolute(editing::withRaceFileExtension(a.raceFile));
         if (const auto why = store::newRaceFileRefusal(ctx.paths, out)) {
             std::cerr << *why << "\n";
             return kExitFailure;
@@ -67,9 +69,19 @@ int runFormat(Context& ctx, const FormatArgs& a) {
         Progress progress(ctx, "Importing, please wait...");
         req.progress = progress.callback();
         s = import::runImport(req);
+    } catch (const import::InputsSwapped&) {
+        std::cerr << fmt::format(
+            "The {} files are in each other's place: give the {} file first, "
+            "then the {} file.\n",
+            info.sourceName, info.inputs.front().argName, info.inputs.back().argName);
+        return kExitFailure;
     } catch (const import::ImportFailed& e) {
         for (const std::string& line : e.lines()) {
             std::cerr << line << "\n";
+        }
+        // Which check failed, unless the cause above already said it.
+        if (e.cause().empty() && !e.detail().empty()) {
+            std::cerr << fmt::format("Not read as {}: {}.\n", info.sourceName, e.detail());
         }
         return kExitFailure;
     }

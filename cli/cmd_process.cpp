@@ -70,7 +70,14 @@ int runProcess(Context& ctx, const Options& opt) {
         rq.progress = [&](int done, int total) { update(done, total); };
         outcome = processing::processRaceFile(rq);
     } catch (const Error& e) {
-        std::cerr << kFailureTitle << "\n" << e.what() << " " << e.number() << "\n";
+        std::error_code ec;
+        if (e.number() == Error::kFileNotFound && !rq.raceFile.empty() &&
+            !fs::exists(rq.raceFile, ec)) {
+            // The missing file says it all: no number after it.
+            std::cerr << kFailureTitle << "\n" << missingRaceFileText(ctx, e.what()) << "\n";
+        } else {
+            std::cerr << kFailureTitle << "\n" << e.what() << " " << e.number() << "\n";
+        }
         return kExitFailure;
     }
 

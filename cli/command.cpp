@@ -1,5 +1,7 @@
 #include "cli/command.h"
 
+#include <algorithm>
+#include <cctype>
 #include <iostream>
 
 #include <fmt/format.h>
@@ -45,6 +47,22 @@ std::optional<std::string> commandWordFault(const CLI::App& root) {
     }
     return fmt::format("Unknown command \"{}\"{}. The commands{} are: {}.", rest.front(),
                        path.empty() ? "" : " after " + path, of, list);
+}
+
+std::string dateFault(std::string_view option, std::string_view text) {
+    const bool shaped = text.size() == 10 && text[4] == '-' && text[7] == '-' &&
+                        std::all_of(text.begin(), text.end(), [](char c) {
+                            return c == '-' || std::isdigit(static_cast<unsigned char>(c));
+                        });
+    if (shaped) {
+        return fmt::format("{}: {} is an impossible date", option, text);
+    }
+    return fmt::format("{}: not a date in the form YYYY-MM-DD: {}", option, text);
+}
+
+std::string missingRaceFileText(const Context& ctx, const std::string& message) {
+    return fmt::format("{}\nRace files are kept in the application folder's Data folder: {}",
+                       message, ctx.paths.dataDir().string());
 }
 
 bool confirm(const Context& ctx, const std::string& question, bool assumeYes) {

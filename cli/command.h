@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <CLI/CLI.hpp>
@@ -58,6 +59,13 @@ std::vector<Registrar>& registrars();
 // command (a typo: "proces", "import rosnett") or leaves out a needed one,
 // what to tell the user, naming the word and the valid commands.
 std::optional<std::string> commandWordFault(const CLI::App& root);
+
+// What to say of a date option that could not be read: a date in the form
+// YYYY-MM-DD that no calendar has (2026-11-31) is called impossible.
+std::string dateFault(std::string_view option, std::string_view text);
+
+// A race file that does not exist: the message, then where race files live.
+std::string missingRaceFileText(const Context& ctx, const std::string& message);
 
 // Asks a Yes/No question on the terminal. Without a terminal the answer is
 // No and the caller refuses; `--yes` answers Yes without asking.

@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     cli::Context ctx;
     const auto today = parseToday(todayText);
     if (!today) {
-        std::cerr << "--today: not a date in the form YYYY-MM-DD: " << todayText << "\n";
+        std::cerr << cli::dateFault("--today", todayText) << "\n";
         return cli::kExitUsage;
     }
     ctx.today = *today;

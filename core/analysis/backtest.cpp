@@ -286,6 +286,10 @@ class Pass {
             }) != group.end()) {
             return Skip::Posts;
         }
+        if (std::all_of(group.begin(), group.end(),
+                        [&](const DayLine* d) { return dogs_[d->dog].count == 0; })) {
+            return Skip::NoEarlierLine;
+        }
         return std::nullopt;
     }
 
@@ -449,6 +453,8 @@ std::string skipText(Skip reason, int minField) {
             return "a post missing, doubled or too high";
         case Skip::Unreadable:
             return "a dog's earlier line cannot be rated";
+        case Skip::NoEarlierLine:
+            return "no dog has an earlier line";
     }
     return {};
 }

@@ -51,8 +51,10 @@ std::optional<std::string> gradeOption(std::string_view typed);
 std::string distanceOption(std::string_view typed);
 
 // Why a rebuilt race was not rated.
-enum class Skip { NoWinner, SmallField, Posts, Unreadable };
-inline constexpr std::size_t kSkipReasons = 4;
+// A race in which no dog has an earlier line carries nothing to rate: every
+// dog would tie.
+enum class Skip { NoWinner, SmallField, Posts, Unreadable, NoEarlierLine };
+inline constexpr std::size_t kSkipReasons = 5;
 std::string skipText(Skip reason, int minField);
 
 // A dog of a rated past race.

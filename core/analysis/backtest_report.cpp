@@ -4,6 +4,7 @@
 
 #include "core/analysis/report_text.h"
 #include "core/analysis/walk_forward_report.h"
+#include "core/base/error.h"
 #include "core/base/fileio.h"
 #include "core/processing/report.h"
 
@@ -164,6 +165,16 @@ BacktestOutcome runBacktest(const BacktestRun& run) {
     BacktestOutcome outcome{backtest(db, rq), {}, {}, {}};
     if (outcome.summary.cancelled) {
         return outcome;
+    }
+    // A report of nothing would only replace the last one.
+    const BacktestSummary& s = outcome.summary;
+    if (s.racesFound == s.racesNotChosen) {
+        throw Error(s.racesFound == 0
+                        ? std::string("No race was chosen: the stored lines rebuild no race.")
+                        : fmt::format("No race was chosen: none of the {} races the lines "
+                                      "rebuild is within the dates, grade and distance asked "
+                                      "for. The last report is kept.",
+                                      s.racesFound));
     }
     outcome.tables = backtestTables(outcome.summary);
     outcome.report = run.paths.resultsDir() / std::string(kBacktestReportName);

@@ -52,7 +52,8 @@ struct BacktestOutcome {
 
 // The backtest over the dog database of `paths`: the report goes into the
 // results folder (replacing the last one), the CSV where asked. A cancelled
-// run writes nothing.
+// run writes nothing; options that choose no race write nothing and throw
+// vz::Error saying so.
 BacktestOutcome runBacktest(const BacktestRun& run);
 
 }  // namespace vz::analysis

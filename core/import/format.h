@@ -52,6 +52,10 @@ struct FormatInfo {
 // import error).
 using Refusal = std::optional<std::string>;
 
+// The refusal of a format of two inputs whose files are in each other's
+// place.
+inline constexpr std::string_view kInputsSwapped = "the two files are in each other's place";
+
 // The bytes of each input file, in the order of FormatInfo::inputs.
 using Inputs = std::vector<std::string>;
 

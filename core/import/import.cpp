@@ -59,6 +59,9 @@ ImportSummary runImport(const ImportRequest& request) {
     // writing: the dog database and the race file stay as they are.
     readingInput([&] {
         if (const Refusal why = format->refusal(files)) {
+            if (*why == kInputsSwapped) {
+                throw InputsSwapped(*why);
+            }
             throw ImportFailed(*why);
         }
     });

@@ -33,14 +33,21 @@ struct ImportRequest {
     ProgressFn progress;
 };
 
+// The input files of a format that takes two were each given in the other's
+// place: not the wrong type, the wrong order.
+class InputsSwapped : public ImportFailed {
+  public:
+    using ImportFailed::ImportFailed;
+};
+
 // Runs the import as one unit: on success the dog database and the race
 // file hold the whole card; on any failure, or when the run is cut short,
 // both stay as they were (an earlier race file of the name included), or the
 // next start completes the run (see core/store/new_race_file.h).
 // Throws ImportFailed when the input is not of the format (the two-line
-// message), vz::Error for anything else (an unknown format, a missing file,
-// an input that is no regular file or larger than kMaxInputBytes, a race
-// file name that may not be used, a database that cannot be opened or
+// message; InputsSwapped when two inputs are in each other's place), vz::Error for anything else
+// (an unknown format, a missing file, an input that is no regular file or larger than
+// kMaxInputBytes, a race file name that may not be used, a database that cannot be opened or
 // written).
 ImportSummary runImport(const ImportRequest& request);
 

@@ -85,7 +85,7 @@ struct DogRecord {
 // Something read and left out, counted in the summary.
 enum class Skip {
     LineWithoutDog,  // a past race with no dog to belong to
-    RecordOfNoDog,   // a QAV TEST record not shaped as a dog
+    RecordOfNoDog,   // a QAV TEST record whose name is no text
 };
 
 struct Record {

@@ -9,7 +9,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QThread>
 #include <QVBoxLayout>
 #include <atomic>
 #include <memory>
@@ -18,7 +17,7 @@
 #include "core/editing/rules.h"
 #include "core/store/database.h"
 #include "core/store/new_race_file.h"
-#include "gui/common/waiting.h"
+#include "gui/common/worker.h"
 #include "gui/import/ui_hooks.h"
 
 namespace vz::gui {
@@ -46,7 +45,8 @@ ImporterDialog::ImporterDialog(ImporterDescription description, base::AppPaths p
       files_(new QLabel(this)),
       cmdOK_(new QPushButton(QStringLiteral("Start Import"), this)),
       cmdCancel_(new QPushButton(QStringLiteral("Cancel"), this)),
-      progress_(new QProgressBar(this)) {
+      progress_(new QProgressBar(this)),
+      worker_(new Worker(this)) {
     setWindowTitle(description_.caption);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setModal(true);
@@ -71,6 +71,8 @@ ImporterDialog::ImporterDialog(ImporterDescription description, base::AppPaths p
     progress_->setRange(0, 0);
     progress_->setTextVisible(false);
     progress_->hide();
+    worker_->showProgressIn(progress_);
+    worker_->showWaitsIn(label1_);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -97,9 +99,12 @@ ImporterDialog::ImporterDialog(ImporterDescription description, base::AppPaths p
 }
 
 ImporterDialog::~ImporterDialog() {
-    if (worker_ != nullptr) {
-        worker_->wait();
-    }
+    // Before the outcome it writes to goes.
+    delete worker_;
+}
+
+bool ImporterDialog::importing() const {
+    return worker_->running();
 }
 
 QString ImporterDialog::statusText() const {
@@ -191,7 +196,7 @@ bool ImporterDialog::chooseRaceFile() {
 }
 
 void ImporterDialog::startImport() {
-    if (worker_ != nullptr) {
+    if (importing()) {
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -204,36 +209,20 @@ void ImporterDialog::startImport() {
     repaint();
 
     ImportJob job{description_.formatKey, inputs_, raceFile_, paths_, today_};
-    auto lastPercent = std::make_shared<std::atomic<int>>(-1);
-    QProgressBar* bar = progress_;
-    ImportProgress report = [bar, lastPercent](long long done, long long total) {
-        if (total <= 0) {
-            return;
-        }
-        const int percent = static_cast<int>(done * 100 / total);
-        // One event per percent: the window never drowns in progress events.
-        if (lastPercent->exchange(percent) == percent) {
-            return;
-        }
-        QMetaObject::invokeMethod(
-            bar,
-            [bar, percent] {
-                bar->setRange(0, 100);
-                bar->setValue(percent);
-            },
-            Qt::QueuedConnection);
-    };
-    worker_ = QThread::create([this, job = std::move(job), report = std::move(report)] {
-        const store::WaitObserverScope waits(showWaitsIn(label1_));
-        outcome_ = runImportJob(job, report);
-    });
-    connect(worker_, &QThread::finished, this, &ImporterDialog::onWorkerDone);
-    worker_->start();
+    ImportOutcome* outcome = &outcome_;
+    worker_->start(
+        [job = std::move(job), outcome](const WorkProgress& progress,
+                                        const std::function<bool()>&) {
+            *outcome = runImportJob(job, [&progress](long long done, long long total) {
+                // Until the total is known the bar stays busy.
+                if (total > 0)
+                    progress(done, total);
+            });
+        },
+        [this](const std::optional<vz::Error>&) { onWorkerDone(); });
 }
 
 void ImporterDialog::onWorkerDone() {
-    worker_->deleteLater();
-    worker_ = nullptr;
     QApplication::restoreOverrideCursor();
     progress_->hide();
     switch (outcome_.kind) {
@@ -253,7 +242,7 @@ void ImporterDialog::onWorkerDone() {
 }
 
 void ImporterDialog::closeEvent(QCloseEvent* event) {
-    if (worker_ != nullptr) {
+    if (importing()) {
         event->ignore();  // a run cannot be stopped once started
         return;
     }
@@ -261,7 +250,7 @@ void ImporterDialog::closeEvent(QCloseEvent* event) {
 }
 
 void ImporterDialog::reject() {
-    if (worker_ != nullptr) {
+    if (importing()) {
         return;
     }
     QDialog::reject();

@@ -13,9 +13,10 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QThread;
 
 namespace vz::gui {
+
+class Worker;
 
 class ImportUiHooks;
 
@@ -40,7 +41,7 @@ class ImporterDialog : public QDialog {
     QString statusText() const;
     const std::vector<std::filesystem::path>& inputFiles() const { return inputs_; }
     const std::optional<std::filesystem::path>& raceFile() const { return raceFile_; }
-    bool importing() const { return worker_ != nullptr; }
+    bool importing() const;
 
   signals:
     void importFinished();
@@ -71,7 +72,7 @@ class ImporterDialog : public QDialog {
 
     std::vector<std::filesystem::path> inputs_;
     std::optional<std::filesystem::path> raceFile_;
-    QThread* worker_ = nullptr;
+    Worker* worker_;
     ImportOutcome outcome_;
 };
 

@@ -1,6 +1,9 @@
+#include <string>
+
 #include <QApplication>
 
 #include "core/base/paths.h"
+#include "core/import/registry.h"
 #include "core/store/new_race_file.h"
 #include "gui/common/messages.h"
 #include "gui/common/program_start.h"
@@ -10,12 +13,24 @@
 #include "gui/import/import_menu.h"
 #include "gui/import/ui_hooks.h"
 
+namespace {
+
+// The formats as the registry lists them, so that a new one is named too.
+std::string helpSummary() {
+    std::string names;
+    for (const vz::import::Format* f : vz::import::allFormats()) {
+        names += (names.empty() ? "" : ", ") + f->info().sourceName;
+    }
+    return "Vellicor Vovoziruzu Import: reads race programs (" + names +
+           ") into the dog database and new race files.";
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    if (const auto code = vz::gui::answerCommandLine(
-            argc, argv,
-            {"vovoziruzu-import", "Import",
-             "Vellicor Vovoziruzu Import: reads race programs (DogPak/QuickDog, QAV TEST, "
-             "Rosnet, TrackInfo, Derby Lane) into the dog database and new race files."})) {
+    const std::string summary = helpSummary();
+    if (const auto code =
+            vz::gui::answerCommandLine(argc, argv, {"vovoziruzu-import", "Import", summary})) {
         return *code;
     }
     QApplication app(argc, argv);

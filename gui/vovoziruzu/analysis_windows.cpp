@@ -30,7 +30,6 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QThread>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
@@ -49,6 +48,7 @@
 #include "gui/common/qt_setup.h"
 #include "gui/common/screen_place.h"
 #include "gui/common/text_viewer.h"
+#include "gui/common/worker.h"
 
 namespace vz::gui {
 
@@ -201,8 +201,20 @@ QChart* equityChart(const analysis::BacktestSummary& s) {
     units->setLabelFormat(QStringLiteral("%.") + QString::number(scale.decimals) +
                           QStringLiteral("f"));
     chart->addAxis(units, Qt::AlignLeft);
-    for (QAbstractSeries* series :
-         {static_cast<QAbstractSeries*>(profit), static_cast<QAbstractSeries*>(drawdown)}) {
+    std::vector<QAbstractSeries*> all = {profit, drawdown};
+    // With a test period, a dashed line where it starts.
+    if (s.options.testFrom && !s.profitByDate.empty()) {
+        auto* start = new QLineSeries;
+        start->setName(QStringLiteral("Test period from ") + qs(base::toIso(*s.options.testFrom)));
+        const auto x =
+            static_cast<qreal>(toQDate(*s.options.testFrom).startOfDay().toMSecsSinceEpoch());
+        start->append(x, scale.low);
+        start->append(x, scale.high);
+        chart->addSeries(start);
+        start->setPen(QPen(Qt::darkGray, 1.5, Qt::DashLine));
+        all.push_back(start);
+    }
+    for (QAbstractSeries* series : all) {
         series->attachAxis(days);
         series->attachAxis(units);
     }
@@ -331,6 +343,7 @@ BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors fac
       paths_(std::move(paths)),
       factors_(factors),
       today_(today),
+      worker_(new Worker(this)),
       result_(std::make_unique<Result>()) {
     setObjectName(QStringLiteral("Backtest"));
     setWindowTitle(QStringLiteral("Backtest"));
@@ -420,6 +433,7 @@ BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors fac
     progress_->setRange(0, 1);
     progress_->setValue(0);
     layout->addWidget(progress_);
+    worker_->showProgressIn(progress_);
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("tabResults"));
@@ -518,11 +532,12 @@ BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors fac
 }
 
 BacktestWindow::~BacktestWindow() {
-    if (thread_) {
-        cancelAsked_ = true;
-        thread_->wait();
-        delete thread_;
-    }
+    // Before the result it writes to goes.
+    delete worker_;
+}
+
+bool BacktestWindow::isRunning() const {
+    return worker_->running();
 }
 
 QString BacktestWindow::statusText() const {
@@ -592,56 +607,37 @@ void BacktestWindow::start() {
         run.csv = fspath(*chosen);
     }
 
-    cancelAsked_ = false;
     *result_ = Result{};
     setRunning(true);
     status_->setText(QStringLiteral("Backtesting, please wait..."));
     progress_->setRange(0, 1);
     progress_->setValue(0);
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    run.request.progress = [this](long done, long total) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, done, total] {
-                // The bar counts in thousands so that any count fits an int.
-                progress_->setRange(0, static_cast<int>(std::max(total, 1L) / 1000 + 1));
-                progress_->setValue(static_cast<int>(done / 1000));
-            },
-            Qt::QueuedConnection);
-    };
-    run.request.cancelled = [this] { return cancelAsked_.load(); };
     Result* result = result_.get();
     std::function<void()> gate = beforeRun;
-    thread_ = QThread::create([run, result, gate] {
-        try {
+    worker_->start(
+        [run, result, gate](const WorkProgress& progress,
+                            const std::function<bool()>& cancelled) mutable {
             if (gate)
                 gate();
+            run.request.progress = [&progress](long done, long total) { progress(done, total); };
+            run.request.cancelled = cancelled;
             result->outcome = analysis::runBacktest(run);
-        } catch (const vz::Error& e) {
-            result->error = e;
-        } catch (const std::exception& e) {
-            result->error = vz::Error(e.what());
-        }
-    });
-    connect(thread_, &QThread::finished, this, &BacktestWindow::finish, Qt::QueuedConnection);
-    thread_->start();
+        },
+        [this](const std::optional<vz::Error>& error) {
+            result_->error = error;
+            finish();
+        });
 }
 
 void BacktestWindow::cancel() {
     if (!isRunning())
         return;
-    cancelAsked_ = true;
+    worker_->cancel();
     status_->setText(QStringLiteral("Cancelling..."));
 }
 
 void BacktestWindow::finish() {
-    if (thread_) {
-        thread_->wait();
-        delete thread_;
-        thread_ = nullptr;
-    }
-    // Progress still queued must not move the bar after this.
-    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
     QApplication::restoreOverrideCursor();
     setRunning(false);
     if (result_->error || result_->outcome->summary.cancelled) {

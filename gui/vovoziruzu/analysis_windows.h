@@ -32,6 +32,10 @@ class QTableWidget;
 class QThread;
 
 namespace vz::gui {
+class Worker;
+}
+
+namespace vz::gui {
 
 // Races > Check Results of Race File...: asks for the race file, checks it
 // and opens the report in the text viewer. Failures show the common error
@@ -49,7 +53,7 @@ class BacktestWindow : public QDialog {
                    QWidget* parent = nullptr);
     ~BacktestWindow() override;
 
-    bool isRunning() const { return thread_ != nullptr; }
+    bool isRunning() const;
     QString statusText() const;
     // The last completed run's summary and report.
     const std::optional<analysis::BacktestSummary>& summary() const { return summary_; }
@@ -118,8 +122,7 @@ class BacktestWindow : public QDialog {
     QChartView* profitView_;
     QChartView* scoreView_;
 
-    QThread* thread_ = nullptr;
-    std::atomic<bool> cancelAsked_{false};
+    Worker* worker_;
     struct Result;
     std::unique_ptr<Result> result_;
     std::optional<analysis::BacktestSummary> summary_;

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 #include <QVBoxLayout>
 
 #include "core/base/error.h"
@@ -17,7 +16,7 @@
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
 #include "gui/common/text_viewer.h"
-#include "gui/common/waiting.h"
+#include "gui/common/worker.h"
 #include "gui/vovoziruzu/main_window.h"
 
 namespace vz::gui {
@@ -38,7 +37,7 @@ struct ProcessWindow::Result {
 };
 
 ProcessWindow::ProcessWindow(MainWindow& main, QWidget* parent)
-    : QDialog(parent), main_(main), result_(std::make_unique<Result>()) {
+    : QDialog(parent), main_(main), worker_(new Worker(this)), result_(std::make_unique<Result>()) {
     setObjectName(QStringLiteral("Process"));
     setWindowTitle(QStringLiteral("Process Race"));
     setModal(true);
@@ -53,6 +52,8 @@ ProcessWindow::ProcessWindow(MainWindow& main, QWidget* parent)
     progress_->setValue(0);
     progress_->setVisible(false);
     layout->addWidget(progress_);
+    worker_->showProgressIn(progress_);
+    worker_->showWaitsIn(label_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     cmdOK_ = new QPushButton(QStringLiteral("Start"), this);
@@ -68,10 +69,12 @@ ProcessWindow::ProcessWindow(MainWindow& main, QWidget* parent)
 }
 
 ProcessWindow::~ProcessWindow() {
-    if (thread_) {
-        thread_->wait();
-        delete thread_;
-    }
+    // Before the result it writes to goes.
+    delete worker_;
+}
+
+bool ProcessWindow::isRunning() const {
+    return worker_->running();
 }
 
 QString ProcessWindow::statusText() const {
@@ -126,39 +129,23 @@ void ProcessWindow::start() {
     request.TimeFactorL = main_.state().settings.TimeFactorL;
     request.TimeFactorR = main_.state().settings.TimeFactorR;
     request.today = main_.today();
-    request.progress = [this](int done, int total) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, done, total] {
-                progress_->setRange(0, std::max(total, 1));
-                progress_->setValue(done);
-            },
-            Qt::QueuedConnection);
-    };
     Result* result = result_.get();
-    thread_ = QThread::create([request, result, waitsTo = showWaitsIn(label_)] {
-        const store::WaitObserverScope waits(waitsTo);
-        try {
+    worker_->start(
+        [request, result](const WorkProgress& progress, const std::function<bool()>&) mutable {
+            request.progress = [&progress](int done, int total) { progress(done, total); };
             const processing::RunOutcome outcome = processing::processRaceFile(request);
             result->ok = true;
             result->dogsMissing = outcome.kind == processing::RunOutcome::Kind::DogsMissing;
             result->file = outcome.file;
-        } catch (const vz::Error& e) {
-            result->error = e;
-        } catch (const std::exception& e) {
-            result->error = vz::Error(e.what());
-        }
-    });
-    connect(thread_, &QThread::finished, this, &ProcessWindow::finish, Qt::QueuedConnection);
-    thread_->start();
+        },
+        [this](const std::optional<vz::Error>& error) {
+            if (error)
+                result_->error = *error;
+            finish();
+        });
 }
 
 void ProcessWindow::finish() {
-    if (thread_) {
-        thread_->wait();
-        delete thread_;
-        thread_ = nullptr;
-    }
     QApplication::restoreOverrideCursor();
     if (!result_->ok) {
         showMessage(this, {QMessageBox::Critical, kFailureTitle, failureText(result_->error),

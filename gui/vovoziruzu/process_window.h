@@ -12,9 +12,10 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QThread;
 
 namespace vz::gui {
+
+class Worker;
 
 class MainWindow;
 
@@ -31,7 +32,7 @@ class ProcessWindow : public QDialog {
     // Set-up on a chosen file (prepare() without the dialog).
     bool prepareFile(const QString& raceFile);
 
-    bool isRunning() const { return thread_ != nullptr; }
+    bool isRunning() const;
     QString statusText() const;
     // The file opened in the viewer at the end, if any.
     const std::optional<std::filesystem::path>& openedFile() const { return opened_; }
@@ -56,7 +57,7 @@ class ProcessWindow : public QDialog {
     QProgressBar* progress_;
     QPushButton* cmdOK_;
     QPushButton* cmdCancel_;
-    QThread* thread_ = nullptr;
+    Worker* worker_;
     bool started_ = false;
 
     // What the run left for the window thread.

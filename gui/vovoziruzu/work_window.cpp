@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 #include <QVBoxLayout>
 
 #include "core/base/error.h"
@@ -15,7 +14,7 @@
 #include "core/dogs/texts.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
-#include "gui/common/waiting.h"
+#include "gui/common/worker.h"
 
 namespace vz::gui {
 
@@ -40,6 +39,9 @@ WorkWindow::WorkWindow(const char* name, const QString& caption, const QString& 
     progress_->setObjectName("progress");
     progress_->setRange(0, 0);
     progress_->hide();
+    worker_ = new Worker(this);
+    worker_->showProgressIn(progress_);
+    worker_->showWaitsIn(label_);
 
     cmdOK_ = new QPushButton(QString::fromUtf8(dogs::kStartCaption), this);
     cmdOK_->setObjectName("cmdOK");
@@ -67,11 +69,9 @@ WorkWindow::WorkWindow(const char* name, const QString& caption, const QString& 
 }
 
 WorkWindow::~WorkWindow() {
-    if (thread_) {
-        // The work cannot be stopped: wait for it rather than leave it
-        // writing to a window that is gone.
-        thread_->wait();
-    }
+    // The work cannot be stopped: wait for it rather than leave it writing
+    // to a window that is gone.
+    delete worker_;
     if (cursorSet_) {
         QApplication::restoreOverrideCursor();
     }
@@ -118,46 +118,21 @@ void WorkWindow::start() {
     label_->setText(busyText());
     progress_->setRange(0, 0);
     progress_->show();
-    shownPercent_ = -1;
     error_.reset();
 
-    thread_ = QThread::create([this] {
-        const store::WaitObserverScope waits(showWaitsIn(label_));
-        try {
-            work([this](std::int64_t done, std::int64_t total) { showProgress(done, total); });
-        } catch (const vz::Error& e) {
-            error_ = e;
-        } catch (const std::exception& e) {
-            error_ = vz::Error(e.what());
-        }
-    });
-    connect(thread_, &QThread::finished, this, &WorkWindow::workDone, Qt::QueuedConnection);
-    thread_->start();
+    worker_->start(
+        [this](const WorkProgress& progress, const std::function<bool()>&) { work(progress); },
+        [this](const std::optional<vz::Error>& error) {
+            error_ = error;
+            workDone();
+        });
 }
 
-void WorkWindow::showProgress(std::int64_t done, std::int64_t total) {
-    // Worker thread: hand over only whole-percent changes.
-    const int percent = total > 0 ? static_cast<int>(done * 100 / total) : -1;
-    if (percent == shownPercent_.exchange(percent)) {
-        return;
-    }
-    QMetaObject::invokeMethod(
-        this,
-        [this, percent] {
-            if (percent < 0) {
-                progress_->setRange(0, 0);
-            } else {
-                progress_->setRange(0, 100);
-                progress_->setValue(percent);
-            }
-        },
-        Qt::QueuedConnection);
+bool WorkWindow::running() const {
+    return worker_->running();
 }
 
 void WorkWindow::workDone() {
-    thread_->wait();
-    thread_->deleteLater();
-    thread_ = nullptr;
     if (cursorSet_) {
         QApplication::restoreOverrideCursor();
         cursorSet_ = false;

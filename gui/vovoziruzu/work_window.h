@@ -23,9 +23,10 @@ class QCalendarWidget;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QThread;
 
 namespace vz::gui {
+
+class Worker;
 
 class WorkWindow : public QDialog {
     Q_OBJECT
@@ -42,7 +43,7 @@ class WorkWindow : public QDialog {
     QPushButton* startButton() const { return cmdOK_; }
     QPushButton* cancelButton() const { return cmdCancel_; }
     QProgressBar* progressBar() const { return progress_; }
-    bool running() const { return thread_ != nullptr; }
+    bool running() const;
 
     // The calendar's date (whole days); none for a window without one.
     std::optional<base::Date> chosenDate() const;
@@ -83,17 +84,15 @@ class WorkWindow : public QDialog {
 
   private:
     void workDone();
-    void showProgress(std::int64_t done, std::int64_t total);
 
     QLabel* label_ = nullptr;
     QCalendarWidget* calendar_ = nullptr;
     QPushButton* cmdOK_ = nullptr;
     QPushButton* cmdCancel_ = nullptr;
     QProgressBar* progress_ = nullptr;
-    QThread* thread_ = nullptr;
+    Worker* worker_ = nullptr;
     std::function<bool()> beforeWork_;
     std::optional<vz::Error> error_;
-    std::atomic<int> shownPercent_{-1};
     bool cursorSet_ = false;
 };
 

@@ -23,12 +23,12 @@ class CliAnalysis : public ::testing::Test {
     TempDir root;
     base::AppPaths paths = makeAppFolder(root.path());
 
-    // Six dogs in two races of one day, then again a week later: the second
-    // day's race rates, the first has no earlier lines but rates too.
+    // Five dogs in a race, then again each week for two weeks: the first
+    // race is skipped (no dog has an earlier line), the other two rate.
     void SetUp() override {
         store::DogDatabase db(paths.dogDatabase());
         addDogs(db, {"A", "B", "C", "D", "E"});
-        for (int week = 0; week < 2; ++week) {
+        for (int week = 0; week < 3; ++week) {
             addRace(db, {day(2026, 3, 1 + 7 * week), 1},
                     {{"A", 1, 1, 2.0}, {"B", 2, 2}, {"C", 3, 3}, {"D", 4, 4}, {"E", 5, 5}});
         }
@@ -52,10 +52,10 @@ TEST_F(CliAnalysis, BacktestPrintsItsSummaryAndWritesTheReport) {
     EXPECT_EQ(r.out.find('\r'), std::string::npos);
 }
 
-// A test period from the second week: one race in each period, the two
+// A test period from the third week: one race rated in each period, the two
 // printed together.
 TEST_F(CliAnalysis, BacktestPrintsBothPeriods) {
-    const CliResult r = run({"backtest", "--test-from", "2026-03-08"});
+    const CliResult r = run({"backtest", "--test-from", "2026-03-15"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("\nAll races       Development          1 "), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\n                Test                 1 "), std::string::npos) << r.out;
@@ -85,6 +85,42 @@ TEST_F(CliAnalysis, BacktestRefusesOptionsItCannotUse) {
     EXPECT_FALSE(fs::exists(paths.resultsDir() / "Backtest - Results.txt"));
 }
 
+// What the terminal says when a command cannot do its work; the backtest's
+// last report stays as it was.
+TEST_F(CliAnalysis, MessagesSayWhatWentWrong) {
+    const fs::path report = paths.resultsDir() / "Backtest - Results.txt";
+    writeText(report, "the last report");
+    const std::string noRac = (root / "Nope.rac").string();
+    const std::string hint = "\nRace files are kept in the application folder's Data folder: " +
+                             paths.dataDir().string() + "\n";
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+    } cases[] = {
+        {{"backtest", "--from", "2026-11-31"}, 2, "--from: 2026-11-31 is an impossible date\n"},
+        {{"backtest", "--to", "2026-02-30"}, 2, "--to: 2026-02-30 is an impossible date\n"},
+        {{"backtest", "--from", "1/3/2026"},
+         2,
+         "--from: not a date in the form YYYY-MM-DD: 1/3/2026\n"},
+        // The three races are in March.
+        {{"backtest", "--from", "2026-04-01"},
+         1,
+         "No race was chosen: none of the 3 races the lines rebuild is within the dates, grade "
+         "and distance asked for. The last report is kept.\n"},
+        {{"check", noRac}, 1, "The race file " + noRac + " does not exist." + hint},
+        {{"process", noRac},
+         1,
+         "Error - unable to process race\nThe race file " + noRac + " does not exist." + hint},
+    };
+    for (const auto& c : cases) {
+        const CliResult r = run(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args[0] << " " << c.args[1];
+        EXPECT_EQ(r.err, c.err);
+    }
+    EXPECT_EQ(readText(report), "the last report");
+}
+
 // The CSV is the user's file: an existing one is replaced only when asked.
 TEST_F(CliAnalysis, BacktestAsksBeforeReplacingTheCsv) {
     const fs::path csv = root / "mine.csv";
@@ -99,7 +135,7 @@ TEST_F(CliAnalysis, BacktestAsksBeforeReplacingTheCsv) {
     ASSERT_EQ(replaced.exitCode, 0) << replaced.err;
     const std::string rows = readText(csv);
     EXPECT_EQ(rows.substr(0, 10), "Date,Race,");
-    // Header and ten dogs.
+    // Header and the five dogs of each of the two races rated.
     EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 11);
 }
 

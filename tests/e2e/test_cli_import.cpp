@@ -202,7 +202,6 @@ TEST(CliImport, OnlyARaceFileIsOverwritten) {
         {paths.settingsFile(), own},
         {paths.recentFile(), own},
         {paths.errorReport(), own},
-        {paths.appDir / "vovoziruzu-cli", notRace},
         {data / "notes.txt", notRace},
         {data / "Old.rac", ""},
     };
@@ -227,6 +226,17 @@ TEST(CliImport, OnlyARaceFileIsOverwritten) {
         EXPECT_EQ(readText(c.file), before) << c.file;
         EXPECT_EQ(countsOf(paths), Counts{}) << c.file;
     }
+    // A name without an extension gets ".rac": the program of that name
+    // beside it stays as it was.
+    const fs::path program = paths.appDir / "vovoziruzu-cli";
+    const std::string programBefore = readText(program);
+    std::vector<std::string> args =
+        importArgs(dir, "trackinfo", "trackinfo_sample.txt", program.string());
+    const CliResult r = runCli(args);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(readText(program), programBefore);
+    EXPECT_EQ(store::RaceFile(program.string() + ".rac", store::OpenMode::ReadOnly).races().size(),
+              12u);
 }
 
 TEST(CliImport, ProgressShowsOnATerminalOnly) {

@@ -131,7 +131,8 @@ TEST(CliProcess, FailuresSayWhyAndLeaveNoReport) {
          "race file (.rac). 52\n"},
         {"a race file that does not exist",
          [](const base::AppPaths& p) { return p.dataDir() / "Gone.rac"; },
-         "Error - unable to process race\nThe race file {card} does not exist. 53\n"},
+         "Error - unable to process race\nThe race file {card} does not exist.\nRace files are "
+         "kept in the application folder's Data folder: "},
         {"a race file without races",
          [](const base::AppPaths& p) {
              makeRaceFile(p.dataDir() / "Empty.rac");

@@ -125,35 +125,38 @@ class BacktestWindowTest : public QObject {
         // The same run in the core gives the numbers the window must show.
         const store::DogDatabase db(app.paths.dogDatabase(), store::OpenMode::ReadOnly);
         const analysis::BacktestSummary s = analysis::backtest(db, {});
-        QCOMPARE(s.racesRated(), 80L);
+        // 80 races; on the first day no dog has an earlier line: 78 rated.
+        QCOMPARE(s.racesRated(), 78L);
         QVERIFY(window.summary());
         QCOMPARE(window.summary()->all.topWon, s.all.topWon);
         auto* races = window.findChild<QTableWidget*>(QStringLiteral("tblRaces"));
         // The window shows the report's rows: the days rated come last.
         QCOMPARE(cell(races, races->rowCount() - 2, 0), QStringLiteral("Races rated"));
-        QCOMPARE(cell(races, races->rowCount() - 2, 1), QStringLiteral("80"));
-        QCOMPARE(cell(races, races->rowCount() - 1, 1), QStringLiteral("2026-01-01 to 2026-04-28"));
+        QCOMPARE(cell(races, races->rowCount() - 2, 1), QStringLiteral("78"));
+        // The first day (1/1) rates no race: the days rated start on 1/4.
+        QCOMPARE(cell(races, races->rowCount() - 1, 1), QStringLiteral("2026-01-04 to 2026-04-28"));
         auto* top = window.findChild<QTableWidget*>(QStringLiteral("tblTopPick"));
         QCOMPARE(cell(top, 0, 0), QStringLiteral("All races"));
-        QCOMPARE(cell(top, 0, 1), QStringLiteral("80"));
+        QCOMPARE(cell(top, 0, 1), QStringLiteral("78"));
         QCOMPARE(cell(top, 0, 2), QString::number(s.all.topWon));
         QCOMPARE(cell(top, 0, 6), QString::fromStdString(fmt::format("{:.2f}", s.all.profit())));
         auto* figures = window.findChild<QTableWidget*>(QStringLiteral("tblFigures"));
         QCOMPARE(cell(figures, 0, 0), QStringLiteral("Cla"));
-        QCOMPARE(cell(figures, 0, 1), QStringLiteral("80"));
+        QCOMPARE(cell(figures, 0, 1), QStringLiteral("78"));
 
         const auto report = app.paths.resultsDir() / "Backtest - Results.txt";
         QVERIFY(window.reportFile() == report);
         QVERIFY(std::filesystem::exists(report));
-        QVERIFY(window.statusText().contains(QStringLiteral("80 races rated")));
+        QVERIFY(window.statusText().contains(QStringLiteral("78 races rated")));
         auto* bar = window.findChild<QProgressBar*>(QStringLiteral("prgLines"));
         QCOMPARE(bar->value(), bar->maximum());
 
-        // One point per race day on the profit line, one bar per Score band.
+        // One point per race day rated on the profit line (39: the first day
+        // has none), one bar per Score band.
         auto* profit = qobject_cast<QLineSeries*>(window.profitChart()->chart()->series().at(0));
         QVERIFY(profit);
-        QCOMPARE(profit->count(), 40);
-        QCOMPARE(profit->at(39).y(), s.all.profit());
+        QCOMPARE(profit->count(), 39);
+        QCOMPARE(profit->at(38).y(), s.all.profit());
         QVERIFY(qobject_cast<QAreaSeries*>(window.profitChart()->chart()->series().at(1)));
         // Win % and the market's expectation per band, and a range over each
         // band with a winner or a loser.
@@ -162,7 +165,7 @@ class BacktestWindowTest : public QObject {
             const QString title = chart->chart()->title();
             QVERIFY(
                 title.contains(QString::number(s.racesRated()) + QStringLiteral(" races rated")));
-            QVERIFY(title.contains(QStringLiteral("2026-01-01 to 2026-04-28")));
+            QVERIFY(title.contains(QStringLiteral("2026-01-04 to 2026-04-28")));
             QVERIFY(title.contains(QStringLiteral("grade any, distance any, at least 5 dogs")));
         }
         auto* bars = qobject_cast<QBarSeries*>(window.scoreChart()->chart()->series().at(0));
@@ -260,6 +263,8 @@ class BacktestWindowTest : public QObject {
             {"spnCommission",
              [&] { qobject_cast<QDoubleSpinBox*>(find("spnCommission"))->setValue(5); }},
         };
+        // From the first race day: options that choose no race run nothing.
+        qobject_cast<QDateEdit*>(find("dteFrom"))->setDate(QDate(2026, 1, 1));
         cases[0].change();  // no run shown yet
         QVERIFY(!window.isMarkedStale());
         cases[0].change();
@@ -388,6 +393,8 @@ class BacktestWindowTest : public QObject {
         QCOMPARE(top->horizontalHeaderItem(1 + (columns - 1) / 2)->text(),
                  QStringLiteral("Test Races"));
         QCOMPARE(cell(top, 0, 1).toLong() + cell(top, 0, 1 + (columns - 1) / 2).toLong(), 29L);
+        QCOMPARE(window.profitChart()->chart()->series().last()->name(),
+                 QStringLiteral("Test period from 2026-03-01"));
         window.findChild<QCheckBox*>(QStringLiteral("chkTestFrom"))->setChecked(false);
         window.findChild<QCheckBox*>(QStringLiteral("chkCsv"))->setChecked(true);
 

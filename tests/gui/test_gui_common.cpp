@@ -3,8 +3,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
+#include <QProgressBar>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <atomic>
 #include <thread>
 
@@ -16,6 +19,7 @@
 #include "gui/common/single_instance.h"
 #include "gui/common/text_viewer.h"
 #include "gui/common/waiting.h"
+#include "gui/common/worker.h"
 #include "tests/support/test_support.h"
 
 using namespace vz::gui;
@@ -23,6 +27,67 @@ using namespace vz::gui;
 class GuiCommonTest : public QObject {
     Q_OBJECT
   private slots:
+    // A job on the worker thread: its progress reaches the bar in whole
+    // percents, Cancel is seen by the job, and its end (with the error it
+    // threw) comes back on the window's thread.
+    void workerRunsAJobAndReportsItsEnd() {
+        const struct {
+            const char* name;
+            bool cancel;
+            bool fails;
+            int barAtEnd;  // 3 of 4 done: 75%
+        } cases[] = {
+            {"completes", false, false, 75},
+            {"cancelled", true, false, 0},
+            {"fails", false, true, 75},
+        };
+        for (const auto& c : cases) {
+            QWidget window;
+            QProgressBar bar;
+            bar.setValue(0);
+            Worker worker(&window);
+            worker.showProgressIn(&bar);
+            std::atomic<bool> asked{false};
+            std::atomic<bool> sawCancel{false};
+            std::optional<vz::Error> error;
+            bool ended = false;
+            bool endedOnWindowThread = false;
+            QVERIFY(worker.start(
+                [&](const WorkProgress& progress, const std::function<bool()>& cancelled) {
+                    while (c.cancel && !asked) {
+                        std::this_thread::yield();
+                    }
+                    if (cancelled()) {
+                        sawCancel = true;
+                        return;
+                    }
+                    progress(3, 4);
+                    if (c.fails) {
+                        throw vz::Error("Disk full", 61);
+                    }
+                },
+                [&](const std::optional<vz::Error>& e) {
+                    error = e;
+                    ended = true;
+                    endedOnWindowThread = QThread::currentThread() == window.thread();
+                }));
+            QVERIFY(worker.running());
+            QVERIFY2(!worker.start([](auto&, auto&) {}, [](auto&) {}), c.name);  // one at a time
+            if (c.cancel) {
+                worker.cancel();
+                asked = true;
+            }
+            QTRY_VERIFY2(ended, c.name);
+            QVERIFY(endedOnWindowThread && !worker.running());
+            QCOMPARE(sawCancel.load(), c.cancel);
+            QCOMPARE(error.has_value(), c.fails);
+            if (c.fails) {
+                QCOMPARE(error->number(), 61);
+            }
+            QCOMPARE(bar.value(), c.barAtEnd);
+        }
+    }
+
     void commonErrorTextJoinsDescriptionAndNumber() {
         QCOMPARE(commonErrorText(vz::Error("File not found", 53)),
                  QStringLiteral("File not found - 53"));

@@ -80,7 +80,10 @@ TEST_F(CliImportTest, WrongTypeShowsTheTwoLinesAndChangesNoFile) {
     writeText(dir_ / "odd.txt", "Program 12/08/2026\nRACE 1 C 5/16 12/08/26\nx\ny\n");
     CliResult r = run({"trackinfo", (dir_ / "odd.txt").string(), "--race-file", out.string()});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "Error importing file.\nPerhaps you selected the wrong import type?\n");
+    // Then the check that failed.
+    EXPECT_EQ(r.err,
+              "Error importing file.\nPerhaps you selected the wrong import type?\n"
+              "Not read as TrackInfo: race header without \"Grade:\".\n");
     EXPECT_EQ(r.out, "");
     EXPECT_FALSE(fs::exists(out));
     // A race file to be replaced stays as it was.
@@ -92,11 +95,30 @@ TEST_F(CliImportTest, WrongTypeShowsTheTwoLinesAndChangesNoFile) {
     EXPECT_EQ(store::DogDatabase(dogDb()).dogCount(), 0);
 }
 
+TEST_F(CliImportTest, SwappedDogPakFilesAreCalledSwapped) {
+    const fs::path out = dir_ / "swapped.rac";
+    const CliResult r = run({"dogpak", sample("dogpak_lines.txt").string(),
+                             sample("dogpak_setup.txt").string(), "--race-file", out.string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err,
+              "The DogPak/QuickDog files are in each other's place: give the SETUP file first, "
+              "then the LINES file.\n");
+    EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(CliImportTest, ARaceFileNamedWithoutExtensionGetsRac) {
+    const CliResult r = run({"trackinfo", sample("trackinfo_sample.txt").string(), "--race-file",
+                             (dir_ / "Friday").string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(store::RaceFile(dir_ / "Friday.rac").races().size(), 12u);
+    EXPECT_FALSE(fs::exists(dir_ / "Friday"));
+}
+
 TEST_F(CliImportTest, QavRecordsOfNoDogAreCounted) {
-    // The sample's first record, then one of letters only: no digits in its
-    // past races' dates.
+    // The sample's first record, then one of control characters: its name is
+    // no text.
     const std::string first = readText(sample("qav_TEST")).substr(0, 825);
-    writeText(dir_ / "TEST", first + std::string(825, 'x'));
+    writeText(dir_ / "TEST", first + std::string(825, '\x01'));
     const CliResult r = run({"qav", (dir_ / "TEST").string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("Dogs added:         1\n"), std::string::npos) << r.out;

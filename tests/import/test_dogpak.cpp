@@ -155,6 +155,12 @@ TEST(DogPakReader, ReadsTheLinesFileThenTheSetupFile) {
     for (const std::string& r : card("1", "0", "?", "\"C\" S", {"A"})) {
         undatedCard.push_back(r);
     }
+    std::vector<std::string> raceZero = {
+        "lines file 1: line \"Swift Arrow\" 2026-11-28 r7 S w3045 p4 b5 e3 s2 f1 l0 t3088 o4.5 "
+        "\"C\" start adds dog"};
+    for (const std::string& r : card("1", "0", "2026-12-08", "\"C\" S", {"A"})) {
+        raceZero.push_back(r);
+    }
     const std::string dflt = "r7 S w3045 p4 b5 e3 s2 f1 l0 t3088 o4.5 \"C\" start adds dog";
     const std::string ones = "r7 S w3045 p1 b1 e1 s1 f1 l0 t3088 o4.5";
     const auto line = [](int n, const std::string& name, const std::string& date,
@@ -251,6 +257,9 @@ TEST(DogPakReader, ReadsTheLinesFileThenTheSetupFile) {
                   setupLine({"B"}, "5", "C", "12/99/26", " 2") + "\n",
               pastLine(Past{}) + "\n"},
              twoDates},
+            {"a setup race number of .5 is read with Val: 0.5, rounded half to even",
+             {setupLine({"A"}, "5", "C", "12/08/26", ".5") + "\n", pastLine(Past{}) + "\n"},
+             raceZero},
             {"an empty setup file",
              {"", pastLine(Past{}) + "\n"},
              {arrow(1, "2026-11-28", dflt)},

@@ -82,22 +82,69 @@ std::string recordsBytes(const std::vector<Record>& records) {
     return bytes;
 }
 
-// A good record with one thing wrong, made by `spoil` from its bytes.
+// A good record with one thing changed, made by `spoil` from its bytes.
 struct Spoiled {
     const char* what;
     std::function<void(std::string&)> spoil;
 };
 
-const Spoiled kSpoiled[] = {
+// A name that is no text: the record is left out.
+const Spoiled kNoName[] = {
     {"a control character in the name", [](std::string& b) { b[4] = '\x01'; }},
     {"a name of NUL bytes", [](std::string& b) { b.replace(0, 16, std::string(16, '\0')); }},
     {"a byte no code page defines", [](std::string& b) { b[3] = '\x81'; }},
-    {"a negative counter", [](std::string& b) { putInt16(b, 24, -25240); }},
-    {"a negative place counter", [](std::string& b) { putInt16(b, 30, -1); }},
-    {"letters in a date", [](std::string& b) { b.replace(32, 4, "AB12"); }},
-    {"letters in a time", [](std::string& b) { b.replace(32 + 18, 4, "9E99"); }},
-    {"a line end in an entry", [](std::string& b) { b[32 + 30 + 7] = '\n'; }},
-    {"a NUL distance code", [](std::string& b) { b[32 + 4] = '\0'; }},
+};
+
+// One odd field of the first entry (dated 1 November) or of the counters:
+// the record is read all the same, the field as the format reads it.
+struct OddField {
+    Spoiled change;
+    std::string reading;  // the dog as record_text writes it
+    bool fileStillOfItsKind;
+};
+
+const std::string kOddRest = " w? p4 b5 e3 s2 f2 l5 t3045 o3.5 \"B \"";
+const std::string kOddDog = "dog \"Odd Dog\" \"R\" ";
+const std::string kOddLine = " | 2026-11-01 r1 S|S w? p4 b5 e3 s2 ";
+
+const OddField kOddFields[] = {
+    // Val("1.") = 1.
+    {{"lengths 1.", [](std::string& b) { b.replace(32 + 16, 2, "1."); }},
+     kOddDog + "12/3/2/1" + kOddLine + "f2 l1 t3045 o3.5 \"B \"",
+     true},
+    // Val("30.4") = 30.4, rounded to 30.
+    {{"time 30.4", [](std::string& b) { b.replace(32 + 18, 4, "30.4"); }},
+     kOddDog + "12/3/2/1" + kOddLine + "f2 l5 t30 o3.5 \"B \"",
+     true},
+    // Val(".") = 0.
+    {{"finish .", [](std::string& b) { b[32 + 15] = '.'; }},
+     kOddDog + "12/3/2/1" + kOddLine + "f0 l5 t3045 o3.5 \"B \"",
+     true},
+    // Val("9X99") stops at the letter: 9.
+    {{"letters in a time", [](std::string& b) { b.replace(32 + 18, 4, "9X99"); }},
+     kOddDog + "12/3/2/1" + kOddLine + "f2 l5 t9 o3.5 \"B \"",
+     false},
+    // 0x9D98 as a signed 16-bit number: 40344 - 65536.
+    {{"a negative start counter", [](std::string& b) { putInt16(b, 24, -25240); }},
+     kOddDog + "-25240/3/2/1 | 2026-11-01 r1 S|S" + kOddRest,
+     true},
+    {{"a negative place counter", [](std::string& b) { putInt16(b, 30, -1); }},
+     kOddDog + "12/3/2/-1 | 2026-11-01 r1 S|S" + kOddRest,
+     true},
+    // No date can be formed: that entry alone is skipped.
+    {{"letters in a date", [](std::string& b) { b.replace(32, 4, "AB12"); }},
+     kOddDog + "12/3/2/1",
+     false},
+    {{"a point in a date", [](std::string& b) { b.replace(32, 4, "11.1"); }},
+     kOddDog + "12/3/2/1",
+     true},
+    {{"a line end where nothing is read", [](std::string& b) { b[32 + 7] = '\n'; }},
+     kOddDog + "12/3/2/1 | 2026-11-01 r1 S|S" + kOddRest,
+     false},
+    // A NUL is in neither set of letters.
+    {{"a NUL distance code", [](std::string& b) { b[32 + 4] = '\0'; }},
+     kOddDog + "12/3/2/1 | 2026-11-01 r1 L|L" + kOddRest,
+     false},
 };
 
 TEST(QavReader, ReadsEachRecordAsTheLayoutSays) {
@@ -199,7 +246,8 @@ TEST(QavReader, ReadsEachRecordAsTheLayoutSays) {
     Record good;
     good.name = "Good Dog";
     good.entries = novemberEntries(1);
-    for (const Spoiled& c : kSpoiled) {
+    const std::string goodText = "1: dog \"Good Dog\" \"R\" 12/3/2/1 | 2026-11-01 r1 S|S" + rest;
+    for (const Spoiled& c : kNoName) {
         std::string spoiled = recordBytes(grades);
         c.spoil(spoiled);
         cases.push_back({std::string(c.what) + " alone",
@@ -208,8 +256,21 @@ TEST(QavReader, ReadsEachRecordAsTheLayoutSays) {
                          "no record is shaped as a dog"});
         cases.push_back({std::string(c.what) + " after a good record",
                          {recordBytes(good) + spoiled},
-                         {"1: dog \"Good Dog\" \"R\" 12/3/2/1 | 2026-11-01 r1 S|S" + rest,
-                          "2: no dog record"}});
+                         {goodText, "2: no dog record"}});
+    }
+    Record odd;
+    odd.name = "Odd Dog";
+    odd.entries = novemberEntries(1);
+    for (const OddField& c : kOddFields) {
+        std::string spoiled = recordBytes(odd);
+        c.change.spoil(spoiled);
+        cases.push_back({std::string(c.change.what) + " alone",
+                         {spoiled},
+                         {"1: " + c.reading},
+                         c.fileStillOfItsKind ? "" : "no record is shaped as a dog"});
+        cases.push_back({std::string(c.change.what) + " after a good record",
+                         {recordBytes(good) + spoiled},
+                         {goodText, "2: " + c.reading}});
     }
     expectReadings("qav", cases);
 }
@@ -377,7 +438,7 @@ TEST_F(QavTest, ARecordOfNoDogIsCountedAndAloneWritesNothing) {
     Record bad;
     bad.entries = novemberEntries(2);
     std::string spoiled = recordBytes(bad);
-    kSpoiled[3].spoil(spoiled);  // a negative counter
+    kNoName[0].spoil(spoiled);
     const auto s = importBytes(recordBytes(good) + spoiled);
     EXPECT_EQ(s.recordsRefused, 1);
     EXPECT_EQ(s.dogsAdded, 1);
@@ -440,6 +501,23 @@ TEST_F(QavSampleTest, ImportsWithTheExpectedCountsAndOnlyOnce) {
     EXPECT_EQ(again.linesAdded, 0);
     EXPECT_EQ(again.duplicatesSkipped, 553);
     EXPECT_EQ(dogs().dogs(), all);
+}
+
+TEST_F(QavSampleTest, AFinishLengthWithAPointKeepsTheDogAndItsLines) {
+    // The first record is Swift Magic; its first entry (6 December) has
+    // lengths "11" at entry positions 17-18. Val("1.") is 1.
+    std::string bytes = readText(sourceDir() / "data" / "samples" / "qav_TEST");
+    ASSERT_EQ(bytes.substr(32 + 16, 2), "11");
+    bytes.replace(32 + 16, 2, "1.");
+    const auto file = dir_ / "TEST";
+    writeText(file, bytes);
+    const auto s = importFiles("qav", {file});
+    EXPECT_EQ(s.recordsRefused, 0);
+    EXPECT_EQ(s.dogsAdded, 80);
+    const auto got = lines("Swift Magic");
+    ASSERT_EQ(got.size(), 5u);  // six entries, one of them without a date
+    EXPECT_EQ(got[0].RaceDate, ymd(2026, 12, 6));
+    EXPECT_EQ(got[0].FinishLength, 1.0);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // per line, with its eight runners. The lines go in first, so the dogs of
 // the card are on file before the card is written.
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -149,6 +150,9 @@ Refusal refusal(const Inputs& files) {
         return "DogPak/QuickDog needs a setup file and a lines file";
     }
     if (Refusal why = dogPakSetupRefusal(files[0])) {
+        if (!dogPakLinesRefusal(files[0]) && !dogPakSetupRefusal(files[1])) {
+            return std::string(kInputsSwapped);
+        }
         return "setup file: " + *why;
     }
     if (Refusal why = dogPakLinesRefusal(files[1])) {
@@ -160,7 +164,7 @@ Refusal refusal(const Inputs& files) {
 }  // namespace
 
 // A setup file: its first line holds the race date in columns 221-228 and
-// the race number in 229-230.
+// a number in the race number's columns 229-230 (".5" too: Val reads it).
 Refusal dogPakSetupRefusal(std::string_view bytes) {
     LineWalk lines(bytes);
     const std::string* first = firstLine(lines);
@@ -169,7 +173,10 @@ Refusal dogPakSetupRefusal(std::string_view bytes) {
     }
     const SetupRace setupRace = readSetupLine(*first);
     const base::Race& race = std::get<RaceRecord>(setupRace.race.item).race;
-    if (!race.RaceDate || race.RaceNum.value_or(0) <= 0) {
+    const std::string raceNum = mid(*first, 229, 2);
+    const bool hasNumber =
+        std::any_of(raceNum.begin(), raceNum.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!race.RaceDate || !hasNumber) {
         return "the first line holds no race date and number in columns 221-230";
     }
     return std::nullopt;

@@ -97,37 +97,37 @@ bool isEmptyEntry(std::string_view entry) {
     return isBlankLine(entry.substr(0, 4));
 }
 
-bool digitsOrBlanks(std::string_view field) {
-    return std::all_of(field.begin(), field.end(),
-                       [](char c) { return c == ' ' || (c >= '0' && c <= '9'); });
+// The characters Val makes a number of: digits, blanks, a sign, a point.
+bool numberText(std::string_view field) {
+    return std::all_of(field.begin(), field.end(), [](char c) {
+        return c == ' ' || c == '.' || c == '+' || c == '-' || (c >= '0' && c <= '9');
+    });
 }
 
 std::string recordName(std::string_view record) {
     return trim(text(record, 0, 16));
 }
 
-// Whether a record is shaped as a dog of a QAV TEST file: a name of plain
-// text, start counters that are not negative, past races without control
-// characters, and digits (or blanks) in the date and number fields of every
-// entry that is not empty. Byte noise and text files fail this.
-bool isDogRecord(std::string_view record) {
-    const std::string name = recordName(record);
-    if (name.empty() || !isPrintableText(name) || !isPrintableText(text(record, 23, 1))) {
-        return false;
-    }
-    for (std::size_t at = 24; at < kEntriesAt; at += 2) {
-        if (int16At(record, at) < 0) {
-            return false;
-        }
-    }
-    if (!isPrintableText(text(record, kEntriesAt, kEntries * kEntrySize))) {
+// A name that can stand for a dog: byte noise read as text is none.
+bool isDogName(const std::string& name) {
+    return !name.empty() && isPrintableText(name);
+}
+
+// Whether a record is shaped as a dog of a QAV TEST file: a name and a style
+// of plain text, past races without control characters, and number text in
+// the date and number fields of every entry that is not empty. Byte noise
+// and text files fail this; it decides the kind of a file, never whether one
+// record of it is read.
+bool isDogShaped(std::string_view record) {
+    if (!isDogName(recordName(record)) || !isPrintableText(text(record, 23, 1)) ||
+        !isPrintableText(text(record, kEntriesAt, kEntries * kEntrySize))) {
         return false;
     }
     for (std::size_t i = 0; i < kEntries; ++i) {
         const std::string_view entry = entryAt(record, i);
         // Month and day (1-4); post to odds (11-26).
         if (!isEmptyEntry(entry) &&
-            !(digitsOrBlanks(entry.substr(0, 4)) && digitsOrBlanks(entry.substr(10, 16)))) {
+            !(numberText(entry.substr(0, 4)) && numberText(entry.substr(10, 16)))) {
             return false;
         }
     }
@@ -143,7 +143,7 @@ Refusal qavRefusal(std::string_view bytes) {
         return "shorter than one record of 825 bytes";
     }
     for (std::size_t at = 0; at + kRecordSize <= bytes.size(); at += kRecordSize) {
-        if (isDogRecord(bytes.substr(at, kRecordSize))) {
+        if (isDogShaped(bytes.substr(at, kRecordSize))) {
             return std::nullopt;
         }
     }
@@ -163,7 +163,9 @@ void readRecord(std::string_view record, Origin at, base::Date today, Reading& o
         }
         return;
     }
-    if (!isDogRecord(record)) {
+    // Inside a file of its kind only a name that is no text leaves a record
+    // out; every other field is read as the format reads it.
+    if (!isDogName(name)) {
         out.records.push_back({at, Skip::RecordOfNoDog, std::nullopt});
         return;
     }
