@@ -98,14 +98,21 @@ int runFormat(Context& ctx, const FormatArgs& a) {
     return kExitOk;
 }
 
+// Where the sample programs of every format lie: beside the shipped data
+// files (installed, /usr/share/vovoziruzu/samples).
+fs::path samplesFolder() {
+    return base::findProgramFolders(base::executableFolder()).shippedDir / "samples";
+}
+
 // One line per format, tab-separated; ends the run like --help.
 [[noreturn]] void listFormats() {
+    const fs::path samples = samplesFolder();
     for (const import::Format* f : import::allFormats()) {
         const import::FormatInfo& info = f->info();
         std::cout << info.key << '\t' << info.sourceName.substr(0, info.sourceName.find('/'))
                   << '\t' << (info.writesRaceFile ? "card" : "no card");
         for (const import::InputSpec& in : info.inputs) {
-            std::cout << '\t' << in.sample;
+            std::cout << '\t' << (samples / in.sample).string();
         }
         std::cout << '\n';
     }
@@ -118,13 +125,14 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
     cmd.app = root.add_subcommand(
         "import", "Import a race program into the dog database and a new race file");
     cmd.app->require_subcommand(1);
+    cmd.app->footer("Sample programs of every format: " + samplesFolder().string());
     // For scripts (the demo): the formats of the registry, without an
     // application folder.
     cmd.app
         ->add_flag_callback(
             "--formats", [] { listFormats(); },
             "List the formats for scripts, one a line, tab-separated: the command, the "
-            "source's short name, \"card\" or \"no card\", the sample files in data/samples")
+            "source's short name, \"card\" or \"no card\", the paths of its sample files")
         ->trigger_on_parse();
     for (const import::Format* f : import::allFormats()) {
         const import::FormatInfo& info = f->info();

@@ -49,20 +49,13 @@ int runProcess(Context& ctx, const Options& opt) {
     rq.today = ctx.today;
 
     processing::RunOutcome outcome{};
-    analysis::WinModel model;
     if (opt.winChances) {
-        const fs::path file = analysis::modelFile(ctx.paths.appDir);
         try {
-            model = analysis::loadModel(file);
+            analysis::priceWithModel(rq, ctx.paths.appDir);
         } catch (const Error& e) {
             std::cerr << e.what() << "\n";
             return kExitFailure;
         }
-        rq.winChances = [&model](const processing::RaceCard& card,
-                                 const processing::RatedRace& rated) {
-            return analysis::priceCardRace(model, card, rated);
-        };
-        rq.pricedBy = analysis::pricedByLine(model, file);
     }
     try {
         Progress progress(ctx, "Processing, please wait...");

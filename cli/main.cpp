@@ -29,6 +29,8 @@ int main(int argc, char** argv) {
     using namespace vz;
     CLI::App app{"vovoziruzu-cli: greyhound handicapping from the terminal", "vovoziruzu-cli"};
     app.set_version_flag("--version", "vovoziruzu-cli " + std::string(programVersion()));
+    app.set_help_all_flag("--help-all",
+                          "Print the help of every command with its options and exit");
     app.require_subcommand(1);
 
     std::string appDir;

@@ -9,10 +9,6 @@
 // each side is kept). Each run is made in a child process, so that its peak
 // resident memory is its own.
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -21,6 +17,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "bench/analysis/measure.h"
 #include "bench/synthetic.h"
 #include "core/analysis/backtest.h"
 #include "core/store/dog_database.h"
@@ -30,76 +27,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace vz;
-using Clock = std::chrono::steady_clock;
-
-// What a run counted, sent back from its process.
-using Counts = std::array<double, 6>;
-
-struct Measure {
-    double wall = 0;       // seconds
-    double processor = 0;  // user + system seconds
-    long peakKb = 0;       // peak resident memory
-    Counts counts{};
-};
-
-double seconds(const timeval& t) {
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-}
-
-// Runs `work` in a child process; its wall time and counts come back through
-// a pipe, its processor time and peak memory from the kernel.
-Measure inChild(const std::function<Counts()>& work) {
-    int fds[2];
-    if (::pipe(fds) != 0) {
-        std::perror("pipe");
-        std::exit(1);
-    }
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        const auto t0 = Clock::now();
-        std::array<double, 7> out{};
-        bool ok = true;
-        try {
-            const Counts counts = work();
-            std::copy(counts.begin(), counts.end(), out.begin() + 1);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "%s\n", e.what());
-            ok = false;
-        }
-        out[0] = std::chrono::duration<double>(Clock::now() - t0).count();
-        const ssize_t written = ::write(fds[1], out.data(), sizeof out);
-        ::_exit(written == sizeof out && ok ? 0 : 1);
-    }
-    ::close(fds[1]);
-    std::array<double, 7> in{};
-    const ssize_t got = ::read(fds[0], in.data(), sizeof in);
-    ::close(fds[0]);
-    int status = 0;
-    rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
-    if (got != sizeof in || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "the measured run failed\n");
-        std::exit(1);
-    }
-    Measure m{in[0], seconds(usage.ru_utime) + seconds(usage.ru_stime), usage.ru_maxrss, {}};
-    std::copy(in.begin() + 1, in.end(), m.counts.begin());
-    return m;
-}
-
-Measure best(int reps, const std::function<Counts()>& work) {
-    Measure b;
-    b.wall = 1e30;
-    b.processor = 1e30;
-    for (int r = 0; r < reps; ++r) {
-        const Measure m = inChild(work);
-        b.wall = std::min(b.wall, m.wall);
-        b.processor = std::min(b.processor, m.processor);
-        b.peakKb = std::max(b.peakKb, m.peakKb);
-        b.counts = m.counts;
-    }
-    return b;
-}
+using bench::best;
+using bench::Counts;
+using bench::Measure;
 
 }  // namespace
 

@@ -11,7 +11,6 @@ namespace {
 
 constexpr int kMaxIterations = 100;
 constexpr int kMaxHalvings = 30;
-constexpr double kStepTolerance = 1e-10;
 // Rows of centred inputs gathered before one product adds them to the Hessian.
 constexpr long kBlockRows = 4096;
 
@@ -76,7 +75,8 @@ Evaluation evaluate(const ChoiceSet& set, const Eigen::VectorXd& b, bool withHes
     const auto flush = [&] {
         if (filled > 0) {
             const auto z = block.topRows(filled);
-            e.hessian.noalias() -= z.transpose() * z;
+            // Only the lower half is summed: the Hessian is symmetric.
+            e.hessian.selfadjointView<Eigen::Lower>().rankUpdate(z.transpose(), -1.0);
             filled = 0;
         }
     };
@@ -113,6 +113,7 @@ Evaluation evaluate(const ChoiceSet& set, const Eigen::VectorXd& b, bool withHes
     }
     if (withHessian) {
         flush();
+        e.hessian = e.hessian.selfadjointView<Eigen::Lower>();
     }
     return e;
 }
@@ -125,7 +126,8 @@ double nullLogLikelihood(const ChoiceSet& set) {
     return ll;
 }
 
-LogitFit fitConditionalLogit(const ChoiceSet& set, double penalty, const Eigen::VectorXd& start) {
+LogitFit fitConditionalLogit(const ChoiceSet& set, double penalty, const Eigen::VectorXd& start,
+                             double tolerance) {
     const int k = set.inputs();
     LogitFit fit;
     fit.coef = start.size() == k ? start : Eigen::VectorXd::Zero(k);
@@ -155,7 +157,7 @@ LogitFit fitConditionalLogit(const ChoiceSet& set, double penalty, const Eigen::
         fit.coef = tried;
         e = std::move(next);
         curvature = ridge - e.hessian;
-        if (step.lpNorm<Eigen::Infinity>() < kStepTolerance) {
+        if (step.lpNorm<Eigen::Infinity>() < tolerance) {
             fit.converged = true;
             ++fit.iterations;
             break;

@@ -64,10 +64,11 @@ struct LogitFit {
 };
 
 // Newton's method from `start` (zeros when empty) until no coefficient moves
-// by more than 1e-10. A step that would lower the penalised likelihood is
-// halved. Needs penalty > 0 or inputs that tell the dogs apart.
+// by more than `tolerance`. A step that would lower the penalised likelihood
+// is halved. Needs penalty > 0 or inputs that tell the dogs apart.
+inline constexpr double kFitTolerance = 1e-10;
 LogitFit fitConditionalLogit(const ChoiceSet& set, double penalty,
-                             const Eigen::VectorXd& start = {});
+                             const Eigen::VectorXd& start = {}, double tolerance = kFitTolerance);
 
 // Each of `dogs` dogs' chance from its row of inputs (coef.size() numbers a
 // row); equal chances when there is no input.

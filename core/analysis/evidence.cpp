@@ -96,7 +96,10 @@ std::vector<std::optional<Range>> bootstrapRoi(std::span<const RaceStake> races,
     std::vector<const RaceStake*> sorted;
     sorted.reserve(races.size());
     for (const RaceStake& r : races) {
-        sorted.push_back(&r);
+        if (std::all_of(r.groups.begin(), r.groups.begin() + r.groupCount,
+                        [&](std::uint32_t g) { return g < groups; })) {
+            sorted.push_back(&r);
+        }
     }
     const auto key = [](const RaceStake* r) {
         return std::tie(r->groupCount, r->groups, r->staked, r->returned);

@@ -69,7 +69,7 @@ struct RaceStake {
 // ranges): in each, every race counts a Poisson(1) number of times (the
 // Poisson bootstrap: a draw with replacement whose size varies around the
 // races' number), wholly, in every group it belongs to. None for a group
-// without a stake.
+// without a stake. A race naming a group past `groups` is left out.
 std::vector<std::optional<Range>> bootstrapRoi(std::span<const RaceStake> races, std::size_t groups,
                                                int resamples = kResamples,
                                                std::uint64_t seed = kBootstrapSeed);

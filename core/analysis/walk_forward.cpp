@@ -15,6 +15,10 @@ namespace {
 // Band edges of the calibration table, as chances.
 constexpr double kBandEdges[] = {0, 0.05, 0.10, 0.15, 0.20, 0.25, 0.30, 0.40, 0.50, 1.0000001};
 
+// A refit starts from the last coefficients and only prices races: a
+// coefficient settled to 1e-7 moves no chance by more than about that.
+constexpr double kRefitTolerance = 1e-7;
+
 // A chance is never taken as exactly 0 in a logarithm.
 constexpr double kSmallest = 1e-12;
 
@@ -76,19 +80,11 @@ std::optional<double> CalibrationBand::z() const {
     return (static_cast<double>(wins) - expected) / std::sqrt(variance);
 }
 
-std::optional<double> WalkForwardSummary::valueRoi() const {
-    if (valueBets == 0) {
-        return std::nullopt;
-    }
-    return valueProfit() / static_cast<double>(valueBets);
-}
-
 WalkForward::WalkForward(WalkForwardOptions options)
     : history_(static_cast<int>(inputNames(options.groups).size())), pairs_(2) {
     checkWalkForwardOptions(options);
     s_.options = std::move(options);
     s_.kellyBank = s_.options.startBank;
-    kellyPeak_ = s_.kellyBank;
     for (std::size_t b = 0; b + 1 < std::size(kBandEdges); ++b) {
         s_.calibration.push_back({kBandEdges[b], std::min(1.0, kBandEdges[b + 1]), 0, 0, 0, 0});
     }
@@ -111,12 +107,12 @@ void WalkForward::refitIfDue(base::Date day) {
                             std::chrono::days{(periods + 1) * s_.options.refitDays}};
     if (history_.races() >= s_.options.warmUp) {
         model_ = fitWinModel(history_, s_.options.groups, s_.options.penalty,
-                             model_ ? &*model_ : nullptr);
+                             model_ ? &*model_ : nullptr, kRefitTolerance);
         ++s_.refits;
     }
     if (pairs_.races() >= s_.options.warmUp) {
         pairCoef_ = fitConditionalLogit(pairs_, s_.options.penalty,
-                                        pairCoef_ ? *pairCoef_ : Eigen::VectorXd())
+                                        pairCoef_ ? *pairCoef_ : Eigen::VectorXd(), kRefitTolerance)
                         .coef;
     }
 }
@@ -204,23 +200,20 @@ void WalkForward::judge(const RatedPastRace& race, const std::vector<double>& p,
         }
         const double odds = *d.result.odds;
         const double fair = 1 / chance - 1;
+        const Bet bet{*race.race.RaceDate, race.race.RaceNum.value_or(0), 1, odds, won};
         if (odds >= fair * (1 + s_.options.edge)) {
-            ++s_.valueBets;
-            if (won) {
-                ++s_.valueWins;
-                s_.valueReturned += odds + 1;
-            }
+            valueBets_.push_back(bet);
+            s_.valueWins += won ? 1 : 0;
         }
         // Kelly's share of the bank for a bet at these odds with this chance.
         const double kelly = (chance * (odds + 1) - 1) / odds;
         if (kelly > 0) {
-            const double stake = s_.options.kellyFraction * kelly * bank;
-            ++s_.kellyBets;
-            s_.kellyBank += won ? stake * odds : -stake;
+            Bet k = bet;
+            k.stake = s_.options.kellyFraction * kelly * bank;
+            kellyBets_.push_back(k);
+            s_.kellyBank += won ? k.stake * odds : -k.stake;
         }
     }
-    kellyPeak_ = std::max(kellyPeak_, s_.kellyBank);
-    s_.kellyLargestDrawdown = std::max(s_.kellyLargestDrawdown, kellyPeak_ - s_.kellyBank);
     if (winners != 1) {
         return;
     }
@@ -233,6 +226,33 @@ void WalkForward::judge(const RatedPastRace& race, const std::vector<double>& p,
     if (!together.empty()) {
         s_.together.add(together[w], n);
     }
+}
+
+WalkForwardSummary WalkForward::summary() const {
+    WalkForwardSummary out = s_;
+    out.value = followBets(valueBets_, 0);
+    out.kelly = followBets(kellyBets_, 0);
+    return out;
+}
+
+JudgedFit fitAndJudge(const store::DogDatabase& db, const FitRequest& request, int refitDays,
+                      long warmUp) {
+    WalkForwardOptions o;
+    o.groups = request.groups;
+    o.penalty = request.penalty;
+    o.refitDays = refitDays;
+    o.warmUp = warmUp;
+    WalkForward walk(o);
+    FitRequest rq = request;
+    rq.onRace = [&walk, inner = request.onRace](const RatedPastRace& r) {
+        walk.take(r);
+        if (inner) {
+            inner(r);
+        }
+    };
+    JudgedFit out{fitHistory(db, rq), {}};
+    out.walk = walk.summary();
+    return out;
 }
 
 }  // namespace vz::analysis

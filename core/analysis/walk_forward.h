@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/analysis/backtest.h"
+#include "core/analysis/staking.h"
 #include "core/analysis/win_model.h"
 #include "core/base/dates.h"
 
@@ -70,16 +71,11 @@ struct WalkForwardSummary {
     Judgement market;
     Judgement together;
     std::vector<CalibrationBand> calibration;
-    long valueBets = 0;
+    // 1 unit on each value bet; the quarter-Kelly bets staked from the bank.
+    PathSummary value;
     long valueWins = 0;
-    double valueReturned = 0;
-    long kellyBets = 0;
+    PathSummary kelly;
     double kellyBank = 0;
-    double kellyLargestDrawdown = 0;  // in units, peak to trough
-    std::optional<WinModel> lastModel;
-
-    double valueProfit() const { return valueReturned - static_cast<double>(valueBets); }
-    std::optional<double> valueRoi() const;
 };
 
 class WalkForward {
@@ -91,7 +87,7 @@ class WalkForward {
     // follow race.dogs; empty when the race is not priced.
     std::vector<double> take(const RatedPastRace& race);
 
-    const WalkForwardSummary& summary() const { return s_; }
+    WalkForwardSummary summary() const;
 
   private:
     void refitIfDue(base::Date day);
@@ -106,8 +102,19 @@ class WalkForward {
     std::optional<Eigen::VectorXd> pairCoef_;
     std::optional<base::Date> firstDay_;
     std::optional<base::Date> nextRefit_;
-    double kellyPeak_ = 0;
     std::vector<double> rows_;
+    std::vector<Bet> valueBets_;
+    std::vector<Bet> kellyBets_;
 };
+
+// One rating pass that fits the model on every chosen race and, beside it,
+// prices the same races walk-forward, so that the fit comes with figures of
+// races it had not seen. Throws as fitHistory does.
+struct JudgedFit {
+    FitOutcome fit;
+    WalkForwardSummary walk;
+};
+JudgedFit fitAndJudge(const store::DogDatabase& db, const FitRequest& request,
+                      int refitDays = kDefaultRefitDays, long warmUp = kDefaultWarmUp);
 
 }  // namespace vz::analysis

@@ -62,15 +62,16 @@ WalkForwardTables walkForwardTables(const WalkForwardSummary& s) {
     t.bets.labelWidth = 46;
     t.bets.columns = {{"", 12}};
     t.bets.add(fmt::format("Value bets (odds {:.0f}% or more above fair)", 100 * o.edge),
-               {{std::to_string(s.valueBets)}});
+               {{std::to_string(s.value.bets)}});
     t.bets.add("Won", {{std::to_string(s.valueWins)}});
-    t.bets.add("Profit (1 unit each)", {{money(s.valueProfit())}});
+    t.bets.add("Profit (1 unit each)", {{money(s.value.profit)}});
     t.bets.add("ROI (profit / stakes)",
-               {{s.valueRoi() ? fmt::format("{:.1f}%", 100 * *s.valueRoi()) : "-"}});
+               {{s.value.roi() ? fmt::format("{:.1f}%", 100 * *s.value.roi()) : "-"}});
+    t.bets.add("Largest drawdown (units)", {{money(s.value.drawdown.units)}});
     t.bets.add(fmt::format("Kelly bets ({:.2f} Kelly, bank {:.0f})", o.kellyFraction, o.startBank),
-               {{std::to_string(s.kellyBets)}});
+               {{std::to_string(s.kelly.bets)}});
     t.bets.add("Final bank", {{money(s.kellyBank)}});
-    t.bets.add("Largest drawdown (units)", {{money(s.kellyLargestDrawdown)}});
+    t.bets.add("Largest drawdown of the bank (units)", {{money(s.kelly.drawdown.units)}});
     return t;
 }
 

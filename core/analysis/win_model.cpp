@@ -1,6 +1,7 @@
 #include "core/analysis/win_model.h"
 
 #include <cmath>
+#include <memory>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -8,6 +9,7 @@
 #include "core/analysis/report_text.h"
 #include "core/base/error.h"
 #include "core/base/fileio.h"
+#include "core/base/text.h"
 #include "core/base/version.h"
 
 namespace vz::analysis {
@@ -83,7 +85,7 @@ std::vector<double> WinModel::chances(std::span<const RatedDog> field) const {
 }
 
 WinModel fitWinModel(const ChoiceSet& set, const std::vector<InputGroup>& groups, double penalty,
-                     const WinModel* previous) {
+                     const WinModel* previous, double tolerance) {
     if (!(penalty >= 0) || !std::isfinite(penalty)) {
         throw Error(fmt::format("The ridge penalty must be 0 or more, not {}.", penalty));
     }
@@ -111,8 +113,8 @@ WinModel fitWinModel(const ChoiceSet& set, const std::vector<InputGroup>& groups
         }
     }
     const bool all = at == static_cast<Eigen::Index>(keep.size());
-    const LogitFit fit = all ? fitConditionalLogit(set, penalty, start)
-                             : fitConditionalLogit(set.select(keep), penalty, start);
+    const LogitFit fit = all ? fitConditionalLogit(set, penalty, start, tolerance)
+                             : fitConditionalLogit(set.select(keep), penalty, start, tolerance);
     at = 0;
     for (std::size_t i = 0; i < keep.size(); ++i) {
         if (keep[i]) {
@@ -249,6 +251,53 @@ std::string pricedByLine(const WinModel& m, const std::filesystem::path& file) {
         m.firstDay ? base::toIso(*m.firstDay) : "-", m.lastDay ? base::toIso(*m.lastDay) : "-");
 }
 
+void priceWithModel(processing::RunRequest& request, const std::filesystem::path& appDir) {
+    const std::filesystem::path file = modelFile(appDir);
+    auto model = std::make_shared<const WinModel>(loadModel(file));
+    request.winChances = [model](const processing::RaceCard& card,
+                                 const processing::RatedRace& rated) {
+        return priceCardRace(*model, card, rated);
+    };
+    request.pricedBy = pricedByLine(*model, file);
+}
+
+bool reportColumnsOn(const std::filesystem::path& appDir) {
+    const std::filesystem::path file = appDir / std::string(kReportChoiceFileName);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) {
+        return false;
+    }
+    constexpr std::uintmax_t kMostBytes = 64;
+    try {
+        std::string text = base::readRegularFile(file, kMostBytes, "win chances choice");
+        std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+        return base::trim(text) == "1";
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+void setReportColumnsOn(const std::filesystem::path& appDir, bool on) {
+    base::writeFileAtomic(appDir / std::string(kReportChoiceFileName), on ? "1\r\n" : "0\r\n",
+                          "win chances choice");
+}
+
+Table coefficientTable(const WinModel& m) {
+    Table t;
+    t.labelHeader = "Input";
+    t.labelWidth = 16;
+    t.columns = {{"Coefficient", 12}, {"Std error", 11}, {"z", 9}};
+    for (const ModelInput& in : m.inputs) {
+        if (!in.used) {
+            t.add(in.name, {{"left out"}});
+            continue;
+        }
+        t.add(in.name, {{fmt::format("{:.4f}", in.coef), fmt::format("{:.4f}", in.stdErr),
+                         in.stdErr > 0 ? fmt::format("{:.2f}", in.coef / in.stdErr) : "-"}});
+    }
+    return t;
+}
+
 std::string modelTable(const WinModel& m) {
     std::string out;
     addLine(out,
@@ -260,16 +309,7 @@ std::string modelTable(const WinModel& m) {
     addLine(out, fmt::format("Log-likelihood: {:.2f}   null model: {:.2f}   pseudo-R2: {:.4f}",
                              m.logLik, m.nullLogLik, m.pseudoR2()));
     addLine(out, "");
-    addLine(out, "Input            Coefficient  Std error        z");
-    for (const ModelInput& in : m.inputs) {
-        if (!in.used) {
-            addLine(out, fmt::format("{:<16} {:>11}", in.name, "left out"));
-            continue;
-        }
-        const std::string z = in.stdErr > 0 ? fmt::format("{:.2f}", in.coef / in.stdErr) : "-";
-        addLine(out,
-                fmt::format("{:<16} {:>11.4f} {:>10.4f} {:>8}", in.name, in.coef, in.stdErr, z));
-    }
+    out += tableText(coefficientTable(m));
     for (const std::string& note : m.notes) {
         addLine(out, note);
     }
@@ -300,6 +340,9 @@ FitOutcome fitHistory(const store::DogDatabase& db, const FitRequest& rq) {
     bt.progress = rq.progress;
     bt.cancelled = rq.cancelled;
     bt.onRace = [&](const RatedPastRace& r) {
+        if (rq.onRace) {
+            rq.onRace(r);
+        }
         int winner = -1;
         int winners = 0;
         for (std::size_t i = 0; i < r.dogs.size(); ++i) {

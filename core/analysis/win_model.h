@@ -14,8 +14,10 @@
 
 #include "core/analysis/backtest.h"
 #include "core/analysis/clogit.h"
+#include "core/analysis/table.h"
 #include "core/analysis/win_inputs.h"
 #include "core/base/dates.h"
+#include "core/processing/run.h"
 #include "core/store/dog_database.h"
 
 namespace vz::analysis {
@@ -66,7 +68,7 @@ struct WinModel {
 // every dog of every race is left out with a note. `previous` (a model of the
 // same groups) starts Newton's method from its coefficients.
 WinModel fitWinModel(const ChoiceSet& set, const std::vector<InputGroup>& groups, double penalty,
-                     const WinModel* previous = nullptr);
+                     const WinModel* previous = nullptr, double tolerance = kFitTolerance);
 
 // The model as a person reads it, and back. loadModel throws vz::Error
 // naming the file when it is missing, damaged or not a model file.
@@ -82,8 +84,22 @@ std::vector<double> priceCardRace(const WinModel& model, const processing::RaceC
 // The line under a priced race: which model file priced it.
 std::string pricedByLine(const WinModel& model, const std::filesystem::path& file);
 
-// The table the terminal and the window show: counts, likelihoods and one
-// row per input (coefficient, standard error, z).
+// Has `request` price every race with the model of `appDir` (Win% and Fair
+// on the report). Throws vz::Error naming the model file when it is
+// missing or damaged.
+void priceWithModel(processing::RunRequest& request, const std::filesystem::path& appDir);
+
+// Whether the main program's reports carry Win% and Fair: "1" in
+// WinChances.ini beside the settings file; off without the file or with
+// anything else in it.
+inline constexpr std::string_view kReportChoiceFileName = "WinChances.ini";
+bool reportColumnsOn(const std::filesystem::path& appDir);
+void setReportColumnsOn(const std::filesystem::path& appDir, bool on);
+
+// One row per input: coefficient, standard error, z ("left out" for an
+// input that never varied).
+Table coefficientTable(const WinModel& model);
+// The text the terminal prints: counts, likelihoods, the coefficients.
 std::string modelTable(const WinModel& model);
 
 struct FitRequest {
@@ -95,6 +111,8 @@ struct FitRequest {
     bool design = false;  // also give the fitted rows as CSV
     std::function<void(long done, long total)> progress;
     std::function<bool()> cancelled;
+    // Each rated race, before it is fitted; may be empty.
+    std::function<void(const RatedPastRace&)> onRace;
 };
 
 struct FitOutcome {

@@ -1,4 +1,6 @@
 #include "gui/vovoziruzu/analysis_windows.h"
+#include "gui/vovoziruzu/analysis_widgets.h"
+#include "gui/vovoziruzu/win_chances_window.h"
 
 #include <QApplication>
 #include <QAreaSeries>
@@ -70,6 +72,8 @@ QString chartTitle(const QString& title, const analysis::BacktestSummary& s) {
     return QStringLiteral("<b>%1</b><br><small>%2</small>")
         .arg(title.toHtmlEscaped(), qs(analysis::chartSubtitle(s)).toHtmlEscaped());
 }
+
+}  // namespace
 
 QTableWidget* makeTable(QWidget* parent, const char* name) {
     auto* t = new QTableWidget(0, 0, parent);
@@ -145,6 +149,8 @@ QByteArray pngOf(QChartView* view) {
     view->grab().toImage().save(&buffer, "PNG");
     return bytes;
 }
+
+namespace {
 
 const QString kAnyDistance = QStringLiteral("(any)");
 // The backtest window's own size where the screen allows it, and the least
@@ -421,6 +427,12 @@ BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors fac
     chkCsv_ = new QCheckBox(QStringLiteral("Also write a CSV file with every rated dog"), this);
     chkCsv_->setObjectName(QStringLiteral("chkCsv"));
     form->addRow(QString(), chkCsv_);
+    chkWinChances_ = new QCheckBox(
+        QStringLiteral("Also judge the win chances walk-forward (default inputs, refit every "
+                       "28 days)"),
+        this);
+    chkWinChances_->setObjectName(QStringLiteral("chkWinChances"));
+    form->addRow(QString(), chkWinChances_);
     layout->addLayout(form);
 
     status_ = new QLabel(QStringLiteral("Ready"), this);
@@ -477,6 +489,7 @@ BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors fac
              QStringLiteral("Backtest profit.png"));
     chartTab(scoreView_, "chtScore", "cmdSaveScoreChart", QStringLiteral("Win % by Score"),
              QStringLiteral("Backtest win by score.png"));
+    winChances_.addTo(tabs_);
     tabs_->setEnabled(false);
     // Room for a few rows of each table; a lower window scrolls.
     tabs_->setMinimumHeight(kLeastResultsHeight);
@@ -520,7 +533,7 @@ BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors fac
     connect(cmdClose_, &QPushButton::clicked, this, &BacktestWindow::reject);
     connect(cmdViewReport_, &QPushButton::clicked, this, &BacktestWindow::viewReport);
     // A changed option makes the shown run out of date.
-    for (QCheckBox* box : {chkFrom_, chkTo_, chkTestFrom_})
+    for (QCheckBox* box : {chkFrom_, chkTo_, chkTestFrom_, chkWinChances_})
         connect(box, &QCheckBox::toggled, this, &BacktestWindow::markStale);
     for (QDateEdit* date : {dteFrom_, dteTo_, dteTestFrom_})
         connect(date, &QDateEdit::dateChanged, this, &BacktestWindow::markStale);
@@ -569,7 +582,7 @@ std::optional<analysis::BacktestOptions> BacktestWindow::chosenOptions() {
 void BacktestWindow::setRunning(bool running) {
     for (QWidget* w : std::initializer_list<QWidget*>{
              chkFrom_, chkTo_, cmbGrade_, cmbDistance_, spnMinField_, chkTestFrom_, spnCommission_,
-             chkCsv_, cmdStart_, cmdClose_, cmdViewReport_})
+             chkCsv_, chkWinChances_, cmdStart_, cmdClose_, cmdViewReport_})
         w->setEnabled(!running);
     dteFrom_->setEnabled(!running && chkFrom_->isChecked());
     dteTo_->setEnabled(!running && chkTo_->isChecked());
@@ -590,6 +603,10 @@ void BacktestWindow::start() {
     run.today = today_;
     run.request.options = *options;
     run.request.factors = factors_;
+    if (chkWinChances_->isChecked()) {
+        run.winChances = analysis::WalkForwardOptions{};
+        run.winChances->groups = analysis::parseInputGroups(analysis::kDefaultInputs);
+    }
     if (chkCsv_->isChecked()) {
         auto chosen = chooseFile(this, {.mode = FileDialogRequest::Mode::Save,
                                         .title = QStringLiteral("Save the rated dogs as..."),
@@ -681,6 +698,8 @@ void BacktestWindow::showSummary(const analysis::BacktestSummary& s) {
     for (const std::string& note : analysis::evidenceNotes(t, s.options.testFrom.has_value()))
         notes << qs(note);
     evidence_->setText(notes.join(u' '));
+    if (result_->outcome->winChances)
+        winChances_.show(*result_->outcome->winChances);
 
     QChart* oldProfit = profitView_->chart();
     profitView_->setChart(equityChart(s));

@@ -16,6 +16,7 @@
 #include "core/base/dates.h"
 #include "core/base/paths.h"
 #include "core/processing/card.h"
+#include "gui/vovoziruzu/win_chances_window.h"
 
 class QChart;
 class QChartView;
@@ -60,6 +61,7 @@ class BacktestWindow : public QDialog {
     const std::filesystem::path& reportFile() const { return report_; }
     QChartView* profitChart() const { return profitView_; }
     QChartView* scoreChart() const { return scoreView_; }
+    QChartView* calibrationChart() const { return winChances_.chart; }
     // The options changed after the shown run.
     bool isMarkedStale() const;
 
@@ -121,6 +123,8 @@ class BacktestWindow : public QDialog {
     QLabel* evidence_;
     QChartView* profitView_;
     QChartView* scoreView_;
+    QCheckBox* chkWinChances_;
+    WinChancesTabs winChances_;
 
     Worker* worker_;
     struct Result;

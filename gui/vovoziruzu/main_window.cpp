@@ -131,6 +131,11 @@ void MainWindow::buildMenus() {
         showBacktestWindow(this, paths_, {state_.settings.TimeFactorL, state_.settings.TimeFactorR},
                            today());
     });
+    add(dogs, QStringLiteral("&Win Chances..."), "mnuWinChances", [this] {
+        showWinChancesWindow(this, paths_,
+                             {state_.settings.TimeFactorL, state_.settings.TimeFactorR});
+    });
+    addWinChancesSwitch(dogs, paths_.appDir);
     sep(dogs, "mnuDogsSep");
     add(dogs, QStringLiteral("Delete Old &Race Data"), "mnuDelRaceDat",
         &MainWindow::deleteRaceData);

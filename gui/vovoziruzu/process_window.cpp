@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/analysis/win_model.h"
 #include "core/base/error.h"
 #include "core/processing/run.h"
 #include "core/store/dog_database.h"
@@ -130,9 +131,13 @@ void ProcessWindow::start() {
     request.TimeFactorR = main_.state().settings.TimeFactorR;
     request.today = main_.today();
     Result* result = result_.get();
+    const bool priced = analysis::reportColumnsOn(request.paths.appDir);
     worker_->start(
-        [request, result](const WorkProgress& progress, const std::function<bool()>&) mutable {
+        [request, result, priced](const WorkProgress& progress,
+                                  const std::function<bool()>&) mutable {
             request.progress = [&progress](int done, int total) { progress(done, total); };
+            if (priced)
+                analysis::priceWithModel(request, request.paths.appDir);
             const processing::RunOutcome outcome = processing::processRaceFile(request);
             result->ok = true;
             result->dogsMissing = outcome.kind == processing::RunOutcome::Kind::DogsMissing;

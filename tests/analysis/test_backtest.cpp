@@ -378,6 +378,34 @@ TEST_F(HandHistory, TheReportCarriesTheEvidenceWorkedByHand) {
     }
 }
 
+// The staking section of a run whose top picks won at 2.0 on 1/5 and lost
+// at 1.5 on 1/12, with a commission of 5%, by hand:
+//   Level stakes: the winner makes 2 less 5%: +1.90, the loser -1: profit
+//   0.90 on 2 (45.0%); the fall from 1.90 to 0.90 is 1.00, not yet made
+//   good; one losing bet; the winner's 1.90 is 211% of the profit.
+//   To win 1 unit: 0.50 staked wins 0.95, 0.67 staked is lost: 0.28 on 1.17
+//   (24.3%), a fall of 0.67; 0.95 is 335% of the profit.
+TEST(BacktestReport, StakingRowsWorkedByHand) {
+    BacktestSummary s;
+    s.options.commission = 5;
+    // Both of margin 0, grade B, distance S.
+    s.byMargin = {{"0", {}}, {"1-2", {}}, {"3-5", {}}, {"6 and more", {}}};
+    s.byGrade = {{"B", {}}};
+    s.byDistance = {{"S", {}}};
+    s.picks = {{day(2026, 1, 5), 1, 2.0, true}, {day(2026, 1, 12), 2, 1.5, false}};
+    const std::string report = backtestReport(s, backtestTables(s), day(2026, 2, 1));
+    const std::vector<std::string> lines = {
+        std::string("Level (1 unit a bet)      ") + "      2" + "      2.00" + "      0.90" +
+            "   45.0%" + "      1.00" + "    not yet" + "           1" + "         211%",
+        std::string("To win 1 unit (1 / odds)  ") + "      2" + "      1.17" + "      0.28" +
+            "   24.3%" + "      0.67" + "    not yet" + "           1" + "         335%",
+        std::string("2026-01   ") + "      2" + "      0.90" + "      0.28",
+    };
+    for (const std::string& line : lines) {
+        EXPECT_NE(report.find(line + "\r\n"), std::string::npos) << line;
+    }
+}
+
 // With a test period from race 2's day, race 1's day is the development
 // period (its race is skipped: no earlier lines) and race 2 the test: each
 // row's two periods add up to the whole run's.

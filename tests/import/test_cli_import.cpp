@@ -114,6 +114,20 @@ TEST_F(CliImportTest, ARaceFileNamedWithoutExtensionGetsRac) {
     EXPECT_FALSE(fs::exists(dir_ / "Friday"));
 }
 
+// The sample programs ship with the programs: --help names their folder,
+// --formats gives their paths there.
+TEST_F(CliImportTest, FormatsAndHelpNameTheSamplesFolder) {
+    const std::string help = runCli({"import", "--help"}).out;
+    const std::string mark = "Sample programs of every format: ";
+    const std::size_t at = help.find(mark);
+    ASSERT_NE(at, std::string::npos) << help;
+    const fs::path folder = help.substr(at + mark.size(), help.find('\n', at) - at - mark.size());
+    EXPECT_TRUE(fs::is_regular_file(folder / "qav_TEST"));
+    EXPECT_NE(
+        runCli({"import", "--formats"}).out.find("\t" + (folder / "qav_TEST").string() + "\n"),
+        std::string::npos);
+}
+
 TEST_F(CliImportTest, QavRecordsOfNoDogAreCounted) {
     // The sample's first record, then one of control characters: its name is
     // no text.

@@ -112,10 +112,6 @@ const OddField kOddFields[] = {
     {{"lengths 1.", [](std::string& b) { b.replace(32 + 16, 2, "1."); }},
      kOddDog + "12/3/2/1" + kOddLine + "f2 l1 t3045 o3.5 \"B \"",
      true},
-    // Val("30.4") = 30.4, rounded to 30.
-    {{"time 30.4", [](std::string& b) { b.replace(32 + 18, 4, "30.4"); }},
-     kOddDog + "12/3/2/1" + kOddLine + "f2 l5 t30 o3.5 \"B \"",
-     true},
     // Val(".") = 0.
     {{"finish .", [](std::string& b) { b[32 + 15] = '.'; }},
      kOddDog + "12/3/2/1" + kOddLine + "f0 l5 t3045 o3.5 \"B \"",
@@ -127,9 +123,6 @@ const OddField kOddFields[] = {
     // 0x9D98 as a signed 16-bit number: 40344 - 65536.
     {{"a negative start counter", [](std::string& b) { putInt16(b, 24, -25240); }},
      kOddDog + "-25240/3/2/1 | 2026-11-01 r1 S|S" + kOddRest,
-     true},
-    {{"a negative place counter", [](std::string& b) { putInt16(b, 30, -1); }},
-     kOddDog + "12/3/2/-1 | 2026-11-01 r1 S|S" + kOddRest,
      true},
     // No date can be formed: that entry alone is skipped.
     {{"letters in a date", [](std::string& b) { b.replace(32, 4, "AB12"); }},
