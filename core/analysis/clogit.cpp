@@ -147,7 +147,10 @@ LogitFit fitConditionalLogit(const ChoiceSet& set, double penalty, const Eigen::
         int halvings = 0;
         while (true) {
             tried = fit.coef + step;
-            next = evaluate(set, tried);
+            // A step below the tolerance is the last: the curvature of the
+            // point before it serves for the standard errors.
+            const bool last = step.lpNorm<Eigen::Infinity>() < tolerance;
+            next = evaluate(set, tried, !last);
             if (penalised(next, tried, penalty) >= before - 1e-12 * std::abs(before) ||
                 ++halvings > kMaxHalvings) {
                 break;
@@ -156,12 +159,12 @@ LogitFit fitConditionalLogit(const ChoiceSet& set, double penalty, const Eigen::
         }
         fit.coef = tried;
         e = std::move(next);
-        curvature = ridge - e.hessian;
         if (step.lpNorm<Eigen::Infinity>() < tolerance) {
             fit.converged = true;
             ++fit.iterations;
             break;
         }
+        curvature = ridge - e.hessian;
     }
     if (k == 0) {
         fit.converged = true;
