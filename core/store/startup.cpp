@@ -2,7 +2,9 @@
 
 #include <fmt/format.h>
 
+#include "core/base/fileio.h"
 #include "core/store/new_race_file.h"
+#include "core/store/pending_settings.h"
 
 namespace vz::store {
 namespace fs = std::filesystem;
@@ -30,9 +32,22 @@ ProgramState initializeProgram(const base::AppPaths& paths, ScreenSize screen, b
     createFolder(paths.resultsDir(), state.errors);
     const std::vector<Error> unfinished = completeInterruptedImports(paths.dogDatabase());
     state.errors.insert(state.errors.end(), unfinished.begin(), unfinished.end());
+    clearLeftTemporaryFiles(paths);
+    const std::optional<std::string> pendingSettings =
+        completeInterruptedSettings(paths, state.errors);
 
+    // A damaged file leaves the values after the fault as they were, but the
+    // two time factors must not be 0: they keep their first values instead.
+    base::Settings previous;
+    previous.TimeFactorL = base::kFirstTimeFactorL;
+    previous.TimeFactorR = base::kFirstTimeFactorR;
     std::error_code ec;
-    if (!fs::exists(paths.settingsFile(), ec)) {
+    if (pendingSettings) {
+        base::SettingsRead read =
+            settingsFromText(*pendingSettings, paths.settingsFile(), previous);
+        state.settings = read.settings;
+        state.errors.insert(state.errors.end(), read.errors.begin(), read.errors.end());
+    } else if (!fs::exists(paths.settingsFile(), ec)) {
         base::FirstSettings first =
             base::firstSettings(screen.widthTwips, screen.heightTwips, today);
         state.settings = first.settings;
@@ -45,12 +60,6 @@ ProgramState initializeProgram(const base::AppPaths& paths, ScreenSize screen, b
             state.errors.push_back(e);
         }
     } else {
-        // A damaged file leaves the values after the fault as they were,
-        // but the two time factors must not be 0: they keep their first
-        // values instead.
-        base::Settings previous;
-        previous.TimeFactorL = base::kFirstTimeFactorL;
-        previous.TimeFactorR = base::kFirstTimeFactorR;
         base::SettingsRead read = base::readSettings(paths.settingsFile(), previous);
         state.settings = read.settings;
         state.errors.insert(state.errors.end(), read.errors.begin(), read.errors.end());
@@ -64,6 +73,12 @@ ProgramState initializeProgram(const base::AppPaths& paths, ScreenSize screen, b
 
     state.currentFolder = paths.dataDir();
     return state;
+}
+
+void clearLeftTemporaryFiles(const base::AppPaths& paths) {
+    for (const fs::path& dir : {paths.appDir, paths.dataDir(), paths.resultsDir()}) {
+        base::clearLeftTemporaryFiles(dir);
+    }
 }
 
 bool styleReminderDue(const base::Settings& settings, base::Date today) {
