@@ -8,6 +8,7 @@
 #include "core/base/error.h"
 #include "core/base/fileio.h"
 #include "core/base/seqfile.h"
+#include "core/base/settings.h"
 #include "core/base/text.h"
 #include "core/import/registry.h"
 
@@ -110,7 +111,10 @@ SourceFolders loadSourceSettings(const base::AppPaths& paths,
         std::string text;
         try {
             // Files written by older versions may be in Windows-1252.
-            text = base::decodeText(base::readFile(file, "settings file"));
+            // A pipe or a device in its place is refused at once, as the
+            // main program's settings file is.
+            text = base::decodeText(
+                base::readRegularFile(file, base::kMaxSettingsFileBytes, "settings file"));
         } catch (const Error& e) {
             note(problems, layout.name, e);  // the message names the file
             continue;
