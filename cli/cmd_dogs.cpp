@@ -32,9 +32,15 @@ std::optional<store::Date> parseDate(const std::string& option, const std::strin
 }
 
 std::string factorLine(const char* name, double before, double after, bool computed,
-                       const char* distance) {
+                       const char* distance, bool hadTimes) {
     if (computed) {
         return fmt::format("{}: {} (was {})\n", name, after, before);
+    }
+    if (hadTimes) {
+        return fmt::format(
+            "{}: {} (kept: the finishes at S and {} give a factor outside {} to {}, "
+            "which only damaged times give)\n",
+            name, after, distance, store::kMinTimeFactor, store::kMaxTimeFactor);
     }
     return fmt::format("{}: {} (kept: no first-to-third finishes with times at both S and {})\n",
                        name, after, distance);
@@ -64,10 +70,11 @@ int runUpdateStyles(Context& ctx, const DogArgs& a) {
                                      c.newStyle);
         }
     }
+    const bool haveS = r.timesS.count > 0;
     std::cout << factorLine("TimeFactorL", before.TimeFactorL, r.settings.TimeFactorL,
-                            r.timeFactorLComputed, "L")
+                            r.timeFactorLComputed, "L", haveS && r.timesL.count > 0)
               << factorLine("TimeFactorR", before.TimeFactorR, r.settings.TimeFactorR,
-                            r.timeFactorRComputed, "R")
+                            r.timeFactorRComputed, "R", haveS && r.timesR.count > 0)
               << fmt::format("LastStyleUpdate: {}\n", store::toIso(ctx.today));
     return kExitOk;
 }
@@ -164,7 +171,7 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
     for (const DeletionCommand& s : deletions) {
         Command c;
         c.app = root.add_subcommand(s.name, s.help);
-        c.app->add_option(s.option, args->date, s.optionHelp)->required();
+        c.app->add_option(s.option, args->date, s.optionHelp)->required()->check(nonEmpty());
         c.app->add_flag("--yes", args->yes, "Answer Yes to the confirmation question");
         const dogs::Deletion kind = s.kind;
         const char* option = s.option;

@@ -153,7 +153,8 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
             a->app
                 ->add_option("--race-file", a->raceFile,
                              "The new race file, made from RaceTemplate.tmp")
-                ->required();
+                ->required()
+                ->check(nonEmpty());
             a->app->add_flag("--overwrite", a->overwrite, "Replace an existing race file");
         }
         args->formats.push_back(std::move(a));

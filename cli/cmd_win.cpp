@@ -15,6 +15,7 @@
 #include "core/store/dog_database.h"
 #include "core/store/error.h"
 #include "core/store/fileio.h"
+#include "core/store/output_guard.h"
 
 namespace vz::cli {
 namespace {
@@ -69,6 +70,11 @@ int runFit(Context& ctx, const FitArgs& a) {
     std::optional<fs::path> design;
     if (!a.design.empty()) {
         design = fs::absolute(a.design);
+        if (const auto why = store::outputRefusal(ctx.paths, *design, store::OutputKind::Other,
+                                                  "the design file")) {
+            std::cerr << *why << "\n";
+            return kExitFailure;
+        }
         std::error_code ec;
         if (fs::exists(*design, ec) &&
             !confirm(ctx,
@@ -121,8 +127,10 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
                       "Groups of inputs: score, points, figures, post, alerts, form, style "
                       "(default points,post,form)");
     c.app->add_option("--penalty", args->penalty, "Ridge penalty (default 1)");
-    c.app->add_option("--design", args->design,
-                      "Also write the fitted rows, one per dog, to this CSV file");
+    c.app
+        ->add_option("--design", args->design,
+                     "Also write the fitted rows, one per dog, to this CSV file")
+        ->check(nonEmpty());
     c.app->add_flag("--overwrite", args->overwrite, "Replace the design file without asking");
     c.run = [args](Context& ctx) { return runFit(ctx, *args); };
     commands.push_back(c);

@@ -49,6 +49,18 @@ std::optional<std::string> commandWordFault(const CLI::App& root) {
                        path.empty() ? "" : " after " + path, of, list);
 }
 
+const CLI::Validator& nonEmpty() {
+    static const CLI::Validator kNonEmpty(
+        [](const std::string& value) {
+            return value.empty() ? std::string(
+                                       "the value is empty: give one, or leave the "
+                                       "option out")
+                                 : std::string();
+        },
+        "", "NONEMPTY");
+    return kNonEmpty;
+}
+
 std::string dateFault(std::string_view option, std::string_view text) {
     const bool shaped = text.size() == 10 && text[4] == '-' && text[7] == '-' &&
                         std::all_of(text.begin(), text.end(), [](char c) {

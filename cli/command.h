@@ -60,6 +60,10 @@ std::vector<Registrar>& registrars();
 // what to tell the user, naming the word and the valid commands.
 std::optional<std::string> commandWordFault(const CLI::App& root);
 
+// Refuses an empty value (`--csv ''`), which would otherwise read as the
+// option left out, or reach the file system as no name at all.
+const CLI::Validator& nonEmpty();
+
 // What to say of a date option that could not be read: a date in the form
 // YYYY-MM-DD that no calendar has (2026-11-31) is called impossible.
 std::string dateFault(std::string_view option, std::string_view text);

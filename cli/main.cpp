@@ -38,10 +38,13 @@ int main(int argc, char** argv) {
     std::string todayText;
     app.add_option("--app-dir", appDir,
                    "Application folder (default: installed, ~/.local/share/vovoziruzu; else the "
-                   "program's own folder)");
+                   "program's own folder)")
+        ->check(cli::nonEmpty());
     app.add_option("--profile-dir", profileDir,
-                   "Profile folder holding Results (default: USERPROFILE, else HOME)");
-    app.add_option("--today", todayText, "The date the run takes as today (YYYY-MM-DD)");
+                   "Profile folder holding Results (default: USERPROFILE, else HOME)")
+        ->check(cli::nonEmpty());
+    app.add_option("--today", todayText, "The date the run takes as today (YYYY-MM-DD)")
+        ->check(cli::nonEmpty());
 
     std::vector<cli::Command> commands;
     for (const cli::Registrar& r : cli::registrars()) {

@@ -1,5 +1,7 @@
 #include "core/analysis/backtest_report.h"
 
+#include <span>
+
 #include <fmt/format.h>
 
 #include "core/analysis/report_text.h"
@@ -7,6 +9,7 @@
 #include "core/processing/report.h"
 #include "core/store/error.h"
 #include "core/store/fileio.h"
+#include "core/store/output_guard.h"
 
 namespace vz::analysis {
 
@@ -139,7 +142,19 @@ void appendCsvRows(std::string& out, const RatedPastRace& r, const std::vector<d
     }
 }
 
+std::optional<std::string> csvRefusal(const BacktestRun& run) {
+    if (!run.csv) {
+        return std::nullopt;
+    }
+    const std::filesystem::path report = run.paths.resultsDir() / std::string(kBacktestReportName);
+    return store::outputRefusal(run.paths, *run.csv, store::OutputKind::Other, "the CSV file",
+                                std::span(&report, 1));
+}
+
 BacktestOutcome runBacktest(const BacktestRun& run) {
+    if (const auto why = csvRefusal(run)) {
+        throw Error(*why, Error::kPermissionDenied);
+    }
     const store::DogDatabase db(run.paths.dogDatabase(), store::OpenMode::ReadOnly);
     BacktestRequest rq = run.request;
     std::string csv;

@@ -50,10 +50,15 @@ struct BacktestOutcome {
     std::optional<WalkForwardSummary> winChances;
 };
 
+// Why the CSV of `run` may not be written where it is asked (a file of the
+// system's own, a database, the run's own report...), or nothing.
+std::optional<std::string> csvRefusal(const BacktestRun& run);
+
 // The backtest over the dog database of `paths`: the report goes into the
 // results folder (replacing the last one), the CSV where asked. A cancelled
 // run writes nothing; options that choose no race write nothing and throw
-// vz::Error saying so.
+// vz::Error saying so. A CSV that csvRefusal refuses throws vz::Error
+// before anything is read.
 BacktestOutcome runBacktest(const BacktestRun& run);
 
 }  // namespace vz::analysis

@@ -1,9 +1,13 @@
 #include "core/dogs/running_style.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
+#include <fmt/format.h>
+
 #include "core/store/dog_maintenance.h"
+#include "core/store/pending_settings.h"
 #include "core/store/vb.h"
 
 namespace vz::dogs {
@@ -64,8 +68,12 @@ struct CurrentDog {
 
 }  // namespace
 
-StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const store::Settings& settings,
-                                      store::Date today, const Progress& progress) {
+namespace {
+
+// The pass; `beforeCommit` gets the new settings inside its transaction.
+StyleUpdateResult updateInTransaction(
+    store::DogDatabase& db, const store::Settings& settings, store::Date today,
+    const Progress& progress, const std::function<void(const store::Settings&)>& beforeCommit) {
     StyleUpdateResult result;
     result.settings = settings;
     // "L" times are scaled with the factor held at the start, never with the
@@ -153,6 +161,11 @@ StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const store::Setti
             if (!(avgS > 0 && avgX > 0)) {
                 return false;
             }
+            // A ratio no real lines give (see kMinTimeFactor) comes from
+            // damaged times: the start would refuse it, so it is not stored.
+            if (!store::plausibleTimeFactor(avgS / avgX)) {
+                return false;
+            }
             out = avgS / avgX;
             return true;
         };
@@ -161,6 +174,9 @@ StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const store::Setti
     }
     result.settings.LastStyleUpdate = today;
 
+    if (beforeCommit) {
+        beforeCommit(result.settings);
+    }
     if (progress) {
         progress(total, total);
     }
@@ -168,15 +184,32 @@ StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const store::Setti
     return result;
 }
 
+}  // namespace
+
+StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const store::Settings& settings,
+                                      store::Date today, const Progress& progress) {
+    return updateInTransaction(db, settings, today, progress, {});
+}
+
 StyleUpdateResult runStyleUpdate(const store::AppPaths& paths, const store::Settings& settings,
                                  store::Date today, const Progress& progress) {
-    StyleUpdateResult result;
-    {
-        store::DogDatabase db(paths.dogDatabase());
-        result = updateRunningStyles(db, settings, today, progress);
+    // Nothing is changed when the settings could not follow the styles.
+    store::checkSettingsWritable(paths.settingsFile(), settings);
+    store::DogDatabase db(paths.dogDatabase());
+    const StyleUpdateResult result =
+        updateInTransaction(db, settings, today, progress, [&](const store::Settings& s) {
+            store::recordPendingSettings(db, paths.settingsFile(), store::settingsText(s));
+        });
+    try {
+        store::writeSettings(paths.settingsFile(), result.settings);
+    } catch (const Error& e) {
+        throw Error(fmt::format("The running styles were updated, but the settings file could "
+                                "not take the new time factors: {} The next start of the program "
+                                "writes them.",
+                                e.what()),
+                    e.number());
     }
-    // Only after the commit: a pass that failed leaves the file as it was.
-    store::writeSettings(paths.settingsFile(), result.settings);
+    store::forgetPendingSettings(db);
     return result;
 }
 

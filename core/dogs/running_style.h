@@ -72,8 +72,12 @@ struct StyleUpdateResult {
 StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const store::Settings& settings,
                                       store::Date today, const Progress& progress = {});
 
-// The whole command: opens the dog database of `paths`, runs the update and,
-// after the commit, writes `Vovoziruzu.ini` whole with the new settings.
+// The whole command, one unit with its settings: refuses before changing
+// anything when `Vovoziruzu.ini` cannot be written; commits the styles with
+// a record of the new settings in the dog database, then writes the file
+// whole and drops the record. Cut short in between, the next start writes
+// the file from the record. A computed factor outside the plausible range
+// (kMinTimeFactor) keeps its value, as one without lines does.
 StyleUpdateResult runStyleUpdate(const store::AppPaths& paths, const store::Settings& settings,
                                  store::Date today, const Progress& progress = {});
 

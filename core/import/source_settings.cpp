@@ -9,6 +9,7 @@
 #include "core/store/error.h"
 #include "core/store/fileio.h"
 #include "core/store/seqfile.h"
+#include "core/store/settings.h"
 #include "core/store/text.h"
 
 namespace vz::import {
@@ -110,7 +111,10 @@ SourceFolders loadSourceSettings(const store::AppPaths& paths,
         std::string text;
         try {
             // Files written by older versions may be in Windows-1252.
-            text = store::decodeText(store::readFile(file, "settings file"));
+            // A pipe or a device in its place is refused at once, as the
+            // main program's settings file is.
+            text = store::decodeText(
+                store::readRegularFile(file, store::kMaxSettingsFileBytes, "settings file"));
         } catch (const Error& e) {
             note(problems, layout.name, e);  // the message names the file
             continue;

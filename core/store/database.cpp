@@ -70,6 +70,17 @@ bool walHoldsChanges(const fs::path& file) {
     return !ec && size > 0;
 }
 
+// A journal beside the file that a writer cut short (or copied mid-write)
+// left with changes: a WAL with frames, or a rollback journal with content.
+bool journalHoldsChanges(const fs::path& file) {
+    if (walHoldsChanges(file)) {
+        return true;
+    }
+    std::error_code ec;
+    const auto size = fs::file_size(fs::path(file.string() + "-journal"), ec);
+    return !ec && size > 0;
+}
+
 // The file as an SQLite URI with the given parameters.
 std::string fileUri(const fs::path& file, std::string_view parameters) {
     std::string uri = "file:";
@@ -349,6 +360,16 @@ std::unique_ptr<Connection> openDatabase(const fs::path& file, const char* what,
         }
     } catch (const SQLite::Exception& e) {
         endOfWait();
+        if (!write && (!fileOk || !folderOk) && journalHoldsChanges(file)) {
+            throw Error(
+                fmt::format("The {} {} was copied while a program was writing it: its journal "
+                            "file beside it still holds changes, which only a writable copy can "
+                            "take in. For a clean copy, end every program using it and copy it "
+                            "again with the files beside it, or open this copy once in a "
+                            "writable folder.",
+                            what, file.string()),
+                Error::kPermissionDenied);
+        }
         const int systemErrno = db ? sqlite3_system_errno(db->getHandle()) : 0;
         throw databaseError(e.getErrorCode(), e.getExtendedErrorCode(), systemErrno, e.what(), what,
                             file);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -52,8 +53,38 @@ std::pair<std::string, int> writeReason(const fs::path& path, int err) {
     }
 }
 
+// Whether the file open as `fd` has no name any more.
+bool unlinked(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && st.st_nlink == 0;
+}
+
+// A new file at `tmp`, created exclusively and locked. A start of another
+// program clearing left temporary files may take the file between the two
+// steps and delete it: the lock then comes on a file without a name, and it
+// is made again.
 int openExclusive(const fs::path& tmp) {
-    return ::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    for (;;) {
+        const int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            return fd;
+        }
+        int locked = 0;
+        do {
+            locked = ::flock(fd, LOCK_EX);
+        } while (locked != 0 && errno == EINTR);
+        if (locked != 0) {
+            const int err = errno;
+            ::close(fd);
+            ::unlink(tmp.c_str());
+            errno = err;
+            return -1;
+        }
+        if (!unlinked(fd)) {
+            return fd;
+        }
+        ::close(fd);
+    }
 }
 
 int openTemporary(const fs::path& path, fs::path& tmp) {
@@ -69,6 +100,20 @@ int openTemporary(const fs::path& path, fs::path& tmp) {
     errno = EEXIST;
     return -1;
 }
+
+// The permissions of the file being replaced (a settings file the user made
+// private stays private).
+void keepPermissions(int fd, const fs::path& target) {
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        ::fchmod(fd, old.st_mode & 07777);
+    }
+}
+
+struct FdCloser {
+    int fd;
+    ~FdCloser() { ::close(fd); }
+};
 
 bool writeAll(int fd, std::string_view bytes) {
     const char* p = bytes.data();
@@ -96,6 +141,66 @@ void syncFolder(const fs::path& path) {
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+// writeFileAtomic through a file that has no name until it is complete, so
+// that a program killed while writing leaves nothing behind. It takes a
+// temporary name only for the moment between its link and the rename, and
+// holds its lock meanwhile. False when the file system cannot make such a
+// file (or /proc is missing): the caller writes the named way.
+bool writeUnnamed(const fs::path& path, std::string_view bytes, std::string_view what) {
+    const fs::path dir = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    const int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return false;
+    }
+    const FdCloser closer{fd};
+    if (::flock(fd, LOCK_EX) != 0 || !writeAll(fd, bytes)) {
+        throw fileError(FileStep::Write, what, path, errno);
+    }
+    keepPermissions(fd, path);
+    if (::fsync(fd) != 0) {
+        throw fileError(FileStep::Write, what, path, errno);
+    }
+    const std::string self = fmt::format("/proc/self/fd/{}", fd);
+    fs::path tmp;
+    for (int attempt = 0;; ++attempt) {
+        tmp = temporaryNameBeside(path);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            break;
+        }
+        if (errno == EEXIST && attempt < 100) {
+            continue;
+        }
+        if (errno == ENOENT && ::access("/proc/self/fd", F_OK) != 0) {
+            return false;
+        }
+        throw fileError(FileStep::Write, what, path, errno);
+    }
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        throw fileError(FileStep::Replace, what, path, err);
+    }
+    syncFolder(path);
+    return true;
+}
+
+// The name temporaryNameBeside() gives: "." + name + "." + 16 hex + ".tmp".
+bool isTemporaryName(const std::string& name) {
+    constexpr std::size_t kHex = 16;
+    constexpr std::string_view kTail = ".tmp";
+    if (name.size() < 1 + 1 + 1 + kHex + kTail.size() || name.front() != '.' ||
+        !name.ends_with(kTail)) {
+        return false;
+    }
+    const std::size_t hexAt = name.size() - kTail.size() - kHex;
+    if (name[hexAt - 1] != '.') {
+        return false;
+    }
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(hexAt),
+                       name.end() - static_cast<std::ptrdiff_t>(kTail.size()),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 }  // namespace
@@ -185,9 +290,12 @@ std::string readRegularFile(const fs::path& path, std::uintmax_t maxBytes, std::
                     Error::kPathFileAccess);
     }
     const auto tooLarge = [&] {
-        return Error(fmt::format("The {} {} is larger than {} MB: it is not read.", what,
-                                 path.string(), maxBytes >> 20),
-                     Error::kPathFileAccess);
+        const std::string limit = maxBytes >= (1u << 20)   ? fmt::format("{} MB", maxBytes >> 20)
+                                  : maxBytes >= (1u << 10) ? fmt::format("{} KB", maxBytes >> 10)
+                                                           : fmt::format("{} bytes", maxBytes);
+        return Error(
+            fmt::format("The {} {} is larger than {}: it is not read.", what, path.string(), limit),
+            Error::kPathFileAccess);
     };
     if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
         throw tooLarge();
@@ -237,16 +345,10 @@ TemporaryFile::TemporaryFile(const fs::path& target, std::string_view bytes, std
         ::unlink(path_.c_str());
         return fileError(FileStep::Write, what_, target_, err);
     };
-    // Nobody else has the file yet: the lock is granted at once.
-    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0 || !writeAll(fd_, bytes)) {
+    if (!writeAll(fd_, bytes)) {
         throw fail(errno);
     }
-    // The file that is replaced keeps its permissions (a settings file the
-    // user made private stays private).
-    struct stat old {};
-    if (::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        ::fchmod(fd_, old.st_mode & 07777);
-    }
+    keepPermissions(fd_, target_);
     if (::fsync(fd_) != 0) {
         throw fail(errno);
     }
@@ -300,12 +402,51 @@ FileLock::~FileLock() {
 }
 
 void writeFileAtomic(const fs::path& path, std::string_view bytes, std::string_view what) {
+    if (writeUnnamed(path, bytes, what)) {
+        return;
+    }
     TemporaryFile tmp(path, bytes, what);
     tmp.moveIntoPlace();
 }
 
 void copyFileReplacing(const fs::path& from, const fs::path& to, std::string_view what) {
     writeFileAtomic(to, readFile(from), what);
+}
+
+std::vector<fs::path> clearLeftTemporaryFiles(const fs::path& dir) {
+    std::vector<fs::path> removed;
+    std::error_code ec;
+    fs::directory_iterator it(dir, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const fs::path file = it->path();
+        if (!isTemporaryName(file.filename().string())) {
+            continue;
+        }
+        const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            continue;
+        }
+        const FdCloser closer{fd};
+        struct stat held {};
+        struct stat named {};
+        // Only a regular file no running program holds, and still the one at
+        // that name once locked. A race file's card is left to the import's
+        // own completion, which knows whether the dog database took it.
+        if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode) ||
+            ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::lstat(file.c_str(), &named) != 0 ||
+            named.st_ino != held.st_ino || named.st_dev != held.st_dev) {
+            continue;
+        }
+        char head[16] = {};
+        if (::pread(fd, head, sizeof head, 0) == static_cast<ssize_t>(sizeof head) &&
+            std::memcmp(head, "SQLite format 3", sizeof head) == 0) {
+            continue;
+        }
+        if (::unlink(file.c_str()) == 0) {
+            removed.push_back(file);
+        }
+    }
+    return removed;
 }
 
 void removeFileIfPresent(const fs::path& path, std::string_view what) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/store/error.h"
 
@@ -30,9 +31,10 @@ std::string readFile(const std::filesystem::path& path, std::string_view what = 
 std::string readRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes,
                             std::string_view what = "file");
 
-// Replaces the file whole: the bytes go to a new temporary file of a unique
-// name in the same folder (created exclusively, so nothing already at that
-// name is ever followed or overwritten), are flushed to disk, and the
+// Replaces the file whole: the bytes go to a new temporary file in the same
+// folder (one without a name until it is complete where the file system
+// allows, else one of a unique name created exclusively, so nothing already
+// at that name is ever followed or overwritten), are flushed to disk, and the
 // temporary file is renamed over the target, so a crash never leaves a
 // half-written file behind and two writers never mix their bytes. A file
 // being replaced keeps its permissions.
@@ -102,6 +104,12 @@ class FileLock {
 // Byte-for-byte copy, replacing any file at `to`, done atomically as above.
 void copyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
                        std::string_view what = "file");
+
+// Deletes the temporary files (temporaryNameBeside's names) in `dir` that a
+// program cut short left: those no running program holds locked. A race
+// file's card waiting for its import's completion stays. Returns what it
+// deleted.
+std::vector<std::filesystem::path> clearLeftTemporaryFiles(const std::filesystem::path& dir);
 
 // Deletes the file when it exists.
 void removeFileIfPresent(const std::filesystem::path& path, std::string_view what = "file");

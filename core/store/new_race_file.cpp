@@ -1,5 +1,7 @@
 #include "core/store/new_race_file.h"
 
+#include <unistd.h>
+
 #include <SQLiteCpp/Statement.h>
 #include <sqlite3.h>
 
@@ -9,6 +11,7 @@
 #include <fmt/format.h>
 
 #include "core/store/fileio.h"
+#include "core/store/output_guard.h"
 
 namespace vz::store {
 namespace fs = std::filesystem;
@@ -102,26 +105,8 @@ fs::path normalAbsolute(const fs::path& p) {
 }  // namespace
 
 std::optional<std::string> newRaceFileRefusal(const AppPaths& paths, const fs::path& file) {
-    const fs::path chosen = normalAbsolute(file);
-    const std::string dogs = paths.dogDatabase().string();
-    const fs::path own[] = {dogs,
-                            dogs + "-wal",
-                            dogs + "-shm",
-                            dogs + "-journal",
-                            paths.staticDatabase(),
-                            paths.raceTemplate(),
-                            paths.settingsFile(),
-                            paths.recentFile(),
-                            paths.dogEditorSizeFile(),
-                            paths.errorReport()};
-    for (const fs::path& o : own) {
-        std::error_code ec;
-        if (chosen == normalAbsolute(o) || fs::equivalent(chosen, o, ec)) {
-            return fmt::format(
-                "The file {} is one of the system's own files: a race file cannot take its "
-                "name. Choose another name.",
-                file.string());
-        }
+    if (auto why = outputRefusal(paths, file, OutputKind::RaceFile, "a race file")) {
+        return why;
     }
     switch (detectFileKind(file)) {
         case FileKind::Missing:
@@ -137,10 +122,17 @@ std::optional<std::string> newRaceFileRefusal(const AppPaths& paths, const fs::p
         case FileKind::Sqlite:
             try {
                 const RaceFile existing(file, OpenMode::ReadOnly);
-                return std::nullopt;
             } catch (const Error&) {
                 break;  // a database, but not a race file
             }
+            // Its permissions say it is to stay as it is.
+            if (::access(file.c_str(), W_OK) != 0) {
+                return fmt::format(
+                    "The race file {} is read-only: it is not replaced. Choose another name, or "
+                    "make the file writable first.",
+                    file.string());
+            }
+            return std::nullopt;
         case FileKind::Access:
         case FileKind::Empty:
         case FileKind::Other:

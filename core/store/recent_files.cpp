@@ -7,6 +7,13 @@
 
 namespace vz::store {
 
+namespace {
+
+// Five lines of two paths each: anything larger is not the list.
+constexpr std::uintmax_t kMaxRecentFileBytes = 64 * 1024;
+
+}  // namespace
+
 RecentFilesRead readRecentFiles(const std::filesystem::path& file) {
     RecentFilesRead out;
     std::error_code ec;
@@ -15,7 +22,7 @@ RecentFilesRead readRecentFiles(const std::filesystem::path& file) {
     }
     std::string text;
     try {
-        text = readFile(file, "recent-file list");
+        text = readRegularFile(file, kMaxRecentFileBytes, "recent-file list");
     } catch (const Error& e) {
         out.error = e;
         return out;

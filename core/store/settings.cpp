@@ -1,6 +1,6 @@
 #include "core/store/settings.h"
 
-#include <cmath>
+#include <cerrno>
 #include <limits>
 
 #include <fmt/format.h>
@@ -47,16 +47,24 @@ FirstSettings firstSettings(long screenWidthTwips, long screenHeightTwips, Date 
     return out;
 }
 
+bool plausibleTimeFactor(double factor) {
+    return factor >= kMinTimeFactor && factor <= kMaxTimeFactor;  // false for NaN
+}
+
 SettingsRead readSettings(const std::filesystem::path& file, const Settings& previous) {
-    SettingsRead out{previous, {}, std::nullopt};
     std::string text;
     try {
-        text = readFile(file, "settings file");
+        text = readRegularFile(file, kMaxSettingsFileBytes, "settings file");
     } catch (const Error& e) {
-        out.errors.push_back(e);
-        out.error = e;
+        SettingsRead out{previous, {e}, e};
         return out;
     }
+    return settingsFromText(text, file, previous);
+}
+
+SettingsRead settingsFromText(const std::string& text, const std::filesystem::path& file,
+                              const Settings& previous) {
+    SettingsRead out{previous, {}, std::nullopt};
     SeqReader in(text);
     Settings& s = out.settings;
     int read = 0;  // values read so far
@@ -92,14 +100,15 @@ SettingsRead readSettings(const std::filesystem::path& file, const Settings& pre
         int position;  // 0-based
     } factors[] = {{s.TimeFactorL, kFirstTimeFactorL, 6}, {s.TimeFactorR, kFirstTimeFactorR, 7}};
     for (const Factor& f : factors) {
-        if (std::isfinite(f.value) && f.value > 0) {
+        if (plausibleTimeFactor(f.value)) {
             continue;
         }
         if (read > f.position) {
             out.errors.emplace_back(
-                fmt::format("The time factor {} in the settings file {} is {}, not a number above "
-                            "0: its first value {} is used.",
-                            kValueNames[f.position], file.string(), f.value, f.first),
+                fmt::format("The time factor {} in the settings file {} is {}, not a number from "
+                            "{} to {}: its first value {} is used.",
+                            kValueNames[f.position], file.string(), f.value, kMinTimeFactor,
+                            kMaxTimeFactor, f.first),
                 Error::kInvalidValue);
         }
         f.value = f.first;
@@ -123,6 +132,15 @@ std::string settingsText(const Settings& s) {
         .date(s.LastStyleUpdate.value_or(kEmptyDate))
         .endLine();
     return w.text();
+}
+
+void checkSettingsWritable(const std::filesystem::path& file, const Settings& s) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec)) {
+        throw fileError(FileStep::Replace, "settings file", file, EISDIR);
+    }
+    // A trial copy of the same size beside it, deleted at once.
+    const TemporaryFile trial(file, settingsText(s), "settings file");
 }
 
 void writeSettings(const std::filesystem::path& file, const Settings& s) {

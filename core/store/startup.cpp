@@ -2,7 +2,9 @@
 
 #include <fmt/format.h>
 
+#include "core/store/fileio.h"
 #include "core/store/new_race_file.h"
+#include "core/store/pending_settings.h"
 
 namespace vz::store {
 namespace fs = std::filesystem;
@@ -30,9 +32,21 @@ ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date to
     createFolder(paths.resultsDir(), state.errors);
     const std::vector<Error> unfinished = completeInterruptedImports(paths.dogDatabase());
     state.errors.insert(state.errors.end(), unfinished.begin(), unfinished.end());
+    clearLeftTemporaryFiles(paths);
+    const std::optional<std::string> pendingSettings =
+        completeInterruptedSettings(paths, state.errors);
 
+    // A damaged file leaves the values after the fault as they were, but the
+    // two time factors must not be 0: they keep their first values instead.
+    Settings previous;
+    previous.TimeFactorL = kFirstTimeFactorL;
+    previous.TimeFactorR = kFirstTimeFactorR;
     std::error_code ec;
-    if (!fs::exists(paths.settingsFile(), ec)) {
+    if (pendingSettings) {
+        SettingsRead read = settingsFromText(*pendingSettings, paths.settingsFile(), previous);
+        state.settings = read.settings;
+        state.errors.insert(state.errors.end(), read.errors.begin(), read.errors.end());
+    } else if (!fs::exists(paths.settingsFile(), ec)) {
         FirstSettings first = firstSettings(screen.widthTwips, screen.heightTwips, today);
         state.settings = first.settings;
         if (first.error) {
@@ -44,12 +58,6 @@ ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date to
             state.errors.push_back(e);
         }
     } else {
-        // A damaged file leaves the values after the fault as they were,
-        // but the two time factors must not be 0: they keep their first
-        // values instead.
-        Settings previous;
-        previous.TimeFactorL = kFirstTimeFactorL;
-        previous.TimeFactorR = kFirstTimeFactorR;
         SettingsRead read = readSettings(paths.settingsFile(), previous);
         state.settings = read.settings;
         state.errors.insert(state.errors.end(), read.errors.begin(), read.errors.end());
@@ -63,6 +71,12 @@ ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date to
 
     state.currentFolder = paths.dataDir();
     return state;
+}
+
+void clearLeftTemporaryFiles(const AppPaths& paths) {
+    for (const fs::path& dir : {paths.appDir, paths.dataDir(), paths.resultsDir()}) {
+        clearLeftTemporaryFiles(dir);
+    }
 }
 
 bool styleReminderDue(const Settings& settings, Date today) {

@@ -30,9 +30,14 @@ struct ProgramState {
 };
 
 // The start-up procedure: creates the data and results folders when missing,
-// completes the imports that were cut short, reads `Vovoziruzu.ini` or
+// completes the imports and style updates that were cut short, deletes the
+// temporary files killed programs left, reads `Vovoziruzu.ini` or
 // creates it with the first values, reads the recent-file list.
 ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date today);
+
+// Deletes what killed programs left half-written beside the files they
+// write: in the application, data and results folders.
+void clearLeftTemporaryFiles(const AppPaths& paths);
 
 // The 30-day reminder is due when the last style update is more than 30 days
 // before today (or was never recorded).

@@ -5,6 +5,7 @@
 #include "core/import/registry.h"
 #include "core/store/new_race_file.h"
 #include "core/store/paths.h"
+#include "core/store/startup.h"
 #include "gui/common/messages.h"
 #include "gui/common/program_start.h"
 #include "gui/common/qt_setup.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
     for (const vz::Error& e : vz::store::completeInterruptedImports(paths->dogDatabase())) {
         vz::gui::showCommonError(nullptr, e);
     }
+    vz::store::clearLeftTemporaryFiles(*paths);
 
     vz::gui::DefaultImportUiHooks hooks;
     vz::gui::ImportMenu menu(*paths, hooks);

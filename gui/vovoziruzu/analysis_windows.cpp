@@ -36,6 +36,7 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 #include "core/analysis/backtest_report.h"
 #include "core/analysis/chart_text.h"
@@ -45,6 +46,7 @@
 #include "core/store/error.h"
 #include "core/store/fileio.h"
 #include "core/store/lookup_database.h"
+#include "core/store/output_guard.h"
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
@@ -616,12 +618,16 @@ void BacktestWindow::start() {
                                         .defaultSuffix = QStringLiteral("csv")});
         if (!chosen)
             return;
+        run.csv = fspath(*chosen);
+        if (const auto why = analysis::csvRefusal(run)) {
+            showCommonError(this, Error(*why, Error::kPermissionDenied));
+            return;
+        }
         if (QFileInfo::exists(*chosen) &&
             !askYesNo(this, QStringLiteral("Confirm"),
                       QStringLiteral("This file\n") + *chosen +
                           QStringLiteral("\nalready exists.  Overwrite?")))
             return;
-        run.csv = fspath(*chosen);
     }
 
     *result_ = Result{};
@@ -722,6 +728,10 @@ void BacktestWindow::saveChart(QChartView* view, const QString& suggestedName) {
     if (!chosen)
         return;
     try {
+        const auto report = paths_.resultsDir() / std::string(analysis::kBacktestReportName);
+        if (const auto why = store::outputRefusal(paths_, fspath(*chosen), store::OutputKind::Other,
+                                                  "the chart", std::span(&report, 1)))
+            throw Error(*why, Error::kPermissionDenied);
         if (QFileInfo::exists(*chosen) &&
             !askYesNo(this, QStringLiteral("Confirm"),
                       QStringLiteral("This file\n") + *chosen +

@@ -216,6 +216,9 @@ TEST_F(StyleUpdateTest, FactorsWithoutTheirCountsKeepTheirValues) {
         {"S and L only", {{"S", 3000}, {"L", 3750}}, true, false},
         {"S and R only", {{"S", 3000}, {"R", 4000}}, false, true},
         {"zero L times", {{"S", 3000}, {"L", 0}, {"R", 4000}}, false, true},
+        // 3000 / 1 and 3000 / 40000 lie outside 0.1 to 10: damaged times.
+        {"L time of 0.01 s", {{"S", 3000}, {"L", 1}, {"R", 4000}}, false, true},
+        {"R time of 400 s", {{"S", 3000}, {"L", 3750}, {"R", 40000}}, true, false},
     };
     for (const Case& c : cases) {
         test::TempDir caseDir;
@@ -330,6 +333,23 @@ TEST_F(StyleUpdateTest, AFailedPassChangesNothing) {
     runStyleUpdate(paths, before, today);
     EXPECT_EQ(styleOf("Dog 1249"), "R");
     EXPECT_NE(test::readText(paths.settingsFile()), fileBefore);
+}
+
+// The styles and the factors go together: when the settings file cannot
+// take the factors, no style changes either.
+TEST_F(StyleUpdateTest, AReadOnlyApplicationFolderStopsTheUpdateBeforeAnyChange) {
+    addDog("A", "M");
+    addStyleLine("A", "S", 7, 3000);  // would become "W"
+    store::writeSettings(paths.settingsFile(), someSettings());
+    test::removeWritePermission(paths.appDir);
+    const std::string message = test::asOrdinaryUser([&] {
+        runStyleUpdate(paths, someSettings(), today);
+        return std::string("updated");
+    });
+    EXPECT_EQ(message, "exception: The settings file " + paths.settingsFile().string() +
+                           " cannot be written: the folder " + paths.appDir.string() +
+                           " is not writable (permission denied).");
+    EXPECT_EQ(styleOf("A"), "M");
 }
 
 TEST_F(StyleUpdateTest, EmptyDatabaseOnlyMovesTheDate) {

@@ -170,8 +170,8 @@ TEST(CliSetup, ADamagedSettingsFileKeepsWhatWasReadBeforeTheFault) {
          "Type mismatch in the settings file {ini} (value 8 of 9, TimeFactorR) - 13\n", "0.75",
          "0.8"},
         {"10,10,15160,11320,0,1,0,0.7,#2026-12-01#\r\n",
-         "The time factor TimeFactorL in the settings file {ini} is 0, not a number above 0: its "
-         "first value 0.8191767 is used. - 5\n",
+         "The time factor TimeFactorL in the settings file {ini} is 0, not a number from 0.1 to "
+         "10: its first value 0.8191767 is used. - 5\n",
          "0.8191767", "0.7"},
         {"", "Input past end of file in the settings file {ini} (value 1 of 9, MainLeft) - 62\n",
          "0.8191767", "0.8"},

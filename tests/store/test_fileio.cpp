@@ -148,7 +148,7 @@ TEST(ReadRegularFile, ReadsRegularFilesUpToTheLimitOnly) {
         std::uintmax_t limit;
         const char* why;
     } refused[] = {
-        {dir / "ten.txt", 9, "is larger than 0 MB"},
+        {dir / "ten.txt", 9, "is larger than 9 bytes"},
         {dir / "fifo", 100, "is not a regular file"},  // refused without waiting for a writer
         {"/dev/zero", 100, "is not a regular file"},   // would never end
         {dir.path(), 100, "is not a regular file"},

@@ -62,10 +62,11 @@ TEST(NewRaceFileRefusal, OnlyARaceFileIsReplaced) {
         {paths.recentFile(), own},
         {paths.dogEditorSizeFile(), own},  // not made yet: the editor's close would replace it
         {paths.errorReport(), own},
+        {paths.importSettings("QAV.ini"), own},  // not made yet: the import's settings file
         {dir / "notes.txt", notRace},
         {dir / "empty.rac", notRace},
         {dir / "jet.rac", notRace},
-        {dir / "program", notRace},
+        {dir / "program", "is a program: a race file cannot take its name."},
         {dir / "dogs.rac", notRace},  // a database without the race file's tables
         {dir / "Tuesday.rac", "is a folder, not a file."},
     };

@@ -101,8 +101,9 @@ TEST(Settings, ADamagedFileKeepsWhatWasReadBeforeTheFaultAndNamesTheFile) {
     }
 }
 
-// A factor of 0 would rate every time at its distance as the fastest.
-TEST(Settings, ATimeFactorThatIsNoNumberAboveZeroKeepsItsFirstValue) {
+// A factor of 0 would rate every time at its distance as the fastest; one
+// outside 0.1 to 10 no two real averages of 10 s to 99.99 s give.
+TEST(Settings, ATimeFactorOutsideThePlausibleRangeKeepsItsFirstValue) {
     struct Case {
         const char* factors;  // values 7 and 8
         double L;
@@ -110,14 +111,17 @@ TEST(Settings, ATimeFactorThatIsNoNumberAboveZeroKeepsItsFirstValue) {
         const char* message;  // after "The time factor ", or after the fault's words
     } cases[] = {
         {"0,0.75", 0.8191767, 0.75,
-         "TimeFactorL in the settings file {} is 0, not a number "
-         "above 0: its first value 0.8191767 is used."},
+         "TimeFactorL in the settings file {} is 0, not a number from 0.1 to 10: its first "
+         "value 0.8191767 is used."},
         {"0.9,-0.5", 0.9, 0.8,
-         "TimeFactorR in the settings file {} is -0.5, not a number above "
-         "0: its first value 0.8 is used."},
+         "TimeFactorR in the settings file {} is -0.5, not a number from 0.1 to 10: its first "
+         "value 0.8 is used."},
         {"0.9,", 0.9, 0.8,
-         "TimeFactorR in the settings file {} is 0, not a number above 0: its "
-         "first value 0.8 is used."},
+         "TimeFactorR in the settings file {} is 0, not a number from 0.1 to 10: its first "
+         "value 0.8 is used."},
+        {"1e-300,0.7", 0.8191767, 0.7,
+         "TimeFactorL in the settings file {} is 1e-300, not a number from 0.1 to 10: its first "
+         "value 0.8191767 is used."},
         // Beyond a double: a read fault, after which neither factor is read.
         {"1e999,0.7", 0.8191767, 0.8,
          "Overflow in the settings file {} (value 7 of 9, TimeFactorL)"},
