@@ -113,8 +113,17 @@ WinModel fitWinModel(const ChoiceSet& set, const std::vector<InputGroup>& groups
         }
     }
     const bool all = at == static_cast<Eigen::Index>(keep.size());
-    const LogitFit fit = all ? fitConditionalLogit(set, penalty, start, tolerance)
-                             : fitConditionalLogit(set.select(keep), penalty, start, tolerance);
+    // The last fit's curvature, grown with the races, guides a refit.
+    std::optional<Eigen::MatrixXd> guess;
+    if (previous && previous->curvature.rows() == at && previous->races > 0) {
+        const Eigen::MatrixXd ridge = penalty * Eigen::MatrixXd::Identity(at, at);
+        guess = ridge + (previous->curvature - ridge) * (static_cast<double>(set.races()) /
+                                                         static_cast<double>(previous->races));
+    }
+    const Eigen::MatrixXd* hint = guess ? &*guess : nullptr;
+    const LogitFit fit =
+        all ? fitConditionalLogit(set, penalty, start, tolerance, hint)
+            : fitConditionalLogit(set.select(keep), penalty, start, tolerance, hint);
     at = 0;
     for (std::size_t i = 0; i < keep.size(); ++i) {
         if (keep[i]) {
@@ -124,6 +133,7 @@ WinModel fitWinModel(const ChoiceSet& set, const std::vector<InputGroup>& groups
         }
     }
     m.converged = fit.converged;
+    m.curvature = fit.curvature;
     if (!fit.converged) {
         m.notes.push_back("Newton's method did not settle: the coefficients may be rough.");
     }

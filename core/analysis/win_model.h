@@ -55,6 +55,9 @@ struct WinModel {
     std::string version;  // of the program that fitted it
     bool converged = true;
     std::vector<std::string> notes;
+    // The fit's curvature over the inputs used, for the next refit to start
+    // from; not kept in the file.
+    Eigen::MatrixXd curvature;
 
     // 1 - LL / LL0; 0 without races.
     double pseudoR2() const;
