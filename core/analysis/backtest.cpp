@@ -15,6 +15,7 @@
 #include "core/base/error.h"
 #include "core/base/text.h"
 #include "core/processing/figures.h"
+#include "core/processing/rating.h"
 #include "core/store/history_scan.h"
 
 namespace vz::analysis {
@@ -24,8 +25,6 @@ namespace {
 using base::RaceLine;
 
 constexpr long kProgressEvery = 8192;
-// The error number processing's rating gives a post it has no box for.
-constexpr int kPostWithoutBox = 9;
 
 // ---------------------------------------------------------------------------
 // The lines each dog holds between races. Two million lines pass through, a
@@ -322,9 +321,11 @@ class Pass {
         processing::RatedRace rated;
         try {
             rated = rateAsOf(std::move(card), rq_.factors);
-        } catch (const Error& e) {
-            const Skip why = e.number() == kPostWithoutBox ? Skip::Posts : Skip::Unreadable;
-            ++s_.skipped[static_cast<std::size_t>(why)];
+        } catch (const processing::PostFault&) {
+            ++s_.skipped[static_cast<std::size_t>(Skip::Posts)];
+            return;
+        } catch (const Error&) {
+            ++s_.skipped[static_cast<std::size_t>(Skip::Unreadable)];
             return;
         }
         std::vector<Result> results;
