@@ -10,7 +10,7 @@
 #include <SQLiteCpp/Transaction.h>
 #include <fmt/format.h>
 
-#include "core/store/fileio.h"
+#include "core/base/fileio.h"
 
 namespace vz::bench {
 namespace fs = std::filesystem;
@@ -27,7 +27,7 @@ constexpr const char* kMake = "races by dog";
 
 std::string shapeTag(const SyntheticShape& shape) {
     return fmt::format("{} {} {} {} {}", kMake, shape.dogs, shape.lines, shape.seed,
-                       store::toIso(shape.newest));
+                       base::toIso(shape.newest));
 }
 
 constexpr int kKennel = 40;  // dogs that race together
@@ -65,7 +65,7 @@ void makeSyntheticDogDatabase(const fs::path& shippedDir, const fs::path& dogDb,
     std::error_code ec;
     if (fs::exists(dogDb, ec) && fs::exists(tagFile, ec)) {
         try {
-            if (store::readFile(tagFile) == shapeTag(shape)) {
+            if (base::readFile(tagFile) == shapeTag(shape)) {
                 return;
             }
         } catch (...) {
@@ -138,8 +138,7 @@ void makeSyntheticDogDatabase(const fs::path& shippedDir, const fs::path& dogDb,
                 break;
             }
             std::shuffle(running.begin(), running.end(), rng);
-            const std::string date =
-                store::toIso(store::Date{newest - std::chrono::days{dayOffset}});
+            const std::string date = base::toIso(base::Date{newest - std::chrono::days{dayOffset}});
             dayOffset += uniform(5, 12);
             for (std::size_t start = 0; start < running.size(); start += kField) {
                 const std::size_t size = std::min<std::size_t>(kField, running.size() - start);
@@ -207,7 +206,7 @@ void makeSyntheticDogDatabase(const fs::path& shippedDir, const fs::path& dogDb,
     }
     tx.commit();
     db.exec("PRAGMA wal_checkpoint(TRUNCATE)");
-    store::writeFileAtomic(tagFile, shapeTag(shape));
+    base::writeFileAtomic(tagFile, shapeTag(shape));
 }
 
 }  // namespace vz::bench

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/store/dates.h"
+#include "core/base/dates.h"
 
 namespace vz::bench {
 
@@ -18,7 +18,7 @@ struct SyntheticShape {
     int dogs = 100000;
     long lines = 2000000;  // spread evenly over the dogs
     unsigned seed = 42;
-    store::Date newest{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{1}};
+    base::Date newest{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{1}};
 };
 
 // Name of dog number i (0-based), as written into the database.

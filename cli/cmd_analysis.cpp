@@ -15,7 +15,7 @@
 #include "core/analysis/backtest_report.h"
 #include "core/analysis/check.h"
 #include "core/analysis/walk_forward_report.h"
-#include "core/store/error.h"
+#include "core/base/error.h"
 
 namespace vz::cli {
 namespace {
@@ -84,11 +84,11 @@ struct BacktestArgs {
     long warmUp = analysis::kDefaultWarmUp;
 };
 
-std::optional<store::Date> dateOption(const std::string& text, const char* name) {
+std::optional<base::Date> dateOption(const std::string& text, const char* name) {
     if (text.empty()) {
         return std::nullopt;
     }
-    if (auto d = store::fromIso(text)) {
+    if (auto d = base::fromIso(text)) {
         return d;
     }
     throw Error(dateFault(name, text));

@@ -23,8 +23,8 @@ struct DogArgs {
     bool yes = false;
 };
 
-std::optional<store::Date> parseDate(const std::string& option, const std::string& text) {
-    auto d = store::fromIso(text);
+std::optional<base::Date> parseDate(const std::string& option, const std::string& text) {
+    auto d = base::fromIso(text);
     if (!d) {
         std::cerr << dateFault(option, text) << "\n";
     }
@@ -40,14 +40,14 @@ std::string factorLine(const char* name, double before, double after, bool compu
         return fmt::format(
             "{}: {} (kept: the finishes at S and {} give a factor outside {} to {}, "
             "which only damaged times give)\n",
-            name, after, distance, store::kMinTimeFactor, store::kMaxTimeFactor);
+            name, after, distance, base::kMinTimeFactor, base::kMaxTimeFactor);
     }
     return fmt::format("{}: {} (kept: no first-to-third finishes with times at both S and {})\n",
                        name, after, distance);
 }
 
 int runUpdateStyles(Context& ctx, const DogArgs& a) {
-    const store::Settings before = ctx.state.settings;
+    const base::Settings before = ctx.state.settings;
     dogs::StyleUpdateResult r;
     {
         Progress progress(ctx, dogs::kStyleBusyText);
@@ -75,7 +75,7 @@ int runUpdateStyles(Context& ctx, const DogArgs& a) {
                             r.timeFactorLComputed, "L", haveS && r.timesL.count > 0)
               << factorLine("TimeFactorR", before.TimeFactorR, r.settings.TimeFactorR,
                             r.timeFactorRComputed, "R", haveS && r.timesR.count > 0)
-              << fmt::format("LastStyleUpdate: {}\n", store::toIso(ctx.today));
+              << fmt::format("LastStyleUpdate: {}\n", base::toIso(ctx.today));
     return kExitOk;
 }
 
@@ -102,7 +102,7 @@ int runDeletion(Context& ctx, const DogArgs& a, dogs::Deletion kind, const char*
                              "This date is later than {} and needs confirmation: run the "
                              "command on a terminal to answer, or give --yes. Nothing was "
                              "deleted.\n",
-                             store::toIso(dogs::confirmationThreshold(kind, ctx.today)));
+                             base::toIso(dogs::confirmationThreshold(kind, ctx.today)));
             return kExitFailure;
         }
         if (!confirm(ctx, question, a.yes)) {

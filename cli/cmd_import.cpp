@@ -10,11 +10,11 @@
 
 #include "cli/command.h"
 #include "cli/progress.h"
+#include "core/base/error.h"
 #include "core/editing/rules.h"
 #include "core/import/import.h"
 #include "core/import/registry.h"
 #include "core/import/window_texts.h"
-#include "core/store/error.h"
 #include "core/store/new_race_file.h"
 
 namespace vz::cli {
@@ -101,7 +101,7 @@ int runFormat(Context& ctx, const FormatArgs& a) {
 // Where the sample programs of every format lie: beside the shipped data
 // files (installed, /usr/share/vovoziruzu/samples).
 fs::path samplesFolder() {
-    return store::findProgramFolders(store::executableFolder()).shippedDir / "samples";
+    return base::findProgramFolders(base::executableFolder()).shippedDir / "samples";
 }
 
 // One line per format, tab-separated; ends the run like --help.

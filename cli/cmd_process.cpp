@@ -10,8 +10,8 @@
 #include "cli/command.h"
 #include "cli/progress.h"
 #include "core/analysis/win_model.h"
+#include "core/base/error.h"
 #include "core/processing/run.h"
-#include "core/store/error.h"
 
 extern char** environ;
 

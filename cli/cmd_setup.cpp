@@ -6,8 +6,8 @@
 #include <fmt/format.h>
 
 #include "cli/command.h"
-#include "core/store/error.h"
-#include "core/store/shipped_files.h"
+#include "core/base/error.h"
+#include "core/base/shipped_files.h"
 
 namespace vz::cli {
 namespace {
@@ -25,14 +25,14 @@ int runInit(Context& ctx) {
         throw Error(fmt::format("A dog database already exists at {}; it is left as it is.",
                                 ctx.paths.dogDatabase().string()));
     }
-    store::placeShippedFiles(ctx.programs.shippedDir, ctx.paths.appDir);
+    base::placeShippedFiles(ctx.programs.shippedDir, ctx.paths.appDir);
     std::cout << "Made the application folder " << ctx.paths.appDir.string() << "\n";
     return kExitOk;
 }
 
 int runPaths(Context& ctx) {
-    const store::AppPaths& p = ctx.paths;
-    const store::Settings& s = ctx.state.settings;
+    const base::AppPaths& p = ctx.paths;
+    const base::Settings& s = ctx.state.settings;
     std::cout << fmt::format("Application folder: {}\n", p.appDir.string())
               << fmt::format("Data folder:        {}\n", p.dataDir().string())
               << fmt::format("Dog database:       {}\n", p.dogDatabase().string())
@@ -50,8 +50,8 @@ int runPaths(Context& ctx) {
               << fmt::format("  TimeFactorL     {}\n", s.TimeFactorL)
               << fmt::format("  TimeFactorR     {}\n", s.TimeFactorR)
               << fmt::format("  LastStyleUpdate {}\n",
-                             s.LastStyleUpdate ? store::toIso(*s.LastStyleUpdate) : "(none)");
-    const std::size_t n = store::recentFileCount(ctx.state.recentFiles);
+                             s.LastStyleUpdate ? base::toIso(*s.LastStyleUpdate) : "(none)");
+    const std::size_t n = base::recentFileCount(ctx.state.recentFiles);
     std::cout << "\nRecent race files:" << (n == 0 ? " (none)" : "") << "\n";
     for (std::size_t i = 0; i < n; ++i) {
         std::cout << "  " << ctx.state.recentFiles[i].Title << "  " << ctx.state.recentFiles[i].Path

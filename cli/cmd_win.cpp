@@ -12,9 +12,9 @@
 #include "cli/command.h"
 #include "cli/progress.h"
 #include "core/analysis/win_model.h"
+#include "core/base/error.h"
+#include "core/base/fileio.h"
 #include "core/store/dog_database.h"
-#include "core/store/error.h"
-#include "core/store/fileio.h"
 #include "core/store/output_guard.h"
 
 namespace vz::cli {
@@ -34,11 +34,11 @@ struct FitArgs {
     bool overwrite = false;
 };
 
-std::optional<store::Date> dateArg(const std::string& text, const char* name) {
+std::optional<base::Date> dateArg(const std::string& text, const char* name) {
     if (text.empty()) {
         return std::nullopt;
     }
-    if (auto d = store::fromIso(text)) {
+    if (auto d = base::fromIso(text)) {
         return d;
     }
     throw Error(fmt::format("{}: not a date in the form YYYY-MM-DD: {}", name, text));
@@ -100,7 +100,7 @@ int runFit(Context& ctx, const FitArgs& a) {
     const fs::path file = analysis::modelFile(ctx.paths.appDir);
     analysis::saveModel(file, outcome.model);
     if (design) {
-        store::writeFileAtomic(*design, outcome.designCsv, "design file");
+        base::writeFileAtomic(*design, outcome.designCsv, "design file");
     }
     std::string table = analysis::modelTable(outcome.model);
     std::erase(table, '\r');

@@ -12,8 +12,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "core/store/dates.h"
-#include "core/store/paths.h"
+#include "core/base/dates.h"
+#include "core/base/paths.h"
 #include "core/store/startup.h"
 
 namespace vz::cli {
@@ -28,12 +28,12 @@ enum ExitCode : int {
 // What every command gets: the folders, the run's today, and the program
 // state the start-up procedure filled.
 struct Context {
-    store::AppPaths paths;
+    base::AppPaths paths;
     // Where the programs and the shipped files lie; whether --app-dir was
     // left out.
-    store::ProgramFolders programs;
+    base::ProgramFolders programs;
     bool appDirIsDefault = false;
-    store::Date today;
+    base::Date today;
     store::ProgramState state;
     // stdin and stderr are both terminals: questions may be asked and
     // progress shown.

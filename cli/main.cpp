@@ -10,17 +10,17 @@
 
 #include "cli/command.h"
 #include "cli/progress.h"
-#include "core/store/error.h"
-#include "core/store/shipped_files.h"
-#include "core/store/version.h"
+#include "core/base/error.h"
+#include "core/base/shipped_files.h"
+#include "core/base/version.h"
 
 namespace {
 
-std::optional<vz::store::Date> parseToday(const std::string& text) {
+std::optional<vz::base::Date> parseToday(const std::string& text) {
     if (text.empty()) {
-        return vz::store::today();
+        return vz::base::today();
     }
-    return vz::store::fromIso(text);
+    return vz::base::fromIso(text);
 }
 
 }  // namespace
@@ -83,12 +83,12 @@ int main(int argc, char** argv) {
     }
 
     try {
-        ctx.programs = store::findProgramFolders(store::executableFolder());
+        ctx.programs = base::findProgramFolders(base::executableFolder());
         ctx.appDirIsDefault = appDir.empty();
         ctx.paths.appDir =
-            appDir.empty() ? store::openDefaultAppFolder(ctx.programs, store::processEnvironment())
+            appDir.empty() ? base::openDefaultAppFolder(ctx.programs, base::processEnvironment())
                            : std::filesystem::absolute(appDir);
-        ctx.paths.profileDir = profileDir.empty() ? store::profileFolderFromEnvironment()
+        ctx.paths.profileDir = profileDir.empty() ? base::profileFolderFromEnvironment()
                                                   : std::filesystem::absolute(profileDir);
         std::error_code ec;
         if (!std::filesystem::is_directory(ctx.paths.appDir, ec)) {

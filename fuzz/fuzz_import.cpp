@@ -24,12 +24,12 @@
 
 #include <unistd.h>
 
+#include "core/base/error.h"
+#include "core/base/fileio.h"
 #include "core/import/format.h"
 #include "core/import/registry.h"
 #include "core/import/session.h"
 #include "core/store/dog_database.h"
-#include "core/store/error.h"
-#include "core/store/fileio.h"
 #include "core/store/import_store.h"
 #include "core/store/race_file.h"
 
@@ -64,7 +64,7 @@ struct World {
         dogs = std::make_unique<store::DogDatabase>(dir / "Data.mdb");
         race = std::make_unique<store::RaceFile>(dir / "card.rac");
         // A dog on file before the run, so that known-dog paths are reached.
-        store::Dog d;
+        base::Dog d;
         d.RegName = "Swift Arrow";
         d.RunningStyle = "R";
         d.NumStarts = 3;
@@ -99,7 +99,7 @@ std::vector<std::string> inputsOf(std::string_view bytes, std::size_t count) {
     return {std::string(bytes.substr(0, at)), std::string(bytes.substr(at + kSplit.size()))};
 }
 
-const store::Date kToday{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{8}};
+const base::Date kToday{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{8}};
 
 // One run of the format; true when it finished, false when it ended with the
 // import error.

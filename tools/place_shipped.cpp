@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "core/store/shipped_files.h"
+#include "core/base/shipped_files.h"
 
 int main(int argc, char** argv) {
     if (argc != 4) {
@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const vz::store::Placement p = vz::store::placeShippedFiles(argv[1], argv[2], argv[3]);
+        const vz::base::Placement p = vz::base::placeShippedFiles(argv[1], argv[2], argv[3]);
         for (const auto& f : p.made) {
             std::printf("Made %s\n", f.c_str());
         }

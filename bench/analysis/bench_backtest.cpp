@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     const Measure scan = best(reps, [&] {
         const store::DogDatabase db(cache, store::OpenMode::ReadOnly);
         double sink = 0;
-        const long n = store::scanLinesByDate(db, [&](store::RaceLine& l) {
+        const long n = store::scanLinesByDate(db, [&](base::RaceLine& l) {
             sink += l.Finish.value_or(0);
             return true;
         });

@@ -15,10 +15,10 @@
 #include <filesystem>
 
 #include "bench/synthetic.h"
+#include "core/base/settings.h"
 #include "core/dogs/running_style.h"
 #include "core/store/dog_database.h"
 #include "core/store/dog_maintenance.h"
-#include "core/store/settings.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     const fs::path work = fs::temp_directory_path() / "vz-bench-styles";
     const fs::path cache = shipped.parent_path() / "bench" / "data" / "synthetic-100k-2m.mdb";
     // The whole command as the user runs it: styles and settings file.
-    const store::AppPaths paths{work / "app", work / "profile"};
+    const base::AppPaths paths{work / "app", work / "profile"};
     const fs::path copy = paths.dogDatabase();
     fs::create_directories(paths.dataDir());
 
@@ -59,10 +59,10 @@ int main(int argc, char** argv) {
     const bench::SyntheticShape shape;
     bench::makeSyntheticDogDatabase(shipped, cache, shape);
 
-    store::Settings settings;
-    settings.TimeFactorL = store::kFirstTimeFactorL;
-    settings.TimeFactorR = store::kFirstTimeFactorR;
-    const store::Date today{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{7}};
+    base::Settings settings;
+    settings.TimeFactorL = base::kFirstTimeFactorL;
+    settings.TimeFactorR = base::kFirstTimeFactorR;
+    const base::Date today{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{7}};
 
     double bestScan = 1e30;
     double bestUpdate = 1e30;

@@ -11,9 +11,9 @@
 #include <random>
 
 #include "bench/synthetic.h"
+#include "core/base/paths.h"
 #include "core/store/dog_browser.h"
 #include "core/store/dog_database.h"
-#include "core/store/paths.h"
 #include "gui/vovoziruzu/edit_dogs.h"
 
 namespace fs = std::filesystem;
@@ -23,12 +23,12 @@ namespace {
 
 constexpr int kDogs = 100000;
 
-const store::AppPaths& bigApp() {
-    static const store::AppPaths paths = [] {
+const base::AppPaths& bigApp() {
+    static const base::AppPaths paths = [] {
         const fs::path root = fs::temp_directory_path() / "vz_bench_dog_editor";
-        store::AppPaths p{root / "app", root / "profile"};
+        base::AppPaths p{root / "app", root / "profile"};
         fs::create_directories(p.dataDir());
-        const store::AppPaths shipped{VZ_SHIPPED_DIR, {}};
+        const base::AppPaths shipped{VZ_SHIPPED_DIR, {}};
         fs::copy_file(shipped.staticDatabase(), p.staticDatabase(),
                       fs::copy_options::overwrite_existing);
         bench::SyntheticShape shape;

@@ -18,10 +18,10 @@
 #include <fmt/format.h>
 
 #include "bench/synthetic.h"
+#include "core/base/dates.h"
+#include "core/base/fileio.h"
 #include "core/import/import.h"
-#include "core/store/dates.h"
 #include "core/store/dog_database.h"
-#include "core/store/fileio.h"
 #include "core/store/import_store.h"
 
 namespace {
@@ -41,8 +41,7 @@ std::string fit(const std::string& s, std::size_t w) {
 // One dog in twenty-five is not on file yet.
 std::vector<std::string> makeProgram(long pastLines, std::vector<std::string>& dogNames) {
     std::mt19937 rng(7);
-    const store::Date firstDay{std::chrono::year{2026}, std::chrono::month{12},
-                               std::chrono::day{2}};
+    const base::Date firstDay{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{2}};
     const int dogs = static_cast<int>(pastLines / 8);
     std::vector<std::string> out;
     const char* dists[] = {"5/16", "3/8", "550", "660", "7/16"};
@@ -73,7 +72,7 @@ std::vector<std::string> makeProgram(long pastLines, std::vector<std::string>& d
                     line[col - 1 + k] = t[k];
                 }
             };
-            put(1, store::mmddyy(store::addDays(firstDay, 4L * i)));
+            put(1, base::mmddyy(base::addDays(firstDay, 4L * i)));
             put(10, fmt::format("{:>2}", 1 + rng() % 15));
             put(17, dists[rng() % 5]);
             put(23, fmt::format("{:02d}.{:02d}", win / 100, win % 100));
@@ -117,7 +116,7 @@ int main(int argc, char** argv) {
     bench::SyntheticShape shape;
     bench::makeSyntheticDogDatabase(shipped, cache, shape);
 
-    store::AppPaths paths{work / "app", work / "profile"};
+    base::AppPaths paths{work / "app", work / "profile"};
     fs::copy_file(shipped / "RaceTemplate.tmp", paths.raceTemplate(),
                   fs::copy_options::overwrite_existing);
     std::vector<std::string> names;
@@ -128,7 +127,7 @@ int main(int argc, char** argv) {
         text += "\r\n";
     }
     const fs::path input = work / "program.txt";
-    store::writeFileAtomic(input, text);
+    base::writeFileAtomic(input, text);
 
     double bestImport = 1e100;
     double bestBare = 1e100;
@@ -140,20 +139,20 @@ int main(int argc, char** argv) {
         req.inputs = {input};
         req.raceFile = work / "card.rac";
         req.paths = paths;
-        req.today = store::today();
+        req.today = base::today();
         const auto t0 = Clock::now();
         summary = import::runImport(req);
         bestImport = std::min(bestImport, seconds(Clock::now() - t0));
 
         // The rows the import wrote, read back for the bare inserts.
-        std::vector<store::RaceLine> rows;
+        std::vector<base::RaceLine> rows;
         {
             store::DogDatabase db(paths.dogDatabase(), store::OpenMode::ReadOnly);
             std::sort(names.begin(), names.end());
             names.erase(std::unique(names.begin(), names.end()), names.end());
-            const store::Date newest = shape.newest;
+            const base::Date newest = shape.newest;
             for (const std::string& n : names) {
-                for (const store::RaceLine& l : db.raceLines(n)) {
+                for (const base::RaceLine& l : db.raceLines(n)) {
                     if (l.RaceDate && *l.RaceDate > newest) {
                         rows.push_back(l);
                     }
@@ -166,7 +165,7 @@ int main(int argc, char** argv) {
             store::DogDatabase db(paths.dogDatabase());
             store::DogDatabase::Transaction tx(db);
             store::ImportStore st(db, nullptr);
-            for (const store::RaceLine& l : rows) {
+            for (const base::RaceLine& l : rows) {
                 st.addRaceLine(l);
             }
             st.resetAll();

@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "bench/synthetic.h"
+#include "core/base/error.h"
 #include "core/processing/figures.h"
 #include "core/processing/run.h"
 #include "core/store/dog_database.h"
-#include "core/store/error.h"
 #include "core/store/race_file.h"
 
 namespace {
@@ -53,7 +53,7 @@ double medianMs(F&& f) {
 
 int run(const fs::path& dir) {
     const bench::SyntheticShape shape;
-    const store::AppPaths paths{dir / "app", dir / "profile"};
+    const base::AppPaths paths{dir / "app", dir / "profile"};
     fs::create_directories(paths.resultsDir());
     std::printf("Dog database: %d dogs, %ld lines in %s\n", shape.dogs, shape.lines,
                 paths.dogDatabase().c_str());
@@ -67,7 +67,7 @@ int run(const fs::path& dir) {
         store::RaceFile f(card);
         store::RaceFile::Transaction tx(f);
         for (int r = 1; r <= kRaces; ++r) {
-            store::Race race;
+            base::Race race;
             race.RaceDate = shape.newest;
             race.RaceNum = r;
             race.Grade = "B";
@@ -75,7 +75,7 @@ int run(const fs::path& dir) {
             f.addRace(race);
             for (int p = 1; p <= kDogsPerRace; ++p) {
                 const int dog = ((r - 1) * kDogsPerRace + p - 1) * 811 % shape.dogs;
-                store::Post post;
+                base::Post post;
                 post.RaceDate = shape.newest;
                 post.RaceNum = r;
                 post.Post = p;

@@ -1,11 +1,11 @@
 #include "core/analysis/as_of.h"
 
+#include "core/base/error.h"
 #include "core/processing/figures.h"
-#include "core/store/error.h"
 
 namespace vz::analysis {
 
-void keepLinesBefore(std::vector<processing::HistoryLine>& lines, store::Date day) {
+void keepLinesBefore(std::vector<processing::HistoryLine>& lines, base::Date day) {
     std::erase_if(lines, [&](const processing::HistoryLine& l) {
         return !l.RaceDate || !(*l.RaceDate < day);
     });

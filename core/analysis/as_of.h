@@ -6,16 +6,16 @@
 
 #include <vector>
 
+#include "core/base/dates.h"
 #include "core/processing/card.h"
 #include "core/processing/rating.h"
-#include "core/store/dates.h"
 
 namespace vz::analysis {
 
 // Keeps of `lines` (newest first, as processing orders a dog's lines) the
 // eight newest dated before `day`, in the same order. A line without a date
 // is dropped too: it may be of the race's day or later.
-void keepLinesBefore(std::vector<processing::HistoryLine>& lines, store::Date day);
+void keepLinesBefore(std::vector<processing::HistoryLine>& lines, base::Date day);
 
 // Rates the race of `card` as of its date. Each entry holds its dog's lines
 // newest first; lines of the race's day or later are dropped here, so an

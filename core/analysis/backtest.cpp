@@ -12,20 +12,19 @@
 
 #include "core/analysis/as_of.h"
 #include "core/analysis/backtest_tally.h"
+#include "core/base/error.h"
+#include "core/base/text.h"
 #include "core/processing/figures.h"
-#include "core/store/error.h"
+#include "core/processing/rating.h"
 #include "core/store/history_scan.h"
-#include "core/store/text.h"
 
 namespace vz::analysis {
 
 namespace {
 
-using store::RaceLine;
+using base::RaceLine;
 
 constexpr long kProgressEvery = 8192;
-// The error number processing's rating gives a post it has no box for.
-constexpr int kPostWithoutBox = 9;
 
 // ---------------------------------------------------------------------------
 // The lines each dog holds between races. Two million lines pass through, a
@@ -75,7 +74,7 @@ class Names {
                 slots_[at] = static_cast<std::uint32_t>(names_.size());
                 return {static_cast<std::uint32_t>(names_.size() - 1), true};
             }
-            if (store::equalsNoCase(names_[slot - 1], name)) {
+            if (base::equalsNoCase(names_[slot - 1], name)) {
                 return {slot - 1, false};
             }
         }
@@ -116,12 +115,12 @@ struct HeldLine {
     std::uint8_t present = 0;  // bit i: number[i] has a value
 };
 
-std::int32_t dayNumber(store::Date d) {
+std::int32_t dayNumber(base::Date d) {
     return static_cast<std::int32_t>(std::chrono::sys_days(d).time_since_epoch().count());
 }
 
-store::Date dateOf(std::int32_t day) {
-    return store::Date{std::chrono::sys_days{std::chrono::days{day}}};
+base::Date dateOf(std::int32_t day) {
+    return base::Date{std::chrono::sys_days{std::chrono::days{day}}};
 }
 
 std::array<std::optional<int>*, 7> numbersOf(RaceLine& l) {
@@ -204,7 +203,7 @@ class Pass {
   public:
     Pass(const store::DogDatabase& db, const BacktestRequest& rq, BacktestSummary& s)
         : rq_(rq), s_(s), summing_(s) {
-        for (const store::Dog& d : db.dogs()) {
+        for (const base::Dog& d : db.dogs()) {
             dogIndex(d.RegName, d.RunningStyle.value_or(""));
         }
     }
@@ -322,9 +321,11 @@ class Pass {
         processing::RatedRace rated;
         try {
             rated = rateAsOf(std::move(card), rq_.factors);
-        } catch (const Error& e) {
-            const Skip why = e.number() == kPostWithoutBox ? Skip::Posts : Skip::Unreadable;
-            ++s_.skipped[static_cast<std::size_t>(why)];
+        } catch (const processing::PostFault&) {
+            ++s_.skipped[static_cast<std::size_t>(Skip::Posts)];
+            return;
+        } catch (const Error&) {
+            ++s_.skipped[static_cast<std::size_t>(Skip::Unreadable)];
             return;
         }
         std::vector<Result> results;
@@ -412,8 +413,8 @@ class Pass {
 
 void checkOptions(const BacktestOptions& o) {
     if (o.from && o.to && *o.from > *o.to) {
-        throw Error(fmt::format("The first day {} is after the last day {}.", store::toIso(*o.from),
-                                store::toIso(*o.to)));
+        throw Error(fmt::format("The first day {} is after the last day {}.", base::toIso(*o.from),
+                                base::toIso(*o.to)));
     }
     if (o.distance && distanceOption(*o.distance) != *o.distance) {
         throw Error("The distance must be S, L or R, not \"" + *o.distance + "\".");
@@ -428,7 +429,7 @@ void checkOptions(const BacktestOptions& o) {
 }
 
 std::optional<std::string> gradeOption(std::string_view typed) {
-    std::string g = store::trim(typed);
+    std::string g = base::trim(typed);
     if (g.empty()) {
         return std::nullopt;
     }
@@ -436,7 +437,7 @@ std::optional<std::string> gradeOption(std::string_view typed) {
 }
 
 std::string distanceOption(std::string_view typed) {
-    const std::string d = store::toUpper(store::trim(typed));
+    const std::string d = base::toUpper(base::trim(typed));
     if (d != "S" && d != "L" && d != "R") {
         throw Error("The distance must be S, L or R, not \"" + std::string(typed) + "\".");
     }

@@ -16,9 +16,9 @@
 
 #include "core/analysis/dog_form.h"
 #include "core/analysis/outcome.h"
+#include "core/base/dates.h"
 #include "core/processing/card.h"
 #include "core/processing/rating.h"
-#include "core/store/dates.h"
 #include "core/store/dog_database.h"
 
 namespace vz::analysis {
@@ -28,14 +28,14 @@ inline constexpr int kDefaultMinField = 5;
 // Which past races are rated. The dates, grade and distance choose races,
 // never the lines that feed the ratings.
 struct BacktestOptions {
-    std::optional<store::Date> from;      // inclusive
-    std::optional<store::Date> to;        // inclusive
+    std::optional<base::Date> from;       // inclusive
+    std::optional<base::Date> to;         // inclusive
     std::optional<std::string> grade;     // the stored text, exactly
     std::optional<std::string> distance;  // "S", "L" or "R"
     int minField = kDefaultMinField;      // dogs a race needs at least
     // Races from this day on make the test period, the earlier ones the
     // development period; the tables then show both.
-    std::optional<store::Date> testFrom;
+    std::optional<base::Date> testFrom;
     double commission = 0;  // % of a winning bet's net winnings
 };
 
@@ -75,7 +75,7 @@ struct RatedDog {
 
 // A rated past race, the dogs in the report's order.
 struct RatedPastRace {
-    store::Race race;
+    base::Race race;
     std::vector<RatedDog> dogs;
     std::string advice;  // lines joined by CR LF
     RaceOutcome outcome;
@@ -117,7 +117,7 @@ struct Tallies {
 
 // A rated race's top pick, for the bets followed race by race.
 struct PickedRace {
-    store::Date date;
+    base::Date date;
     int race = 0;
     double odds = 0;  // 0: no bet
     bool won = false;
@@ -136,14 +136,14 @@ struct BacktestSummary : Tallies {
     long racesFound = 0;
     long racesNotChosen = 0;  // outside the dates, grade or distance asked for
     std::array<long, kSkipReasons> skipped{};
-    std::optional<store::Date> firstRated;
-    std::optional<store::Date> lastRated;
+    std::optional<base::Date> firstRated;
+    std::optional<base::Date> lastRated;
     // Development, then test; empty without a test period.
     std::vector<Tallies> periods;
     // Every rated race's top pick, in date and race order.
     std::vector<PickedRace> picks;
     // The top pick's cumulative flat-bet profit after each day rated.
-    std::vector<std::pair<store::Date, double>> profitByDate;
+    std::vector<std::pair<base::Date, double>> profitByDate;
     bool cancelled = false;
 
     long racesRated() const { return all.races; }

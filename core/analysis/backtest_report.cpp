@@ -6,9 +6,9 @@
 
 #include "core/analysis/report_text.h"
 #include "core/analysis/walk_forward_report.h"
+#include "core/base/error.h"
+#include "core/base/fileio.h"
 #include "core/processing/report.h"
-#include "core/store/error.h"
-#include "core/store/fileio.h"
 #include "core/store/output_guard.h"
 
 namespace vz::analysis {
@@ -28,11 +28,11 @@ void addCounts(std::string& out, std::string_view title, const Table& counts) {
 
 void addOptions(std::string& out, const BacktestOptions& o) {
     addLine(out, fmt::format("Races chosen: {} to {}, grade {}, distance {}, at least {} dogs",
-                             o.from ? store::toIso(*o.from) : "the first day",
-                             o.to ? store::toIso(*o.to) : "the last day", o.grade.value_or("any"),
+                             o.from ? base::toIso(*o.from) : "the first day",
+                             o.to ? base::toIso(*o.to) : "the last day", o.grade.value_or("any"),
                              o.distance.value_or("any"), o.minField));
     if (o.testFrom) {
-        addLine(out, "Test period: the races from " + store::toIso(*o.testFrom) +
+        addLine(out, "Test period: the races from " + base::toIso(*o.testFrom) +
                          " on; development period: the races before");
     }
     if (o.commission > 0) {
@@ -70,7 +70,7 @@ std::string backtestSummaryText(const BacktestTables& t) {
     return out;
 }
 
-std::string backtestReport(const BacktestSummary& s, const BacktestTables& t, store::Date today) {
+std::string backtestReport(const BacktestSummary& s, const BacktestTables& t, base::Date today) {
     std::string out = processing::headedBanner("Backtest of the race history", today);
 
     out += sectionTitle("     RACES");
@@ -124,7 +124,7 @@ void appendCsvRows(std::string& out, const RatedPastRace& r, const std::vector<d
         const RatedDog& d = r.dogs[i];
         const processing::Points& p = d.points;
         out += fmt::format("{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{},{}",
-                           r.race.RaceDate ? store::toIso(*r.race.RaceDate) : "",
+                           r.race.RaceDate ? base::toIso(*r.race.RaceDate) : "",
                            optionalField(r.race.RaceNum), csvField(r.race.Grade.value_or("")),
                            csvField(r.race.Distance.value_or("")), d.post, csvField(d.dogName),
                            p.score, p.cla, p.rec, p.avSp, p.last, p.eaSp, p.laSp,
@@ -198,9 +198,9 @@ BacktestOutcome runBacktest(const BacktestRun& run) {
         outcome.winChances = walk->summary();
         report += walkForwardSection(*outcome.winChances);
     }
-    store::writeFileAtomic(outcome.report, report);
+    base::writeFileAtomic(outcome.report, report);
     if (run.csv) {
-        store::writeFileAtomic(*run.csv, csv);
+        base::writeFileAtomic(*run.csv, csv);
     }
     return outcome;
 }

@@ -12,15 +12,15 @@
 #include "core/analysis/backtest.h"
 #include "core/analysis/backtest_tables.h"
 #include "core/analysis/walk_forward.h"
-#include "core/store/dates.h"
-#include "core/store/paths.h"
+#include "core/base/dates.h"
+#include "core/base/paths.h"
 
 namespace vz::analysis {
 
 inline constexpr std::string_view kBacktestReportName = "Backtest - Results.txt";
 
 std::string backtestReport(const BacktestSummary& summary, const BacktestTables& tables,
-                           store::Date today);
+                           base::Date today);
 
 // The counts of races and the top pick's overall tally: the head of the
 // report, and what the terminal prints.
@@ -36,9 +36,9 @@ void appendCsvRows(std::string& out, const RatedPastRace& race,
                    const std::vector<double>* chances = nullptr);
 
 struct BacktestRun {
-    store::AppPaths paths;
+    base::AppPaths paths;
     BacktestRequest request;
-    store::Date today;
+    base::Date today;
     std::optional<std::filesystem::path> csv;      // also write the CSV here
     std::optional<WalkForwardOptions> winChances;  // also judge win chances
 };

@@ -233,7 +233,7 @@ BacktestTables backtestTables(const BacktestSummary& s) {
     count("Races rated", s.racesRated());
     if (s.firstRated && s.lastRated) {
         out.races.add("Days rated",
-                      {{store::toIso(*s.firstRated) + " to " + store::toIso(*s.lastRated)}});
+                      {{base::toIso(*s.firstRated) + " to " + base::toIso(*s.lastRated)}});
     }
 
     const TopPickGroups groups{s.byMargin.size(), s.byGrade.size(), s.byDistance.size()};

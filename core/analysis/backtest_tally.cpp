@@ -138,7 +138,7 @@ void Summing::add(const RatedPastRace& r) {
     const int second = r.dogs.size() > 1 ? r.dogs[1].points.score : 0;
     const int gap = top - second;
     const std::size_t margin = gap <= 0 ? 0 : gap <= 2 ? 1 : gap <= 5 ? 2 : 3;
-    const store::Date day = *r.race.RaceDate;
+    const base::Date day = *r.race.RaceDate;
     const bool test = s_.options.testFrom && day >= *s_.options.testFrom;
     addTo(s_, whole_, r, margin);
     if (!periods_.empty()) {

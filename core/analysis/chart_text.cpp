@@ -68,14 +68,13 @@ std::string chartSubtitle(const BacktestSummary& s) {
     const BacktestOptions& o = s.options;
     const std::string rated =
         s.firstRated && s.lastRated
-            ? fmt::format("{} to {}", store::toIso(*s.firstRated), store::toIso(*s.lastRated))
+            ? fmt::format("{} to {}", base::toIso(*s.firstRated), base::toIso(*s.lastRated))
             : std::string("no day");
     return fmt::format(
         "{}, {} races rated; chosen: {} to {}, grade {}, distance {}, at least {} dogs", rated,
         withThousands(std::to_string(s.racesRated())),
-        o.from ? store::toIso(*o.from) : "the first day",
-        o.to ? store::toIso(*o.to) : "the last day", o.grade.value_or("any"),
-        o.distance.value_or("any"), o.minField);
+        o.from ? base::toIso(*o.from) : "the first day", o.to ? base::toIso(*o.to) : "the last day",
+        o.grade.value_or("any"), o.distance.value_or("any"), o.minField);
 }
 
 }  // namespace vz::analysis

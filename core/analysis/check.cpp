@@ -7,12 +7,12 @@
 #include "core/analysis/as_of.h"
 #include "core/analysis/evidence.h"
 #include "core/analysis/report_text.h"
+#include "core/base/error.h"
+#include "core/base/fileio.h"
+#include "core/base/text.h"
 #include "core/processing/figures.h"
 #include "core/processing/report.h"
-#include "core/store/error.h"
-#include "core/store/fileio.h"
 #include "core/store/history_scan.h"
-#include "core/store/text.h"
 
 namespace vz::analysis {
 
@@ -22,7 +22,7 @@ constexpr std::string_view kResultsSuffix = " - Results.txt";
 // Fewer races with results than this prove nothing, and the summary says so.
 constexpr long kFewestToJudge = 30;
 
-Result resultOf(const std::vector<store::RaceLine>& lines) {
+Result resultOf(const std::vector<base::RaceLine>& lines) {
     if (lines.empty()) {
         return {};
     }
@@ -41,26 +41,26 @@ std::string resultRow(int rank, int post, const processing::Box& box, const Resu
 
 std::vector<CheckedRace> checkRaces(const store::RaceFile& raceFile, const store::DogDatabase& dogs,
                                     processing::TimeFactors factors, const WinModel* model) {
-    const std::vector<store::Race> races = raceFile.races();
+    const std::vector<base::Race> races = raceFile.races();
     if (races.empty()) {
         throw Error(
             fmt::format("The race file {} has no races.", raceFile.path().filename().string()),
             Error::kNoCurrentRecord);
     }
-    const std::vector<store::Post> posts = raceFile.allPosts();
+    const std::vector<base::Post> posts = raceFile.allPosts();
     std::vector<CheckedRace> out;
     out.reserve(races.size());
-    for (const store::Race& race : races) {
+    for (const base::Race& race : races) {
         processing::RaceCard card{race, {}};
         std::map<int, Result> results;
-        for (const store::Post& p : posts) {
+        for (const base::Post& p : posts) {
             const std::string name = p.RegName.value_or("");
             if (!race.RaceDate || !race.RaceNum || p.RaceDate != race.RaceDate ||
-                p.RaceNum != race.RaceNum || store::trim(name).empty()) {
+                p.RaceNum != race.RaceNum || base::trim(name).empty()) {
                 continue;
             }
-            const std::optional<store::Dog> dog = dogs.findDog(store::trim(name));
-            const std::string regName = dog ? dog->RegName : store::trim(name);
+            const std::optional<base::Dog> dog = dogs.findDog(base::trim(name));
+            const std::string regName = dog ? dog->RegName : base::trim(name);
             const int post = p.Post.value_or(0);
             card.entries.push_back(
                 {post, name, dog ? dog->RunningStyle.value_or("") : std::string(),
@@ -133,7 +133,7 @@ std::string checkSummaryText(const std::vector<CheckedRace>& races) {
     return out;
 }
 
-std::string checkReport(std::string_view raceFileTitle, store::Date today,
+std::string checkReport(std::string_view raceFileTitle, base::Date today,
                         const std::vector<CheckedRace>& races) {
     std::string out =
         processing::headedBanner("Results check of " + std::string(raceFileTitle), today);
@@ -180,7 +180,7 @@ std::string checkReport(std::string_view raceFileTitle, store::Date today,
 }
 
 std::string checkReportName(std::string_view raceFileTitle) {
-    std::string name = store::resultsFileName(raceFileTitle);
+    std::string name = base::resultsFileName(raceFileTitle);
     name.resize(name.size() - kResultsSuffix.size());
     return name + " - Results Check.txt";
 }
@@ -195,7 +195,7 @@ CheckOutcome checkRaceFile(const CheckRequest& rq) {
         outcome.tally.add(c.outcome);
     }
     outcome.report = rq.paths.resultsDir() / checkReportName(rq.raceFileTitle);
-    store::writeFileAtomic(outcome.report, checkReport(rq.raceFileTitle, rq.today, outcome.races));
+    base::writeFileAtomic(outcome.report, checkReport(rq.raceFileTitle, rq.today, outcome.races));
     return outcome;
 }
 

@@ -13,17 +13,17 @@
 #include "core/analysis/outcome.h"
 #include "core/analysis/table.h"
 #include "core/analysis/win_model.h"
+#include "core/base/dates.h"
+#include "core/base/paths.h"
 #include "core/processing/card.h"
 #include "core/processing/rating.h"
-#include "core/store/dates.h"
 #include "core/store/dog_database.h"
-#include "core/store/paths.h"
 #include "core/store/race_file.h"
 
 namespace vz::analysis {
 
 struct CheckedRace {
-    store::Race race;
+    base::Race race;
     processing::RatedRace rated;
     std::vector<Result> results;  // along rated.finalOrder
     RaceOutcome outcome;
@@ -41,7 +41,7 @@ std::vector<CheckedRace> checkRaces(const store::RaceFile& raceFile, const store
 
 // The check's report: per race the order with finishes and odds, then the
 // card's tallies. Lines end in CR LF.
-std::string checkReport(std::string_view raceFileTitle, store::Date today,
+std::string checkReport(std::string_view raceFileTitle, base::Date today,
                         const std::vector<CheckedRace>& races);
 
 // The card's tallies: races with results, the top pick's wins and places,
@@ -53,11 +53,11 @@ std::string checkSummaryText(const std::vector<CheckedRace>& races);
 std::string checkReportName(std::string_view raceFileTitle);
 
 struct CheckRequest {
-    store::AppPaths paths;
+    base::AppPaths paths;
     std::filesystem::path raceFile;
     std::string raceFileTitle;  // file name without folder
     processing::TimeFactors factors;
-    store::Date today;
+    base::Date today;
     std::optional<WinModel> winChances;  // show each dog's chance
 };
 

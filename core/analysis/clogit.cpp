@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
-#include "core/store/error.h"
+#include "core/base/error.h"
 
 namespace vz::analysis {
 
@@ -11,6 +12,7 @@ namespace {
 
 constexpr int kMaxIterations = 100;
 constexpr int kMaxHalvings = 30;
+constexpr int kMaxChordSteps = 12;
 // Rows of centred inputs gathered before one product adds them to the Hessian.
 constexpr long kBlockRows = 4096;
 
@@ -127,10 +129,33 @@ double nullLogLikelihood(const ChoiceSet& set) {
 }
 
 LogitFit fitConditionalLogit(const ChoiceSet& set, double penalty, const Eigen::VectorXd& start,
-                             double tolerance) {
+                             double tolerance, const Eigen::MatrixXd* curvatureGuess) {
     const int k = set.inputs();
     LogitFit fit;
     fit.coef = start.size() == k ? start : Eigen::VectorXd::Zero(k);
+    if (curvatureGuess && curvatureGuess->rows() == k && k > 0) {
+        const Eigen::LDLT<Eigen::MatrixXd> guess(*curvatureGuess);
+        double last = std::numeric_limits<double>::infinity();
+        for (int i = 0; i < kMaxChordSteps && guess.info() == Eigen::Success; ++i) {
+            const Evaluation g = evaluate(set, fit.coef, false);
+            const Eigen::VectorXd step = guess.solve(g.gradient - penalty * fit.coef);
+            const double size = step.lpNorm<Eigen::Infinity>();
+            if (!(size < last)) {
+                break;  // not settling: Newton takes over from here
+            }
+            fit.coef += step;
+            last = size;
+            if (size < tolerance) {
+                fit.converged = true;
+                fit.iterations = i + 1;
+                fit.logLik = g.logLik;
+                fit.curvature = *curvatureGuess;
+                const Eigen::MatrixXd inverse = guess.solve(Eigen::MatrixXd::Identity(k, k));
+                fit.stdErr = inverse.diagonal().cwiseMax(0.0).cwiseSqrt();
+                return fit;
+            }
+        }
+    }
     const Eigen::MatrixXd ridge = penalty * Eigen::MatrixXd::Identity(k, k);
     Evaluation e = evaluate(set, fit.coef);
     Eigen::MatrixXd curvature = ridge - e.hessian;  // minus the penalised Hessian
@@ -175,6 +200,7 @@ LogitFit fitConditionalLogit(const ChoiceSet& set, double penalty, const Eigen::
         const Eigen::MatrixXd inverse = curvature.ldlt().solve(Eigen::MatrixXd::Identity(k, k));
         fit.stdErr = inverse.diagonal().cwiseMax(0.0).cwiseSqrt();
     }
+    fit.curvature = curvature;
     return fit;
 }
 

@@ -7,7 +7,7 @@
 
 namespace vz::analysis {
 
-DogForm formOf(std::span<const processing::HistoryLine> lines, std::optional<store::Date> day) {
+DogForm formOf(std::span<const processing::HistoryLine> lines, std::optional<base::Date> day) {
     DogForm f;
     f.earlierLines = static_cast<int>(
         std::min<std::size_t>(lines.size(), static_cast<std::size_t>(processing::kLinesRead)));

@@ -6,8 +6,8 @@
 #include <optional>
 #include <span>
 
+#include "core/base/dates.h"
 #include "core/processing/card.h"
-#include "core/store/dates.h"
 
 namespace vz::analysis {
 
@@ -21,6 +21,6 @@ struct DogForm {
 
 // `lines` newest first, as the rating reads them; only the eight newest count.
 // A newest line dated after `day` counts as run on it (0 days).
-DogForm formOf(std::span<const processing::HistoryLine> lines, std::optional<store::Date> day);
+DogForm formOf(std::span<const processing::HistoryLine> lines, std::optional<base::Date> day);
 
 }  // namespace vz::analysis

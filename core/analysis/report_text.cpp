@@ -2,8 +2,8 @@
 
 #include <fmt/format.h>
 
+#include "core/base/text.h"
 #include "core/processing/report.h"
-#include "core/store/text.h"
 
 namespace vz::analysis {
 
@@ -27,8 +27,8 @@ std::string labelledRow(std::string_view label, std::string_view value) {
 }
 
 std::string dogColumn(std::string_view dogName) {
-    std::string name = store::left(dogName, processing::kDogPlaces);
-    name.append(processing::kDogPlaces - store::charCount(name), ' ');
+    std::string name = base::left(dogName, processing::kDogPlaces);
+    name.append(processing::kDogPlaces - base::charCount(name), ' ');
     return name;
 }
 

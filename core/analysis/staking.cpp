@@ -49,7 +49,7 @@ PathSummary followBets(std::span<const Bet> bets, double commission) {
         return s;
     }
     double high = 0;
-    store::Date highDay = bets.front().date;
+    base::Date highDay = bets.front().date;
     // The fall being followed: from which high point, and whether it is the
     // largest so far (its recovery is then the drawdown's).
     bool falling = false;

@@ -13,13 +13,13 @@
 #include <utility>
 #include <vector>
 
-#include "core/store/dates.h"
+#include "core/base/dates.h"
 
 namespace vz::analysis {
 
 // A win bet: a winner returns the stake times the odds, plus the stake.
 struct Bet {
-    store::Date date;
+    base::Date date;
     int race = 0;  // race number, for the order within a day
     double stake = 1;
     double odds = 0;
@@ -40,9 +40,9 @@ std::vector<Bet> staked(std::span<const Bet> bets, Staking plan);
 double betProfit(const Bet& bet, double commission);
 
 struct Drawdown {
-    double units = 0;                      // the largest fall below the highest point so far
-    std::optional<store::Date> peak;       // the day of that highest point
-    std::optional<store::Date> recovered;  // the day profit first stood at it again
+    double units = 0;                     // the largest fall below the highest point so far
+    std::optional<base::Date> peak;       // the day of that highest point
+    std::optional<base::Date> recovered;  // the day profit first stood at it again
     // Days from the peak to the recovery; none while not recovered.
     std::optional<int> daysToRecovery() const;
 };

@@ -6,7 +6,7 @@
 
 #include <fmt/format.h>
 
-#include "core/store/error.h"
+#include "core/base/error.h"
 
 namespace vz::analysis {
 
@@ -22,7 +22,7 @@ constexpr double kRefitTolerance = 1e-7;
 // A chance is never taken as exactly 0 in a logarithm.
 constexpr double kSmallest = 1e-12;
 
-int daysBetween(store::Date a, store::Date b) {
+int daysBetween(base::Date a, base::Date b) {
     return static_cast<int>((std::chrono::sys_days(b) - std::chrono::sys_days(a)).count());
 }
 
@@ -90,11 +90,11 @@ WalkForward::WalkForward(WalkForwardOptions options)
     }
 }
 
-void WalkForward::refitIfDue(store::Date day) {
+void WalkForward::refitIfDue(base::Date day) {
     if (!firstDay_) {
         firstDay_ = day;
         nextRefit_ =
-            store::Date{std::chrono::sys_days(day) + std::chrono::days{s_.options.refitDays}};
+            base::Date{std::chrono::sys_days(day) + std::chrono::days{s_.options.refitDays}};
         return;
     }
     if (std::chrono::sys_days(day) < std::chrono::sys_days(*nextRefit_)) {
@@ -103,8 +103,8 @@ void WalkForward::refitIfDue(store::Date day) {
     // The last refit day on or before `day`; every race held is dated before
     // it, since none came on or after the refit day that was due.
     const int periods = daysBetween(*firstDay_, day) / s_.options.refitDays;
-    nextRefit_ = store::Date{std::chrono::sys_days(*firstDay_) +
-                             std::chrono::days{(periods + 1) * s_.options.refitDays}};
+    nextRefit_ = base::Date{std::chrono::sys_days(*firstDay_) +
+                            std::chrono::days{(periods + 1) * s_.options.refitDays}};
     if (history_.races() >= s_.options.warmUp) {
         model_ = fitWinModel(history_, s_.options.groups, s_.options.penalty,
                              model_ ? &*model_ : nullptr, kRefitTolerance);

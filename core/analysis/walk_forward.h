@@ -13,7 +13,7 @@
 #include "core/analysis/backtest.h"
 #include "core/analysis/staking.h"
 #include "core/analysis/win_model.h"
-#include "core/store/dates.h"
+#include "core/base/dates.h"
 
 namespace vz::analysis {
 
@@ -65,7 +65,7 @@ struct WalkForwardSummary {
     long racesPriced = 0;
     long deadHeats = 0;  // priced but neither fitted nor judged by likelihood
     long refits = 0;
-    std::optional<store::Date> firstPriced;
+    std::optional<base::Date> firstPriced;
     Judgement model;
     Judgement modelOnMarketRaces;  // the model over the races the market priced
     Judgement market;
@@ -90,7 +90,7 @@ class WalkForward {
     WalkForwardSummary summary() const;
 
   private:
-    void refitIfDue(store::Date day);
+    void refitIfDue(base::Date day);
     void judge(const RatedPastRace& race, const std::vector<double>& p,
                const std::vector<std::optional<double>>& market,
                const std::vector<double>& together);
@@ -100,8 +100,8 @@ class WalkForward {
     ChoiceSet pairs_;  // ln p_model, ln p_market of races both priced
     std::optional<WinModel> model_;
     std::optional<Eigen::VectorXd> pairCoef_;
-    std::optional<store::Date> firstDay_;
-    std::optional<store::Date> nextRefit_;
+    std::optional<base::Date> firstDay_;
+    std::optional<base::Date> nextRefit_;
     std::vector<double> rows_;
     std::vector<Bet> valueBets_;
     std::vector<Bet> kellyBets_;

@@ -32,7 +32,7 @@ WalkForwardTables walkForwardTables(const WalkForwardSummary& s) {
     t.races.add("Races rated", {{std::to_string(s.racesSeen)}});
     t.races.add("Races priced", {{std::to_string(s.racesPriced)}});
     t.races.add("First day priced",
-                {{s.firstPriced ? store::toIso(*s.firstPriced) : std::string("-")}});
+                {{s.firstPriced ? base::toIso(*s.firstPriced) : std::string("-")}});
     t.races.add("Refits", {{std::to_string(s.refits)}});
     t.races.add("Dead heats (not fitted, not in the log loss)", {{std::to_string(s.deadHeats)}});
 

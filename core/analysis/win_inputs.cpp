@@ -6,9 +6,9 @@
 
 #include <fmt/format.h>
 
+#include "core/base/error.h"
+#include "core/base/text.h"
 #include "core/processing/figures.h"
-#include "core/store/error.h"
-#include "core/store/text.h"
 
 namespace vz::analysis {
 
@@ -124,7 +124,7 @@ std::vector<InputGroup> parseInputGroups(std::string_view text) {
     std::string_view rest = text;
     while (true) {
         const std::size_t at = rest.find(',');
-        const std::string name = store::trim(rest.substr(0, at));
+        const std::string name = base::trim(rest.substr(0, at));
         if (name.empty()) {
             throw Error(
                 fmt::format("The inputs \"{}\" name an empty group; choose among score, "
@@ -132,7 +132,7 @@ std::vector<InputGroup> parseInputGroups(std::string_view text) {
                             text));
         }
         const auto it = std::find_if(kGroups.begin(), kGroups.end(), [&](const GroupName& g) {
-            return store::equalsNoCase(g.name, name);
+            return base::equalsNoCase(g.name, name);
         });
         if (it == kGroups.end()) {
             throw Error(

@@ -7,10 +7,10 @@
 #include <nlohmann/json.hpp>
 
 #include "core/analysis/report_text.h"
-#include "core/store/error.h"
-#include "core/store/fileio.h"
-#include "core/store/text.h"
-#include "core/store/version.h"
+#include "core/base/error.h"
+#include "core/base/fileio.h"
+#include "core/base/text.h"
+#include "core/base/version.h"
 
 namespace vz::analysis {
 
@@ -45,19 +45,19 @@ std::optional<std::string> optionalText(const Json& j, const char* key) {
     return j.at(key).get<std::string>();
 }
 
-std::optional<store::Date> optionalDate(const Json& j, const char* key) {
+std::optional<base::Date> optionalDate(const Json& j, const char* key) {
     const std::optional<std::string> text = optionalText(j, key);
     if (!text) {
         return std::nullopt;
     }
-    if (auto d = store::fromIso(*text)) {
+    if (auto d = base::fromIso(*text)) {
         return d;
     }
     throw std::runtime_error(fmt::format("\"{}\" is not a date", key));
 }
 
-Json dateJson(const std::optional<store::Date>& d) {
-    return d ? Json(store::toIso(*d)) : Json(nullptr);
+Json dateJson(const std::optional<base::Date>& d) {
+    return d ? Json(base::toIso(*d)) : Json(nullptr);
 }
 
 Json textJson(const std::optional<std::string>& t) {
@@ -113,8 +113,17 @@ WinModel fitWinModel(const ChoiceSet& set, const std::vector<InputGroup>& groups
         }
     }
     const bool all = at == static_cast<Eigen::Index>(keep.size());
-    const LogitFit fit = all ? fitConditionalLogit(set, penalty, start, tolerance)
-                             : fitConditionalLogit(set.select(keep), penalty, start, tolerance);
+    // The last fit's curvature, grown with the races, guides a refit.
+    std::optional<Eigen::MatrixXd> guess;
+    if (previous && previous->curvature.rows() == at && previous->races > 0) {
+        const Eigen::MatrixXd ridge = penalty * Eigen::MatrixXd::Identity(at, at);
+        guess = ridge + (previous->curvature - ridge) * (static_cast<double>(set.races()) /
+                                                         static_cast<double>(previous->races));
+    }
+    const Eigen::MatrixXd* hint = guess ? &*guess : nullptr;
+    const LogitFit fit =
+        all ? fitConditionalLogit(set, penalty, start, tolerance, hint)
+            : fitConditionalLogit(set.select(keep), penalty, start, tolerance, hint);
     at = 0;
     for (std::size_t i = 0; i < keep.size(); ++i) {
         if (keep[i]) {
@@ -124,6 +133,7 @@ WinModel fitWinModel(const ChoiceSet& set, const std::vector<InputGroup>& groups
         }
     }
     m.converged = fit.converged;
+    m.curvature = fit.curvature;
     if (!fit.converged) {
         m.notes.push_back("Newton's method did not settle: the coefficients may be rough.");
     }
@@ -227,7 +237,7 @@ WinModel modelFromJson(std::string_view text, const std::filesystem::path& file)
 }
 
 void saveModel(const std::filesystem::path& file, const WinModel& model) {
-    store::writeFileAtomic(file, modelJson(model), "model file");
+    base::writeFileAtomic(file, modelJson(model), "model file");
 }
 
 WinModel loadModel(const std::filesystem::path& file) {
@@ -237,7 +247,7 @@ WinModel loadModel(const std::filesystem::path& file) {
                     Error::kFileNotFound);
     }
     constexpr std::uintmax_t kMaxModelBytes = 1 << 20;
-    return modelFromJson(store::readRegularFile(file, kMaxModelBytes, "model file"), file);
+    return modelFromJson(base::readRegularFile(file, kMaxModelBytes, "model file"), file);
 }
 
 std::vector<double> priceCardRace(const WinModel& model, const processing::RaceCard& card,
@@ -248,7 +258,7 @@ std::vector<double> priceCardRace(const WinModel& model, const processing::RaceC
 std::string pricedByLine(const WinModel& m, const std::filesystem::path& file) {
     return fmt::format(
         "Win% and Fair from the model {} ({} races, {} to {})", file.filename().string(), m.races,
-        m.firstDay ? store::toIso(*m.firstDay) : "-", m.lastDay ? store::toIso(*m.lastDay) : "-");
+        m.firstDay ? base::toIso(*m.firstDay) : "-", m.lastDay ? base::toIso(*m.lastDay) : "-");
 }
 
 void priceWithModel(processing::RunRequest& request, const std::filesystem::path& appDir) {
@@ -269,17 +279,17 @@ bool reportColumnsOn(const std::filesystem::path& appDir) {
     }
     constexpr std::uintmax_t kMostBytes = 64;
     try {
-        std::string text = store::readRegularFile(file, kMostBytes, "win chances choice");
+        std::string text = base::readRegularFile(file, kMostBytes, "win chances choice");
         std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
-        return store::trim(text) == "1";
+        return base::trim(text) == "1";
     } catch (const Error&) {
         return false;
     }
 }
 
 void setReportColumnsOn(const std::filesystem::path& appDir, bool on) {
-    store::writeFileAtomic(appDir / std::string(kReportChoiceFileName), on ? "1\r\n" : "0\r\n",
-                           "win chances choice");
+    base::writeFileAtomic(appDir / std::string(kReportChoiceFileName), on ? "1\r\n" : "0\r\n",
+                          "win chances choice");
 }
 
 Table coefficientTable(const WinModel& m) {
@@ -304,8 +314,8 @@ std::string modelTable(const WinModel& m) {
             fmt::format("Inputs: {}   ridge penalty: {}", inputGroupsText(m.groups), m.penalty));
     addLine(out, fmt::format("Races fitted: {} ({} dogs); left out for a dead heat: {}", m.races,
                              m.dogs, m.deadHeats));
-    addLine(out, fmt::format("Days fitted: {} to {}", m.firstDay ? store::toIso(*m.firstDay) : "-",
-                             m.lastDay ? store::toIso(*m.lastDay) : "-"));
+    addLine(out, fmt::format("Days fitted: {} to {}", m.firstDay ? base::toIso(*m.firstDay) : "-",
+                             m.lastDay ? base::toIso(*m.lastDay) : "-"));
     addLine(out, fmt::format("Log-likelihood: {:.2f}   null model: {:.2f}   pseudo-R2: {:.4f}",
                              m.logLik, m.nullLogLik, m.pseudoR2()));
     addLine(out, "");
@@ -324,8 +334,8 @@ FitOutcome fitHistory(const store::DogDatabase& db, const FitRequest& rq) {
     ChoiceSet set(k);
     FitOutcome out;
     long deadHeats = 0;
-    std::optional<store::Date> first;
-    std::optional<store::Date> last;
+    std::optional<base::Date> first;
+    std::optional<base::Date> last;
     std::vector<double> rows;
     if (rq.design) {
         out.designCsv = "Date,Race,Distance,Grade,Post,Dog,Won";
@@ -366,7 +376,7 @@ FitOutcome fitHistory(const store::DogDatabase& db, const FitRequest& rq) {
             for (std::size_t i = 0; i < r.dogs.size(); ++i) {
                 const RatedDog& d = r.dogs[i];
                 out.designCsv +=
-                    fmt::format("{},{},{},{},{},{},{}", store::toIso(*r.race.RaceDate),
+                    fmt::format("{},{},{},{},{},{},{}", base::toIso(*r.race.RaceDate),
                                 r.race.RaceNum.value_or(0), csvField(r.race.Distance.value_or("")),
                                 csvField(r.race.Grade.value_or("")), d.post, csvField(d.dogName),
                                 d.result.won() ? 1 : 0);

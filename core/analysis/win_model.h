@@ -16,8 +16,8 @@
 #include "core/analysis/clogit.h"
 #include "core/analysis/table.h"
 #include "core/analysis/win_inputs.h"
+#include "core/base/dates.h"
 #include "core/processing/run.h"
-#include "core/store/dates.h"
 #include "core/store/dog_database.h"
 
 namespace vz::analysis {
@@ -50,11 +50,14 @@ struct WinModel {
     long deadHeats = 0;  // races left out of the fit: more than one winner
     double logLik = 0;
     double nullLogLik = 0;  // every dog of a race equal
-    std::optional<store::Date> firstDay;
-    std::optional<store::Date> lastDay;
+    std::optional<base::Date> firstDay;
+    std::optional<base::Date> lastDay;
     std::string version;  // of the program that fitted it
     bool converged = true;
     std::vector<std::string> notes;
+    // The fit's curvature over the inputs used, for the next refit to start
+    // from; not kept in the file.
+    Eigen::MatrixXd curvature;
 
     // 1 - LL / LL0; 0 without races.
     double pseudoR2() const;

@@ -5,8 +5,8 @@
 #include <system_error>
 #include <vector>
 
+#include "core/base/error.h"
 #include "core/store/dog_maintenance.h"
-#include "core/store/error.h"
 
 namespace vz::dogs {
 
@@ -35,41 +35,41 @@ long zeroCounters(store::DogDatabase& db, const Progress& progress) {
     return inTransaction(db, progress, [&] { return store::zeroDogCounters(db); });
 }
 
-long zeroCounters(const store::AppPaths& paths, const Progress& progress) {
+long zeroCounters(const base::AppPaths& paths, const Progress& progress) {
     store::DogDatabase db(paths.dogDatabase());
     return zeroCounters(db, progress);
 }
 
-long deleteRaceData(store::DogDatabase& db, store::Date before, const Progress& progress) {
+long deleteRaceData(store::DogDatabase& db, base::Date before, const Progress& progress) {
     return inTransaction(db, progress, [&] { return store::deleteRaceLinesBefore(db, before); });
 }
 
-long deleteRaceData(const store::AppPaths& paths, store::Date before, const Progress& progress) {
+long deleteRaceData(const base::AppPaths& paths, base::Date before, const Progress& progress) {
     store::DogDatabase db(paths.dogDatabase());
     return deleteRaceData(db, before, progress);
 }
 
-long deleteDogs(store::DogDatabase& db, store::Date since, const Progress& progress) {
+long deleteDogs(store::DogDatabase& db, base::Date since, const Progress& progress) {
     return inTransaction(db, progress, [&] { return store::deleteDogsNotRacedSince(db, since); });
 }
 
-long deleteDogs(const store::AppPaths& paths, store::Date since, const Progress& progress) {
+long deleteDogs(const base::AppPaths& paths, base::Date since, const Progress& progress) {
     store::DogDatabase db(paths.dogDatabase());
     return deleteDogs(db, since, progress);
 }
 
-store::Date localDate(fs::file_time_type t) {
+base::Date localDate(fs::file_time_type t) {
     const auto sys = std::chrono::file_clock::to_sys(t);
     const std::time_t tt = std::chrono::system_clock::to_time_t(
         std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys));
     std::tm tm{};
     localtime_r(&tt, &tm);
-    return store::Date{std::chrono::year{tm.tm_year + 1900},
-                       std::chrono::month{static_cast<unsigned>(tm.tm_mon + 1)},
-                       std::chrono::day{static_cast<unsigned>(tm.tm_mday)}};
+    return base::Date{std::chrono::year{tm.tm_year + 1900},
+                      std::chrono::month{static_cast<unsigned>(tm.tm_mon + 1)},
+                      std::chrono::day{static_cast<unsigned>(tm.tm_mday)}};
 }
 
-long deleteResultFiles(const fs::path& folder, store::Date before, const Progress& progress) {
+long deleteResultFiles(const fs::path& folder, base::Date before, const Progress& progress) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) {
         throw Error("Path not found: " + folder.string(), Error::kPathNotFound);
@@ -108,7 +108,7 @@ long deleteResultFiles(const fs::path& folder, store::Date before, const Progres
     return deleted;
 }
 
-long deleteResults(const store::AppPaths& paths, store::Date before, const Progress& progress) {
+long deleteResults(const base::AppPaths& paths, base::Date before, const Progress& progress) {
     return deleteResultFiles(paths.resultsDir(), before, progress);
 }
 

@@ -6,40 +6,39 @@
 
 #include <filesystem>
 
+#include "core/base/dates.h"
+#include "core/base/paths.h"
 #include "core/dogs/progress.h"
 #include "core/dogs/texts.h"
-#include "core/store/dates.h"
 #include "core/store/dog_database.h"
-#include "core/store/paths.h"
 
 namespace vz::dogs {
 
 // Sets NumStarts, NumFirsts, NumSeconds and NumThirds of every dog to 0;
 // returns the number of dogs.
 long zeroCounters(store::DogDatabase& db, const Progress& progress = {});
-long zeroCounters(const store::AppPaths& paths, const Progress& progress = {});
+long zeroCounters(const base::AppPaths& paths, const Progress& progress = {});
 
 // Deletes the race lines of known dogs dated before `before`; lines of that
 // day stay, lines whose RegName matches no dog are left alone. Returns the
 // number of lines deleted.
-long deleteRaceData(store::DogDatabase& db, store::Date before, const Progress& progress = {});
-long deleteRaceData(const store::AppPaths& paths, store::Date before,
-                    const Progress& progress = {});
+long deleteRaceData(store::DogDatabase& db, base::Date before, const Progress& progress = {});
+long deleteRaceData(const base::AppPaths& paths, base::Date before, const Progress& progress = {});
 
 // Deletes the dogs whose newest race line is dated before `since` and the
 // dogs without any line; their race lines stay. Returns the number of dogs
 // deleted.
-long deleteDogs(store::DogDatabase& db, store::Date since, const Progress& progress = {});
-long deleteDogs(const store::AppPaths& paths, store::Date since, const Progress& progress = {});
+long deleteDogs(store::DogDatabase& db, base::Date since, const Progress& progress = {});
+long deleteDogs(const base::AppPaths& paths, base::Date since, const Progress& progress = {});
 
 // Deletes the files directly in `folder` last modified before the start of
 // `before` (local time); subfolders are not visited. Returns the number of
 // files deleted.
-long deleteResultFiles(const std::filesystem::path& folder, store::Date before,
+long deleteResultFiles(const std::filesystem::path& folder, base::Date before,
                        const Progress& progress = {});
-long deleteResults(const store::AppPaths& paths, store::Date before, const Progress& progress = {});
+long deleteResults(const base::AppPaths& paths, base::Date before, const Progress& progress = {});
 
 // The local calendar day of a file time.
-store::Date localDate(std::filesystem::file_time_type t);
+base::Date localDate(std::filesystem::file_time_type t);
 
 }  // namespace vz::dogs

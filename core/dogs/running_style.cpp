@@ -6,14 +6,14 @@
 
 #include <fmt/format.h>
 
+#include "core/base/vb.h"
 #include "core/store/dog_maintenance.h"
 #include "core/store/pending_settings.h"
-#include "core/store/vb.h"
 
 namespace vz::dogs {
 
 void GroupTimes::add(double time) {
-    sum = store::roundHalfEven(sum + time);
+    sum = base::roundHalfEven(sum + time);
     ++count;
 }
 
@@ -21,7 +21,7 @@ std::int64_t GroupTimes::average() const {
     if (count == 0) {
         return kNoAverage;
     }
-    return static_cast<std::int64_t>(store::roundHalfEven(sum / static_cast<double>(count)));
+    return static_cast<std::int64_t>(base::roundHalfEven(sum / static_cast<double>(count)));
 }
 
 PostGroup postGroup(std::optional<int> post) {
@@ -72,8 +72,8 @@ namespace {
 
 // The pass; `beforeCommit` gets the new settings inside its transaction.
 StyleUpdateResult updateInTransaction(
-    store::DogDatabase& db, const store::Settings& settings, store::Date today,
-    const Progress& progress, const std::function<void(const store::Settings&)>& beforeCommit) {
+    store::DogDatabase& db, const base::Settings& settings, base::Date today,
+    const Progress& progress, const std::function<void(const base::Settings&)>& beforeCommit) {
     StyleUpdateResult result;
     result.settings = settings;
     // "L" times are scaled with the factor held at the start, never with the
@@ -163,7 +163,7 @@ StyleUpdateResult updateInTransaction(
             }
             // A ratio no real lines give (see kMinTimeFactor) comes from
             // damaged times: the start would refuse it, so it is not stored.
-            if (!store::plausibleTimeFactor(avgS / avgX)) {
+            if (!base::plausibleTimeFactor(avgS / avgX)) {
                 return false;
             }
             out = avgS / avgX;
@@ -186,22 +186,22 @@ StyleUpdateResult updateInTransaction(
 
 }  // namespace
 
-StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const store::Settings& settings,
-                                      store::Date today, const Progress& progress) {
+StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const base::Settings& settings,
+                                      base::Date today, const Progress& progress) {
     return updateInTransaction(db, settings, today, progress, {});
 }
 
-StyleUpdateResult runStyleUpdate(const store::AppPaths& paths, const store::Settings& settings,
-                                 store::Date today, const Progress& progress) {
+StyleUpdateResult runStyleUpdate(const base::AppPaths& paths, const base::Settings& settings,
+                                 base::Date today, const Progress& progress) {
     // Nothing is changed when the settings could not follow the styles.
-    store::checkSettingsWritable(paths.settingsFile(), settings);
+    base::checkSettingsWritable(paths.settingsFile(), settings);
     store::DogDatabase db(paths.dogDatabase());
     const StyleUpdateResult result =
-        updateInTransaction(db, settings, today, progress, [&](const store::Settings& s) {
-            store::recordPendingSettings(db, paths.settingsFile(), store::settingsText(s));
+        updateInTransaction(db, settings, today, progress, [&](const base::Settings& s) {
+            store::recordPendingSettings(db, paths.settingsFile(), base::settingsText(s));
         });
     try {
-        store::writeSettings(paths.settingsFile(), result.settings);
+        base::writeSettings(paths.settingsFile(), result.settings);
     } catch (const Error& e) {
         throw Error(fmt::format("The running styles were updated, but the settings file could "
                                 "not take the new time factors: {} The next start of the program "

@@ -9,12 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/dates.h"
+#include "core/base/paths.h"
+#include "core/base/settings.h"
 #include "core/dogs/progress.h"
 #include "core/dogs/texts.h"
-#include "core/store/dates.h"
 #include "core/store/dog_database.h"
-#include "core/store/paths.h"
-#include "core/store/settings.h"
 
 namespace vz::dogs {
 
@@ -58,7 +58,7 @@ struct StyleChange {
 struct StyleUpdateResult {
     // The settings passed in with the new TimeFactorL, TimeFactorR and
     // LastStyleUpdate = today; the other six values unchanged.
-    store::Settings settings;
+    base::Settings settings;
     long dogs = 0;
     long linesRead = 0;
     std::vector<StyleChange> changes;  // dogs whose stored style changed, by name
@@ -69,8 +69,8 @@ struct StyleUpdateResult {
 
 // Runs the update on an open dog database in one transaction; nothing is
 // stored when it fails. Does not write the settings file.
-StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const store::Settings& settings,
-                                      store::Date today, const Progress& progress = {});
+StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const base::Settings& settings,
+                                      base::Date today, const Progress& progress = {});
 
 // The whole command, one unit with its settings: refuses before changing
 // anything when `Vovoziruzu.ini` cannot be written; commits the styles with
@@ -78,7 +78,7 @@ StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const store::Setti
 // whole and drops the record. Cut short in between, the next start writes
 // the file from the record. A computed factor outside the plausible range
 // (kMinTimeFactor) keeps its value, as one without lines does.
-StyleUpdateResult runStyleUpdate(const store::AppPaths& paths, const store::Settings& settings,
-                                 store::Date today, const Progress& progress = {});
+StyleUpdateResult runStyleUpdate(const base::AppPaths& paths, const base::Settings& settings,
+                                 base::Date today, const Progress& progress = {});
 
 }  // namespace vz::dogs

@@ -26,23 +26,23 @@ const char* deletionPrompt(Deletion d) {
     return "";
 }
 
-store::Date defaultDeletionDate(Deletion d, store::Date today) {
-    return store::addDays(today, d == Deletion::Results ? -90 : -365);
+base::Date defaultDeletionDate(Deletion d, base::Date today) {
+    return base::addDays(today, d == Deletion::Results ? -90 : -365);
 }
 
-store::Date confirmationThreshold(Deletion d, store::Date today) {
-    return store::addDays(today, d == Deletion::Results ? -7 : -90);
+base::Date confirmationThreshold(Deletion d, base::Date today) {
+    return base::addDays(today, d == Deletion::Results ? -7 : -90);
 }
 
-bool needsConfirmation(Deletion d, store::Date chosen, store::Date today) {
+bool needsConfirmation(Deletion d, base::Date chosen, base::Date today) {
     return chosen > confirmationThreshold(d, today);
 }
 
 namespace {
 
 // The part shared by the question and the completion message.
-std::string what(Deletion d, store::Date chosen) {
-    const std::string date = store::shortDate(chosen);
+std::string what(Deletion d, base::Date chosen) {
+    const std::string date = base::shortDate(chosen);
     switch (d) {
         case Deletion::RaceData:
             return "race data before " + date;
@@ -56,11 +56,11 @@ std::string what(Deletion d, store::Date chosen) {
 
 }  // namespace
 
-std::string confirmationQuestion(Deletion d, store::Date chosen) {
+std::string confirmationQuestion(Deletion d, base::Date chosen) {
     return "Are you sure you want to delete all " + what(d, chosen) + "?";
 }
 
-std::string completionMessage(Deletion d, store::Date chosen) {
+std::string completionMessage(Deletion d, base::Date chosen) {
     return "Finished deleting " + what(d, chosen) + ".";
 }
 

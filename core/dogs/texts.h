@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "core/store/dates.h"
-#include "core/store/error.h"
+#include "core/base/dates.h"
+#include "core/base/error.h"
 
 namespace vz::dogs {
 
@@ -41,15 +41,15 @@ const char* deletionCaption(Deletion d);
 // The text above the date picker ("Delete dogs' race data for races before:").
 const char* deletionPrompt(Deletion d);
 // The date the picker shows when the window opens.
-store::Date defaultDeletionDate(Deletion d, store::Date today);
+base::Date defaultDeletionDate(Deletion d, base::Date today);
 // The latest date that is acted on without a question (today minus 90 days,
 // or 7 for the results); a later chosen date asks first.
-store::Date confirmationThreshold(Deletion d, store::Date today);
-bool needsConfirmation(Deletion d, store::Date chosen, store::Date today);
+base::Date confirmationThreshold(Deletion d, base::Date today);
+bool needsConfirmation(Deletion d, base::Date chosen, base::Date today);
 // "Are you sure you want to delete all race data before 12/7/2026?"
-std::string confirmationQuestion(Deletion d, store::Date chosen);
+std::string confirmationQuestion(Deletion d, base::Date chosen);
 // "Finished deleting race data before 12/7/2026."
-std::string completionMessage(Deletion d, store::Date chosen);
+std::string completionMessage(Deletion d, base::Date chosen);
 
 // How the work windows show a failure: the description, one blank, the number.
 std::string workErrorMessage(const Error& e);

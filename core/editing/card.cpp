@@ -4,7 +4,7 @@
 
 #include <fmt/format.h>
 
-#include "core/store/text.h"
+#include "core/base/text.h"
 
 namespace vz::editing {
 
@@ -20,8 +20,8 @@ std::string folded(std::string_view name) {
     return out;
 }
 
-bool namesDog(const store::Post& p) {
-    return p.RegName && !store::trim(*p.RegName).empty();
+bool namesDog(const base::Post& p) {
+    return p.RegName && !base::trim(*p.RegName).empty();
 }
 
 void addNote(PostCheck& check, const std::string& text) {
@@ -44,20 +44,20 @@ bool DogNames::contains(std::string_view name) const {
     return folded_.count(folded(name)) != 0;
 }
 
-std::map<std::int64_t, PostCheck> checkCard(const std::vector<store::Post>& allPosts,
+std::map<std::int64_t, PostCheck> checkCard(const std::vector<base::Post>& allPosts,
                                             const DogNames& dogs) {
     std::map<std::int64_t, PostCheck> found;
-    for (const store::Post& p : allPosts) {
+    for (const base::Post& p : allPosts) {
         PostCheck check;
         std::string twice;
-        for (const store::Post& other : allPosts) {
+        for (const base::Post& other : allPosts) {
             if (other.rowId == p.rowId) {
                 continue;
             }
             const bool sameRace =
                 std::tie(other.RaceDate, other.RaceNum) == std::tie(p.RaceDate, p.RaceNum);
             if (!check.dogTwice && namesDog(p) && namesDog(other) && other.RaceDate == p.RaceDate &&
-                store::equalsNoCase(*other.RegName, *p.RegName)) {
+                base::equalsNoCase(*other.RegName, *p.RegName)) {
                 check.dogTwice = true;
                 twice = sameRace ? fmt::format("{} runs twice in this race", *p.RegName)
                                  : fmt::format("{} also runs in race {}", *p.RegName,
@@ -82,9 +82,9 @@ std::map<std::int64_t, PostCheck> checkCard(const std::vector<store::Post>& allP
     return found;
 }
 
-int dogCount(const std::vector<store::Post>& racePosts) {
+int dogCount(const std::vector<base::Post>& racePosts) {
     int n = 0;
-    for (const store::Post& p : racePosts) {
+    for (const base::Post& p : racePosts) {
         n += namesDog(p) ? 1 : 0;
     }
     return n;
@@ -95,9 +95,9 @@ std::string raceCaption(int position, int count, int dogs) {
                        dogs == 1 ? "dog" : "dogs");
 }
 
-std::string raceTakenMessage(store::Date date, int number) {
+std::string raceTakenMessage(base::Date date, int number) {
     return fmt::format("This file already has a race {} on {}. The race keeps its date and number.",
-                       number, store::shortDate(date));
+                       number, base::shortDate(date));
 }
 
 }  // namespace vz::editing

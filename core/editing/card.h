@@ -10,7 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "core/store/records.h"
+#include "core/base/records.h"
 
 namespace vz::editing {
 
@@ -37,17 +37,17 @@ struct PostCheck {
 };
 
 // The findings for every post of the file that has one, by the post's rowId.
-std::map<std::int64_t, PostCheck> checkCard(const std::vector<store::Post>& allPosts,
+std::map<std::int64_t, PostCheck> checkCard(const std::vector<base::Post>& allPosts,
                                             const DogNames& dogs);
 
 // The number of dogs entered in a race (posts that name a dog).
-int dogCount(const std::vector<store::Post>& racePosts);
+int dogCount(const std::vector<base::Post>& racePosts);
 
 // The race navigator's caption: " Race Number: 3 of 12 - 8 dogs".
 std::string raceCaption(int position, int count, int dogs);
 
 // Why a race may not take a date and number that another race of the file
 // already has.
-std::string raceTakenMessage(store::Date date, int number);
+std::string raceTakenMessage(base::Date date, int number);
 
 }  // namespace vz::editing

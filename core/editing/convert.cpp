@@ -7,7 +7,7 @@
 
 #include <fmt/format.h>
 
-#include "core/store/vb.h"
+#include "core/base/vb.h"
 
 namespace vz::editing {
 
@@ -109,18 +109,18 @@ std::optional<int> readWhole(std::string_view field, std::string_view text) {
         return std::nullopt;
     }
     try {
-        return store::toInt32(*value);
+        return base::toInt32(*value);
     } catch (const vz::Error&) {
         throw outOfRange(field, trimmed(text));
     }
 }
 
-std::optional<store::Date> readDate(std::string_view field, std::string_view text) {
+std::optional<base::Date> readDate(std::string_view field, std::string_view text) {
     const std::string_view t = trimmed(text);
     if (t.empty()) {
         return std::nullopt;
     }
-    if (auto d = store::readDate(t)) {
+    if (auto d = base::readDate(t)) {
         return d;
     }
     throw typeMismatch(field, fmt::format("\"{}\" is not a date", t));
@@ -149,8 +149,8 @@ std::string showReal(const std::optional<double>& v) {
     return v ? fmt::format("{:.15g}", *v) : std::string();
 }
 
-std::string showDate(const std::optional<store::Date>& v) {
-    return v ? store::shortDate(*v) : std::string();
+std::string showDate(const std::optional<base::Date>& v) {
+    return v ? base::shortDate(*v) : std::string();
 }
 
 std::string showText(const std::optional<std::string>& v) {

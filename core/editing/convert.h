@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/store/dates.h"
-#include "core/store/error.h"
+#include "core/base/dates.h"
+#include "core/base/error.h"
 
 namespace vz::editing {
 
@@ -37,7 +37,7 @@ std::optional<double> readReal(std::string_view field, std::string_view text);
 // A number rounded half to even to a 32-bit whole number.
 std::optional<int> readWhole(std::string_view field, std::string_view text);
 // A date in any form the system reads (12/7/2026, Dec 7 2026, ...).
-std::optional<store::Date> readDate(std::string_view field, std::string_view text);
+std::optional<base::Date> readDate(std::string_view field, std::string_view text);
 // Text as typed; empty text is no value.
 std::optional<std::string> readText(std::string_view text);
 // A dog's name where it refers to a dog: the blanks around it dropped.
@@ -47,7 +47,7 @@ std::optional<std::string> readName(std::string_view text);
 // form 12/7/2026).
 std::string showWhole(const std::optional<int>& v);
 std::string showReal(const std::optional<double>& v);
-std::string showDate(const std::optional<store::Date>& v);
+std::string showDate(const std::optional<base::Date>& v);
 std::string showText(const std::optional<std::string>& v);
 
 }  // namespace vz::editing

@@ -2,15 +2,15 @@
 
 #include <fmt/format.h>
 
+#include "core/base/text.h"
 #include "core/editing/convert.h"
-#include "core/store/text.h"
 
 namespace vz::editing {
 
 namespace {
 
 bool startsWithNoCase(std::string_view text, std::string_view start) {
-    return start.size() <= text.size() && store::equalsNoCase(text.substr(0, start.size()), start);
+    return start.size() <= text.size() && base::equalsNoCase(text.substr(0, start.size()), start);
 }
 
 bool isBlankText(std::string_view s) {
@@ -19,7 +19,7 @@ bool isBlankText(std::string_view s) {
 
 const std::string* findCode(const std::vector<std::string>& codes, std::string_view typed) {
     for (const std::string& c : codes) {
-        if (store::equalsNoCase(c, typed)) {
+        if (base::equalsNoCase(c, typed)) {
             return &c;
         }
     }
@@ -64,7 +64,7 @@ std::optional<std::size_t> matchRow(const std::vector<std::string>& items, std::
         return std::nullopt;
     }
     for (std::size_t i = 0; i < items.size(); ++i) {
-        if (store::equalsNoCase(items[i], typed)) {
+        if (base::equalsNoCase(items[i], typed)) {
             return i;
         }
     }

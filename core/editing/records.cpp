@@ -22,7 +22,7 @@ const char* const kLineCaptions[kRaceLineColumns] = {"RegName", "Date",   "Race"
 
 }  // namespace
 
-DogFields dogFields(const store::Dog& d) {
+DogFields dogFields(const base::Dog& d) {
     return {d.RegName,
             showText(d.RunningStyle),
             showWhole(d.NumStarts),
@@ -32,9 +32,9 @@ DogFields dogFields(const store::Dog& d) {
             showText(d.Comments)};
 }
 
-store::Dog dogFromFields(const store::Dog& stored, const DogFields& typed,
-                         const std::vector<std::string>& styles) {
-    store::Dog d = stored;
+base::Dog dogFromFields(const base::Dog& stored, const DogFields& typed,
+                        const std::vector<std::string>& styles) {
+    base::Dog d = stored;
     d.RegName = typed.name;
     d.RunningStyle = pickCode(kStyleField, styles, typed.style, stored.RunningStyle);
     d.NumStarts = readWhole(kStartsField, typed.starts);
@@ -49,7 +49,7 @@ const char* raceLineCaption(int column) {
     return column >= 0 && column < kRaceLineColumns ? kLineCaptions[column] : "";
 }
 
-std::string raceLineCell(const store::RaceLine& l, int column) {
+std::string raceLineCell(const base::RaceLine& l, int column) {
     switch (column) {
         case kLineRegName:
             return l.RegName;
@@ -84,8 +84,8 @@ std::string raceLineCell(const store::RaceLine& l, int column) {
     }
 }
 
-store::RaceLine withRaceLineCell(store::RaceLine l, int column, std::string_view text,
-                                 const Lookups& lookups) {
+base::RaceLine withRaceLineCell(base::RaceLine l, int column, std::string_view text,
+                                const Lookups& lookups) {
     const char* field = raceLineCaption(column);
     switch (column) {
         case kLineRegName:
@@ -136,13 +136,13 @@ store::RaceLine withRaceLineCell(store::RaceLine l, int column, std::string_view
     return l;
 }
 
-RaceFields raceFields(const store::Race& r) {
+RaceFields raceFields(const base::Race& r) {
     return {showDate(r.RaceDate), showWhole(r.RaceNum), showText(r.Distance), showText(r.Grade)};
 }
 
-store::Race raceFromFields(const store::Race& stored, const RaceFields& typed,
-                           const Lookups& lookups) {
-    store::Race r = stored;
+base::Race raceFromFields(const base::Race& stored, const RaceFields& typed,
+                          const Lookups& lookups) {
+    base::Race r = stored;
     r.RaceDate = readDate(kRaceDateField, typed.date);
     if (!r.RaceDate && stored.RaceDate) {
         throw typeMismatch(kRaceDateField, "a race needs a date");
@@ -156,12 +156,12 @@ store::Race raceFromFields(const store::Race& stored, const RaceFields& typed,
     return r;
 }
 
-store::Post withPostNumber(store::Post post, std::string_view text) {
+base::Post withPostNumber(base::Post post, std::string_view text) {
     post.Post = readWhole(kPostField, text);
     return post;
 }
 
-store::Post withPostDog(store::Post post, std::string_view text) {
+base::Post withPostDog(base::Post post, std::string_view text) {
     post.RegName = readName(text);
     return post;
 }

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/base/records.h"
 #include "core/editing/pickers.h"
-#include "core/store/records.h"
 
 namespace vz::editing {
 
@@ -35,10 +35,10 @@ struct DogFields {
     std::string comments;
 };
 
-DogFields dogFields(const store::Dog& dog);
+DogFields dogFields(const base::Dog& dog);
 // The stored dog with the typed fields; the comment is cut to its length.
-store::Dog dogFromFields(const store::Dog& stored, const DogFields& typed,
-                         const std::vector<std::string>& styles);
+base::Dog dogFromFields(const base::Dog& stored, const DogFields& typed,
+                        const std::vector<std::string>& styles);
 
 // --- Race-line grid (RaceHistory's columns in table order) -----------------
 
@@ -63,11 +63,11 @@ enum RaceLineColumn {
 // The grid's caption of a column ("Date", "Fin Tm"); it names the field in
 // messages too.
 const char* raceLineCaption(int column);
-std::string raceLineCell(const store::RaceLine& line, int column);
+std::string raceLineCell(const base::RaceLine& line, int column);
 // The line with one cell set from typed text; Dist and Grade take only the
 // lookup codes (or the value already stored).
-store::RaceLine withRaceLineCell(store::RaceLine line, int column, std::string_view text,
-                                 const Lookups& lookups);
+base::RaceLine withRaceLineCell(base::RaceLine line, int column, std::string_view text,
+                                const Lookups& lookups);
 
 // --- Race editor ----------------------------------------------------------------
 
@@ -84,15 +84,15 @@ struct RaceFields {
     std::string grade;
 };
 
-RaceFields raceFields(const store::Race& race);
+RaceFields raceFields(const base::Race& race);
 // The stored race with the typed fields. A race is known by its date and
 // number, and its posts by the same two values: a race that has them may not
 // lose either (its posts would be left behind under no race).
-store::Race raceFromFields(const store::Race& stored, const RaceFields& typed,
-                           const Lookups& lookups);
+base::Race raceFromFields(const base::Race& stored, const RaceFields& typed,
+                          const Lookups& lookups);
 
 // The post with its number, or its dog, from typed text.
-store::Post withPostNumber(store::Post post, std::string_view text);
-store::Post withPostDog(store::Post post, std::string_view text);
+base::Post withPostNumber(base::Post post, std::string_view text);
+base::Post withPostDog(base::Post post, std::string_view text);
 
 }  // namespace vz::editing

@@ -6,17 +6,17 @@
 
 #include <fmt/format.h>
 
+#include "core/base/text.h"
 #include "core/processing/figures.h"
-#include "core/store/text.h"
 
 namespace vz::editing {
 
 std::string cutComment(std::string_view comment) {
-    return store::left(comment, kCommentLength);
+    return base::left(comment, kCommentLength);
 }
 
 std::string commentRoomText(std::string_view comment) {
-    const std::size_t length = store::charCount(comment);
+    const std::size_t length = base::charCount(comment);
     if (length <= kCommentLength) {
         return fmt::format("{} of {} characters left", kCommentLength - length, kCommentLength);
     }
@@ -24,9 +24,9 @@ std::string commentRoomText(std::string_view comment) {
     return fmt::format("{} too many, {} kept", length - kCommentLength, kCommentLength);
 }
 
-RaceKey nextRace(const std::vector<store::Race>& races, store::Date today) {
-    const auto last = std::max_element(
-        races.begin(), races.end(), [](const store::Race& a, const store::Race& b) {
+RaceKey nextRace(const std::vector<base::Race>& races, base::Date today) {
+    const auto last =
+        std::max_element(races.begin(), races.end(), [](const base::Race& a, const base::Race& b) {
             // The races' order: by date, then number; no value first.
             return std::tie(a.RaceDate, a.RaceNum) < std::tie(b.RaceDate, b.RaceNum);
         });
@@ -36,9 +36,9 @@ RaceKey nextRace(const std::vector<store::Race>& races, store::Date today) {
     return {*last->RaceDate, last->RaceNum.value_or(0) + 1};
 }
 
-int nextPost(const std::vector<store::Post>& posts) {
+int nextPost(const std::vector<base::Post>& posts) {
     int highest = 0;
-    for (const store::Post& p : posts) {
+    for (const base::Post& p : posts) {
         highest = std::max(highest, p.Post.value_or(0));
     }
     return highest + 1;
@@ -58,13 +58,13 @@ std::string withRaceFileExtension(std::string_view chosenPath) {
     return path;
 }
 
-std::vector<bool> ratedLines(const std::vector<store::RaceLine>& lines) {
+std::vector<bool> ratedLines(const std::vector<base::RaceLine>& lines) {
     std::vector<std::size_t> order(lines.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     // Newest first, lines without a date last, then the first stored first.
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const store::RaceLine& x = lines[a];
-        const store::RaceLine& y = lines[b];
+        const base::RaceLine& x = lines[a];
+        const base::RaceLine& y = lines[b];
         if (x.RaceDate != y.RaceDate) {
             return x.RaceDate > y.RaceDate;
         }

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/store/records.h"
-#include "core/store/window_size.h"
+#include "core/base/records.h"
+#include "core/base/window_size.h"
 
 namespace vz::editing {
 
@@ -31,7 +31,7 @@ std::string commentRoomText(std::string_view comment);
 inline constexpr const char* kNewDogName = " ";
 
 struct RaceKey {
-    store::Date date;
+    base::Date date;
     int number = 0;
 
     bool operator==(const RaceKey&) const = default;
@@ -40,10 +40,10 @@ struct RaceKey {
 // A new race continues the card: the date of the last race (in date and
 // number order) and its number + 1; on a card without races, or whose last
 // race has no date, today's race 1.
-RaceKey nextRace(const std::vector<store::Race>& races, store::Date today);
+RaceKey nextRace(const std::vector<base::Race>& races, base::Date today);
 
 // A new post comes after the highest post of the race; the first is 1.
-int nextPost(const std::vector<store::Post>& posts);
+int nextPost(const std::vector<base::Post>& posts);
 
 // --- Race file names -----------------------------------------------------------
 
@@ -56,11 +56,11 @@ std::string withRaceFileExtension(std::string_view chosenPath);
 
 // Which of a dog's lines processing rates: its eight newest, by date (lines
 // without a date last), the first stored first among equal dates.
-std::vector<bool> ratedLines(const std::vector<store::RaceLine>& lines);
+std::vector<bool> ratedLines(const std::vector<base::RaceLine>& lines);
 
 // --- Window sizes (twips) --------------------------------------------------------
 
-using Twips = store::TwipsSize;
+using Twips = base::TwipsSize;
 
 struct WindowLimits {
     Twips minimum;       // never smaller

@@ -1,16 +1,16 @@
 #include "core/import/format.h"
 
+#include "core/base/text.h"
+#include "core/base/vb.h"
 #include "core/import/rules.h"
-#include "core/store/text.h"
-#include "core/store/vb.h"
 
 namespace vz::import {
 
 std::vector<std::string> textLines(std::string_view bytes) {
-    return store::splitLines(store::decodeText(bytes));
+    return base::splitLines(base::decodeText(bytes));
 }
 
-LineWalk::LineWalk(std::string_view bytes) : text_(store::decodeText(bytes)) {}
+LineWalk::LineWalk(std::string_view bytes) : text_(base::decodeText(bytes)) {}
 
 const std::string* LineWalk::next() {
     if (pos_ >= text_.size()) {
@@ -130,11 +130,11 @@ void readProgramLines(LineReader& in, const ProgramLines& layout, Reading& readi
 }
 
 Record entryRecord(const std::string& line, Origin at, EntryColumns columns, int raceNum,
-                   const std::optional<store::Date>& raceDate, std::string& dog) {
+                   const std::optional<base::Date>& raceDate, std::string& dog) {
     FieldNumbers n;
-    store::Post post;
-    post.Post = n.whole(store::mid(line, columns.post, 2), "Post");
-    dog = store::trim(store::mid(line, columns.name, columns.nameLength));
+    base::Post post;
+    post.Post = n.whole(base::mid(line, columns.post, 2), "Post");
+    dog = base::trim(base::mid(line, columns.name, columns.nameLength));
     post.RaceNum = raceNum;
     post.RaceDate = raceDate;
     post.RegName = dog;

@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/dates.h"
 #include "core/import/import_failed.h"
 #include "core/import/records.h"
-#include "core/store/dates.h"
 
 namespace vz::import {
 
@@ -62,7 +62,7 @@ using Inputs = std::vector<std::string>;
 class Format {
   public:
     using RefusalFn = Refusal (*)(const Inputs& files);
-    using ReadFn = Reading (*)(const Inputs& files, store::Date today);
+    using ReadFn = Reading (*)(const Inputs& files, base::Date today);
 
     Format(FormatInfo info, RefusalFn refusalFn, ReadFn readFn)
         : info_(std::move(info)), refusal_(refusalFn), read_(readFn) {}
@@ -72,7 +72,7 @@ class Format {
     // written, so a file of another kind changes nothing.
     Refusal refusal(const Inputs& files) const { return refusal_(files); }
     // The records of `files`; `today` dates what is published without a year.
-    Reading read(const Inputs& files, store::Date today) const { return read_(files, today); }
+    Reading read(const Inputs& files, base::Date today) const { return read_(files, today); }
 
   private:
     FormatInfo info_;
@@ -199,7 +199,7 @@ struct EntryColumns {
 // The runner of an entry line, entered in the race being read; `dog`
 // becomes its name, the dog of the past lines that follow.
 Record entryRecord(const std::string& line, Origin at, EntryColumns columns, int raceNum,
-                   const std::optional<store::Date>& raceDate, std::string& dog);
+                   const std::optional<base::Date>& raceDate, std::string& dog);
 
 // Two printed pieces of a time joined and read as a whole number: "30" and
 // "45" give 3045.

@@ -5,10 +5,10 @@
 
 #include <fmt/format.h>
 
+#include "core/base/error.h"
+#include "core/base/fileio.h"
 #include "core/import/registry.h"
 #include "core/store/dog_database.h"
-#include "core/store/error.h"
-#include "core/store/fileio.h"
 #include "core/store/import_store.h"
 #include "core/store/new_race_file.h"
 #include "core/store/race_file.h"
@@ -53,7 +53,7 @@ ImportSummary runImport(const ImportRequest& request) {
     std::vector<std::string> files;
     files.reserve(request.inputs.size());
     for (const fs::path& in : request.inputs) {
-        files.push_back(store::readRegularFile(in, kMaxInputBytes));
+        files.push_back(base::readRegularFile(in, kMaxInputBytes));
     }
     // A file of another kind is refused before any file is opened for
     // writing: the dog database and the race file stay as they are.

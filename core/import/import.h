@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "core/base/dates.h"
+#include "core/base/paths.h"
 #include "core/import/import_failed.h"
 #include "core/import/session.h"
-#include "core/store/dates.h"
-#include "core/store/paths.h"
 
 namespace vz::import {
 
@@ -28,8 +28,8 @@ struct ImportRequest {
     // replacing an existing race file of that name. Required for every format
     // that writes one, ignored otherwise.
     std::optional<std::filesystem::path> raceFile;
-    store::AppPaths paths;
-    store::Date today;
+    base::AppPaths paths;
+    base::Date today;
     ProgressFn progress;
 };
 

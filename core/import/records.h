@@ -13,7 +13,7 @@
 #include <variant>
 #include <vector>
 
-#include "core/store/records.h"
+#include "core/base/records.h"
 
 namespace vz::import {
 
@@ -38,7 +38,7 @@ struct FieldFault {
 // A race of the card: one `Races` row. Its date is the one read, or the
 // previous race's when unreadable.
 struct RaceRecord {
-    store::Race race;
+    base::Race race;
 
     bool operator==(const RaceRecord&) const = default;
 };
@@ -46,7 +46,7 @@ struct RaceRecord {
 // A runner of the card: one `Posts` row. Its dog is found or added first,
 // unless the format brings its dogs through their past lines (DogPak/QuickDog).
 struct EntryRecord {
-    store::Post post;
+    base::Post post;
     bool findsOrAddsDog = true;
 
     bool operator==(const EntryRecord&) const = default;
@@ -58,7 +58,7 @@ struct EntryRecord {
 // line before when unreadable (empty before any). A line that counts as a
 // start adds one to the counters with its finish position.
 struct PastRecord {
-    store::RaceLine line;
+    base::RaceLine line;
     bool countsAsStart = false;
     bool findsOrAddsDog = false;
 
@@ -70,13 +70,13 @@ struct PastRecord {
 // its record, which only the session knows: the record carries both.
 struct DogRecord {
     struct Line {
-        store::RaceLine line;  // Distance left empty
+        base::RaceLine line;  // Distance left empty
         std::string distanceIfNew;
         std::string distanceIfKnown;
 
         bool operator==(const Line&) const = default;
     };
-    store::Dog dog;
+    base::Dog dog;
     std::vector<Line> lines;
 
     bool operator==(const DogRecord&) const = default;

@@ -2,15 +2,15 @@
 
 #include <cmath>
 
-#include "core/store/error.h"
-#include "core/store/text.h"
-#include "core/store/vb.h"
+#include "core/base/error.h"
+#include "core/base/text.h"
+#include "core/base/vb.h"
 
 namespace vz::import {
 
 std::string distanceClass(std::string_view distance) {
-    const std::string d = store::trim(distance);
-    const double v = store::val(d);
+    const std::string d = base::trim(distance);
+    const double v = base::val(d);
     if (d == "3-8" || d == "3/8" || (v >= 600 && v < 700)) {
         return "L";
     }
@@ -22,21 +22,21 @@ std::string distanceClass(std::string_view distance) {
 
 std::string adjustHeaderGrade(std::string_view grade) {
     std::string g(grade);
-    if (store::left(g, 1) == "T") {
-        g = store::mid(g, 2, 1) + store::mid(g, 1, 1) + store::mid(g, 3);
+    if (base::left(g, 1) == "T") {
+        g = base::mid(g, 2, 1) + base::mid(g, 1, 1) + base::mid(g, 3);
     }
-    if (store::left(g, 1) == "M") {
+    if (base::left(g, 1) == "M") {
         g.assign(1, 'M');  // not = "M": GCC 12 at -O3 warns falsely (-Wrestrict)
     }
     return g;
 }
 
 int wholeVal(std::string_view text) {
-    return store::toInt32(store::val(text));
+    return base::toInt32(base::val(text));
 }
 
 double realVal(std::string_view text) {
-    const double v = store::val(text);
+    const double v = base::val(text);
     if (!std::isfinite(v)) {
         throw Error("Overflow", Error::kOverflow);
     }
@@ -44,7 +44,7 @@ double realVal(std::string_view text) {
 }
 
 bool isPrintableText(std::string_view text) {
-    if (!store::isValidUtf8(text)) {
+    if (!base::isValidUtf8(text)) {
         return false;
     }
     for (std::size_t i = 0; i < text.size(); ++i) {

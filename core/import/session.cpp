@@ -6,16 +6,16 @@
 
 #include <fmt/format.h>
 
+#include "core/base/error.h"
+#include "core/base/text.h"
 #include "core/import/import_failed.h"
 #include "core/import/rules.h"
-#include "core/store/error.h"
-#include "core/store/text.h"
 
 namespace vz::import {
 
 namespace {
 
-int dayNumber(store::Date d) {
+int dayNumber(base::Date d) {
     return static_cast<int>(std::chrono::sys_days(d).time_since_epoch().count());
 }
 
@@ -133,12 +133,12 @@ void Session::applyDog(const DogRecord& d) {
     // day (a heat and a final) are both kept. A known dog's are tested one
     // by one, each against the lines added before it too. The record's own
     // counters stand: its lines are no extra starts.
-    std::vector<store::RaceLine> fresh;
+    std::vector<base::RaceLine> fresh;
     for (const DogRecord::Line& l : d.lines) {
         if (!l.line.RaceDate || isDuplicate(name, *l.line.RaceDate)) {
             continue;
         }
-        store::RaceLine line = l.line;
+        base::RaceLine line = l.line;
         line.Distance = newDog ? l.distanceIfNew : l.distanceIfKnown;
         if (newDog) {
             fresh.push_back(std::move(line));
@@ -146,13 +146,13 @@ void Session::applyDog(const DogRecord& d) {
             addRaceLine(line, std::nullopt);
         }
     }
-    for (const store::RaceLine& line : fresh) {
+    for (const base::RaceLine& line : fresh) {
         addRaceLine(line, std::nullopt);
     }
 }
 
 Session::DogState* Session::lookUp(std::string_view name) {
-    std::string key = store::toUpper(name);
+    std::string key = base::toUpper(name);
     if (auto it = dogs_.find(key); it != dogs_.end()) {
         return &it->second;
     }
@@ -177,7 +177,7 @@ void Session::findOrAddDog(std::string_view name) {
     if (name.empty() || lookUp(name) != nullptr) {
         return;
     }
-    store::Dog dog;
+    base::Dog dog;
     dog.RegName = std::string(name);
     dog.RunningStyle.emplace(1, 'M');
     dog.NumStarts = 0;
@@ -191,7 +191,7 @@ bool Session::dogKnown(std::string_view name) {
     return !name.empty() && lookUp(name) != nullptr;
 }
 
-void Session::addDog(const store::Dog& dog) {
+void Session::addDog(const base::Dog& dog) {
     if (dog.RegName.empty()) {
         throw Error("A dog without a name cannot be added.");
     }
@@ -199,17 +199,17 @@ void Session::addDog(const store::Dog& dog) {
     if (lookUp(dog.RegName) != nullptr) {
         throw Error("A dog named " + dog.RegName + " is already on file.", Error::kDatabase);
     }
-    DogState& s = dogs_[store::toUpper(dog.RegName)];
+    DogState& s = dogs_[base::toUpper(dog.RegName)];
     s.rowId = store_.addDog(dog);
     // Its dates are still read on first use: deleting a dog keeps its race
     // lines, so a dog new to Main may have lines stored under its name.
     ++summary_.dogsAdded;
 }
 
-bool Session::isDuplicate(std::string_view name, store::Date date) {
+bool Session::isDuplicate(std::string_view name, base::Date date) {
     DogState& s = known(name);
     if (!s.datesLoaded) {
-        for (const store::Date d : store_.lineDates(name)) {
+        for (const base::Date d : store_.lineDates(name)) {
             s.days.push_back(dayNumber(d));
         }
         s.datesLoaded = true;
@@ -221,7 +221,7 @@ bool Session::isDuplicate(std::string_view name, store::Date date) {
     return dup;
 }
 
-void Session::addRaceLine(const store::RaceLine& line, std::optional<int> countedFinish) {
+void Session::addRaceLine(const base::RaceLine& line, std::optional<int> countedFinish) {
     DogState& s = known(line.RegName);
     store_.addRaceLine(line);
     ++summary_.linesAdded;
@@ -246,7 +246,7 @@ void Session::addRaceLine(const store::RaceLine& line, std::optional<int> counte
     }
 }
 
-void Session::addPost(const store::Post& post) {
+void Session::addPost(const base::Post& post) {
     if (post.RegName) {
         requirePrintableName(*post.RegName);
     }

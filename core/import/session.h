@@ -17,10 +17,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/base/dates.h"
+#include "core/base/records.h"
 #include "core/import/records.h"
-#include "core/store/dates.h"
 #include "core/store/import_store.h"
-#include "core/store/records.h"
 
 namespace vz::import {
 
@@ -85,15 +85,15 @@ class Session {
     bool dogKnown(std::string_view name);
     // Adds a dog with the values given; throws ImportFailed when its name
     // holds control characters (as does every step that stores a name).
-    void addDog(const store::Dog& dog);
+    void addDog(const base::Dog& dog);
     // History lookup: whether the known dog already has a line of this date
     // (stored before the run, also under a deleted dog's name, or added by
     // it). A duplicate is counted in the summary.
-    bool isDuplicate(std::string_view name, store::Date date);
+    bool isDuplicate(std::string_view name, base::Date date);
     // Adds a race line of a known dog and, when `countedFinish` is given, the
     // counter update: one start, and a first, second or third for 1, 2 or 3.
-    void addRaceLine(const store::RaceLine& line, std::optional<int> countedFinish);
-    void addPost(const store::Post& post);
+    void addRaceLine(const base::RaceLine& line, std::optional<int> countedFinish);
+    void addPost(const base::Post& post);
     void progress(long done, long total);
 
     // nullptr when the dog is not on file.

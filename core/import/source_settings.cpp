@@ -5,12 +5,12 @@
 
 #include <fmt/format.h>
 
+#include "core/base/error.h"
+#include "core/base/fileio.h"
+#include "core/base/seqfile.h"
+#include "core/base/settings.h"
+#include "core/base/text.h"
 #include "core/import/registry.h"
-#include "core/store/error.h"
-#include "core/store/fileio.h"
-#include "core/store/seqfile.h"
-#include "core/store/settings.h"
-#include "core/store/text.h"
 
 namespace vz::import {
 
@@ -58,14 +58,14 @@ void note(std::vector<SettingsProblem>* problems, const std::string& file, const
     }
 }
 
-void writeOne(const store::AppPaths& paths, const SettingsFileLayout& layout,
+void writeOne(const base::AppPaths& paths, const SettingsFileLayout& layout,
               const SourceFolders& folders) {
-    store::SeqWriter w;
+    base::SeqWriter w;
     for (const std::string& value : layout.values) {
         w.str(folders.folder(value));
     }
     w.endLine();
-    store::writeFileAtomic(paths.importSettings(layout.name), w.text(), "settings file");
+    base::writeFileAtomic(paths.importSettings(layout.name), w.text(), "settings file");
 }
 
 }  // namespace
@@ -86,11 +86,11 @@ const std::string& SourceFolders::folder(std::string_view settingName) const {
     return settingIn(folders_, settingName);
 }
 
-std::string defaultSourceFolder(const store::AppPaths& paths) {
+std::string defaultSourceFolder(const base::AppPaths& paths) {
     return paths.dataDir().string();
 }
 
-SourceFolders loadSourceSettings(const store::AppPaths& paths,
+SourceFolders loadSourceSettings(const base::AppPaths& paths,
                                  std::vector<SettingsProblem>* problems) {
     SourceFolders out;
     const std::string def = defaultSourceFolder(paths);
@@ -113,14 +113,14 @@ SourceFolders loadSourceSettings(const store::AppPaths& paths,
             // Files written by older versions may be in Windows-1252.
             // A pipe or a device in its place is refused at once, as the
             // main program's settings file is.
-            text = store::decodeText(
-                store::readRegularFile(file, store::kMaxSettingsFileBytes, "settings file"));
+            text = base::decodeText(
+                base::readRegularFile(file, base::kMaxSettingsFileBytes, "settings file"));
         } catch (const Error& e) {
             note(problems, layout.name, e);  // the message names the file
             continue;
         }
         try {
-            store::SeqReader r(text);
+            base::SeqReader r(text);
             for (const std::string& value : layout.values) {
                 out.folder(value) = r.readString();
             }
@@ -135,7 +135,7 @@ SourceFolders loadSourceSettings(const store::AppPaths& paths,
     return out;
 }
 
-void saveSourceSettings(const store::AppPaths& paths, const SourceFolders& folders,
+void saveSourceSettings(const base::AppPaths& paths, const SourceFolders& folders,
                         std::vector<SettingsProblem>* problems) {
     for (const SettingsFileLayout& layout : files()) {
         try {

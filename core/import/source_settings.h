@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/store/paths.h"
+#include "core/base/paths.h"
 
 namespace vz::import {
 
@@ -39,15 +39,15 @@ struct SettingsProblem {
 
 // The folder every source starts in: the data folder, without a trailing
 // separator.
-std::string defaultSourceFolder(const store::AppPaths& paths);
+std::string defaultSourceFolder(const base::AppPaths& paths);
 
 // At start: each file is read; a missing file is created with the default
 // folder. A value that cannot be read keeps the default.
-SourceFolders loadSourceSettings(const store::AppPaths& paths,
+SourceFolders loadSourceSettings(const base::AppPaths& paths,
                                  std::vector<SettingsProblem>* problems = nullptr);
 
 // At the end: every file is written whole (temporary file and rename).
-void saveSourceSettings(const store::AppPaths& paths, const SourceFolders& folders,
+void saveSourceSettings(const base::AppPaths& paths, const SourceFolders& folders,
                         std::vector<SettingsProblem>* problems = nullptr);
 
 }  // namespace vz::import

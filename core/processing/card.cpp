@@ -2,13 +2,13 @@
 
 #include <fmt/format.h>
 
-#include "core/store/dates.h"
+#include "core/base/dates.h"
 
 namespace vz::processing {
 
-std::string describeRace(const store::Race& race) {
+std::string describeRace(const base::Race& race) {
     return fmt::format("race {} of {}", race.RaceNum ? std::to_string(*race.RaceNum) : "(none)",
-                       race.RaceDate ? store::shortDate(*race.RaceDate) : "(no date)");
+                       race.RaceDate ? base::shortDate(*race.RaceDate) : "(no date)");
 }
 
 }  // namespace vz::processing

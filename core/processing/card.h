@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "core/store/records.h"
+#include "core/base/records.h"
 
 namespace vz::processing {
 
 // One past race of a dog, as stored.
-using HistoryLine = store::RaceLine;
+using HistoryLine = base::RaceLine;
 
 // The factors that bring "L" and "R" times to the "S" scale.
 struct TimeFactors {
@@ -30,11 +30,11 @@ struct Entry {
 
 // One race of the card: its row and its occupied boxes, by post.
 struct RaceCard {
-    store::Race race;
+    base::Race race;
     std::vector<Entry> entries;
 };
 
 // "race 3 of 12/7/2026", for messages.
-std::string describeRace(const store::Race& race);
+std::string describeRace(const base::Race& race);
 
 }  // namespace vz::processing

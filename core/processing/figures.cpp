@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <limits>
 
-#include "core/store/dates.h"
-#include "core/store/error.h"
-#include "core/store/vb.h"
+#include "core/base/dates.h"
+#include "core/base/error.h"
+#include "core/base/vb.h"
 
 namespace vz::processing {
 
@@ -41,7 +41,7 @@ int gradeClass(const std::optional<std::string>& grade) {
 }
 
 std::string lineDate(const HistoryLine& line) {
-    return line.RaceDate ? store::shortDate(*line.RaceDate) : std::string("(no date)");
+    return line.RaceDate ? base::shortDate(*line.RaceDate) : std::string("(no date)");
 }
 
 int position(const std::optional<int>& value, const char* field, const HistoryLine& line,
@@ -138,10 +138,9 @@ DogFigures dogFigures(std::span<const HistoryLine> lines, TimeFactors factors,
         // all (no lower limit here: a stored 0 gives 0).
         if (f.lastTime == static_cast<int>(kNoTime) && isTimedDistance(line.Distance) &&
             line.FinishTime) {
-            f.lastTime =
-                *line.Distance == "S"
-                    ? *line.FinishTime
-                    : store::toInt32(*line.FinishTime * factorFor(*line.Distance, factors));
+            f.lastTime = *line.Distance == "S"
+                             ? *line.FinishTime
+                             : base::toInt32(*line.FinishTime * factorFor(*line.Distance, factors));
         }
 
         const int brk = position(line.Break, "break", line, dogName);

@@ -5,13 +5,11 @@
 
 #include <fmt/format.h>
 
-#include "core/store/error.h"
+#include "core/base/error.h"
 
 namespace vz::processing {
 
 namespace {
-
-constexpr int kSubscriptOutOfRange = 9;
 
 std::size_t index(int post) {
     return static_cast<std::size_t>(post);
@@ -28,17 +26,15 @@ int postAt(const std::vector<int>& order, int position) {
 
 void RaceTable::place(int post, std::string dogName, std::string style, DogFigures figures) {
     if (post < 1) {
-        throw Error("Post " + std::to_string(post) + " of " + dogName + " is not a post.",
-                    kSubscriptOutOfRange);
+        throw PostFault("Post " + std::to_string(post) + " of " + dogName + " is not a post.");
     }
     if (boxes_.size() <= index(post)) {
         boxes_.resize(index(post) + 1);
     }
     Box& b = boxes_[index(post)];
     if (b.occupied) {
-        throw Error("Post " + std::to_string(post) + " holds two dogs: " + b.dogName + " and " +
-                        dogName + ".",
-                    kSubscriptOutOfRange);
+        throw PostFault("Post " + std::to_string(post) + " holds two dogs: " + b.dogName + " and " +
+                        dogName + ".");
     }
     b.occupied = true;
     b.dogName = std::move(dogName);
@@ -56,7 +52,7 @@ const Box& RaceTable::box(int post) const {
 
 Box& RaceTable::edit(int post) {
     if (post < 1 || index(post) >= boxes_.size() || !boxes_[index(post)].occupied) {
-        throw Error("Post " + std::to_string(post) + " holds no dog.", kSubscriptOutOfRange);
+        throw PostFault("Post " + std::to_string(post) + " holds no dog.");
     }
     return boxes_[index(post)];
 }
@@ -69,9 +65,8 @@ RaceTable tableFor(const RaceCard& card, TimeFactors factors) {
     const int last = lastPost(card.entries.size());
     for (const Entry& e : card.entries) {
         if (e.post > last) {
-            throw Error(fmt::format("Post {} of {} ({}) is outside the race's posts 1 to {}.",
-                                    e.post, describeRace(card.race), e.dogName, last),
-                        kSubscriptOutOfRange);
+            throw PostFault(fmt::format("Post {} of {} ({}) is outside the race's posts 1 to {}.",
+                                        e.post, describeRace(card.race), e.dogName, last));
         }
     }
     RaceTable t;

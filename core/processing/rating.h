@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/error.h"
 #include "core/processing/card.h"
 #include "core/processing/figures.h"
 
@@ -26,6 +27,15 @@ struct Points {
     int laSp = 0;
 
     bool operator==(const Points&) const = default;
+};
+
+// A dog whose post the race's boxes cannot take: below 1, taken twice, or
+// above the tables. The race cannot be rated; a caller that counts such races
+// apart catches this type.
+class PostFault : public Error {
+  public:
+    static constexpr int kSubscriptOutOfRange = 9;
+    explicit PostFault(const std::string& message) : Error(message, kSubscriptOutOfRange) {}
 };
 
 // One starting box. A box without a dog reads as empty text, zero and false.

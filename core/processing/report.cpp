@@ -4,8 +4,8 @@
 
 #include <fmt/format.h>
 
-#include "core/store/text.h"
-#include "core/store/version.h"
+#include "core/base/text.h"
+#include "core/base/version.h"
 
 namespace vz::processing {
 
@@ -27,16 +27,16 @@ void line(std::string& out, std::string_view text) {
 }  // namespace
 
 std::string dogLine(int post, std::string_view dogName, const Points& p, std::string_view alerts) {
-    std::string name = store::left(dogName, kDogPlaces);
-    name.append(kDogPlaces - store::charCount(name), ' ');
+    std::string name = base::left(dogName, kDogPlaces);
+    name.append(kDogPlaces - base::charCount(name), ' ');
     return fmt::format("{:>2} {} {:>5} {:>3} {:>3} {:>4} {:>4} {:>4} {:>4}  {}", post, name,
                        p.score, p.cla, p.rec, p.avSp, p.last, p.eaSp, p.laSp, alerts);
 }
 
-std::string raceTitleLine(const store::Race& race) {
+std::string raceTitleLine(const base::Race& race) {
     std::string out = "     DATE: ";
     if (race.RaceDate) {
-        out += store::mmddyy(*race.RaceDate);
+        out += base::mmddyy(*race.RaceDate);
     }
     out += "     RACE #";
     if (race.RaceNum) {
@@ -49,7 +49,7 @@ std::string raceTitleLine(const store::Race& race) {
     return out;
 }
 
-std::string raceSection(const store::Race& race, const RatedRace& rated) {
+std::string raceSection(const base::Race& race, const RatedRace& rated) {
     std::string out;
     line(out, kStarLine);
     line(out, raceTitleLine(race));
@@ -82,17 +82,17 @@ std::string fairOddsText(double chance) {
     return fmt::format("{:.2f}", 1 / chance - 1);
 }
 
-std::string pricedRaceSection(const store::Race& race, const RatedRace& rated,
+std::string pricedRaceSection(const base::Race& race, const RatedRace& rated,
                               const std::vector<double>& chances, std::string_view pricedBy) {
     std::vector<std::string> lines;
-    std::size_t width = store::charCount(kColumnHeader);
+    std::size_t width = base::charCount(kColumnHeader);
     for (int post : rated.finalOrder) {
         const Box& b = rated.table.box(post);
         lines.push_back(dogLine(post, b.dogName, b.points, b.alerts));
-        width = std::max(width, store::charCount(lines.back()));
+        width = std::max(width, base::charCount(lines.back()));
     }
     const auto padded = [&](std::string text) {
-        text.append(width - store::charCount(text), ' ');
+        text.append(width - base::charCount(text), ' ');
         return text;
     };
     std::string out;
@@ -116,16 +116,16 @@ std::string pricedRaceSection(const store::Race& race, const RatedRace& rated,
     return out;
 }
 
-std::string banner(std::string_view raceFileTitle, store::Date today) {
+std::string banner(std::string_view raceFileTitle, base::Date today) {
     return headedBanner("Results for " + std::string(raceFileTitle), today);
 }
 
-std::string headedBanner(std::string_view heading, store::Date today) {
+std::string headedBanner(std::string_view heading, base::Date today) {
     std::string out;
     line(out, "     Vellicor Vovoziruzu - Version " + std::string(programVersion()));
     line(out, " ");
     line(out, "     " + std::string(heading));
-    line(out, "     Prepared on " + store::mediumDate(today));
+    line(out, "     Prepared on " + base::mediumDate(today));
     line(out, " ");
     return out;
 }
@@ -146,7 +146,7 @@ std::string errorReport(std::string_view raceFileTitle, const std::vector<Missin
     line(out, " ");
     for (const MissingDog& m : missing) {
         line(out, fmt::format("     {}, {} race {}, post {}", m.regName,
-                              m.race.RaceDate ? store::shortDate(*m.race.RaceDate) : "",
+                              m.race.RaceDate ? base::shortDate(*m.race.RaceDate) : "",
                               m.race.RaceNum.value_or(0), m.post));
     }
     line(out, " ");

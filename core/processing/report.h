@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/dates.h"
+#include "core/base/records.h"
 #include "core/processing/rating.h"
-#include "core/store/dates.h"
-#include "core/store/records.h"
 
 namespace vz::processing {
 
@@ -24,15 +24,15 @@ std::string dogLine(int post, std::string_view dogName, const Points& points,
                     std::string_view alerts);
 
 // The second line of a race's header: date, number, grade and distance.
-std::string raceTitleLine(const store::Race& race);
+std::string raceTitleLine(const base::Race& race);
 
 // A rated race: header block, dog lines in report order, the advice.
-std::string raceSection(const store::Race& race, const RatedRace& rated);
+std::string raceSection(const base::Race& race, const RatedRace& rated);
 
 // The same with each dog's win chance (along rated.finalOrder) at the right
 // of its line as "Win%" and "Fair" (fair odds to 1, 1/p - 1), the Alerts
 // padded so the two columns line up, and `pricedBy` under the dog lines.
-std::string pricedRaceSection(const store::Race& race, const RatedRace& rated,
+std::string pricedRaceSection(const base::Race& race, const RatedRace& rated,
                               const std::vector<double>& chances, std::string_view pricedBy);
 
 // "31.2" and "2.21" for a chance of 0.312: the chance as a percentage and
@@ -41,9 +41,9 @@ std::string winPercentText(double chance);
 std::string fairOddsText(double chance);
 
 // The banner at the top of the results report.
-std::string banner(std::string_view raceFileTitle, store::Date today);
+std::string banner(std::string_view raceFileTitle, base::Date today);
 // The same banner with another heading, for the reports that share its look.
-std::string headedBanner(std::string_view heading, store::Date today);
+std::string headedBanner(std::string_view heading, base::Date today);
 
 // The lines that follow race number `raceCount` (counted from 1): a page
 // break after every second race when another follows, else two empty lines.
@@ -52,7 +52,7 @@ std::string raceSeparator(int raceCount, bool anotherFollows);
 // A post entry whose dog is not in the dog database.
 struct MissingDog {
     std::string regName;  // as written in the race file
-    store::Race race;
+    base::Race race;
     int post = 0;
 };
 

@@ -8,15 +8,15 @@
 
 #include <fmt/format.h>
 
+#include "core/base/error.h"
+#include "core/base/fileio.h"
+#include "core/base/text.h"
 #include "core/processing/card.h"
 #include "core/processing/figures.h"
 #include "core/processing/rating.h"
 #include "core/processing/report.h"
 #include "core/store/dog_database.h"
-#include "core/store/error.h"
-#include "core/store/fileio.h"
 #include "core/store/race_file.h"
-#include "core/store/text.h"
 
 namespace vz::processing {
 
@@ -31,11 +31,11 @@ constexpr int kBadFileName = 52;
 struct Booking {
     int post = 0;
     std::string regName;  // as written in the race file
-    std::optional<store::Dog> dog;
+    std::optional<base::Dog> dog;
 };
 
 struct PlannedRace {
-    store::Race race;
+    base::Race race;
     std::vector<Booking> bookings;  // by post
 };
 
@@ -45,23 +45,23 @@ struct PlannedRace {
 // race's tables is refused when the race is rated, after the dogs of the
 // card have been looked up: a missing dog is reported first.
 std::vector<PlannedRace> readCard(const store::RaceFile& file, std::string_view title) {
-    const std::vector<store::Race> races = file.races();
+    const std::vector<base::Race> races = file.races();
     if (races.empty()) {
         throw Error(fmt::format("The race file {} has no races.", title), Error::kNoCurrentRecord);
     }
-    const std::vector<store::Post> posts = file.allPosts();
+    const std::vector<base::Post> posts = file.allPosts();
     std::vector<PlannedRace> plan;
     plan.reserve(races.size());
-    for (const store::Race& race : races) {
+    for (const base::Race& race : races) {
         PlannedRace pr{race, {}};
         std::set<int> taken;
-        for (const store::Post& p : posts) {
+        for (const base::Post& p : posts) {
             if (!race.RaceDate || !race.RaceNum || p.RaceDate != race.RaceDate ||
                 p.RaceNum != race.RaceNum) {
                 continue;
             }
             const std::string name = p.RegName.value_or("");
-            if (store::trim(name).empty()) {
+            if (base::trim(name).empty()) {
                 continue;  // an empty box
             }
             if (!p.Post || *p.Post < 1) {
@@ -101,17 +101,17 @@ RunOutcome run(const RunRequest& rq) {
     std::vector<MissingDog> missing;
     for (PlannedRace& pr : plan) {
         for (Booking& b : pr.bookings) {
-            b.dog = dogs.findDog(store::trim(b.regName));
+            b.dog = dogs.findDog(base::trim(b.regName));
             if (!b.dog) {
                 missing.push_back({b.regName, pr.race, b.post});
             }
         }
     }
     if (!missing.empty()) {
-        store::writeFileAtomic(errorPath, errorReport(rq.raceFileTitle, missing), "error report");
+        base::writeFileAtomic(errorPath, errorReport(rq.raceFileTitle, missing), "error report");
         return {RunOutcome::Kind::DogsMissing, errorPath};
     }
-    store::removeFileIfPresent(errorPath, "old error report");
+    base::removeFileIfPresent(errorPath, "old error report");
 
     const TimeFactors factors{rq.TimeFactorL, rq.TimeFactorR};
     const int total = static_cast<int>(plan.size());
@@ -136,7 +136,7 @@ RunOutcome run(const RunRequest& rq) {
             rq.progress(i + 1, total);
         }
     }
-    store::writeFileAtomic(reportPath, report, "results report");
+    base::writeFileAtomic(reportPath, report, "results report");
     return {RunOutcome::Kind::Report, reportPath};
 }
 

@@ -12,18 +12,18 @@
 #include "core/processing/card.h"
 #include "core/processing/rating.h"
 
-#include "core/store/dates.h"
-#include "core/store/paths.h"
+#include "core/base/dates.h"
+#include "core/base/paths.h"
 
 namespace vz::processing {
 
 struct RunRequest {
-    store::AppPaths paths;           // Error.txt in appDir, report in profileDir/Results
+    base::AppPaths paths;            // Error.txt in appDir, report in profileDir/Results
     std::filesystem::path raceFile;  // full path
     std::string raceFileTitle;       // file name without folder, e.g. "Card 12.rac"
     double TimeFactorL = 0.8191767;
     double TimeFactorR = 0.8;
-    store::Date today;
+    base::Date today;
     // May be empty; called from the running thread with (0, total) before the
     // first race and again after each race is rated.
     std::function<void(int racesDone, int racesTotal)> progress;

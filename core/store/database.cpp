@@ -14,7 +14,7 @@
 #include <fmt/format.h>
 #include <sqlite3.h>
 
-#include "core/store/fileio.h"
+#include "core/base/fileio.h"
 
 namespace vz::store {
 namespace fs = std::filesystem;
@@ -228,9 +228,9 @@ void checkDatabaseFile(const fs::path& file, const char* what) {
             throw Error(fmt::format("The {} {} does not exist.", what, file.string()),
                         Error::kFileNotFound);
         case FileKind::Folder:
-            throw fileError(FileStep::Read, what, file, EISDIR);
+            throw base::fileError(base::FileStep::Read, what, file, EISDIR);
         case FileKind::Unreadable:
-            throw fileError(FileStep::Read, what, file, errno);
+            throw base::fileError(base::FileStep::Read, what, file, errno);
         case FileKind::Access:
             throw Error(fmt::format("The {} {} is an Access database, which this version "
                                     "cannot open yet.",

@@ -17,7 +17,7 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Transaction.h>
 
-#include "core/store/error.h"
+#include "core/base/error.h"
 
 namespace vz::store {
 

@@ -15,8 +15,8 @@ namespace {
 #define VZ_DESC " ORDER BY RegName DESC, rowid DESC LIMIT 1"
 #define VZ_LIKE " RegName LIKE ? ESCAPE '\\'"
 
-Dog readDog(const SQLite::Statement& st) {
-    Dog d;
+base::Dog readDog(const SQLite::Statement& st) {
+    base::Dog d;
     d.rowId = st.getColumn(0).getInt64();
     d.RegName = sql::text(st.getColumn(1));
     d.RunningStyle = sql::optText(st.getColumn(2));
@@ -93,8 +93,8 @@ SQLite::Statement& fresh(SQLite::Statement& st) {
     return st;
 }
 
-std::optional<Dog> oneDog(SQLite::Statement& st) {
-    std::optional<Dog> out;
+std::optional<base::Dog> oneDog(SQLite::Statement& st) {
+    std::optional<base::Dog> out;
     if (st.executeStep()) {
         out = readDog(st);
     }
@@ -131,7 +131,7 @@ std::int64_t DogBrowser::count() const {
     }
 }
 
-std::optional<Dog> DogBrowser::first() const {
+std::optional<base::Dog> DogBrowser::first() const {
     try {
         return oneDog(fresh(st_->first));
     } catch (...) {
@@ -139,7 +139,7 @@ std::optional<Dog> DogBrowser::first() const {
     }
 }
 
-std::optional<Dog> DogBrowser::last() const {
+std::optional<base::Dog> DogBrowser::last() const {
     try {
         return oneDog(fresh(st_->last));
     } catch (...) {
@@ -147,7 +147,7 @@ std::optional<Dog> DogBrowser::last() const {
     }
 }
 
-std::optional<Dog> DogBrowser::at(std::int64_t position) const {
+std::optional<base::Dog> DogBrowser::at(std::int64_t position) const {
     try {
         if (position < 0) {
             return std::nullopt;
@@ -168,7 +168,7 @@ std::optional<Dog> DogBrowser::at(std::int64_t position) const {
     }
 }
 
-std::optional<Dog> DogBrowser::byRowId(std::int64_t rowId) const {
+std::optional<base::Dog> DogBrowser::byRowId(std::int64_t rowId) const {
     try {
         fresh(st_->byRowId).bind(1, rowId);
         return oneDog(st_->byRowId);
@@ -194,7 +194,7 @@ std::optional<DogBrowser::Key> DogBrowser::keyOf(std::int64_t rowId) const {
     return out;
 }
 
-std::optional<Dog> DogBrowser::next(std::int64_t rowId) const {
+std::optional<base::Dog> DogBrowser::next(std::int64_t rowId) const {
     try {
         const auto k = keyOf(rowId);
         if (!k) {
@@ -212,7 +212,7 @@ std::optional<Dog> DogBrowser::next(std::int64_t rowId) const {
     }
 }
 
-std::optional<Dog> DogBrowser::previous(std::int64_t rowId) const {
+std::optional<base::Dog> DogBrowser::previous(std::int64_t rowId) const {
     try {
         const auto k = keyOf(rowId);
         if (!k) {
@@ -252,7 +252,7 @@ std::optional<std::int64_t> DogBrowser::positionOf(std::int64_t rowId) const {
     }
 }
 
-std::optional<Dog> DogBrowser::firstMatch(std::string_view text) const {
+std::optional<base::Dog> DogBrowser::firstMatch(std::string_view text) const {
     try {
         fresh(st_->firstMatch).bind(1, containsPattern(text));
         return oneDog(st_->firstMatch);
@@ -261,7 +261,7 @@ std::optional<Dog> DogBrowser::firstMatch(std::string_view text) const {
     }
 }
 
-std::optional<Dog> DogBrowser::nextMatch(std::int64_t rowId, std::string_view text) const {
+std::optional<base::Dog> DogBrowser::nextMatch(std::int64_t rowId, std::string_view text) const {
     try {
         const auto k = keyOf(rowId);
         if (!k) {
@@ -280,7 +280,8 @@ std::optional<Dog> DogBrowser::nextMatch(std::int64_t rowId, std::string_view te
     }
 }
 
-std::optional<Dog> DogBrowser::previousMatch(std::int64_t rowId, std::string_view text) const {
+std::optional<base::Dog> DogBrowser::previousMatch(std::int64_t rowId,
+                                                   std::string_view text) const {
     try {
         const auto k = keyOf(rowId);
         if (!k || !k->name) {

@@ -14,8 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/base/records.h"
 #include "core/store/dog_database.h"
-#include "core/store/records.h"
 
 namespace vz::store {
 
@@ -28,15 +28,15 @@ class DogBrowser {
 
     std::int64_t count() const;
 
-    std::optional<Dog> first() const;
-    std::optional<Dog> last() const;
+    std::optional<base::Dog> first() const;
+    std::optional<base::Dog> last() const;
     // The dog at a 0-based position; none outside 0 .. count()-1.
-    std::optional<Dog> at(std::int64_t position) const;
-    std::optional<Dog> byRowId(std::int64_t rowId) const;
+    std::optional<base::Dog> at(std::int64_t position) const;
+    std::optional<base::Dog> byRowId(std::int64_t rowId) const;
 
     // The neighbours of a stored dog; none at the ends or when the dog is gone.
-    std::optional<Dog> next(std::int64_t rowId) const;
-    std::optional<Dog> previous(std::int64_t rowId) const;
+    std::optional<base::Dog> next(std::int64_t rowId) const;
+    std::optional<base::Dog> previous(std::int64_t rowId) const;
 
     // 0-based position of a stored dog; none when it is gone.
     std::optional<std::int64_t> positionOf(std::int64_t rowId) const;
@@ -44,9 +44,9 @@ class DogBrowser {
     // Dogs whose name contains `text` anywhere, without regard to letter
     // case. The text is taken literally (no pattern characters); an empty
     // text matches every named dog.
-    std::optional<Dog> firstMatch(std::string_view text) const;
-    std::optional<Dog> nextMatch(std::int64_t rowId, std::string_view text) const;
-    std::optional<Dog> previousMatch(std::int64_t rowId, std::string_view text) const;
+    std::optional<base::Dog> firstMatch(std::string_view text) const;
+    std::optional<base::Dog> nextMatch(std::int64_t rowId, std::string_view text) const;
+    std::optional<base::Dog> previousMatch(std::int64_t rowId, std::string_view text) const;
 
   private:
     struct Key;

@@ -3,7 +3,7 @@
 #include <SQLiteCpp/Statement.h>
 #include <sqlite3.h>
 
-#include "core/store/error.h"
+#include "core/base/error.h"
 #include "core/store/sql_values.h"
 
 namespace vz::store {
@@ -25,8 +25,8 @@ Connection& writable(Connection& db) {
     return db;
 }
 
-Dog readDog(const SQLite::Statement& st) {
-    Dog d;
+base::Dog readDog(const SQLite::Statement& st) {
+    base::Dog d;
     d.rowId = st.getColumn(0).getInt64();
     d.RegName = sql::text(st.getColumn(1));
     d.RunningStyle = sql::optText(st.getColumn(2));
@@ -38,7 +38,7 @@ Dog readDog(const SQLite::Statement& st) {
     return d;
 }
 
-void bindDog(SQLite::Statement& st, const Dog& d) {
+void bindDog(SQLite::Statement& st, const base::Dog& d) {
     sql::bind(st, 1, d.RegName);
     sql::bind(st, 2, d.RunningStyle);
     sql::bind(st, 3, d.NumStarts);
@@ -48,7 +48,7 @@ void bindDog(SQLite::Statement& st, const Dog& d) {
     sql::bind(st, 7, d.Comments);
 }
 
-void bindLine(SQLite::Statement& st, const RaceLine& l) {
+void bindLine(SQLite::Statement& st, const base::RaceLine& l) {
     sql::bind(st, 1, l.RegName);
     sql::bind(st, 2, l.RaceDate);
     sql::bind(st, 3, l.RaceNum);
@@ -67,8 +67,8 @@ void bindLine(SQLite::Statement& st, const RaceLine& l) {
 
 }  // namespace
 
-RaceLine readRaceLine(const SQLite::Statement& st, int c) {
-    RaceLine l;
+base::RaceLine readRaceLine(const SQLite::Statement& st, int c) {
+    base::RaceLine l;
     l.rowId = st.getColumn(c).getInt64();
     l.RegName = sql::text(st.getColumn(c + 1));
     l.RaceDate = sql::optDate(st.getColumn(c + 2));
@@ -109,11 +109,11 @@ DogDatabase::DogDatabase(const std::filesystem::path& file, OpenMode mode)
 
 DogDatabase::~DogDatabase() = default;
 
-std::vector<Dog> DogDatabase::dogs() const {
+std::vector<base::Dog> DogDatabase::dogs() const {
     try {
         SQLite::Statement st(
             *db_, std::string("SELECT ") + kDogColumns + " FROM Main ORDER BY RegName, rowid");
-        std::vector<Dog> out;
+        std::vector<base::Dog> out;
         while (st.executeStep()) {
             out.push_back(readDog(st));
         }
@@ -136,7 +136,7 @@ std::vector<std::string> DogDatabase::dogNames() const {
     }
 }
 
-std::optional<Dog> DogDatabase::findDog(std::string_view regName) const {
+std::optional<base::Dog> DogDatabase::findDog(std::string_view regName) const {
     try {
         if (!cache_->findDog) {
             cache_->findDog = std::make_unique<SQLite::Statement>(
@@ -146,7 +146,7 @@ std::optional<Dog> DogDatabase::findDog(std::string_view regName) const {
         SQLite::Statement& st = *cache_->findDog;
         st.reset();
         st.bind(1, std::string(regName));
-        std::optional<Dog> out;
+        std::optional<base::Dog> out;
         if (st.executeStep()) {
             out = readDog(st);
         }
@@ -165,7 +165,7 @@ std::int64_t DogDatabase::dogCount() const {
     }
 }
 
-std::int64_t DogDatabase::addDog(const Dog& dog) {
+std::int64_t DogDatabase::addDog(const base::Dog& dog) {
     try {
         db_->requireWritable();
         SQLite::Statement st(*db_,
@@ -183,7 +183,7 @@ std::int64_t DogDatabase::addDog(const Dog& dog) {
     }
 }
 
-void DogDatabase::updateDog(const Dog& dog) {
+void DogDatabase::updateDog(const base::Dog& dog) {
     try {
         db_->requireWritable();
         SQLite::Statement st(*db_,
@@ -214,13 +214,13 @@ void DogDatabase::deleteDog(std::int64_t rowId) {
     }
 }
 
-std::vector<RaceLine> DogDatabase::raceLines(std::string_view regName) const {
+std::vector<base::RaceLine> DogDatabase::raceLines(std::string_view regName) const {
     try {
         SQLite::Statement st(*db_, std::string("SELECT ") + kLineColumns +
                                        " FROM RaceHistory WHERE RegName = ? "
                                        "ORDER BY RaceDate DESC, rowid");
         st.bind(1, std::string(regName));
-        std::vector<RaceLine> out;
+        std::vector<base::RaceLine> out;
         while (st.executeStep()) {
             out.push_back(readRaceLine(st));
         }
@@ -230,7 +230,8 @@ std::vector<RaceLine> DogDatabase::raceLines(std::string_view regName) const {
     }
 }
 
-std::vector<RaceLine> DogDatabase::newestRaceLines(std::string_view regName, int count) const {
+std::vector<base::RaceLine> DogDatabase::newestRaceLines(std::string_view regName,
+                                                         int count) const {
     try {
         if (!cache_->newestLines) {
             cache_->newestLines = std::make_unique<SQLite::Statement>(
@@ -242,7 +243,7 @@ std::vector<RaceLine> DogDatabase::newestRaceLines(std::string_view regName, int
         st.reset();
         st.bind(1, std::string(regName));
         st.bind(2, count);
-        std::vector<RaceLine> out;
+        std::vector<base::RaceLine> out;
         out.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
         while (st.executeStep()) {
             out.push_back(readRaceLine(st));
@@ -262,7 +263,7 @@ std::int64_t DogDatabase::raceLineCount() const {
     }
 }
 
-std::int64_t DogDatabase::addRaceLine(const RaceLine& line) {
+std::int64_t DogDatabase::addRaceLine(const base::RaceLine& line) {
     try {
         db_->requireWritable();
         SQLite::Statement st(*db_,
@@ -279,7 +280,7 @@ std::int64_t DogDatabase::addRaceLine(const RaceLine& line) {
     }
 }
 
-void DogDatabase::updateRaceLine(const RaceLine& line) {
+void DogDatabase::updateRaceLine(const base::RaceLine& line) {
     try {
         db_->requireWritable();
         SQLite::Statement st(*db_,

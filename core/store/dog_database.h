@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/records.h"
 #include "core/store/database.h"
-#include "core/store/records.h"
 
 namespace vz::store {
 
@@ -26,21 +26,21 @@ class DogDatabase {
     const std::filesystem::path& path() const { return path_; }
 
     // Main
-    std::vector<Dog> dogs() const;              // by RegName
+    std::vector<base::Dog> dogs() const;        // by RegName
     std::vector<std::string> dogNames() const;  // by RegName
-    std::optional<Dog> findDog(std::string_view regName) const;
+    std::optional<base::Dog> findDog(std::string_view regName) const;
     std::int64_t dogCount() const;
-    std::int64_t addDog(const Dog& dog);  // returns the new row's id
-    void updateDog(const Dog& dog);       // by dog.rowId
+    std::int64_t addDog(const base::Dog& dog);  // returns the new row's id
+    void updateDog(const base::Dog& dog);       // by dog.rowId
     void deleteDog(std::int64_t rowId);
 
     // RaceHistory. A dog's lines come newest first; lines of one date come in
     // the order they were added.
-    std::vector<RaceLine> raceLines(std::string_view regName) const;
-    std::vector<RaceLine> newestRaceLines(std::string_view regName, int count) const;
+    std::vector<base::RaceLine> raceLines(std::string_view regName) const;
+    std::vector<base::RaceLine> newestRaceLines(std::string_view regName, int count) const;
     std::int64_t raceLineCount() const;
-    std::int64_t addRaceLine(const RaceLine& line);
-    void updateRaceLine(const RaceLine& line);  // by line.rowId
+    std::int64_t addRaceLine(const base::RaceLine& line);
+    void updateRaceLine(const base::RaceLine& line);  // by line.rowId
     void deleteRaceLine(std::int64_t rowId);
 
     // A write transaction (BEGIN IMMEDIATE): nothing is kept unless commit()
@@ -71,6 +71,6 @@ class DogDatabase {
 
 // Reads one RaceHistory row from a statement whose columns are, in order,
 // rowid followed by the table's fourteen columns. For core/store files.
-RaceLine readRaceLine(const SQLite::Statement& st, int firstColumn = 0);
+base::RaceLine readRaceLine(const SQLite::Statement& st, int firstColumn = 0);
 
 }  // namespace vz::store

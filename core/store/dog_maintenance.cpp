@@ -7,9 +7,9 @@
 #include <fmt/format.h>
 #include <sqlite3.h>
 
-#include "core/store/error.h"
+#include "core/base/error.h"
+#include "core/base/vb.h"
 #include "core/store/sql_values.h"
-#include "core/store/vb.h"
 
 namespace vz::store {
 
@@ -106,7 +106,7 @@ std::optional<double> optNumber(sqlite3_stmt* st, int i) {
     if (s.find_first_not_of(" \t") == std::string_view::npos) {
         return std::nullopt;
     }
-    return val(s);
+    return base::val(s);
 }
 
 }  // namespace
@@ -168,19 +168,19 @@ long zeroDogCounters(DogDatabase& db) {
     }
 }
 
-long deleteRaceLinesBefore(DogDatabase& db, Date before) {
+long deleteRaceLinesBefore(DogDatabase& db, base::Date before) {
     try {
         SQLite::Statement st(db.connection(),
                              "DELETE FROM RaceHistory WHERE RaceDate < ? AND EXISTS "
                              "(SELECT 1 FROM Main AS m WHERE m.RegName = RaceHistory.RegName)");
-        st.bind(1, toIso(before));
+        st.bind(1, base::toIso(before));
         return st.exec();
     } catch (...) {
         rethrowAsError(db.connection());
     }
 }
 
-long deleteDogsNotRacedSince(DogDatabase& db, Date since) {
+long deleteDogsNotRacedSince(DogDatabase& db, base::Date since) {
     try {
         // A dog whose lines all lack a date has a newest line without a date,
         // which is not "before" anything: it stays.
@@ -189,7 +189,7 @@ long deleteDogsNotRacedSince(DogDatabase& db, Date since) {
                              "LEFT JOIN RaceHistory AS h ON h.RegName = m.RegName "
                              "GROUP BY m.rowid "
                              "HAVING count(h.rowid) = 0 OR max(h.RaceDate) < ?)");
-        st.bind(1, toIso(since));
+        st.bind(1, base::toIso(since));
         return st.exec();
     } catch (...) {
         rethrowAsError(db.connection());

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/store/dates.h"
+#include "core/base/dates.h"
 #include "core/store/dog_database.h"
 
 namespace vz::store {
@@ -47,10 +47,10 @@ long zeroDogCounters(DogDatabase& db);
 
 // Deletes the race lines of known dogs dated before `before` (lines of that
 // day stay; lines without a date stay). Returns the number deleted.
-long deleteRaceLinesBefore(DogDatabase& db, Date before);
+long deleteRaceLinesBefore(DogDatabase& db, base::Date before);
 
 // Deletes the dogs whose newest dated line is before `since`, and the dogs
 // without any line. Their race lines stay. Returns the number deleted.
-long deleteDogsNotRacedSince(DogDatabase& db, Date since);
+long deleteDogsNotRacedSince(DogDatabase& db, base::Date since);
 
 }  // namespace vz::store

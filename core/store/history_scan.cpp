@@ -2,7 +2,7 @@
 
 #include <SQLiteCpp/Statement.h>
 
-#include "core/store/error.h"
+#include "core/base/error.h"
 
 namespace vz::store {
 
@@ -14,8 +14,8 @@ constexpr const char* kLineColumns =
     "rowid, RegName, RaceDate, RaceNum, Distance, WinningTime, Post, Break, Eighth, Stretch, "
     "Finish, FinishLength, FinishTime, Odds, Grade";
 
-std::vector<RaceLine> readAll(SQLite::Statement& st) {
-    std::vector<RaceLine> out;
+std::vector<base::RaceLine> readAll(SQLite::Statement& st) {
+    std::vector<base::RaceLine> out;
     while (st.executeStep()) {
         out.push_back(readRaceLine(st));
     }
@@ -24,13 +24,13 @@ std::vector<RaceLine> readAll(SQLite::Statement& st) {
 
 }  // namespace
 
-long scanLinesByDate(const DogDatabase& db, const std::function<bool(RaceLine&)>& visit) {
+long scanLinesByDate(const DogDatabase& db, const std::function<bool(base::RaceLine&)>& visit) {
     try {
         SQLite::Statement st(db.connection(), std::string("SELECT ") + kLineColumns +
                                                   " FROM RaceHistory ORDER BY RaceDate, rowid");
         long n = 0;
         while (st.executeStep()) {
-            RaceLine line = readRaceLine(st);
+            base::RaceLine line = readRaceLine(st);
             ++n;
             if (!visit(line)) {
                 break;
@@ -42,15 +42,15 @@ long scanLinesByDate(const DogDatabase& db, const std::function<bool(RaceLine&)>
     }
 }
 
-std::vector<RaceLine> raceLinesBefore(const DogDatabase& db, std::string_view regName, Date day,
-                                      int count) {
+std::vector<base::RaceLine> raceLinesBefore(const DogDatabase& db, std::string_view regName,
+                                            base::Date day, int count) {
     try {
         SQLite::Statement st(db.connection(), std::string("SELECT ") + kLineColumns +
                                                   " FROM RaceHistory WHERE RegName = ? AND "
                                                   "RaceDate < ? ORDER BY RaceDate DESC, rowid "
                                                   "LIMIT ?");
         st.bind(1, std::string(regName));
-        st.bind(2, toIso(day));
+        st.bind(2, base::toIso(day));
         st.bind(3, count);
         return readAll(st);
     } catch (...) {
@@ -58,15 +58,15 @@ std::vector<RaceLine> raceLinesBefore(const DogDatabase& db, std::string_view re
     }
 }
 
-std::vector<RaceLine> raceLinesOfRace(const DogDatabase& db, std::string_view regName, Date day,
-                                      int raceNum) {
+std::vector<base::RaceLine> raceLinesOfRace(const DogDatabase& db, std::string_view regName,
+                                            base::Date day, int raceNum) {
     try {
         SQLite::Statement st(db.connection(),
                              std::string("SELECT ") + kLineColumns +
                                  " FROM RaceHistory WHERE RegName = ? AND RaceDate = ? AND "
                                  "RaceNum = ? ORDER BY rowid");
         st.bind(1, std::string(regName));
-        st.bind(2, toIso(day));
+        st.bind(2, base::toIso(day));
         st.bind(3, raceNum);
         return readAll(st);
     } catch (...) {

@@ -5,7 +5,7 @@
 #include <SQLiteCpp/Statement.h>
 #include <sqlite3.h>
 
-#include "core/store/error.h"
+#include "core/base/error.h"
 #include "core/store/sql_values.h"
 
 namespace vz::store {
@@ -14,7 +14,7 @@ namespace {
 
 // The stored form YYYY-MM-DD read without the general date reader: the
 // duplicate test reads every stored date of every dog of a program.
-std::optional<Date> quickIso(const char* p, int n) {
+std::optional<base::Date> quickIso(const char* p, int n) {
     if (n != 10 || p[4] != '-' || p[7] != '-') {
         return std::nullopt;
     }
@@ -29,9 +29,9 @@ std::optional<Date> quickIso(const char* p, int n) {
             v[k] = v[k] * 10 + (p[i] - '0');
         }
     }
-    const Date d{std::chrono::year{v[0]}, std::chrono::month{static_cast<unsigned>(v[1])},
-                 std::chrono::day{static_cast<unsigned>(v[2])}};
-    return d.ok() ? std::optional<Date>(d) : std::nullopt;
+    const base::Date d{std::chrono::year{v[0]}, std::chrono::month{static_cast<unsigned>(v[1])},
+                       std::chrono::day{static_cast<unsigned>(v[2])}};
+    return d.ok() ? std::optional<base::Date>(d) : std::nullopt;
 }
 }  // namespace
 
@@ -101,7 +101,7 @@ std::optional<std::int64_t> ImportStore::findDog(std::string_view regName) {
     }
 }
 
-std::int64_t ImportStore::addDog(const Dog& dog) {
+std::int64_t ImportStore::addDog(const base::Dog& dog) {
     try {
         SQLite::Statement& st = *st_->addDog;
         st.reset();
@@ -125,18 +125,18 @@ std::int64_t ImportStore::addDog(const Dog& dog) {
     }
 }
 
-std::vector<Date> ImportStore::lineDates(std::string_view regName) {
+std::vector<base::Date> ImportStore::lineDates(std::string_view regName) {
     try {
         SQLite::Statement& st = *st_->lineDates;
         st.reset();
         st.bind(1, std::string(regName));
-        std::vector<Date> out;
+        std::vector<base::Date> out;
         while (st.executeStep()) {
             const SQLite::Column col = st.getColumn(0);
             if (col.isNull()) {
                 continue;
             }
-            std::optional<Date> d;
+            std::optional<base::Date> d;
             if (col.isText()) {
                 d = quickIso(col.getText(), col.getBytes());
             }
@@ -154,7 +154,7 @@ std::vector<Date> ImportStore::lineDates(std::string_view regName) {
     }
 }
 
-void ImportStore::addRaceLine(const RaceLine& l) {
+void ImportStore::addRaceLine(const base::RaceLine& l) {
     try {
         SQLite::Statement& st = *st_->addLine;
         st.reset();
@@ -196,7 +196,7 @@ void ImportStore::addToCounters(std::int64_t rowId, int starts, int firsts, int 
     }
 }
 
-void ImportStore::addRace(const Race& r) {
+void ImportStore::addRace(const base::Race& r) {
     if (raceFile_ == nullptr) {
         throw Error("This import writes no race file.");
     }
@@ -214,7 +214,7 @@ void ImportStore::addRace(const Race& r) {
     }
 }
 
-void ImportStore::addPost(const Post& p) {
+void ImportStore::addPost(const base::Post& p) {
     if (raceFile_ == nullptr) {
         throw Error("This import writes no race file.");
     }

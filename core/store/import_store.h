@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/records.h"
 #include "core/store/dog_database.h"
 #include "core/store/race_file.h"
-#include "core/store/records.h"
 
 namespace vz::store {
 
@@ -26,16 +26,16 @@ class ImportStore {
 
     // The rowid of the dog of this name (letter case ignored), if on file.
     std::optional<std::int64_t> findDog(std::string_view regName);
-    std::int64_t addDog(const Dog& dog);
+    std::int64_t addDog(const base::Dog& dog);
     // The dates of the dog's race lines (rows without a readable date left out).
-    std::vector<Date> lineDates(std::string_view regName);
-    void addRaceLine(const RaceLine& line);
+    std::vector<base::Date> lineDates(std::string_view regName);
+    void addRaceLine(const base::RaceLine& line);
     // Adds to the four start counters of one dog; an empty counter counts as 0.
     void addToCounters(std::int64_t rowId, int starts, int firsts, int seconds, int thirds);
 
     bool hasRaceFile() const { return raceFile_ != nullptr; }
-    void addRace(const Race& race);
-    void addPost(const Post& post);
+    void addRace(const base::Race& race);
+    void addPost(const base::Post& post);
 
     // Leaves no statement running (before a rollback or commit).
     void resetAll();

@@ -2,7 +2,7 @@
 
 #include <SQLiteCpp/Statement.h>
 
-#include "core/store/error.h"
+#include "core/base/error.h"
 #include "core/store/sql_values.h"
 
 namespace vz::store {
@@ -11,11 +11,11 @@ namespace {
 
 constexpr const char* kWhat = "lookup database";
 
-std::vector<LookupCode> readCodes(SQLite::Database& db, const char* query) {
+std::vector<base::LookupCode> readCodes(SQLite::Database& db, const char* query) {
     SQLite::Statement st(db, query);
-    std::vector<LookupCode> out;
+    std::vector<base::LookupCode> out;
     while (st.executeStep()) {
-        out.push_back(LookupCode{sql::text(st.getColumn(0)), sql::optInt(st.getColumn(1))});
+        out.push_back(base::LookupCode{sql::text(st.getColumn(0)), sql::optInt(st.getColumn(1))});
     }
     return out;
 }
@@ -27,7 +27,7 @@ LookupDatabase::LookupDatabase(const std::filesystem::path& file)
 
 LookupDatabase::~LookupDatabase() = default;
 
-std::vector<LookupCode> LookupDatabase::grades() const {
+std::vector<base::LookupCode> LookupDatabase::grades() const {
     try {
         return readCodes(*db_, "SELECT Grade, OrderNum FROM Grades ORDER BY OrderNum, rowid");
     } catch (...) {
@@ -35,7 +35,7 @@ std::vector<LookupCode> LookupDatabase::grades() const {
     }
 }
 
-std::vector<LookupCode> LookupDatabase::distances() const {
+std::vector<base::LookupCode> LookupDatabase::distances() const {
     try {
         return readCodes(*db_, "SELECT Distance, OrderNum FROM Length ORDER BY OrderNum, rowid");
     } catch (...) {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/base/records.h"
 #include "core/store/database.h"
-#include "core/store/records.h"
 
 namespace vz::store {
 
@@ -17,9 +17,9 @@ class LookupDatabase {
     explicit LookupDatabase(const std::filesystem::path& file);
     ~LookupDatabase();
 
-    std::vector<LookupCode> grades() const;     // by OrderNum
-    std::vector<LookupCode> distances() const;  // by OrderNum
-    std::vector<std::string> styles() const;    // by RunningStyle
+    std::vector<base::LookupCode> grades() const;     // by OrderNum
+    std::vector<base::LookupCode> distances() const;  // by OrderNum
+    std::vector<std::string> styles() const;          // by RunningStyle
 
   private:
     std::unique_ptr<Connection> db_;

@@ -10,7 +10,7 @@
 
 #include <fmt/format.h>
 
-#include "core/store/fileio.h"
+#include "core/base/fileio.h"
 #include "core/store/output_guard.h"
 
 namespace vz::store {
@@ -104,7 +104,7 @@ fs::path normalAbsolute(const fs::path& p) {
 
 }  // namespace
 
-std::optional<std::string> newRaceFileRefusal(const AppPaths& paths, const fs::path& file) {
+std::optional<std::string> newRaceFileRefusal(const base::AppPaths& paths, const fs::path& file) {
     if (auto why = outputRefusal(paths, file, OutputKind::RaceFile, "a race file")) {
         return why;
     }
@@ -147,8 +147,8 @@ std::optional<std::string> newRaceFileRefusal(const AppPaths& paths, const fs::p
 NewRaceFile::NewRaceFile(DogDatabase& dogs, const fs::path& raceTemplate, const fs::path& file)
     : db_(dogs.connection()), target_(normalAbsolute(file)) {
     checkDatabaseFile(raceTemplate, "race template");
-    const std::string bytes = readFile(raceTemplate, "race template");
-    const fs::path temp = temporaryNameBeside(target_);
+    const std::string bytes = base::readFile(raceTemplate, "race template");
+    const fs::path temp = base::temporaryNameBeside(target_);
     try {
         // The import's commit must be on disk before the race file takes its
         // name, and no checkpoint may stretch it: the checkpoint comes last.
@@ -173,7 +173,7 @@ NewRaceFile::NewRaceFile(DogDatabase& dogs, const fs::path& raceTemplate, const 
         tx.commit();
     }
     try {
-        temp_ = std::make_unique<TemporaryFile>(target_, bytes, kWhat, temp);
+        temp_ = std::make_unique<base::TemporaryFile>(target_, bytes, kWhat, temp);
         file_ = std::make_unique<RaceFile>(temp);
         Connection& card = file_->connection();
         card.showAs(target_);
@@ -292,8 +292,8 @@ std::vector<Error> completeInterruptedImports(const fs::path& dogDatabase) {
             forget(*db, p.temp);
             continue;
         }
-        const FileLock lock(p.temp);
-        if (lock.state() == FileLock::State::InUse) {
+        const base::FileLock lock(p.temp);
+        if (lock.state() == base::FileLock::State::InUse) {
             continue;  // its import is still running
         }
         // Read again under the lock: the import may have ended since.
@@ -307,12 +307,12 @@ std::vector<Error> completeInterruptedImports(const fs::path& dogDatabase) {
         if (!committed) {
             continue;  // settled by another start meanwhile
         }
-        if (lock.state() == FileLock::State::Locked) {
+        if (lock.state() == base::FileLock::State::Locked) {
             try {
                 if (*committed) {
-                    renameReplacing(p.temp, p.target, kWhat);
+                    base::renameReplacing(p.temp, p.target, kWhat);
                 } else {
-                    removeFileIfPresent(p.temp, kWhat);
+                    base::removeFileIfPresent(p.temp, kWhat);
                 }
             } catch (const Error& e) {
                 errors.emplace_back(

@@ -14,14 +14,16 @@
 #include <string>
 #include <vector>
 
+#include "core/base/error.h"
+#include "core/base/paths.h"
 #include "core/store/dog_database.h"
-#include "core/store/error.h"
-#include "core/store/paths.h"
 #include "core/store/race_file.h"
 
-namespace vz::store {
-
+namespace vz::base {
 class TemporaryFile;
+}
+
+namespace vz::store {
 
 // Why a new race file may not be made at `file`, or nothing when it may. An
 // existing file is replaced only when it is a race file (an SQLite file with
@@ -29,7 +31,7 @@ class TemporaryFile;
 // database and its journal files, the settings and recent-file files,
 // `Error.txt`, the lookup database, the template) are never taken, not even
 // while no file has them.
-std::optional<std::string> newRaceFileRefusal(const AppPaths& paths,
+std::optional<std::string> newRaceFileRefusal(const base::AppPaths& paths,
                                               const std::filesystem::path& file);
 
 class NewRaceFile {
@@ -60,7 +62,7 @@ class NewRaceFile {
   private:
     Connection& db_;
     std::filesystem::path target_;
-    std::unique_ptr<TemporaryFile> temp_;
+    std::unique_ptr<base::TemporaryFile> temp_;
     std::unique_ptr<RaceFile> file_;
     bool settled_ = false;
 };

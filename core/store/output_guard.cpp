@@ -76,7 +76,7 @@ bool hasSqliteHeader(const fs::path& file) {
     return firstBytes(file, 16) == std::string_view("SQLite format 3", 16);  // with its zero
 }
 
-std::vector<fs::path> systemFiles(const AppPaths& paths) {
+std::vector<fs::path> systemFiles(const base::AppPaths& paths) {
     std::vector<fs::path> own;
     // The journal files lie beside the real database when it is a link.
     for (const fs::path& db : {paths.dogDatabase(), resolved(paths.dogDatabase())}) {
@@ -97,7 +97,7 @@ std::vector<fs::path> systemFiles(const AppPaths& paths) {
     return own;
 }
 
-std::optional<std::string> outputRefusal(const AppPaths& paths, const fs::path& file,
+std::optional<std::string> outputRefusal(const base::AppPaths& paths, const fs::path& file,
                                          OutputKind kind, std::string_view what,
                                          std::span<const fs::path> sameRun) {
     const std::string name = file.string();

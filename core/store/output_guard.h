@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/store/paths.h"
+#include "core/base/paths.h"
 
 namespace vz::store {
 
@@ -27,7 +27,7 @@ enum class OutputKind { RaceFile, Other };
 // file when the database is a link), the lookup database, the template, the
 // settings, recent-file and window-size files, the error report, the import
 // settings files, the help page and the licence.
-std::vector<std::filesystem::path> systemFiles(const AppPaths& paths);
+std::vector<std::filesystem::path> systemFiles(const base::AppPaths& paths);
 
 // Why `file` may not be written by a save of `what` (as the user reads it:
 // "a race file", "the CSV file"), or nothing when it may. `sameRun` names
@@ -37,8 +37,9 @@ std::vector<std::filesystem::path> systemFiles(const AppPaths& paths);
 // file with an execute permission) and, unless a race file is saved, any
 // existing SQLite database, any name ending in ".rac" and anything under the
 // data folder.
-std::optional<std::string> outputRefusal(const AppPaths& paths, const std::filesystem::path& file,
-                                         OutputKind kind, std::string_view what,
+std::optional<std::string> outputRefusal(const base::AppPaths& paths,
+                                         const std::filesystem::path& file, OutputKind kind,
+                                         std::string_view what,
                                          std::span<const std::filesystem::path> sameRun = {});
 
 // Whether the file begins with the header every SQLite database has.

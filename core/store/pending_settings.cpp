@@ -4,7 +4,7 @@
 
 #include <fmt/format.h>
 
-#include "core/store/fileio.h"
+#include "core/base/fileio.h"
 
 namespace vz::store {
 namespace fs = std::filesystem;
@@ -72,7 +72,7 @@ void forgetPendingSettings(DogDatabase& dogs) noexcept {
     }
 }
 
-std::optional<std::string> completeInterruptedSettings(const AppPaths& paths,
+std::optional<std::string> completeInterruptedSettings(const base::AppPaths& paths,
                                                        std::vector<Error>& errors) {
     if (detectFileKind(paths.dogDatabase()) != FileKind::Sqlite) {
         return std::nullopt;
@@ -91,7 +91,7 @@ std::optional<std::string> completeInterruptedSettings(const AppPaths& paths,
         return std::nullopt;
     }
     try {
-        writeFileAtomic(paths.settingsFile(), pending->text, "settings file");
+        base::writeFileAtomic(paths.settingsFile(), pending->text, "settings file");
     } catch (const Error& e) {
         errors.emplace_back(fmt::format("The running-style update that was cut short could not "
                                         "write its settings: {} They are used in this run.",

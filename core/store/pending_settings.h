@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "core/base/error.h"
+#include "core/base/paths.h"
 #include "core/store/dog_database.h"
-#include "core/store/error.h"
-#include "core/store/paths.h"
 
 namespace vz::store {
 
@@ -31,7 +31,7 @@ void forgetPendingSettings(DogDatabase& db) noexcept;
 // the text the settings are to be read from when the file could not be
 // written (the error then in `errors`), so that the styles and the factors
 // still go together in this run; nothing otherwise.
-std::optional<std::string> completeInterruptedSettings(const AppPaths& paths,
+std::optional<std::string> completeInterruptedSettings(const base::AppPaths& paths,
                                                        std::vector<Error>& errors);
 
 }  // namespace vz::store

@@ -2,8 +2,8 @@
 
 #include <SQLiteCpp/Statement.h>
 
-#include "core/store/error.h"
-#include "core/store/fileio.h"
+#include "core/base/error.h"
+#include "core/base/fileio.h"
 #include "core/store/sql_values.h"
 
 namespace vz::store {
@@ -12,8 +12,8 @@ namespace {
 
 constexpr const char* kWhat = "race file";
 
-Race readRace(const SQLite::Statement& st) {
-    Race r;
+base::Race readRace(const SQLite::Statement& st) {
+    base::Race r;
     r.rowId = st.getColumn(0).getInt64();
     r.RaceNum = sql::optInt(st.getColumn(1));
     r.Distance = sql::optText(st.getColumn(2));
@@ -22,8 +22,8 @@ Race readRace(const SQLite::Statement& st) {
     return r;
 }
 
-Post readPost(const SQLite::Statement& st) {
-    Post p;
+base::Post readPost(const SQLite::Statement& st) {
+    base::Post p;
     p.rowId = st.getColumn(0).getInt64();
     p.RaceDate = sql::optDate(st.getColumn(1));
     p.RaceNum = sql::optInt(st.getColumn(2));
@@ -32,14 +32,14 @@ Post readPost(const SQLite::Statement& st) {
     return p;
 }
 
-void bindRace(SQLite::Statement& st, const Race& r) {
+void bindRace(SQLite::Statement& st, const base::Race& r) {
     sql::bind(st, 1, r.RaceNum);
     sql::bind(st, 2, r.Distance);
     sql::bind(st, 3, r.Grade);
     sql::bind(st, 4, r.RaceDate);
 }
 
-void bindPost(SQLite::Statement& st, const Post& p) {
+void bindPost(SQLite::Statement& st, const base::Post& p) {
     sql::bind(st, 1, p.RaceDate);
     sql::bind(st, 2, p.RaceNum);
     sql::bind(st, 3, p.Post);
@@ -66,15 +66,15 @@ RaceFile::~RaceFile() = default;
 void RaceFile::createFromTemplate(const std::filesystem::path& raceTemplate,
                                   const std::filesystem::path& dest) {
     checkDatabaseFile(raceTemplate, "race template");
-    copyFileReplacing(raceTemplate, dest, kWhat);
+    base::copyFileReplacing(raceTemplate, dest, kWhat);
 }
 
-std::vector<Race> RaceFile::races() const {
+std::vector<base::Race> RaceFile::races() const {
     try {
         SQLite::Statement st(*db_,
                              "SELECT rowid, RaceNum, Distance, Grade, RaceDate FROM Races "
                              "ORDER BY RaceDate, RaceNum, rowid");
-        std::vector<Race> out;
+        std::vector<base::Race> out;
         while (st.executeStep()) {
             out.push_back(readRace(st));
         }
@@ -84,15 +84,15 @@ std::vector<Race> RaceFile::races() const {
     }
 }
 
-std::vector<Post> RaceFile::posts(const std::optional<Date>& raceDate,
-                                  const std::optional<int>& raceNum) const {
+std::vector<base::Post> RaceFile::posts(const std::optional<base::Date>& raceDate,
+                                        const std::optional<int>& raceNum) const {
     try {
         SQLite::Statement st(*db_,
                              "SELECT rowid, RaceDate, RaceNum, Post, RegName FROM Posts "
                              "WHERE RaceDate = ? AND RaceNum = ? ORDER BY Post, rowid");
         sql::bind(st, 1, raceDate);
         sql::bind(st, 2, raceNum);
-        std::vector<Post> out;
+        std::vector<base::Post> out;
         while (st.executeStep()) {
             out.push_back(readPost(st));
         }
@@ -102,12 +102,12 @@ std::vector<Post> RaceFile::posts(const std::optional<Date>& raceDate,
     }
 }
 
-std::vector<Post> RaceFile::allPosts() const {
+std::vector<base::Post> RaceFile::allPosts() const {
     try {
         SQLite::Statement st(*db_,
                              "SELECT rowid, RaceDate, RaceNum, Post, RegName FROM Posts "
                              "ORDER BY RaceDate, RaceNum, Post, rowid");
-        std::vector<Post> out;
+        std::vector<base::Post> out;
         while (st.executeStep()) {
             out.push_back(readPost(st));
         }
@@ -117,7 +117,7 @@ std::vector<Post> RaceFile::allPosts() const {
     }
 }
 
-std::int64_t RaceFile::addRace(const Race& race) {
+std::int64_t RaceFile::addRace(const base::Race& race) {
     try {
         SQLite::Statement st(
             *db_, "INSERT INTO Races (RaceNum, Distance, Grade, RaceDate) VALUES (?, ?, ?, ?)");
@@ -129,10 +129,10 @@ std::int64_t RaceFile::addRace(const Race& race) {
     }
 }
 
-bool RaceFile::updateRace(const Race& race) {
+bool RaceFile::updateRace(const base::Race& race) {
     try {
         SQLite::Transaction tx(*db_, SQLite::TransactionBehavior::IMMEDIATE);
-        std::optional<Date> oldDate;
+        std::optional<base::Date> oldDate;
         std::optional<int> oldNum;
         {
             SQLite::Statement st(*db_, "SELECT RaceDate, RaceNum FROM Races WHERE rowid = ?");
@@ -143,7 +143,8 @@ bool RaceFile::updateRace(const Race& race) {
             }
         }
         // Races (and their posts) with this date and number, this one left out.
-        auto othersWith = [&](const std::optional<Date>& date, const std::optional<int>& num) {
+        auto othersWith = [&](const std::optional<base::Date>& date,
+                              const std::optional<int>& num) {
             SQLite::Statement st(*db_,
                                  "SELECT COUNT(*) FROM Races WHERE RaceDate = ? AND RaceNum = ? "
                                  "AND rowid <> ?");
@@ -193,7 +194,7 @@ void RaceFile::deleteRace(std::int64_t rowId) {
     }
 }
 
-std::int64_t RaceFile::addPost(const Post& post) {
+std::int64_t RaceFile::addPost(const base::Post& post) {
     try {
         SQLite::Statement st(
             *db_, "INSERT INTO Posts (RaceDate, RaceNum, Post, RegName) VALUES (?, ?, ?, ?)");
@@ -205,7 +206,7 @@ std::int64_t RaceFile::addPost(const Post& post) {
     }
 }
 
-void RaceFile::updatePost(const Post& post) {
+void RaceFile::updatePost(const base::Post& post) {
     try {
         SQLite::Statement st(*db_,
                              "UPDATE Posts SET RaceDate = ?, RaceNum = ?, Post = ?, RegName = ? "

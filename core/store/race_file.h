@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/base/records.h"
 #include "core/store/database.h"
-#include "core/store/records.h"
 
 namespace vz::store {
 
@@ -27,22 +27,22 @@ class RaceFile {
     const std::filesystem::path& path() const { return path_; }
 
     // By race date, then race number (then the order they were added).
-    std::vector<Race> races() const;
+    std::vector<base::Race> races() const;
     // The posts of one race, by post. An empty date or number matches nothing.
-    std::vector<Post> posts(const std::optional<Date>& raceDate,
-                            const std::optional<int>& raceNum) const;
+    std::vector<base::Post> posts(const std::optional<base::Date>& raceDate,
+                                  const std::optional<int>& raceNum) const;
     // Every post of the file, by date, race and post.
-    std::vector<Post> allPosts() const;
+    std::vector<base::Post> allPosts() const;
 
-    std::int64_t addRace(const Race& race);
+    std::int64_t addRace(const base::Race& race);
     // Writes the race (by race.rowId). When its date or number changes, its
     // posts move with it in the same transaction, unless another race still
     // has the old date and number. A date and number that another race of
     // the file has already are refused: nothing is written, false returns.
-    bool updateRace(const Race& race);
+    bool updateRace(const base::Race& race);
     void deleteRace(std::int64_t rowId);
-    std::int64_t addPost(const Post& post);
-    void updatePost(const Post& post);  // by post.rowId
+    std::int64_t addPost(const base::Post& post);
+    void updatePost(const base::Post& post);  // by post.rowId
     void deletePost(std::int64_t rowId);
 
     class Transaction {

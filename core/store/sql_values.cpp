@@ -4,7 +4,7 @@
 
 #include <fmt/format.h>
 
-#include "core/store/error.h"
+#include "core/base/error.h"
 
 namespace vz::store::sql {
 
@@ -50,12 +50,12 @@ std::optional<std::string> optText(const SQLite::Column& c) {
     return c.getString();
 }
 
-std::optional<Date> optDate(const SQLite::Column& c) {
+std::optional<base::Date> optDate(const SQLite::Column& c) {
     if (c.isNull()) {
         return std::nullopt;
     }
     const std::string s = c.getString();
-    if (auto d = fromIso(s)) {
+    if (auto d = base::fromIso(s)) {
         return d;
     }
     throw Error(fmt::format("The {} value \"{}\" is not a date.", c.getName(), s),
@@ -90,9 +90,9 @@ void bind(SQLite::Statement& st, int index, const std::optional<std::string>& v)
     }
 }
 
-void bind(SQLite::Statement& st, int index, const std::optional<Date>& v) {
+void bind(SQLite::Statement& st, int index, const std::optional<base::Date>& v) {
     if (v) {
-        st.bind(index, toIso(*v));
+        st.bind(index, base::toIso(*v));
     } else {
         st.bind(index);
     }

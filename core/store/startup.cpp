@@ -2,7 +2,7 @@
 
 #include <fmt/format.h>
 
-#include "core/store/fileio.h"
+#include "core/base/fileio.h"
 #include "core/store/new_race_file.h"
 #include "core/store/pending_settings.h"
 
@@ -26,7 +26,7 @@ void createFolder(const fs::path& dir, std::vector<Error>& errors) {
 
 }  // namespace
 
-ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date today) {
+ProgramState initializeProgram(const base::AppPaths& paths, ScreenSize screen, base::Date today) {
     ProgramState state;
     createFolder(paths.dataDir(), state.errors);
     createFolder(paths.resultsDir(), state.errors);
@@ -38,32 +38,34 @@ ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date to
 
     // A damaged file leaves the values after the fault as they were, but the
     // two time factors must not be 0: they keep their first values instead.
-    Settings previous;
-    previous.TimeFactorL = kFirstTimeFactorL;
-    previous.TimeFactorR = kFirstTimeFactorR;
+    base::Settings previous;
+    previous.TimeFactorL = base::kFirstTimeFactorL;
+    previous.TimeFactorR = base::kFirstTimeFactorR;
     std::error_code ec;
     if (pendingSettings) {
-        SettingsRead read = settingsFromText(*pendingSettings, paths.settingsFile(), previous);
+        base::SettingsRead read =
+            settingsFromText(*pendingSettings, paths.settingsFile(), previous);
         state.settings = read.settings;
         state.errors.insert(state.errors.end(), read.errors.begin(), read.errors.end());
     } else if (!fs::exists(paths.settingsFile(), ec)) {
-        FirstSettings first = firstSettings(screen.widthTwips, screen.heightTwips, today);
+        base::FirstSettings first =
+            base::firstSettings(screen.widthTwips, screen.heightTwips, today);
         state.settings = first.settings;
         if (first.error) {
             state.errors.push_back(*first.error);
         }
         try {
-            writeSettings(paths.settingsFile(), state.settings);
+            base::writeSettings(paths.settingsFile(), state.settings);
         } catch (const Error& e) {
             state.errors.push_back(e);
         }
     } else {
-        SettingsRead read = readSettings(paths.settingsFile(), previous);
+        base::SettingsRead read = base::readSettings(paths.settingsFile(), previous);
         state.settings = read.settings;
         state.errors.insert(state.errors.end(), read.errors.begin(), read.errors.end());
     }
 
-    RecentFilesRead recent = readRecentFiles(paths.recentFile());
+    base::RecentFilesRead recent = base::readRecentFiles(paths.recentFile());
     state.recentFiles = recent.files;
     if (recent.error) {
         state.errors.push_back(*recent.error);
@@ -73,17 +75,17 @@ ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date to
     return state;
 }
 
-void clearLeftTemporaryFiles(const AppPaths& paths) {
+void clearLeftTemporaryFiles(const base::AppPaths& paths) {
     for (const fs::path& dir : {paths.appDir, paths.dataDir(), paths.resultsDir()}) {
-        clearLeftTemporaryFiles(dir);
+        base::clearLeftTemporaryFiles(dir);
     }
 }
 
-bool styleReminderDue(const Settings& settings, Date today) {
+bool styleReminderDue(const base::Settings& settings, base::Date today) {
     if (!settings.LastStyleUpdate) {
         return true;
     }
-    return daysBetween(*settings.LastStyleUpdate, today) > 30;
+    return base::daysBetween(*settings.LastStyleUpdate, today) > 30;
 }
 
 }  // namespace vz::store

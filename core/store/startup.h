@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <vector>
 
-#include "core/store/dates.h"
-#include "core/store/error.h"
-#include "core/store/paths.h"
-#include "core/store/recent_files.h"
-#include "core/store/settings.h"
+#include "core/base/dates.h"
+#include "core/base/error.h"
+#include "core/base/paths.h"
+#include "core/base/recent_files.h"
+#include "core/base/settings.h"
 
 namespace vz::store {
 
@@ -22,8 +22,8 @@ inline constexpr ScreenSize kDefaultScreen{1024 * 15, 768 * 15};
 
 // Program-wide state filled at start-up.
 struct ProgramState {
-    Settings settings;
-    RecentFiles recentFiles;
+    base::Settings settings;
+    base::RecentFiles recentFiles;
     std::filesystem::path currentFolder;  // where the race-file dialogs open
     // Each step that failed, in order; the steps after a failure still ran.
     std::vector<Error> errors;
@@ -33,14 +33,14 @@ struct ProgramState {
 // completes the imports and style updates that were cut short, deletes the
 // temporary files killed programs left, reads `Vovoziruzu.ini` or
 // creates it with the first values, reads the recent-file list.
-ProgramState initializeProgram(const AppPaths& paths, ScreenSize screen, Date today);
+ProgramState initializeProgram(const base::AppPaths& paths, ScreenSize screen, base::Date today);
 
 // Deletes what killed programs left half-written beside the files they
 // write: in the application, data and results folders.
-void clearLeftTemporaryFiles(const AppPaths& paths);
+void clearLeftTemporaryFiles(const base::AppPaths& paths);
 
 // The 30-day reminder is due when the last style update is more than 30 days
 // before today (or was never recorded).
-bool styleReminderDue(const Settings& settings, Date today);
+bool styleReminderDue(const base::Settings& settings, base::Date today);
 
 }  // namespace vz::store

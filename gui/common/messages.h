@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "core/store/error.h"
+#include "core/base/error.h"
 
 namespace vz::gui {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/store/error.h"
-#include "core/store/shipped_files.h"
+#include "core/base/error.h"
+#include "core/base/shipped_files.h"
 #include "gui/common/messages.h"
 
 namespace vz::gui {
@@ -37,7 +37,7 @@ std::optional<int> answerCommandLine(int argc, char** argv, const ProgramDescrip
         }
     }
     if (const auto message =
-            store::noDisplayMessage(program.name, args, store::processEnvironment())) {
+            base::noDisplayMessage(program.name, args, base::processEnvironment())) {
         std::fprintf(stderr, "%s\n", message->c_str());
         return 1;
     }
@@ -49,17 +49,17 @@ void useDesktopEntry(const char* desktopId) {
     QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.vellicor.Vovoziruzu")));
 }
 
-std::optional<store::AppPaths> findRunFolders(store::ProgramFolders& programs) {
-    store::AppPaths paths;
+std::optional<base::AppPaths> findRunFolders(base::ProgramFolders& programs) {
+    base::AppPaths paths;
     try {
-        programs = store::findProgramFolders(store::executableFolder());
-        paths.appDir = store::openDefaultAppFolder(programs, store::processEnvironment());
+        programs = base::findProgramFolders(base::executableFolder());
+        paths.appDir = base::openDefaultAppFolder(programs, base::processEnvironment());
     } catch (const std::exception& e) {
         showCommonError(nullptr, e);
         return std::nullopt;
     }
     try {
-        paths.profileDir = store::profileFolderFromEnvironment();
+        paths.profileDir = base::profileFolderFromEnvironment();
     } catch (const vz::Error& e) {
         showCommonError(nullptr, e);
         paths.profileDir = paths.appDir;

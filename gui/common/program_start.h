@@ -8,7 +8,7 @@
 #include <optional>
 #include <string_view>
 
-#include "core/store/paths.h"
+#include "core/base/paths.h"
 
 namespace vz::gui {
 
@@ -29,6 +29,6 @@ void useDesktopEntry(const char* desktopId);
 // The folders to run in, with the profile folder from the environment (the
 // application folder when that is unset). A failure is shown with the common
 // error message and gives nothing.
-std::optional<store::AppPaths> findRunFolders(store::ProgramFolders& programs);
+std::optional<base::AppPaths> findRunFolders(base::ProgramFolders& programs);
 
 }  // namespace vz::gui

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <cmath>
 
-#include "core/store/version.h"
+#include "core/base/version.h"
 
 namespace vz::gui {
 
@@ -23,17 +23,17 @@ QString fileTitle(const QString& path) {
     return QFileInfo(path).fileName();
 }
 
-QDate toQDate(store::Date d) {
+QDate toQDate(base::Date d) {
     return QDate(static_cast<int>(d.year()), static_cast<int>(static_cast<unsigned>(d.month())),
                  static_cast<int>(static_cast<unsigned>(d.day())));
 }
 
-std::optional<store::Date> fromQDate(const QDate& d) {
+std::optional<base::Date> fromQDate(const QDate& d) {
     if (!d.isValid())
         return std::nullopt;
-    return store::Date{std::chrono::year{d.year()},
-                       std::chrono::month{static_cast<unsigned>(d.month())},
-                       std::chrono::day{static_cast<unsigned>(d.day())}};
+    return base::Date{std::chrono::year{d.year()},
+                      std::chrono::month{static_cast<unsigned>(d.month())},
+                      std::chrono::day{static_cast<unsigned>(d.day())}};
 }
 
 namespace {

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "core/store/dates.h"
+#include "core/base/dates.h"
 
 class QApplication;
 class QWidget;
@@ -28,8 +28,8 @@ std::filesystem::path fspath(const QString& p);
 // The name without folder.
 QString fileTitle(const QString& path);
 
-QDate toQDate(store::Date d);
-std::optional<store::Date> fromQDate(const QDate& d);
+QDate toQDate(base::Date d);
+std::optional<base::Date> fromQDate(const QDate& d);
 
 // 1440 twips to the inch, at the screen's logical DPI.
 int twipsToPixelsX(long twips, const QScreen* screen = nullptr);

@@ -22,8 +22,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "core/store/fileio.h"
-#include "core/store/text.h"
+#include "core/base/fileio.h"
+#include "core/base/text.h"
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
@@ -133,7 +133,7 @@ TextViewer* TextViewer::showFile(const std::filesystem::path& file, QWidget* par
 }
 
 void TextViewer::loadFile(const std::filesystem::path& file) {
-    const std::string text = store::decodeText(store::readFile(file));
+    const std::string text = base::decodeText(base::readFile(file));
     file_ = file;
     setText(QString::fromStdString(text), qpath(file.filename()));
 }
@@ -144,7 +144,7 @@ void TextViewer::setText(const QString& text, const QString& title) {
     doc->clear();
     doc->setDefaultFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     QTextCursor cursor(doc);
-    const std::vector<std::string> lines = store::splitLines(text.toStdString());
+    const std::vector<std::string> lines = base::splitLines(text.toStdString());
     bool first = true;
     bool breakBefore = false;
     for (const std::string& raw : lines) {
@@ -233,7 +233,7 @@ void TextViewer::saveAsPdf(const QString& pdfPath) {
         pdf.setTitle(windowTitle());
         edit_->document()->print(&pdf);
     }
-    store::writeFileAtomic(
+    base::writeFileAtomic(
         fspath(pdfPath),
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), "PDF file");
 }

@@ -14,8 +14,8 @@
 #include <memory>
 #include <optional>
 
+#include "core/base/error.h"
 #include "core/store/database.h"
-#include "core/store/error.h"
 
 class QProgressBar;
 class QThread;

@@ -2,11 +2,11 @@
 
 #include <exception>
 
+#include "core/base/error.h"
 #include "core/import/chosen_folder.h"
 #include "core/import/import.h"
 #include "core/import/registry.h"
 #include "core/import/window_texts.h"
-#include "core/store/error.h"
 
 namespace vz::gui {
 
@@ -73,14 +73,14 @@ QString overwriteQuestion(const QString& path) {
     return QStringLiteral("This file\r") + path + QStringLiteral("\ralready exists.  Overwrite?");
 }
 
-std::vector<SettingsFault> loadRememberedFolders(const store::AppPaths& paths,
+std::vector<SettingsFault> loadRememberedFolders(const base::AppPaths& paths,
                                                  RememberedFolders& folders) {
     std::vector<import::SettingsProblem> problems;
     folders = import::loadSourceSettings(paths, &problems);
     return faultsOf(problems);
 }
 
-std::vector<SettingsFault> saveRememberedFolders(const store::AppPaths& paths,
+std::vector<SettingsFault> saveRememberedFolders(const base::AppPaths& paths,
                                                  const RememberedFolders& folders) {
     std::vector<import::SettingsProblem> problems;
     import::saveSourceSettings(paths, folders, &problems);

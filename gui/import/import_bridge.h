@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "core/base/dates.h"
+#include "core/base/paths.h"
 #include "core/import/session.h"
 #include "core/import/source_settings.h"
-#include "core/store/dates.h"
-#include "core/store/paths.h"
 
 namespace vz::gui {
 
@@ -65,17 +65,17 @@ struct SettingsFault {
     QString description;
 };
 
-std::vector<SettingsFault> loadRememberedFolders(const store::AppPaths& paths,
+std::vector<SettingsFault> loadRememberedFolders(const base::AppPaths& paths,
                                                  RememberedFolders& folders);
-std::vector<SettingsFault> saveRememberedFolders(const store::AppPaths& paths,
+std::vector<SettingsFault> saveRememberedFolders(const base::AppPaths& paths,
                                                  const RememberedFolders& folders);
 
 struct ImportJob {
     std::string formatKey;
     std::vector<std::filesystem::path> inputs;
     std::optional<std::filesystem::path> raceFile;
-    store::AppPaths paths;
-    store::Date today;
+    base::AppPaths paths;
+    base::Date today;
 };
 
 struct ImportOutcome {

@@ -23,7 +23,7 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
 }
 
-ImportMenu::ImportMenu(store::AppPaths paths, ImportUiHooks& hooks, QWidget* parent)
+ImportMenu::ImportMenu(base::AppPaths paths, ImportUiHooks& hooks, QWidget* parent)
     : QDialog(parent), paths_(std::move(paths)), hooks_(hooks) {
     setObjectName(QStringLiteral("ImportMenu"));
     setWindowTitle(QStringLiteral("Vellicor Vovoziruzu Import"));
@@ -124,7 +124,7 @@ void ImportMenu::openImporter(int index) {
     if (it == descriptions.end()) {
         return;
     }
-    ImporterDialog dialog(std::move(*it), paths_, today_.value_or(store::today()), hooks_, this);
+    ImporterDialog dialog(std::move(*it), paths_, today_.value_or(base::today()), hooks_, this);
     if (!dialog.prepare()) {
         return;
     }

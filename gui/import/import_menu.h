@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/store/dates.h"
-#include "core/store/paths.h"
+#include "core/base/dates.h"
+#include "core/base/paths.h"
 #include "gui/import/import_bridge.h"
 
 class QPushButton;
@@ -36,13 +36,13 @@ class ClickableLabel : public QLabel {
 class ImportMenu : public QDialog {
     Q_OBJECT
   public:
-    ImportMenu(store::AppPaths paths, ImportUiHooks& hooks, QWidget* parent = nullptr);
+    ImportMenu(base::AppPaths paths, ImportUiHooks& hooks, QWidget* parent = nullptr);
     ~ImportMenu() override;
 
     const RememberedFolders& folders() const { return folders_; }
     // The date the imports take as today; the clock's date unless fixed
     // (a test may fix it).
-    void setToday(store::Date today) { today_ = today; }
+    void setToday(base::Date today) { today_ = today; }
 
     // Called with each importer window after its files were chosen, before
     // it is shown (a test hooks in here).
@@ -60,9 +60,9 @@ class ImportMenu : public QDialog {
   private:
     void showFaults(const std::vector<SettingsFault>& faults);
 
-    store::AppPaths paths_;
+    base::AppPaths paths_;
     ImportUiHooks& hooks_;
-    std::optional<store::Date> today_;
+    std::optional<base::Date> today_;
     RememberedFolders folders_;
     std::vector<std::string> rowFormats_;  // the format of each menu row
     bool saved_ = false;

@@ -13,9 +13,9 @@
 #include <atomic>
 #include <memory>
 
+#include "core/base/error.h"
 #include "core/editing/rules.h"
 #include "core/store/database.h"
-#include "core/store/error.h"
 #include "core/store/new_race_file.h"
 #include "gui/common/worker.h"
 #include "gui/import/ui_hooks.h"
@@ -34,8 +34,8 @@ std::filesystem::path toPath(const QString& s) {
 
 }  // namespace
 
-ImporterDialog::ImporterDialog(ImporterDescription description, store::AppPaths paths,
-                               store::Date today, ImportUiHooks& hooks, QWidget* parent)
+ImporterDialog::ImporterDialog(ImporterDescription description, base::AppPaths paths,
+                               base::Date today, ImportUiHooks& hooks, QWidget* parent)
     : QDialog(parent),
       description_(std::move(description)),
       paths_(std::move(paths)),

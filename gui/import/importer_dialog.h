@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/store/dates.h"
-#include "core/store/paths.h"
+#include "core/base/dates.h"
+#include "core/base/paths.h"
 #include "gui/import/import_bridge.h"
 
 class QLabel;
@@ -28,7 +28,7 @@ class ImportUiHooks;
 class ImporterDialog : public QDialog {
     Q_OBJECT
   public:
-    ImporterDialog(ImporterDescription description, store::AppPaths paths, store::Date today,
+    ImporterDialog(ImporterDescription description, base::AppPaths paths, base::Date today,
                    ImportUiHooks& hooks, QWidget* parent = nullptr);
     ~ImporterDialog() override;
 
@@ -60,8 +60,8 @@ class ImporterDialog : public QDialog {
     void onWorkerDone();
 
     ImporterDescription description_;
-    store::AppPaths paths_;
-    store::Date today_;
+    base::AppPaths paths_;
+    base::Date today_;
     ImportUiHooks& hooks_;
 
     QLabel* label1_;

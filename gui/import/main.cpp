@@ -2,9 +2,9 @@
 
 #include <QApplication>
 
+#include "core/base/paths.h"
 #include "core/import/registry.h"
 #include "core/store/new_race_file.h"
-#include "core/store/paths.h"
 #include "core/store/startup.h"
 #include "gui/common/messages.h"
 #include "gui/common/program_start.h"
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    vz::store::ProgramFolders programs;
+    vz::base::ProgramFolders programs;
     const auto paths = vz::gui::findRunFolders(programs);
     if (!paths)
         return 1;

@@ -43,8 +43,8 @@
 #include "core/analysis/check.h"
 #include "core/analysis/evidence.h"
 #include "core/analysis/report_text.h"
-#include "core/store/error.h"
-#include "core/store/fileio.h"
+#include "core/base/error.h"
+#include "core/base/fileio.h"
 #include "core/store/lookup_database.h"
 #include "core/store/output_guard.h"
 #include "gui/common/file_dialogs.h"
@@ -213,7 +213,7 @@ QChart* equityChart(const analysis::BacktestSummary& s) {
     // With a test period, a dashed line where it starts.
     if (s.options.testFrom && !s.profitByDate.empty()) {
         auto* start = new QLineSeries;
-        start->setName(QStringLiteral("Test period from ") + qs(store::toIso(*s.options.testFrom)));
+        start->setName(QStringLiteral("Test period from ") + qs(base::toIso(*s.options.testFrom)));
         const auto x =
             static_cast<qreal>(toQDate(*s.options.testFrom).startOfDay().toMSecsSinceEpoch());
         start->append(x, scale.low);
@@ -310,8 +310,8 @@ constexpr int kMostDogs = 99;
 
 }  // namespace
 
-void checkRaceFileResults(QWidget* parent, const store::AppPaths& paths,
-                          processing::TimeFactors factors, store::Date today) {
+void checkRaceFileResults(QWidget* parent, const base::AppPaths& paths,
+                          processing::TimeFactors factors, base::Date today) {
     auto chosen = chooseFile(parent, {.mode = FileDialogRequest::Mode::Open,
                                       .title = QStringLiteral("Select race file to check..."),
                                       .folder = qpath(paths.dataDir()) + QChar(u'/'),
@@ -345,8 +345,8 @@ struct BacktestWindow::Result {
     std::optional<vz::Error> error;
 };
 
-BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors factors,
-                               store::Date today, QWidget* parent)
+BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors factors,
+                               base::Date today, QWidget* parent)
     : QDialog(parent),
       paths_(std::move(paths)),
       factors_(factors),
@@ -400,7 +400,7 @@ BacktestWindow::BacktestWindow(store::AppPaths paths, processing::TimeFactors fa
     cmbGrade_->setEditable(true);
     cmbGrade_->addItem(QString());
     try {
-        for (const store::LookupCode& g : store::LookupDatabase(paths_.staticDatabase()).grades())
+        for (const base::LookupCode& g : store::LookupDatabase(paths_.staticDatabase()).grades())
             cmbGrade_->addItem(qs(g.code));
     } catch (const std::exception&) {
         // Without the lookup database the grade is typed.
@@ -738,7 +738,7 @@ void BacktestWindow::saveChart(QChartView* view, const QString& suggestedName) {
                           QStringLiteral("\nalready exists.  Overwrite?")))
             return;
         const QByteArray png = pngOf(view);
-        store::writeFileAtomic(
+        base::writeFileAtomic(
             fspath(*chosen),
             std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
     } catch (const std::exception& e) {
@@ -794,8 +794,8 @@ void BacktestWindow::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
-void showBacktestWindow(QWidget* parent, const store::AppPaths& paths,
-                        processing::TimeFactors factors, store::Date today) {
+void showBacktestWindow(QWidget* parent, const base::AppPaths& paths,
+                        processing::TimeFactors factors, base::Date today) {
     BacktestWindow window(paths, factors, today, parent);
     window.exec();
 }

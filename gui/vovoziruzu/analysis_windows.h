@@ -13,9 +13,9 @@
 #include <optional>
 
 #include "core/analysis/backtest.h"
+#include "core/base/dates.h"
+#include "core/base/paths.h"
 #include "core/processing/card.h"
-#include "core/store/dates.h"
-#include "core/store/paths.h"
 #include "gui/vovoziruzu/win_chances_window.h"
 
 class QChart;
@@ -41,8 +41,8 @@ namespace vz::gui {
 // Races > Check Results of Race File...: asks for the race file, checks it
 // and opens the report in the text viewer. Failures show the common error
 // message.
-void checkRaceFileResults(QWidget* parent, const store::AppPaths& paths,
-                          processing::TimeFactors factors, store::Date today);
+void checkRaceFileResults(QWidget* parent, const base::AppPaths& paths,
+                          processing::TimeFactors factors, base::Date today);
 
 // Dogs > Backtest...: the options, Start and Cancel with a progress bar, then
 // the summary tables and two charts (the top pick's cumulative profit, win %
@@ -50,7 +50,7 @@ void checkRaceFileResults(QWidget* parent, const store::AppPaths& paths,
 class BacktestWindow : public QDialog {
     Q_OBJECT
   public:
-    BacktestWindow(store::AppPaths paths, processing::TimeFactors factors, store::Date today,
+    BacktestWindow(base::AppPaths paths, processing::TimeFactors factors, base::Date today,
                    QWidget* parent = nullptr);
     ~BacktestWindow() override;
 
@@ -90,9 +90,9 @@ class BacktestWindow : public QDialog {
     void setRunning(bool running);
     std::optional<analysis::BacktestOptions> chosenOptions();
 
-    store::AppPaths paths_;
+    base::AppPaths paths_;
     processing::TimeFactors factors_;
-    store::Date today_;
+    base::Date today_;
 
     QCheckBox* chkFrom_;
     QDateEdit* dteFrom_;
@@ -134,7 +134,7 @@ class BacktestWindow : public QDialog {
 };
 
 // Opens the backtest window, modal, over `parent`.
-void showBacktestWindow(QWidget* parent, const store::AppPaths& paths,
-                        processing::TimeFactors factors, store::Date today);
+void showBacktestWindow(QWidget* parent, const base::AppPaths& paths,
+                        processing::TimeFactors factors, base::Date today);
 
 }  // namespace vz::gui

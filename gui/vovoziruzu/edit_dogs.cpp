@@ -167,7 +167,7 @@ class RaceLineGrid : public QTableView {
     PickerDelegate* pickers_ = nullptr;
 };
 
-EditDogs::EditDogs(const store::AppPaths& paths, QWidget* parent) : QWidget(parent), paths_(paths) {
+EditDogs::EditDogs(const base::AppPaths& paths, QWidget* parent) : QWidget(parent), paths_(paths) {
     setObjectName("EditDogs");
     setWindowTitle(QStringLiteral("Dogs"));
 
@@ -336,7 +336,7 @@ void EditDogs::buildControls() {
     grid_ = new RaceLineGrid(this);
     grid_->setObjectName("DBGridRaceHistory");
     lineModel_ = new RaceLineModel(
-        lookups_, [this](const store::RaceLine& l) { saveLine(l); },
+        lookups_, [this](const base::RaceLine& l) { saveLine(l); },
         [this](const vz::Error& e) { reportError(e); }, this);
     grid_->setModel(lineModel_);
     // The column widths were made for a small grid font: keep the grid's
@@ -456,7 +456,7 @@ QString EditDogs::positionCaption() const {
     return QStringLiteral(" Greyhound: %1 of %2").arg(position_ + 1).arg(count_);
 }
 
-void EditDogs::setCurrent(std::optional<store::Dog> dog, std::optional<std::int64_t> position) {
+void EditDogs::setCurrent(std::optional<base::Dog> dog, std::optional<std::int64_t> position) {
     current_ = std::move(dog);
     count_ = browser_->count();
     if (current_) {
@@ -469,7 +469,7 @@ void EditDogs::setCurrent(std::optional<store::Dog> dog, std::optional<std::int6
 
 void EditDogs::currentDogChanged() {
     datCaption_->setText(positionCaption());
-    std::vector<store::RaceLine> lines;
+    std::vector<base::RaceLine> lines;
     if (count_ > 0 && current_) {
         lines = db_->raceLines(current_->RegName);
     }
@@ -484,8 +484,8 @@ void EditDogs::currentDogChanged() {
 }
 
 void EditDogs::showDogFields() {
-    const store::Dog empty;
-    const store::Dog& d = current_ ? *current_ : empty;
+    const base::Dog empty;
+    const base::Dog& d = current_ ? *current_ : empty;
     const editing::DogFields shown = editing::dogFields(d);
     nameField()->setText(qs(shown.name));
     cmbStyle_->setStored(d.RunningStyle);
@@ -531,7 +531,7 @@ bool EditDogs::saveDog(bool quiet) {
     if (!current_) {
         return true;
     }
-    store::Dog d;
+    base::Dog d;
     try {
         // Cut here too: a move by key saves without the field losing the focus.
         d = editing::dogFromFields(*current_, typedFields(), lookups_.styles);
@@ -598,7 +598,7 @@ void EditDogs::reportError(const std::exception& e) {
     showCommonError(this, e);
 }
 
-void EditDogs::saveLine(const store::RaceLine& line) {
+void EditDogs::saveLine(const base::RaceLine& line) {
     if (destroying_) {
         throw vz::Error("The dog editor is closing.");
     }
@@ -660,7 +660,7 @@ void EditDogs::movePrevious() {
     }
 }
 
-void EditDogs::moveToDog(const store::Dog& dog) {
+void EditDogs::moveToDog(const base::Dog& dog) {
     try {
         if (!saveCurrentDog()) {
             return;
@@ -676,7 +676,7 @@ void EditDogs::addDog() {
         if (!saveCurrentDog()) {
             return;
         }
-        store::Dog d;
+        base::Dog d;
         d.RegName = editing::kNewDogName;  // saved at once; typing over it names the dog
         const std::int64_t id = db_->addDog(d);
         setFieldsEnabled(true);
@@ -741,7 +741,7 @@ void EditDogs::addRaceLine() {
     }
     try {
         finishGridEdit();
-        store::RaceLine line;
+        base::RaceLine line;
         line.RegName = str(nameField()->text());
         line.rowId = db_->addRaceLine(line);
         lineModel_->appendLine(line);
@@ -760,7 +760,7 @@ void EditDogs::deleteCurrentLine() {
     try {
         finishGridEdit();
         int row = grid_->currentIndex().isValid() ? grid_->currentIndex().row() : 0;
-        const store::RaceLine line = lineModel_->lines()[static_cast<std::size_t>(row)];
+        const base::RaceLine line = lineModel_->lines()[static_cast<std::size_t>(row)];
         if (!askYesNo(this, QStringLiteral("Confirm"),
                       QStringLiteral("Delete ") +
                           RaceLineModel::cellText(line, RaceLineModel::RaceDate) +

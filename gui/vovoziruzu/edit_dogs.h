@@ -11,12 +11,12 @@
 #include <memory>
 #include <optional>
 
+#include "core/base/paths.h"
+#include "core/base/records.h"
 #include "core/editing/pickers.h"
 #include "core/editing/records.h"
 #include "core/store/dog_browser.h"
 #include "core/store/dog_database.h"
-#include "core/store/paths.h"
-#include "core/store/records.h"
 
 class QComboBox;
 class QLabel;
@@ -39,11 +39,11 @@ class EditDogs : public QWidget {
 
   public:
     // Opens the databases; throws vz::Error when one cannot be opened.
-    explicit EditDogs(const store::AppPaths& paths, QWidget* parent = nullptr);
+    explicit EditDogs(const base::AppPaths& paths, QWidget* parent = nullptr);
     ~EditDogs() override;
 
     // The current dog as stored, if any; its 0-based position; dog count.
-    const std::optional<store::Dog>& currentDog() const { return current_; }
+    const std::optional<base::Dog>& currentDog() const { return current_; }
     std::int64_t position() const { return position_; }
     std::int64_t dogCount() const { return count_; }
     QString positionCaption() const;
@@ -55,7 +55,7 @@ class EditDogs : public QWidget {
     void moveNext();
     void movePrevious();
     // Makes a stored dog the current one (the search window's finds).
-    void moveToDog(const store::Dog& dog);
+    void moveToDog(const base::Dog& dog);
 
     const store::DogBrowser& browser() const { return *browser_; }
     store::DogDatabase& database() { return *db_; }
@@ -112,7 +112,7 @@ class EditDogs : public QWidget {
     void currentDogChanged();
     void showDogFields();
     void setFieldsEnabled(bool on);
-    void setCurrent(std::optional<store::Dog> dog, std::optional<std::int64_t> position = {});
+    void setCurrent(std::optional<base::Dog> dog, std::optional<std::int64_t> position = {});
     editing::DogFields typedFields() const;
     bool saveDog(bool quiet);
     void selectField(const std::string& name);
@@ -124,15 +124,15 @@ class EditDogs : public QWidget {
     void showCommentRoom();
     void finishGridEdit();
     void applyMaximiseRule();
-    void saveLine(const store::RaceLine& line);
+    void saveLine(const base::RaceLine& line);
     void reportError(const std::exception& e);
 
-    store::AppPaths paths_;
+    base::AppPaths paths_;
     std::unique_ptr<store::DogDatabase> db_;
     std::unique_ptr<store::DogBrowser> browser_;
     editing::Lookups lookups_;
 
-    std::optional<store::Dog> current_;
+    std::optional<base::Dog> current_;
     std::int64_t position_ = 0;
     std::int64_t count_ = 0;
     bool firstOpen_ = true;

@@ -22,14 +22,14 @@ void RaceLineModel::rateLines() {
     }
 }
 
-void RaceLineModel::setLines(std::vector<store::RaceLine> lines) {
+void RaceLineModel::setLines(std::vector<base::RaceLine> lines) {
     beginResetModel();
     lines_ = std::move(lines);
     rated_ = editing::ratedLines(lines_);
     endResetModel();
 }
 
-void RaceLineModel::appendLine(const store::RaceLine& line) {
+void RaceLineModel::appendLine(const base::RaceLine& line) {
     const int row = static_cast<int>(lines_.size());
     beginInsertRows({}, row, row);
     lines_.push_back(line);
@@ -62,7 +62,7 @@ int RaceLineModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QString RaceLineModel::cellText(const store::RaceLine& l, int column) {
+QString RaceLineModel::cellText(const base::RaceLine& l, int column) {
     return QString::fromStdString(editing::raceLineCell(l, column));
 }
 
@@ -92,7 +92,7 @@ bool RaceLineModel::setData(const QModelIndex& index, const QVariant& value, int
         return true;  // nothing changed: no write
     }
     try {
-        store::RaceLine changed =
+        base::RaceLine changed =
             editing::withRaceLineCell(line, index.column(), text.toStdString(), lookups_);
         if (save_) {
             save_(changed);

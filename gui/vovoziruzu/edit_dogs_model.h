@@ -11,10 +11,10 @@
 #include <functional>
 #include <vector>
 
+#include "core/base/error.h"
+#include "core/base/records.h"
 #include "core/editing/pickers.h"
 #include "core/editing/records.h"
-#include "core/store/error.h"
-#include "core/store/records.h"
 
 namespace vz::gui {
 
@@ -40,15 +40,15 @@ class RaceLineModel : public QAbstractTableModel {
         ColumnCount = editing::kRaceLineColumns
     };
 
-    using SaveLine = std::function<void(const store::RaceLine&)>;
+    using SaveLine = std::function<void(const base::RaceLine&)>;
     using ReportError = std::function<void(const vz::Error&)>;
 
     RaceLineModel(editing::Lookups lookups, SaveLine save, ReportError report,
                   QObject* parent = nullptr);
 
-    void setLines(std::vector<store::RaceLine> lines);
-    const std::vector<store::RaceLine>& lines() const { return lines_; }
-    void appendLine(const store::RaceLine& line);
+    void setLines(std::vector<base::RaceLine> lines);
+    const std::vector<base::RaceLine>& lines() const { return lines_; }
+    void appendLine(const base::RaceLine& line);
     void removeLine(int row);
     // Whether processing rates the line of this row.
     bool isRated(int row) const;
@@ -62,13 +62,13 @@ class RaceLineModel : public QAbstractTableModel {
                         int role = Qt::DisplayRole) const override;
 
     // The cell's text as the grid shows it.
-    static QString cellText(const store::RaceLine& line, int column);
+    static QString cellText(const base::RaceLine& line, int column);
 
   private:
     void rateLines();
 
     editing::Lookups lookups_;
-    std::vector<store::RaceLine> lines_;
+    std::vector<base::RaceLine> lines_;
     std::vector<bool> rated_;
     SaveLine save_;
     ReportError report_;

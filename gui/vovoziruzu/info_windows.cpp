@@ -12,10 +12,10 @@
 #include <QVBoxLayout>
 #include <cctype>
 
-#include "core/store/error.h"
-#include "core/store/fileio.h"
-#include "core/store/text.h"
-#include "core/store/version.h"
+#include "core/base/error.h"
+#include "core/base/fileio.h"
+#include "core/base/text.h"
+#include "core/base/version.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
 
@@ -24,7 +24,7 @@ namespace vz::gui {
 HelpWindow::HelpWindow(const std::filesystem::path& page, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("HelpWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
-    store::readFile(page);  // a missing page is reported before a window opens
+    base::readFile(page);  // a missing page is reported before a window opens
     browser_ = new QTextBrowser(this);
     browser_->setOpenExternalLinks(true);
     browser_->setSource(QUrl::fromLocalFile(qpath(page)));
@@ -142,7 +142,7 @@ std::string rtfToPlainText(std::string_view rtf) {
     }
     // No blanks at the end of lines or of the text.
     std::string trimmed;
-    for (const std::string& line : store::splitLines(out)) {
+    for (const std::string& line : base::splitLines(out)) {
         std::string l = line;
         while (!l.empty() && (l.back() == ' ' || l.back() == '\t'))
             l.pop_back();
@@ -157,7 +157,7 @@ std::string rtfToPlainText(std::string_view rtf) {
     return trimmed;
 }
 
-QString systemInformation(const store::AppPaths& paths) {
+QString systemInformation(const base::AppPaths& paths) {
     return QStringLiteral(
                "Vellicor Vovoziruzu %1\n\n"
                "Operating system: %2\n"
@@ -189,7 +189,7 @@ QDialog* makeTextDialog(QWidget* parent, const QString& title, const QString& ht
 
 }  // namespace
 
-QDialog* createAboutDialog(QWidget* parent, const store::AppPaths& paths) {
+QDialog* createAboutDialog(QWidget* parent, const base::AppPaths& paths) {
     QDialog* dialog = makeTextDialog(
         parent, QStringLiteral("About Vellicor Vovoziruzu"),
         QStringLiteral("<h3>Vellicor Vovoziruzu</h3><p>Version %1</p>"
@@ -213,7 +213,7 @@ QDialog* createAboutDialog(QWidget* parent, const store::AppPaths& paths) {
     return dialog;
 }
 
-void showAboutDialog(QWidget* parent, const store::AppPaths& paths) {
+void showAboutDialog(QWidget* parent, const base::AppPaths& paths) {
     QDialog* dialog = createAboutDialog(parent, paths);
     dialog->exec();
     delete dialog;
@@ -247,7 +247,7 @@ void showTechSupportDialog(QWidget* parent) {
 }
 
 QDialog* createLicenseDialog(QWidget* parent, const std::filesystem::path& licenseFile) {
-    const std::string text = rtfToPlainText(store::decodeText(store::readFile(licenseFile)));
+    const std::string text = rtfToPlainText(base::decodeText(base::readFile(licenseFile)));
     auto* dialog = new QDialog(parent);
     dialog->setObjectName(QStringLiteral("frmLicense"));
     dialog->setWindowTitle(QStringLiteral("Software License"));

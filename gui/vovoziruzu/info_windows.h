@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/store/paths.h"
+#include "core/base/paths.h"
 
 class QDialog;
 class QTextBrowser;
@@ -33,15 +33,15 @@ class HelpWindow : public QMainWindow {
 std::string rtfToPlainText(std::string_view rtf);
 
 // What the System Info button shows.
-QString systemInformation(const store::AppPaths& paths);
+QString systemInformation(const base::AppPaths& paths);
 
 // The dialogs, not yet shown (the caller owns them); show* runs them modally.
-QDialog* createAboutDialog(QWidget* parent, const store::AppPaths& paths);
+QDialog* createAboutDialog(QWidget* parent, const base::AppPaths& paths);
 QDialog* createTechSupportDialog(QWidget* parent);
 // Throws vz::Error when the licence file cannot be read.
 QDialog* createLicenseDialog(QWidget* parent, const std::filesystem::path& licenseFile);
 
-void showAboutDialog(QWidget* parent, const store::AppPaths& paths);
+void showAboutDialog(QWidget* parent, const base::AppPaths& paths);
 void showTechSupportDialog(QWidget* parent);
 // The licence file shown as text; a file that cannot be read is reported with
 // the common error message.

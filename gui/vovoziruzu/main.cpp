@@ -3,7 +3,7 @@
 
 #include <QApplication>
 
-#include "core/store/paths.h"
+#include "core/base/paths.h"
 #include "gui/common/messages.h"
 #include "gui/common/program_start.h"
 #include "gui/common/qt_setup.h"
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
         // The running copy did not answer; go on without the server.
     }
 
-    vz::store::ProgramFolders programs;
+    vz::base::ProgramFolders programs;
     const auto paths = vz::gui::findRunFolders(programs);
     if (!paths)
         return 1;

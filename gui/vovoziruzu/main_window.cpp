@@ -19,13 +19,13 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/base/dates.h"
+#include "core/base/recent_files.h"
+#include "core/base/settings.h"
+#include "core/base/window_size.h"
 #include "core/editing/rules.h"
-#include "core/store/dates.h"
 #include "core/store/new_race_file.h"
 #include "core/store/race_file.h"
-#include "core/store/recent_files.h"
-#include "core/store/settings.h"
-#include "core/store/window_size.h"
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
@@ -68,7 +68,7 @@ std::int16_t clampToInt16(long v) {
 
 }  // namespace
 
-MainWindow::MainWindow(store::AppPaths paths, Options options, QWidget* parent)
+MainWindow::MainWindow(base::AppPaths paths, Options options, QWidget* parent)
     : QMainWindow(parent), paths_(std::move(paths)), options_(options) {
     setObjectName(QStringLiteral("Vovoziruzu"));
     setWindowTitle(kAppTitle);
@@ -92,8 +92,8 @@ MainWindow::~MainWindow() {
         disconnect(sub, nullptr, this, nullptr);
 }
 
-store::Date MainWindow::today() const {
-    return options_.today ? *options_.today : store::today();
+base::Date MainWindow::today() const {
+    return options_.today ? *options_.today : base::today();
 }
 
 void MainWindow::buildMenus() {
@@ -265,7 +265,7 @@ void MainWindow::start() {
 // The saved place is the frame's (so the title bar is on the screen); the
 // saved size is the inner size the window is given back.
 void MainWindow::placeFromSettings() {
-    const store::Settings& s = state_.settings;
+    const base::Settings& s = state_.settings;
     QSize size(twipsToPixelsX(s.MainWidth), twipsToPixelsY(s.MainHeight));
     if (size.width() < 200 || size.height() < 150) {
         // No usable size (a screen too large for the file's values leaves
@@ -281,7 +281,7 @@ void MainWindow::placeFromSettings() {
 }
 
 void MainWindow::writeExitSettings() {
-    store::Settings& s = state_.settings;
+    base::Settings& s = state_.settings;
     s.MainWindowState = isMaximized() ? 2 : 0;
     // The placement of the normal (restored) window; its frame stands as far
     // from its inner area as the frame of the window now does.
@@ -294,7 +294,7 @@ void MainWindow::writeExitSettings() {
     s.MainWidth = clampToInt16(pixelsToTwipsX(inner.width()));
     s.MainHeight = clampToInt16(pixelsToTwipsY(inner.height()));
     s.FreshSettings = 0;
-    store::writeSettings(paths_.settingsFile(), s);
+    base::writeSettings(paths_.settingsFile(), s);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -390,7 +390,7 @@ RaceEditor* MainWindow::raceEditorFor(const QString& path) const {
 }
 
 void MainWindow::updateRecentMenu() {
-    const std::size_t count = store::recentFileCount(state_.recentFiles);
+    const std::size_t count = base::recentFileCount(state_.recentFiles);
     mruSeparator_->setVisible(count > 0);
     for (std::size_t i = 0; i < mruActions_.size(); ++i) {
         if (i < count) {
@@ -412,7 +412,7 @@ bool MainWindow::limitReached() {
 bool MainWindow::isOpen(const QString& path) const {
     // The exact text of the path, letter case included.
     return std::any_of(openFiles_.begin(), openFiles_.end(),
-                       [&](const store::RecentFile& f) { return qs(f.Path) == path; });
+                       [&](const base::RecentFile& f) { return qs(f.Path) == path; });
 }
 
 void MainWindow::newRaceFile() {
@@ -478,9 +478,9 @@ void MainWindow::openRaceFile() {
 void MainWindow::openRecentFile(int index) {
     if (limitReached())
         return;
-    if (index < 0 || index >= static_cast<int>(store::kRecentFileRows))
+    if (index < 0 || index >= static_cast<int>(base::kRecentFileRows))
         return;
-    const store::RecentFile entry = state_.recentFiles[static_cast<std::size_t>(index)];
+    const base::RecentFile entry = state_.recentFiles[static_cast<std::size_t>(index)];
     const QString path = qs(entry.Path);
     if (entry.Path.empty() || !QFileInfo::exists(path)) {
         inform(this, QStringLiteral("Error"),
@@ -544,15 +544,15 @@ void MainWindow::activateNextEditor() {
 }
 
 void MainWindow::raceEditorClosed(const QString& path, const QString& title) {
-    state_.recentFiles = store::updateRecentFiles(state_.recentFiles, str(title), str(path));
+    state_.recentFiles = base::updateRecentFiles(state_.recentFiles, str(title), str(path));
     try {
-        store::writeRecentFiles(paths_.recentFile(), state_.recentFiles);
+        base::writeRecentFiles(paths_.recentFile(), state_.recentFiles);
     } catch (const std::exception& e) {
         showCommonError(this, e);
     }
     updateRecentMenu();
     auto it = std::find_if(openFiles_.begin(), openFiles_.end(),
-                           [&](const store::RecentFile& f) { return qs(f.Path) == path; });
+                           [&](const base::RecentFile& f) { return qs(f.Path) == path; });
     if (it != openFiles_.end())
         openFiles_.erase(it);
 }
@@ -642,7 +642,7 @@ void MainWindow::editDogs() {
     // The size it was left at, else the size it asks for, within the main
     // window's inner area.
     const std::optional<editing::Twips> remembered =
-        dogEditorSize_ ? dogEditorSize_ : store::readWindowSize(paths_.dogEditorSizeFile());
+        dogEditorSize_ ? dogEditorSize_ : base::readWindowSize(paths_.dogEditorSizeFile());
     sub->resize(pixelsOf(editing::openingSize(editing::kDogEditorLimits, remembered,
                                               twipsOf(sub->sizeHint()),
                                               twipsOf(mdi_->viewport()->size()))));
@@ -657,7 +657,7 @@ void MainWindow::rememberDogEditorSize() {
         dogEditor_->showNormal();
     dogEditorSize_ = twipsOf(dogEditor_->size());
     try {
-        store::writeWindowSize(paths_.dogEditorSizeFile(), *dogEditorSize_);
+        base::writeWindowSize(paths_.dogEditorSizeFile(), *dogEditorSize_);
     } catch (const std::exception&) {
         // Only a window size: the editor closes all the same, and the next
         // close tries again.

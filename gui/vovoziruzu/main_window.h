@@ -12,8 +12,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/base/paths.h"
 #include "core/editing/rules.h"
-#include "core/store/paths.h"
 #include "core/store/startup.h"
 
 class QAction;
@@ -32,12 +32,12 @@ class MainWindow : public QMainWindow {
     static constexpr int kMaxOpenFiles = 9;
 
     struct Options {
-        std::optional<store::Date> today;         // the machine's date when empty
+        std::optional<base::Date> today;          // the machine's date when empty
         std::optional<store::ScreenSize> screen;  // the real screen when empty
         std::filesystem::path programDir;  // where Import lies; the application folder when empty
     };
 
-    explicit MainWindow(store::AppPaths paths, Options options = {}, QWidget* parent = nullptr);
+    explicit MainWindow(base::AppPaths paths, Options options = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The start-up procedure: folders, settings, recent files; each failed
@@ -47,15 +47,15 @@ class MainWindow : public QMainWindow {
     void start();
     bool startMaximized() const { return state_.settings.MainWindowState == 2; }
 
-    const store::AppPaths& paths() const { return paths_; }
-    store::Date today() const;
+    const base::AppPaths& paths() const { return paths_; }
+    base::Date today() const;
     // Program-wide state: settings (the running-style update changes the time
     // factors and writes them), recent files, the dialogs' folder.
     store::ProgramState& state() { return state_; }
     QMdiArea* mdiArea() const { return mdi_; }
 
     // Open race files, in the order they were opened.
-    const std::vector<store::RecentFile>& openFiles() const { return openFiles_; }
+    const std::vector<base::RecentFile>& openFiles() const { return openFiles_; }
     std::vector<RaceEditor*> raceEditors() const;
     RaceEditor* raceEditorFor(const QString& path) const;
 
@@ -134,10 +134,10 @@ class MainWindow : public QMainWindow {
     void runWorkCommand(const std::function<void(MainWindow&)>& command);
     void rememberDogEditorSize();
 
-    store::AppPaths paths_;
+    base::AppPaths paths_;
     Options options_;
     store::ProgramState state_;
-    std::vector<store::RecentFile> openFiles_;
+    std::vector<base::RecentFile> openFiles_;
     bool styleReminderShown_ = false;
     bool exited_ = false;
     bool framed_ = false;  // placed again once the desktop's frame is known
@@ -145,7 +145,7 @@ class MainWindow : public QMainWindow {
     QMdiArea* mdi_;
     QMenu* windowMenu_ = nullptr;
     QAction* mruSeparator_ = nullptr;
-    std::array<QAction*, store::kRecentFileRows> mruActions_{};
+    std::array<QAction*, base::kRecentFileRows> mruActions_{};
     QPointer<QMdiSubWindow> dogEditor_;
     // The dog editor's normal size when it last closed in this run, kept
     // should its file not be written.

@@ -16,7 +16,7 @@ namespace vz::gui {
 PostsModel::PostsModel(store::RaceFile& file, QWidget* messageParent, QObject* parent)
     : QAbstractTableModel(parent), file_(file), messageParent_(messageParent) {}
 
-void PostsModel::load(const std::optional<store::Date>& raceDate,
+void PostsModel::load(const std::optional<base::Date>& raceDate,
                       const std::optional<int>& raceNum) {
     beginResetModel();
     raceDate_ = raceDate;
@@ -61,7 +61,7 @@ QVariant PostsModel::data(const QModelIndex& index, int role) const {
         return {};
     if (role == Qt::TextAlignmentRole)
         return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
-    const store::Post& p = posts_[static_cast<std::size_t>(index.row())];
+    const base::Post& p = posts_[static_cast<std::size_t>(index.row())];
     if (role == Qt::ForegroundRole || role == Qt::BackgroundRole || role == Qt::ToolTipRole) {
         const auto found = checks_.find(p.rowId);
         if (found == checks_.end())
@@ -124,9 +124,9 @@ Qt::ItemFlags PostsModel::flags(const QModelIndex& index) const {
 bool PostsModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !index.isValid() || index.row() >= rowCount())
         return false;
-    const store::Post& stored = posts_[static_cast<std::size_t>(index.row())];
+    const base::Post& stored = posts_[static_cast<std::size_t>(index.row())];
     const std::string text = str(value.toString());
-    store::Post changed;
+    base::Post changed;
     try {
         if (index.column() == ColPost)
             changed = editing::withPostNumber(stored, text);

@@ -15,9 +15,9 @@
 #include <optional>
 #include <vector>
 
+#include "core/base/records.h"
 #include "core/editing/card.h"
 #include "core/store/race_file.h"
-#include "core/store/records.h"
 
 namespace vz::gui {
 
@@ -29,9 +29,9 @@ class PostsModel : public QAbstractTableModel {
     PostsModel(store::RaceFile& file, QWidget* messageParent, QObject* parent = nullptr);
 
     // Reloads the posts of one race, by post (an empty key gives no rows).
-    void load(const std::optional<store::Date>& raceDate, const std::optional<int>& raceNum);
+    void load(const std::optional<base::Date>& raceDate, const std::optional<int>& raceNum);
     void clear();
-    const std::vector<store::Post>& posts() const { return posts_; }
+    const std::vector<base::Post>& posts() const { return posts_; }
     // The dog database's names the checks look up (the model keeps the pointer).
     void setDogNames(const editing::DogNames* names);
     // Checks the whole card again (after a load and every stored edit).
@@ -50,9 +50,9 @@ class PostsModel : public QAbstractTableModel {
     store::RaceFile& file_;
     QWidget* messageParent_;
     const editing::DogNames* dogNames_ = nullptr;
-    std::optional<store::Date> raceDate_;
+    std::optional<base::Date> raceDate_;
     std::optional<int> raceNum_;
-    std::vector<store::Post> posts_;
+    std::vector<base::Post> posts_;
     std::map<std::int64_t, editing::PostCheck> checks_;
 };
 

@@ -9,9 +9,9 @@
 #include <QVBoxLayout>
 
 #include "core/analysis/win_model.h"
+#include "core/base/error.h"
 #include "core/processing/run.h"
 #include "core/store/dog_database.h"
-#include "core/store/error.h"
 #include "core/store/race_file.h"
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"

@@ -17,11 +17,11 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/base/error.h"
 #include "core/editing/convert.h"
 #include "core/editing/records.h"
 #include "core/editing/rules.h"
 #include "core/store/dog_database.h"
-#include "core/store/error.h"
 #include "core/store/lookup_database.h"
 #include "gui/common/messages.h"
 #include "gui/common/picker.h"
@@ -39,7 +39,7 @@ QPushButton* makeButton(const QString& caption, const char* name, QWidget* paren
     return b;
 }
 
-std::vector<std::string> codes(const std::vector<store::LookupCode>& rows) {
+std::vector<std::string> codes(const std::vector<base::LookupCode>& rows) {
     std::vector<std::string> out;
     for (const auto& r : rows)
         out.push_back(r.code);
@@ -55,9 +55,8 @@ QStringList qlist(const std::vector<std::string>& items) {
 
 }  // namespace
 
-RaceEditor::RaceEditor(const store::AppPaths& paths, const QString& filePath,
-                       const QString& fileTitle, std::function<store::Date()> today,
-                       QWidget* parent)
+RaceEditor::RaceEditor(const base::AppPaths& paths, const QString& filePath,
+                       const QString& fileTitle, std::function<base::Date()> today, QWidget* parent)
     : QWidget(parent),
       paths_(paths),
       filePath_(filePath),
@@ -266,7 +265,7 @@ void RaceEditor::showCurrentRace() {
         return;
     }
     pos_ = std::clamp(pos_, 0, static_cast<int>(races_.size()) - 1);
-    const store::Race& r = races_[static_cast<std::size_t>(pos_)];
+    const base::Race& r = races_[static_cast<std::size_t>(pos_)];
     setRaceFieldsEnabled(true);
     const editing::RaceFields shown = editing::raceFields(r);
     txtDate_->setText(qs(shown.date));
@@ -282,9 +281,9 @@ void RaceEditor::showCurrentRace() {
 bool RaceEditor::saveCurrentRace(bool quiet) {
     if (pos_ < 0 || pos_ >= static_cast<int>(races_.size()))
         return true;
-    const store::Race stored = races_[static_cast<std::size_t>(pos_)];
+    const base::Race stored = races_[static_cast<std::size_t>(pos_)];
     auto comboText = [](QComboBox* c) { return str(c->currentText()); };
-    store::Race changed;
+    base::Race changed;
     try {
         changed = editing::raceFromFields(stored,
                                           {str(txtDate_->text()), str(txtRaceNum_->text()),
@@ -352,7 +351,7 @@ void RaceEditor::addRace() {
     try {
         reloadRaces();
         const editing::RaceKey key = editing::nextRace(races_, today_());
-        store::Race added;
+        base::Race added;
         added.RaceDate = key.date;
         added.RaceNum = key.number;
         file_->addRace(added);
@@ -403,10 +402,10 @@ void RaceEditor::addPost() {
     if (!saveCurrentRace())
         return;
     grid_->commitPendingEdit();
-    const store::Race& race = races_[static_cast<std::size_t>(pos_)];
+    const base::Race& race = races_[static_cast<std::size_t>(pos_)];
     try {
         postsModel_->load(race.RaceDate, race.RaceNum);
-        store::Post added;
+        base::Post added;
         added.RaceDate = race.RaceDate;
         added.RaceNum = race.RaceNum;
         added.Post = editing::nextPost(postsModel_->posts());
@@ -430,14 +429,14 @@ void RaceEditor::deletePost() {
         return;
     int row = grid_->currentIndex().isValid() ? grid_->currentIndex().row() : 0;
     row = std::clamp(row, 0, rows - 1);
-    const store::Post post = postsModel_->posts()[static_cast<std::size_t>(row)];
+    const base::Post post = postsModel_->posts()[static_cast<std::size_t>(row)];
     const QString name = post.RegName ? qs(*post.RegName) : QString();
     if (!askYesNo(this, QStringLiteral("Confirm"), QStringLiteral("Delete ") + name + "?"))
         return;
     try {
         file_->deletePost(post.rowId);
         if (pos_ >= 0) {
-            const store::Race& race = races_[static_cast<std::size_t>(pos_)];
+            const base::Race& race = races_[static_cast<std::size_t>(pos_)];
             postsModel_->load(race.RaceDate, race.RaceNum);
         }
     } catch (const std::exception& e) {

@@ -13,9 +13,9 @@
 #include <optional>
 #include <vector>
 
+#include "core/base/paths.h"
 #include "core/editing/card.h"
 #include "core/editing/pickers.h"
-#include "core/store/paths.h"
 #include "core/store/race_file.h"
 
 class QComboBox;
@@ -33,15 +33,15 @@ class RaceEditor : public QWidget {
     Q_OBJECT
   public:
     // Opens the file; throws vz::Error when it cannot be opened.
-    RaceEditor(const store::AppPaths& paths, const QString& filePath, const QString& fileTitle,
-               std::function<store::Date()> today, QWidget* parent = nullptr);
+    RaceEditor(const base::AppPaths& paths, const QString& filePath, const QString& fileTitle,
+               std::function<base::Date()> today, QWidget* parent = nullptr);
     ~RaceEditor() override;
 
     const QString& filePath() const { return filePath_; }
     const QString& fileTitle() const { return fileTitle_; }
 
     // The races as stored and the current one (-1 when the file has none).
-    const std::vector<store::Race>& races() const { return races_; }
+    const std::vector<base::Race>& races() const { return races_; }
     int currentRace() const { return pos_; }
     QString raceCaption() const;
     PostsModel* postsModel() const { return postsModel_; }
@@ -89,14 +89,14 @@ class RaceEditor : public QWidget {
     void setCombo(Picker* combo, const std::optional<std::string>& value);
     void layoutGrid();
 
-    store::AppPaths paths_;
+    base::AppPaths paths_;
     QString filePath_;
     QString fileTitle_;
-    std::function<store::Date()> today_;
+    std::function<base::Date()> today_;
     std::unique_ptr<store::RaceFile> file_;
     editing::Lookups lookups_;
     editing::DogNames dogNames_;
-    std::vector<store::Race> races_;
+    std::vector<base::Race> races_;
     int pos_ = -1;
     bool closing_ = false;
 

@@ -4,8 +4,8 @@
 
 namespace vz::gui {
 
-RunningStyleWindow::RunningStyleWindow(const store::AppPaths& paths, store::Settings& settings,
-                                       store::Date today, QWidget* parent)
+RunningStyleWindow::RunningStyleWindow(const base::AppPaths& paths, base::Settings& settings,
+                                       base::Date today, QWidget* parent)
     : WorkWindow("RunningStyle", QString::fromUtf8(dogs::kStyleCaption),
                  QString::fromUtf8(dogs::kStyleText), false, parent),
       paths_(paths),

@@ -4,9 +4,9 @@
 // two time factors in one pass; the program's settings take the new factors
 // and the update's date, and Vovoziruzu.ini is rewritten.
 
+#include "core/base/paths.h"
+#include "core/base/settings.h"
 #include "core/dogs/running_style.h"
-#include "core/store/paths.h"
-#include "core/store/settings.h"
 #include "gui/vovoziruzu/work_window.h"
 
 namespace vz::gui {
@@ -16,7 +16,7 @@ class RunningStyleWindow : public WorkWindow {
 
   public:
     // `settings` are the program's: they change when the update completes.
-    RunningStyleWindow(const store::AppPaths& paths, store::Settings& settings, store::Date today,
+    RunningStyleWindow(const base::AppPaths& paths, base::Settings& settings, base::Date today,
                        QWidget* parent = nullptr);
 
     const dogs::StyleUpdateResult& styleResult() const { return result_; }
@@ -29,10 +29,10 @@ class RunningStyleWindow : public WorkWindow {
     QString completionText() const override;
 
   private:
-    store::AppPaths paths_;
-    store::Settings& settings_;
-    store::Settings start_;  // what the pass starts from, taken on the window thread
-    store::Date today_;
+    base::AppPaths paths_;
+    base::Settings& settings_;
+    base::Settings start_;  // what the pass starts from, taken on the window thread
+    base::Date today_;
     dogs::StyleUpdateResult result_;
 };
 

@@ -149,7 +149,7 @@ void SearchDog::find(Direction direction) {
         const std::string text = str(txtSearchString_->text());
         const auto& browser = editor_->browser();
         const auto& current = editor_->currentDog();
-        std::optional<store::Dog> found;
+        std::optional<base::Dog> found;
         switch (direction) {
             case Direction::First:
                 found = browser.firstMatch(text);

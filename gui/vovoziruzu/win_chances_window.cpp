@@ -27,8 +27,8 @@
 #include <fmt/format.h>
 
 #include "core/analysis/walk_forward_report.h"
+#include "core/base/error.h"
 #include "core/store/dog_database.h"
-#include "core/store/error.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
 #include "gui/common/worker.h"
@@ -122,7 +122,7 @@ struct WinChancesWindow::Result {
     std::optional<vz::Error> error;
 };
 
-WinChancesWindow::WinChancesWindow(store::AppPaths paths, processing::TimeFactors factors,
+WinChancesWindow::WinChancesWindow(base::AppPaths paths, processing::TimeFactors factors,
                                    QWidget* parent)
     : QDialog(parent),
       paths_(std::move(paths)),
@@ -352,7 +352,7 @@ void WinChancesWindow::showModel(const analysis::WinModel& m) {
         "Inputs {}: {} races fitted ({} dogs), {} to {}; pseudo-R2 on those races {:.4f} "
         "(in sample: judge the model by the walk-forward figures).",
         analysis::inputGroupsText(m.groups), m.races, m.dogs,
-        m.firstDay ? store::toIso(*m.firstDay) : "-", m.lastDay ? store::toIso(*m.lastDay) : "-",
+        m.firstDay ? base::toIso(*m.firstDay) : "-", m.lastDay ? base::toIso(*m.lastDay) : "-",
         m.pseudoR2())));
 }
 
@@ -377,7 +377,7 @@ void addWinChancesSwitch(QMenu* menu, const std::filesystem::path& appDir) {
     });
 }
 
-void showWinChancesWindow(QWidget* parent, const store::AppPaths& paths,
+void showWinChancesWindow(QWidget* parent, const base::AppPaths& paths,
                           processing::TimeFactors factors) {
     WinChancesWindow window(paths, factors, parent);
     window.exec();

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "core/analysis/walk_forward.h"
+#include "core/base/dates.h"
+#include "core/base/paths.h"
 #include "core/processing/card.h"
-#include "core/store/dates.h"
-#include "core/store/paths.h"
 
 class QChart;
 class QChartView;
@@ -50,7 +50,7 @@ struct WinChancesTabs {
 class WinChancesWindow : public QDialog {
     Q_OBJECT
   public:
-    WinChancesWindow(store::AppPaths paths, processing::TimeFactors factors,
+    WinChancesWindow(base::AppPaths paths, processing::TimeFactors factors,
                      QWidget* parent = nullptr);
     ~WinChancesWindow() override;
 
@@ -75,7 +75,7 @@ class WinChancesWindow : public QDialog {
     void showModel(const analysis::WinModel& model);
     void setRunning(bool running);
 
-    store::AppPaths paths_;
+    base::AppPaths paths_;
     processing::TimeFactors factors_;
     std::vector<QCheckBox*> groups_;
     QCheckBox* chkFrom_;
@@ -103,7 +103,7 @@ class WinChancesWindow : public QDialog {
 // (kept in WinChances.ini); it shows the choice each time the menu opens.
 void addWinChancesSwitch(QMenu* menu, const std::filesystem::path& appDir);
 
-void showWinChancesWindow(QWidget* parent, const store::AppPaths& paths,
+void showWinChancesWindow(QWidget* parent, const base::AppPaths& paths,
                           processing::TimeFactors factors);
 
 }  // namespace vz::gui

@@ -9,9 +9,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/base/error.h"
 #include "core/dogs/cleanup.h"
 #include "core/dogs/texts.h"
-#include "core/store/error.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
 #include "gui/common/worker.h"
@@ -77,14 +77,14 @@ WorkWindow::~WorkWindow() {
     }
 }
 
-std::optional<store::Date> WorkWindow::chosenDate() const {
+std::optional<base::Date> WorkWindow::chosenDate() const {
     if (!calendar_) {
         return std::nullopt;
     }
     return fromQDate(calendar_->selectedDate());
 }
 
-void WorkWindow::setChosenDate(store::Date d) {
+void WorkWindow::setChosenDate(base::Date d) {
     if (calendar_) {
         calendar_->setSelectedDate(toQDate(d));
     }
@@ -184,7 +184,7 @@ void WorkWindow::closeEvent(QCloseEvent* event) {
 
 namespace vz::gui {
 
-ZeroCountersWindow::ZeroCountersWindow(const store::AppPaths& paths, QWidget* parent)
+ZeroCountersWindow::ZeroCountersWindow(const base::AppPaths& paths, QWidget* parent)
     : WorkWindow("Zero", QString::fromUtf8(dogs::kZeroCaption), QString::fromUtf8(dogs::kZeroText),
                  false, parent),
       paths_(paths) {}
@@ -217,7 +217,7 @@ const char* deletionName(dogs::Deletion kind) {
 
 }  // namespace
 
-DeletionWindow::DeletionWindow(dogs::Deletion kind, const store::AppPaths& paths, store::Date today,
+DeletionWindow::DeletionWindow(dogs::Deletion kind, const base::AppPaths& paths, base::Date today,
                                QWidget* parent)
     : WorkWindow(deletionName(kind), QString::fromUtf8(dogs::deletionCaption(kind)),
                  QString::fromUtf8(dogs::deletionPrompt(kind)), true, parent),

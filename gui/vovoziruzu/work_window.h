@@ -14,10 +14,10 @@
 #include <functional>
 #include <optional>
 
+#include "core/base/dates.h"
+#include "core/base/error.h"
+#include "core/base/paths.h"
 #include "core/dogs/texts.h"
-#include "core/store/dates.h"
-#include "core/store/error.h"
-#include "core/store/paths.h"
 
 class QCalendarWidget;
 class QLabel;
@@ -46,8 +46,8 @@ class WorkWindow : public QDialog {
     bool running() const;
 
     // The calendar's date (whole days); none for a window without one.
-    std::optional<store::Date> chosenDate() const;
-    void setChosenDate(store::Date d);
+    std::optional<base::Date> chosenDate() const;
+    void setChosenDate(base::Date d);
 
     // "Start" as the button runs it.
     void start();
@@ -102,7 +102,7 @@ class ZeroCountersWindow : public WorkWindow {
     Q_OBJECT
 
   public:
-    explicit ZeroCountersWindow(const store::AppPaths& paths, QWidget* parent = nullptr);
+    explicit ZeroCountersWindow(const base::AppPaths& paths, QWidget* parent = nullptr);
 
   protected:
     QString busyText() const override;
@@ -110,7 +110,7 @@ class ZeroCountersWindow : public WorkWindow {
     QString completionText() const override;
 
   private:
-    store::AppPaths paths_;
+    base::AppPaths paths_;
 };
 
 // `DeleteRaceData`, `DeleteDogs` and `DeleteRacesResults`: a date from the
@@ -119,7 +119,7 @@ class DeletionWindow : public WorkWindow {
     Q_OBJECT
 
   public:
-    DeletionWindow(dogs::Deletion kind, const store::AppPaths& paths, store::Date today,
+    DeletionWindow(dogs::Deletion kind, const base::AppPaths& paths, base::Date today,
                    QWidget* parent = nullptr);
 
     dogs::Deletion kind() const { return kind_; }
@@ -133,9 +133,9 @@ class DeletionWindow : public WorkWindow {
 
   private:
     dogs::Deletion kind_;
-    store::AppPaths paths_;
-    store::Date today_;
-    store::Date chosen_;
+    base::AppPaths paths_;
+    base::Date today_;
+    base::Date chosen_;
 };
 
 }  // namespace vz::gui

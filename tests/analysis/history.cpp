@@ -4,8 +4,8 @@
 
 namespace vz::test {
 
-store::RaceLine lineOf(const PastRace& race, const Runner& run) {
-    store::RaceLine l;
+base::RaceLine lineOf(const PastRace& race, const Runner& run) {
+    base::RaceLine l;
     l.RegName = run.dog;
     l.RaceDate = race.date;
     l.RaceNum = race.race;

@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/store/dates.h"
+#include "core/base/dates.h"
+#include "core/base/records.h"
 #include "core/store/dog_database.h"
-#include "core/store/records.h"
 
 namespace vz::test {
 
@@ -36,7 +36,7 @@ struct Runner {
 
 // The race the runs share.
 struct PastRace {
-    PastRace(store::Date date_, int race_, std::string distance_ = "S", std::string grade_ = "B",
+    PastRace(base::Date date_, int race_, std::string distance_ = "S", std::string grade_ = "B",
              std::optional<int> winningTime_ = 3000)
         : date(date_),
           race(race_),
@@ -44,14 +44,14 @@ struct PastRace {
           grade(std::move(grade_)),
           winningTime(winningTime_) {}
 
-    store::Date date;
+    base::Date date;
     int race;
     std::string distance;
     std::string grade;
     std::optional<int> winningTime;
 };
 
-store::RaceLine lineOf(const PastRace& race, const Runner& run);
+base::RaceLine lineOf(const PastRace& race, const Runner& run);
 
 // Adds the lines of one race, in the order given.
 void addRace(store::DogDatabase& db, const PastRace& race, const std::vector<Runner>& runs);

@@ -7,8 +7,8 @@
 
 #include "core/analysis/backtest.h"
 #include "core/analysis/backtest_report.h"
+#include "core/base/error.h"
 #include "core/store/dog_database.h"
-#include "core/store/error.h"
 #include "tests/analysis/history.h"
 #include "tests/processing/sample_card.h"
 #include "tests/support/test_support.h"
@@ -52,7 +52,7 @@ using test::Runner;
 class HandHistory : public ::testing::Test {
   protected:
     test::TempDir root;
-    store::AppPaths paths = test::makeAppFolder(root.path());
+    base::AppPaths paths = test::makeAppFolder(root.path());
     store::DogDatabase db{paths.dogDatabase()};
     const PastRace race1{day(2026, 1, 5), 1, "S", "B", 3000};
     const PastRace race2{day(2026, 1, 12), 2, "S", "B", 3010};
@@ -297,7 +297,7 @@ std::vector<std::vector<std::string>> readCsv(const std::string& text) {
 
 TEST_F(HandHistory, WritesTheReportAndACsvThatReadsBack) {
     // A name that needs quoting.
-    for (store::RaceLine& l : db.raceLines("C")) {
+    for (base::RaceLine& l : db.raceLines("C")) {
         l.RegName = "Say \"When\", Jr";
         db.updateRaceLine(l);
     }
@@ -523,7 +523,7 @@ TEST(BacktestOptions, RefusesWhatCannotBeUsed) {
 class SkippedRaces : public ::testing::Test {
   protected:
     test::TempDir root;
-    store::AppPaths paths = test::makeAppFolder(root.path());
+    base::AppPaths paths = test::makeAppFolder(root.path());
     store::DogDatabase db{paths.dogDatabase()};
 
     BacktestSummary run(BacktestOptions options = {}) {
@@ -542,7 +542,7 @@ class SkippedRaces : public ::testing::Test {
 };
 
 TEST_F(SkippedRaces, CountsEachReason) {
-    const store::Date d = day(2026, 3, 1);
+    const base::Date d = day(2026, 3, 1);
     std::vector<Runner> noWinner = field("N", 5);
     for (Runner& r : noWinner) {
         r.finish = *r.finish + 1;
@@ -554,7 +554,7 @@ TEST_F(SkippedRaces, CountsEachReason) {
     test::addRace(db, {d, 3}, twice);
     std::vector<Runner> noPost = field("P", 5);
     test::addRace(db, {d, 4}, noPost);
-    store::RaceLine unposted = test::lineOf({d, 4}, {"P6", 6, 6});
+    base::RaceLine unposted = test::lineOf({d, 4}, {"P6", 6, 6});
     unposted.Post.reset();
     db.addRaceLine(unposted);
     // Post 150: the rating has no box for it.
@@ -574,7 +574,7 @@ TEST_F(SkippedRaces, CountsEachReason) {
     test::addRace(db, {day(2026, 2, 1), 6}, firsts);
     test::addRace(db, {d, 6}, field("R", 5));
     test::addRace(db, {d, 8, "S", "B", std::nullopt}, field("W", 2));
-    store::RaceLine undated = test::lineOf({d, 9}, {"X", 1, 1});
+    base::RaceLine undated = test::lineOf({d, 9}, {"X", 1, 1});
     undated.RaceDate.reset();
     db.addRaceLine(undated);
 
@@ -618,7 +618,7 @@ TEST_F(SkippedRaces, CountsEachReason) {
 TEST_F(SkippedRaces, ADeletedDogStillRan) {
     test::addDogs(db, {"K2", "K3", "K4", "K5"}, "M");
     test::addDogs(db, {"Gone"}, "W");
-    const store::Date before = day(2026, 4, 1);
+    const base::Date before = day(2026, 4, 1);
     const PastRace race{day(2026, 4, 8), 1};
     test::addRace(db, {before, 1, "S", "AA"}, {{"Gone", 1, 1, 2.0, 2990}});
     // No winner among these: the race of 4/1 is not rated.

@@ -2,7 +2,7 @@
 
 #include "core/analysis/chart_text.h"
 
-namespace store = vz::store;
+namespace base = vz::base;
 
 using namespace vz::analysis;
 
@@ -56,9 +56,9 @@ TEST(ChartText, AxesTakeRoundStepsAroundTheValuesAndZero) {
 TEST(ChartText, SubtitleSaysWhichRacesTheChartShows) {
     BacktestSummary all;
     all.firstRated =
-        store::Date{std::chrono::year{2026}, std::chrono::month{1}, std::chrono::day{1}};
+        base::Date{std::chrono::year{2026}, std::chrono::month{1}, std::chrono::day{1}};
     all.lastRated =
-        store::Date{std::chrono::year{2026}, std::chrono::month{4}, std::chrono::day{28}};
+        base::Date{std::chrono::year{2026}, std::chrono::month{4}, std::chrono::day{28}};
     all.all.races = 1280;
     BacktestSummary some;
     some.options.from = all.lastRated;

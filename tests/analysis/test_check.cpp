@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "core/analysis/check.h"
+#include "core/base/error.h"
 #include "core/store/dog_database.h"
-#include "core/store/error.h"
 #include "tests/processing/sample_card.h"
 #include "tests/support/test_support.h"
 
@@ -26,14 +26,14 @@ std::string joined(const std::vector<std::string>& lines) {
 class Check : public ::testing::Test {
   protected:
     test::TempDir root;
-    store::AppPaths paths = test::makeAppFolder(root.path());
+    base::AppPaths paths = test::makeAppFolder(root.path());
     fs::path card = root / test::kSampleTitle;
 
     void SetUp() override { test::makeSampleCard(paths, card); }
 
     void result(const char* dog, int race, int finish, std::optional<double> odds) {
         store::DogDatabase db(paths.dogDatabase());
-        store::RaceLine l = test::line(dog, day(2026, 12, 7), "S", "B", 3050, 3, 3, 3, finish);
+        base::RaceLine l = test::line(dog, day(2026, 12, 7), "S", "B", 3050, 3, 3, 3, finish);
         l.RaceNum = race;
         l.Odds = odds;
         db.addRaceLine(l);

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 class CliAnalysis : public ::testing::Test {
   protected:
     TempDir root;
-    store::AppPaths paths = makeAppFolder(root.path());
+    base::AppPaths paths = makeAppFolder(root.path());
 
     // Five dogs in a race, then again each week for two weeks: the first
     // race is skipped (no dog has an earlier line), the other two rate.

@@ -24,7 +24,7 @@ using test::day;
 using test::PastRace;
 using test::Runner;
 
-std::string processCard(const store::AppPaths& paths, const fs::path& card, store::Date today) {
+std::string processCard(const base::AppPaths& paths, const fs::path& card, base::Date today) {
     processing::RunRequest rq;
     rq.paths = paths;
     rq.raceFile = card;
@@ -40,7 +40,7 @@ std::string processCard(const store::AppPaths& paths, const fs::path& card, stor
 // 1 and 2 (dated the race's own day, so never part of the rating).
 TEST(SameAsProcessing, TheCheckRatesTheCardAsProcessingDid) {
     test::TempDir root;
-    const store::AppPaths paths = test::makeAppFolder(root.path());
+    const base::AppPaths paths = test::makeAppFolder(root.path());
     const fs::path card = root / test::kSampleTitle;
     test::makeSampleCard(paths, card);
     const std::string expected =
@@ -48,7 +48,7 @@ TEST(SameAsProcessing, TheCheckRatesTheCardAsProcessingDid) {
     {
         store::DogDatabase db(paths.dogDatabase());
         for (const char* dog : {"Rail Rocket", "Eight Ball", "Say \"When\"", "Case Dog"}) {
-            store::RaceLine l = test::line(dog, day(2026, 12, 7), "S", "AA", 2800, 1, 1, 1, 1);
+            base::RaceLine l = test::line(dog, day(2026, 12, 7), "S", "AA", 2800, 1, 1, 1, 1);
             l.RaceNum = dog[0] == 'S' || dog[0] == 'C' ? 2 : 1;
             db.addRaceLine(l);
         }
@@ -96,9 +96,9 @@ std::string reportLines(const RatedPastRace& r) {
 class BacktestAsProcessing : public ::testing::Test {
   protected:
     test::TempDir root;
-    const store::Date raceDay = day(2026, 6, 20);
+    const base::Date raceDay = day(2026, 6, 20);
 
-    void history(const store::AppPaths& paths, bool withRaceDayAndLater) {
+    void history(const base::AppPaths& paths, bool withRaceDayAndLater) {
         store::DogDatabase db(paths.dogDatabase());
         test::addDogs(db, {"Cut", "Rival"}, "R");
         test::addDogs(db, {"Third", "Fourth", "Fifth"}, "W");
@@ -127,13 +127,13 @@ class BacktestAsProcessing : public ::testing::Test {
 };
 
 TEST_F(BacktestAsProcessing, RatesThePastRaceAsProcessingDidThatDay) {
-    const store::AppPaths then = test::makeAppFolder(root / "then");
+    const base::AppPaths then = test::makeAppFolder(root / "then");
     history(then, false);
     const fs::path card = root / "Past.rac";
     test::makeRaceFile(card);
     {
         store::RaceFile f(card);
-        store::Race race;
+        base::Race race;
         race.RaceDate = raceDay;
         race.RaceNum = 6;
         race.Grade = "C";
@@ -141,7 +141,7 @@ TEST_F(BacktestAsProcessing, RatesThePastRaceAsProcessingDidThatDay) {
         f.addRace(race);
         const char* dogs[] = {"Cut", "Rival", "Third", "Fourth", "Fifth"};
         for (int p = 1; p <= 5; ++p) {
-            store::Post post;
+            base::Post post;
             post.RaceDate = raceDay;
             post.RaceNum = 6;
             post.Post = p;
@@ -151,7 +151,7 @@ TEST_F(BacktestAsProcessing, RatesThePastRaceAsProcessingDidThatDay) {
     }
     const std::string report = processCard(then, card, raceDay);
 
-    const store::AppPaths now = test::makeAppFolder(root / "now");
+    const base::AppPaths now = test::makeAppFolder(root / "now");
     history(now, true);
     std::vector<RatedPastRace> rated;
     BacktestRequest rq;

@@ -13,8 +13,8 @@
 
 #include "core/analysis/walk_forward.h"
 #include "core/analysis/win_model.h"
+#include "core/base/fileio.h"
 #include "core/store/dog_database.h"
-#include "core/store/fileio.h"
 #include "tests/analysis/history.h"
 #include "tests/e2e/cli_runner.h"
 #include "tests/processing/sample_card.h"
@@ -38,7 +38,7 @@ std::vector<RatedPastRace> history(int races, unsigned seed, int (*winnerOf)(std
     for (int r = 0; r < races; ++r) {
         RatedPastRace race;
         race.race.RaceDate =
-            store::Date{std::chrono::sys_days(test::day(2025, 1, 1)) + std::chrono::days{r / 10}};
+            base::Date{std::chrono::sys_days(test::day(2025, 1, 1)) + std::chrono::days{r / 10}};
         race.race.RaceNum = r % 10 + 1;
         const int winner = winnerOf(rng);
         for (int post = 1; post <= 8; ++post) {
@@ -141,7 +141,7 @@ TEST(WalkForward, LaterResultsNeverChangeEarlierChances) {
     o.refitDays = 7;
     std::vector<RatedPastRace> races = history(1500, 3, postOneFortyPercent);
     std::vector<RatedPastRace> changed = races;
-    const store::Date cut = test::day(2025, 3, 1);
+    const base::Date cut = test::day(2025, 3, 1);
     std::mt19937 rng(99);
     for (RatedPastRace& r : changed) {
         if (*r.race.RaceDate > cut) {
@@ -172,7 +172,7 @@ TEST(WalkForward, LaterResultsNeverChangeEarlierChances) {
 // section, the CSV its two columns (empty before the warm-up is fitted).
 TEST(WalkForward, TheBacktestReportsItAndTheCsvCarriesTheChances) {
     test::TempDir root;
-    const store::AppPaths paths = test::makeAppFolder(root.path());
+    const base::AppPaths paths = test::makeAppFolder(root.path());
     {
         store::DogDatabase db(paths.dogDatabase());
         test::addDogs(db, {"A", "B", "C", "D", "E"});
@@ -186,7 +186,7 @@ TEST(WalkForward, TheBacktestReportsItAndTheCsvCarriesTheChances) {
             }
             test::addRace(
                 db,
-                {store::Date{std::chrono::sys_days(test::day(2024, 1, 1)) + std::chrono::days{r}},
+                {base::Date{std::chrono::sys_days(test::day(2024, 1, 1)) + std::chrono::days{r}},
                  1},
                 runs);
         }
@@ -197,10 +197,10 @@ TEST(WalkForward, TheBacktestReportsItAndTheCsvCarriesTheChances) {
         test::runCliIn(root.path(), {"backtest", "--win-chances", "--inputs", "post", "--warm-up",
                                      "30", "--refit-days", "10", "--csv", csv.string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    const std::string report = store::readFile(paths.resultsDir() / "Backtest - Results.txt");
+    const std::string report = base::readFile(paths.resultsDir() / "Backtest - Results.txt");
     EXPECT_NE(report.find("WIN CHANCES, WALK-FORWARD"), std::string::npos);
     EXPECT_NE(r.out.find("Model, races priced"), std::string::npos) << r.out;
-    const std::string text = store::readFile(csv);
+    const std::string text = base::readFile(csv);
     EXPECT_NE(text.find(",Odds,MarketChance,WinChance,FairOdds\r\n"), std::string::npos);
     // Day 2 is priced by nothing; day 80 by a model that has learnt post 1.
     EXPECT_NE(text.find("\r\n2024-01-02,1,B,S,1,E,"), std::string::npos);

@@ -12,9 +12,9 @@
 #include "core/analysis/clogit.h"
 #include "core/analysis/win_inputs.h"
 #include "core/analysis/win_model.h"
+#include "core/base/error.h"
+#include "core/base/fileio.h"
 #include "core/store/dog_database.h"
-#include "core/store/error.h"
-#include "core/store/fileio.h"
 #include "tests/analysis/history.h"
 #include "tests/e2e/cli_runner.h"
 #include "tests/processing/sample_card.h"
@@ -206,7 +206,7 @@ TEST(ModelFile, RoundTripAndRefusals) {
              {"{\"answer\": 42}", "is not a win-chance model file"},
              {std::string(modelJson(m)).replace(modelJson(m).find("Lines"), 5, "Linez"),
               "is damaged"}}) {
-        store::writeFileAtomic(file, b.text);
+        base::writeFileAtomic(file, b.text);
         try {
             loadModel(file);
             ADD_FAILURE() << b.says;
@@ -223,7 +223,7 @@ TEST(ModelFile, RoundTripAndRefusals) {
 class CliFit : public ::testing::Test {
   protected:
     test::TempDir root;
-    store::AppPaths paths = test::makeAppFolder(root.path());
+    base::AppPaths paths = test::makeAppFolder(root.path());
 
     // `races` races of five dogs, one a day; the dog in post 1 wins. The
     // first race has no winner (not rated), the second is a dead heat of
@@ -240,8 +240,8 @@ class CliFit : public ::testing::Test {
                 const int finish = r == 0 ? post + 1 : r == 1 && post == 2 ? 1 : post;
                 runs.push_back({names[i], post, finish, 2.0 + post});
             }
-            const store::Date date{std::chrono::sys_days(test::day(2024, 1, 1)) +
-                                   std::chrono::days{r}};
+            const base::Date date{std::chrono::sys_days(test::day(2024, 1, 1)) +
+                                  std::chrono::days{r}};
             test::addRace(db, {date, 1}, runs);
         }
         tx.commit();
@@ -277,7 +277,7 @@ TEST_F(CliFit, FitsWritesTheModelAndTheDesign) {
     RatedDog two;
     two.post = 2;
     EXPECT_GT(m.chances(std::vector<RatedDog>{one, two})[0], 0.9);
-    const std::string csv = store::readFile(design);
+    const std::string csv = base::readFile(design);
     EXPECT_EQ(csv.substr(0, csv.find('\n')),
               "Date,Race,Distance,Grade,Post,Dog,Won,Post2,Post3,Post4,Post5,Post6,Post7,Post8\r");
     EXPECT_NE(csv.find("\n2024-01-03,1,S,B,1,D,1,0,0,0,0,0,0,0\r\n"), std::string::npos);

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/analysis/win_model.h"
-#include "core/store/fileio.h"
+#include "core/base/fileio.h"
 #include "tests/e2e/cli_runner.h"
 #include "tests/processing/sample_card.h"
 #include "tests/support/test_support.h"
@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 class WinReport : public ::testing::Test {
   protected:
     test::TempDir root;
-    store::AppPaths paths = test::makeAppFolder(root.path());
+    base::AppPaths paths = test::makeAppFolder(root.path());
     fs::path card = paths.dataDir() / test::kSampleTitle;
 
     void SetUp() override { test::makeSampleCard(paths, card); }
@@ -44,7 +44,7 @@ class WinReport : public ::testing::Test {
     }
 
     std::string report() {
-        return store::readFile(paths.resultsDir() / "Sample Card - Results.txt");
+        return base::readFile(paths.resultsDir() / "Sample Card - Results.txt");
     }
 };
 

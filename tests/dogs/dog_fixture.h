@@ -7,25 +7,25 @@
 #include <optional>
 #include <string>
 
+#include "core/base/settings.h"
 #include "core/store/dog_database.h"
-#include "core/store/settings.h"
 #include "tests/support/test_support.h"
 
 namespace vz::test {
 
-inline store::Date ymd(int y, unsigned m, unsigned d) {
-    return store::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
+inline base::Date ymd(int y, unsigned m, unsigned d) {
+    return base::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
 }
 
 class DogFixture : public ::testing::Test {
   protected:
     TempDir dir;
-    store::AppPaths paths = makeAppFolder(dir.path());
+    base::AppPaths paths = makeAppFolder(dir.path());
     store::DogDatabase db{paths.dogDatabase()};
-    store::Date today = ymd(2026, 12, 7);
+    base::Date today = ymd(2026, 12, 7);
 
     void addDog(const std::string& name, std::optional<std::string> style = "M", int counters = 0) {
-        store::Dog d;
+        base::Dog d;
         d.RegName = name;
         d.RunningStyle = std::move(style);
         d.NumStarts = counters;
@@ -35,10 +35,10 @@ class DogFixture : public ::testing::Test {
         db.addDog(d);
     }
 
-    void addLine(const std::string& name, std::optional<store::Date> when, std::string distance,
+    void addLine(const std::string& name, std::optional<base::Date> when, std::string distance,
                  std::optional<int> post, std::optional<int> finish,
                  std::optional<int> finishTime) {
-        store::RaceLine l;
+        base::RaceLine l;
         l.RegName = name;
         l.RaceDate = when;
         l.RaceNum = 1;
@@ -59,16 +59,16 @@ class DogFixture : public ::testing::Test {
         return d ? d->RunningStyle : std::optional<std::string>("(no dog)");
     }
 
-    static store::Settings someSettings() {
-        store::Settings s;
+    static base::Settings someSettings() {
+        base::Settings s;
         s.MainLeft = 11;
         s.MainTop = 12;
         s.MainWidth = 13000;
         s.MainHeight = 9000;
         s.MainWindowState = 2;
         s.FreshSettings = 0;
-        s.TimeFactorL = store::kFirstTimeFactorL;
-        s.TimeFactorR = store::kFirstTimeFactorR;
+        s.TimeFactorL = base::kFirstTimeFactorL;
+        s.TimeFactorR = base::kFirstTimeFactorR;
         s.LastStyleUpdate = ymd(2026, 1, 2);
         return s;
     }

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "core/base/error.h"
 #include "core/dogs/cleanup.h"
 #include "core/dogs/texts.h"
-#include "core/store/error.h"
 #include "tests/dogs/dog_fixture.h"
 
 namespace vz::dogs {
@@ -25,11 +25,11 @@ TEST_F(CleanupTest, ZeroSetsAllFourCountersOfEveryDog) {
     EXPECT_EQ(zeroCounters(db), 0);  // an empty database is done at once
     addDog("A", "M", 5);
     addDog("B", "R", 7);
-    store::Dog partly;
+    base::Dog partly;
     partly.RegName = "C";  // counters never set
     db.addDog(partly);
     EXPECT_EQ(zeroCounters(paths), 3);
-    for (const store::Dog& d : db.dogs()) {
+    for (const base::Dog& d : db.dogs()) {
         EXPECT_EQ(d.NumStarts, 0) << d.RegName;
         EXPECT_EQ(d.NumFirsts, 0) << d.RegName;
         EXPECT_EQ(d.NumSeconds, 0) << d.RegName;
@@ -61,7 +61,7 @@ TEST_F(CleanupTest, RaceDataBeforeTheDateGoesAndThatDayStays) {
 }
 
 TEST_F(CleanupTest, DogsNotRacedSinceTheDateGoAndTheirLinesStay) {
-    const store::Date chosen = ymd(2026, 6, 1);
+    const base::Date chosen = ymd(2026, 6, 1);
     addDog("Newest On The Day");
     addLine("Newest On The Day", ymd(2026, 6, 1), "S", 1, 1, 3000);
     addLine("Newest On The Day", ymd(2025, 1, 1), "S", 1, 1, 3000);
@@ -105,7 +105,7 @@ TEST_F(CleanupTest, AFailedDeletionChangesNothing) {
     EXPECT_EQ(db.findDog("No Lines")->NumStarts, 4);
 }
 
-fs::file_time_type localTime(store::Date d, int h, int m, int s) {
+fs::file_time_type localTime(base::Date d, int h, int m, int s) {
     std::tm tm{};
     tm.tm_year = static_cast<int>(d.year()) - 1900;
     tm.tm_mon = static_cast<int>(static_cast<unsigned>(d.month())) - 1;
@@ -120,7 +120,7 @@ fs::file_time_type localTime(store::Date d, int h, int m, int s) {
 
 TEST_F(CleanupTest, ResultFilesByModificationDayWithoutSubfolders) {
     const fs::path results = paths.resultsDir();
-    const store::Date chosen = ymd(2026, 11, 20);
+    const base::Date chosen = ymd(2026, 11, 20);
     struct File {
         const char* name;
         fs::file_time_type modified;
@@ -167,7 +167,7 @@ TEST_F(CleanupTest, MissingResultsFolderIsAnError) {
 }
 
 TEST(DeletionTexts, ThresholdsAskForRecentDates) {
-    const store::Date today = ymd(2026, 12, 7);
+    const base::Date today = ymd(2026, 12, 7);
     struct Case {
         Deletion d;
         long daysBack;
@@ -182,7 +182,7 @@ TEST(DeletionTexts, ThresholdsAskForRecentDates) {
         {Deletion::Results, 6, true},     {Deletion::Results, 0, true},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(needsConfirmation(c.d, store::addDays(today, -c.daysBack), today), c.asks)
+        EXPECT_EQ(needsConfirmation(c.d, base::addDays(today, -c.daysBack), today), c.asks)
             << static_cast<int>(c.d) << " " << c.daysBack;
     }
     // The dates the windows open with need no question.
@@ -195,7 +195,7 @@ TEST(DeletionTexts, ThresholdsAskForRecentDates) {
 }
 
 TEST(DeletionTexts, QuestionsAndMessagesUseTheShortDate) {
-    const store::Date d = ymd(2026, 3, 5);
+    const base::Date d = ymd(2026, 3, 5);
     EXPECT_EQ(confirmationQuestion(Deletion::RaceData, d),
               "Are you sure you want to delete all race data before 3/5/2026?");
     EXPECT_EQ(confirmationQuestion(Deletion::Dogs, d),

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <thread>
 
+#include "core/base/settings.h"
 #include "core/store/dog_database.h"
 #include "core/store/race_file.h"
-#include "core/store/settings.h"
 #include "tests/e2e/cli_runner.h"
 #include "tests/support/test_support.h"
 
@@ -22,18 +22,18 @@ namespace fs = std::filesystem;
 class CliDogsTest : public ::testing::Test {
   protected:
     TempDir dir;
-    store::AppPaths paths = makeAppFolder(dir.path());
+    base::AppPaths paths = makeAppFolder(dir.path());
 
     CliResult run(std::vector<std::string> args) {
         args.insert(args.begin(), {"--today", "2026-12-07"});
         return runCliIn(dir.path(), args);
     }
 
-    void addDog(const std::string& name, std::optional<store::Date> lineDate) {
+    void addDog(const std::string& name, std::optional<base::Date> lineDate) {
         store::DogDatabase db(paths.dogDatabase());
-        db.addDog(store::Dog{0, name, "M", 4, 1, 1, 1, std::nullopt});
+        db.addDog(base::Dog{0, name, "M", 4, 1, 1, 1, std::nullopt});
         if (lineDate) {
-            store::RaceLine l;
+            base::RaceLine l;
             l.RegName = name;
             l.RaceDate = lineDate;
             l.Distance = "S";
@@ -49,8 +49,8 @@ class CliDogsTest : public ::testing::Test {
     long lineCount() { return store::DogDatabase(paths.dogDatabase()).raceLineCount(); }
 };
 
-store::Date ymd(int y, unsigned m, unsigned d) {
-    return store::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
+base::Date ymd(int y, unsigned m, unsigned d) {
+    return base::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
 }
 
 TEST_F(CliDogsTest, UpdateStylesPrintsTheChangesAndWritesTheSettings) {
@@ -62,7 +62,7 @@ TEST_F(CliDogsTest, UpdateStylesPrintsTheChangesAndWritesTheSettings) {
         << r.out;
     EXPECT_NE(r.out.find("  Wide Boy: M -> W\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("TimeFactorL: 0.8191767 (kept"), std::string::npos) << r.out;
-    const auto s = store::readSettings(paths.settingsFile());
+    const auto s = base::readSettings(paths.settingsFile());
     ASSERT_FALSE(s.error);
     EXPECT_EQ(s.settings.LastStyleUpdate, ymd(2026, 12, 7));
     EXPECT_EQ(store::DogDatabase(paths.dogDatabase()).findDog("wide boy")->RunningStyle, "W");
@@ -148,9 +148,9 @@ TEST_F(CliDogsTest, AReadOnlyDataFolderIsProcessedButNotChanged) {
     makeRaceFile(card);
     {
         store::RaceFile f(card);
-        f.addRace(store::Race{0, 1, "S", "B", ymd(2026, 12, 7)});
-        f.addPost(store::Post{0, ymd(2026, 12, 7), 1, 1, "Fast Lady"});
-        f.addPost(store::Post{0, ymd(2026, 12, 7), 1, 2, "Slow Sam"});
+        f.addRace(base::Race{0, 1, "S", "B", ymd(2026, 12, 7)});
+        f.addPost(base::Post{0, ymd(2026, 12, 7), 1, 1, "Fast Lady"});
+        f.addPost(base::Post{0, ymd(2026, 12, 7), 1, 2, "Slow Sam"});
     }
     ASSERT_EQ(run({"paths"}).exitCode, 0);  // makes the settings file
     const std::string settings = readText(paths.settingsFile());
@@ -190,7 +190,7 @@ TEST_F(CliDogsTest, OnATerminalAWriterShowsThatItWaitsForAnotherProgram) {
     std::jthread other([&] {
         store::DogDatabase db(paths.dogDatabase());
         store::DogDatabase::Transaction tx(db);
-        db.addDog(store::Dog{0, "Imported", "M", 1, 0, 0, 0, std::nullopt});
+        db.addDog(base::Dog{0, "Imported", "M", 1, 0, 0, 0, std::nullopt});
         holding = true;
         std::this_thread::sleep_for(std::chrono::milliseconds(1800));
         tx.commit();

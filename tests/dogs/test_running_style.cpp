@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "core/base/error.h"
+#include "core/base/settings.h"
 #include "core/dogs/running_style.h"
-#include "core/store/error.h"
-#include "core/store/settings.h"
 #include "tests/dogs/dog_fixture.h"
 
 namespace vz::dogs {
@@ -79,7 +79,7 @@ TEST(PostGroup, EightPostsInThreeGroups) {
 
 class StyleUpdateTest : public test::DogFixture {
   protected:
-    StyleUpdateResult run(const store::Settings& s) { return updateRunningStyles(db, s, today); }
+    StyleUpdateResult run(const base::Settings& s) { return updateRunningStyles(db, s, today); }
     StyleUpdateResult run() { return run(someSettings()); }
 };
 
@@ -142,7 +142,7 @@ TEST_F(StyleUpdateTest, StylesFromTheGroupAverages) {
 }
 
 TEST_F(StyleUpdateTest, LongTimesAbove2000CountScaledByTheFactorHeldAtTheStart) {
-    store::Settings s = someSettings();
+    base::Settings s = someSettings();
     s.TimeFactorL = 0.5;
     // 2000 at "L" does not count: the outside line decides.
     addDog("L 2000", "M");
@@ -224,9 +224,9 @@ TEST_F(StyleUpdateTest, FactorsWithoutTheirCountsKeepTheirValues) {
         test::TempDir caseDir;
         const auto casePaths = test::makeAppFolder(caseDir.path());
         store::DogDatabase caseDb(casePaths.dogDatabase());
-        caseDb.addDog(store::Dog{0, "Dog", "M", 0, 0, 0, 0, std::nullopt});
+        caseDb.addDog(base::Dog{0, "Dog", "M", 0, 0, 0, 0, std::nullopt});
         for (const auto& [distance, time] : c.finishes) {
-            store::RaceLine l;
+            base::RaceLine l;
             l.RegName = "Dog";
             l.RaceDate = ymd(2026, 11, 1);
             l.Distance = distance;
@@ -235,7 +235,7 @@ TEST_F(StyleUpdateTest, FactorsWithoutTheirCountsKeepTheirValues) {
             l.FinishTime = time;
             caseDb.addRaceLine(l);
         }
-        const store::Settings before = someSettings();
+        const base::Settings before = someSettings();
         const auto result = updateRunningStyles(caseDb, before, today);
         EXPECT_EQ(result.settings.TimeFactorL != before.TimeFactorL, c.lChanges) << c.what;
         EXPECT_EQ(result.settings.TimeFactorR != before.TimeFactorR, c.rChanges) << c.what;
@@ -286,15 +286,15 @@ TEST_F(StyleUpdateTest, WholeCommandWritesTheSettingsFileWithTheOtherValuesUncha
     addDog("A");
     addLine("A", ymd(2026, 11, 1), "S", 6, 1, 3000);
     addLine("A", ymd(2026, 11, 1), "R", 6, 1, 4000);
-    const store::Settings before = someSettings();
-    store::writeSettings(paths.settingsFile(), before);
+    const base::Settings before = someSettings();
+    base::writeSettings(paths.settingsFile(), before);
 
     std::vector<std::pair<long, long>> calls;
     const auto result = runStyleUpdate(
         paths, before, today, [&](long done, long total) { calls.emplace_back(done, total); });
-    const auto read = store::readSettings(paths.settingsFile());
+    const auto read = base::readSettings(paths.settingsFile());
     ASSERT_FALSE(read.error);
-    store::Settings expected = before;
+    base::Settings expected = before;
     expected.TimeFactorR = 0.75;
     expected.LastStyleUpdate = today;
     EXPECT_EQ(read.settings, expected);
@@ -312,8 +312,8 @@ TEST_F(StyleUpdateTest, AFailedPassChangesNothing) {
     }
     addLine("Dog 1000", ymd(2026, 11, 1), "S", 1, 1, 3000);
     addLine("Dog 1000", ymd(2026, 11, 1), "L", 1, 1, 3600);
-    const store::Settings before = someSettings();
-    store::writeSettings(paths.settingsFile(), before);
+    const base::Settings before = someSettings();
+    base::writeSettings(paths.settingsFile(), before);
     const std::string fileBefore = test::readText(paths.settingsFile());
 
     // Fails early (during the scan) and late (after the rows are written,
@@ -340,7 +340,7 @@ TEST_F(StyleUpdateTest, AFailedPassChangesNothing) {
 TEST_F(StyleUpdateTest, AReadOnlyApplicationFolderStopsTheUpdateBeforeAnyChange) {
     addDog("A", "M");
     addStyleLine("A", "S", 7, 3000);  // would become "W"
-    store::writeSettings(paths.settingsFile(), someSettings());
+    base::writeSettings(paths.settingsFile(), someSettings());
     test::removeWritePermission(paths.appDir);
     const std::string message = test::asOrdinaryUser([&] {
         runStyleUpdate(paths, someSettings(), today);
@@ -355,7 +355,7 @@ TEST_F(StyleUpdateTest, AReadOnlyApplicationFolderStopsTheUpdateBeforeAnyChange)
 TEST_F(StyleUpdateTest, EmptyDatabaseOnlyMovesTheDate) {
     const auto result = run();
     EXPECT_EQ(result.dogs, 0);
-    store::Settings expected = someSettings();
+    base::Settings expected = someSettings();
     expected.LastStyleUpdate = today;
     EXPECT_EQ(result.settings, expected);
 }

@@ -3,14 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "core/store/dates.h"
+#include "core/base/dates.h"
 #include "core/store/dog_database.h"
 #include "core/store/race_file.h"
 
 namespace vz::test {
 namespace {
 
-using store::Date;
+using base::Date;
 using namespace std::chrono;
 
 struct Line {
@@ -59,11 +59,11 @@ constexpr Date kRaceDay{year{2026}, month{12}, day{8}};
 
 }  // namespace
 
-void addHandCardDogs(const store::AppPaths& paths) {
+void addHandCardDogs(const base::AppPaths& paths) {
     store::DogDatabase db(paths.dogDatabase());
     store::DogDatabase::Transaction tx(db);
     for (const HandDog& d : handDogs()) {
-        store::Dog dog;
+        base::Dog dog;
         dog.RegName = d.name;
         dog.RunningStyle = d.style;
         dog.NumStarts = static_cast<int>(d.lines.size());
@@ -73,9 +73,9 @@ void addHandCardDogs(const store::AppPaths& paths) {
         db.addDog(dog);
         int age = 7;
         for (const Line& l : d.lines) {
-            store::RaceLine line;
+            base::RaceLine line;
             line.RegName = d.name;
-            line.RaceDate = store::addDays(kRaceDay, -age);
+            line.RaceDate = base::addDays(kRaceDay, -age);
             age += 7;
             line.RaceNum = 1;
             line.Distance = l.distance;
@@ -95,7 +95,7 @@ void addHandCardDogs(const store::AppPaths& paths) {
     tx.commit();
 }
 
-void writeHandCard(const store::AppPaths& paths, const std::filesystem::path& raceFile) {
+void writeHandCard(const base::AppPaths& paths, const std::filesystem::path& raceFile) {
     store::RaceFile::createFromTemplate(paths.raceTemplate(), raceFile);
     store::RaceFile file(raceFile);
     struct RaceDef {
@@ -119,14 +119,14 @@ void writeHandCard(const store::AppPaths& paths, const std::filesystem::path& ra
     // Written out of order: the card is read by date and race number.
     for (int i : {2, 0, 1}) {
         const RaceDef& r = races[i];
-        store::Race race;
+        base::Race race;
         race.RaceNum = r.num;
         race.Grade = r.grade;
         race.Distance = r.distance;
         race.RaceDate = kRaceDay;
         file.addRace(race);
         for (std::size_t p = r.field.size(); p-- > 0;) {
-            store::Post post;
+            base::Post post;
             post.RaceDate = kRaceDay;
             post.RaceNum = r.num;
             post.Post = static_cast<int>(p) + 1;

@@ -7,14 +7,14 @@
 
 #include <filesystem>
 
-#include "core/store/paths.h"
+#include "core/base/paths.h"
 
 namespace vz::test {
 
 // Adds the card's fourteen dogs and their race lines to the dog database.
-void addHandCardDogs(const store::AppPaths& paths);
+void addHandCardDogs(const base::AppPaths& paths);
 
 // Writes the card into a new race file at `raceFile`.
-void writeHandCard(const store::AppPaths& paths, const std::filesystem::path& raceFile);
+void writeHandCard(const base::AppPaths& paths, const std::filesystem::path& raceFile);
 
 }  // namespace vz::test

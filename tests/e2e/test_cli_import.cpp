@@ -29,12 +29,12 @@ struct Counts {
     bool operator==(const Counts&) const = default;
 };
 
-Counts countsOf(const store::AppPaths& paths) {
+Counts countsOf(const base::AppPaths& paths) {
     store::DogDatabase db(paths.dogDatabase(), store::OpenMode::ReadOnly);
     Counts c;
     c.dogs = db.dogCount();
     c.lines = db.raceLineCount();
-    for (const store::Dog& d : db.dogs()) {
+    for (const base::Dog& d : db.dogs()) {
         c.starts += d.NumStarts.value_or(0);
     }
     return c;
@@ -87,7 +87,7 @@ TEST(CliImport, TheSameProgramTwiceAddsNothingTheSecondTime) {
     };
     for (const Case& c : cases) {
         TempDir dir;
-        const store::AppPaths paths = makeAppFolder(dir.path());
+        const base::AppPaths paths = makeAppFolder(dir.path());
         CliResult r = runCli(importArgsOf(dir, c.format, c.files, c.card ? "first.rac" : ""));
         ASSERT_EQ(r.exitCode, 0) << c.format << ": " << r.err;
         const Counts once = countsOf(paths);
@@ -116,7 +116,7 @@ TEST(CliImport, TheSameProgramTwiceAddsNothingTheSecondTime) {
 // formats count a start differently for some grades, so the order matters.
 Counts inOrder(bool trackinfoFirst) {
     TempDir dir;
-    const store::AppPaths paths = makeAppFolder(dir.path());
+    const base::AppPaths paths = makeAppFolder(dir.path());
     const auto ti = importArgs(dir, "trackinfo", "trackinfo_sample.txt", "a.rac");
     const auto ros = importArgs(dir, "rosnet", "rosnet_sample.txt", "b.rac");
     for (const auto& args : trackinfoFirst ? std::vector{ti, ros} : std::vector{ros, ti}) {
@@ -134,7 +134,7 @@ TEST(CliImport, ImportsAtOnceIntoOneDogDatabaseLoseNothing) {
 
     for (int round = 0; round < 3; ++round) {
         TempDir dir;
-        const store::AppPaths p = makeAppFolder(dir.path());
+        const base::AppPaths p = makeAppFolder(dir.path());
         // The same TrackInfo program twice and a Rosnet one, all at once.
         const std::vector<CliResult> results = runCliTogether({
             importArgs(dir, "trackinfo", "trackinfo_sample.txt", "a.rac"),
@@ -162,7 +162,7 @@ TEST(CliImport, ImportsAtOnceIntoOneDogDatabaseLoseNothing) {
 
 TEST(CliImport, AReadOnlyDogDatabaseIsRefusedAndLeftAsItWas) {
     TempDir dir;
-    const store::AppPaths paths = makeAppFolder(dir.path());
+    const base::AppPaths paths = makeAppFolder(dir.path());
     ASSERT_EQ(::chmod(paths.dogDatabase().c_str(), 0444), 0);
     const std::string before = readText(paths.dogDatabase());
     const CliResult r = runCli(importArgs(dir, "trackinfo", "trackinfo_sample.txt", "ro.rac"));
@@ -177,7 +177,7 @@ TEST(CliImport, AReadOnlyDogDatabaseIsRefusedAndLeftAsItWas) {
 
 TEST(CliImport, OnlyARaceFileIsOverwritten) {
     TempDir dir;
-    const store::AppPaths paths = makeAppFolder(dir.path());
+    const base::AppPaths paths = makeAppFolder(dir.path());
     const fs::path data = paths.dataDir();
     writeText(paths.settingsFile(), "10,10,15160,11320,0,0,0.8191767,0.8,#2026-12-01#\r\n");
     writeText(paths.recentFile(), "\"Tuesday.rac\",\"/home/ann/Tuesday.rac\"\r\n");

@@ -26,7 +26,7 @@ fs::path expectedFile(const char* name) {
 
 TEST(CliProcess, TheHandWorkedCardGivesItsReportByteForByte) {
     TempDir dir;
-    const store::AppPaths paths = makeAppFolder(dir.path());
+    const base::AppPaths paths = makeAppFolder(dir.path());
     addHandCardDogs(paths);
     writeHandCard(paths, paths.dataDir() / "Hand Card.rac");
     const CliResult r = runCliIn(dir.path(), {"--today", "2026-12-08", "process",
@@ -41,7 +41,7 @@ TEST(CliProcess, TheHandWorkedCardGivesItsReportByteForByte) {
 
 TEST(CliProcess, ARunAgainReplacesTheReportAndAReadOnlyDogDatabaseIsEnough) {
     TempDir dir;
-    const store::AppPaths paths = makeAppFolder(dir.path());
+    const base::AppPaths paths = makeAppFolder(dir.path());
     addHandCardDogs(paths);
     const fs::path card = paths.dataDir() / "Hand Card.rac";
     writeHandCard(paths, card);
@@ -57,13 +57,13 @@ TEST(CliProcess, ARunAgainReplacesTheReportAndAReadOnlyDogDatabaseIsEnough) {
 
 TEST(CliProcess, DogsMissingFromTheDogDatabaseGiveTheErrorReportAndExitThree) {
     TempDir dir;
-    const store::AppPaths paths = makeAppFolder(dir.path());
+    const base::AppPaths paths = makeAppFolder(dir.path());
     addHandCardDogs(paths);
     const fs::path card = paths.dataDir() / "Card 12.rac";
     makeRaceFile(card);
     {
         store::RaceFile file(card);
-        const store::Date day{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{7}};
+        const base::Date day{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{7}};
         struct Entry {
             int race;
             int post;
@@ -75,7 +75,7 @@ TEST(CliProcess, DogsMissingFromTheDogDatabaseGiveTheErrorReportAndExitThree) {
             {4, 5, "Slow Sam "},
         };
         for (int race : {3, 4}) {
-            store::Race r;
+            base::Race r;
             r.RaceNum = race;
             r.RaceDate = day;
             r.Grade = "B";
@@ -83,7 +83,7 @@ TEST(CliProcess, DogsMissingFromTheDogDatabaseGiveTheErrorReportAndExitThree) {
             file.addRace(r);
         }
         for (const Entry& e : entries) {
-            store::Post p;
+            base::Post p;
             p.RaceDate = day;
             p.RaceNum = e.race;
             p.Post = e.post;
@@ -117,30 +117,30 @@ TEST(CliProcess, FailuresSayWhyAndLeaveNoReport) {
     struct Case {
         const char* name;
         // Prepares the folder; returns the race file to process.
-        std::function<fs::path(const store::AppPaths&)> prepare;
+        std::function<fs::path(const base::AppPaths&)> prepare;
         std::string expectedErr;  // with {card} and {results} for the paths
     } cases[] = {
         {"a race file that is not a database",
-         [](const store::AppPaths& p) {
+         [](const base::AppPaths& p) {
              writeText(p.dataDir() / "Notes.rac", "Race 1: pick the 4\r\n");
              return p.dataDir() / "Notes.rac";
          },
          "Error - unable to process race\nThe race file {card} is not a database. 3000\n"},
-        {"an empty name", [](const store::AppPaths&) { return fs::path(); },
+        {"an empty name", [](const base::AppPaths&) { return fs::path(); },
          "Error - unable to process race\nThe name of the race file to process is empty: name a "
          "race file (.rac). 52\n"},
         {"a race file that does not exist",
-         [](const store::AppPaths& p) { return p.dataDir() / "Gone.rac"; },
+         [](const base::AppPaths& p) { return p.dataDir() / "Gone.rac"; },
          "Error - unable to process race\nThe race file {card} does not exist.\nRace files are "
          "kept in the application folder's Data folder: "},
         {"a race file without races",
-         [](const store::AppPaths& p) {
+         [](const base::AppPaths& p) {
              makeRaceFile(p.dataDir() / "Empty.rac");
              return p.dataDir() / "Empty.rac";
          },
          "Error - unable to process race\nThe race file Empty.rac has no races. 3021\n"},
         {"a Results that is a file, not a folder",
-         [](const store::AppPaths& p) {
+         [](const base::AppPaths& p) {
              fs::remove_all(p.resultsDir());
              writeText(p.resultsDir(), "");
              writeHandCard(p, p.dataDir() / "Hand Card.rac");
@@ -150,7 +150,7 @@ TEST(CliProcess, FailuresSayWhyAndLeaveNoReport) {
          "Error - unable to process race\nThe results report {results}/Hand Card - Results.txt "
          "cannot be written: {results} is not a folder. 76\n"},
         {"a report that cannot be written (a folder of its name)",
-         [](const store::AppPaths& p) {
+         [](const base::AppPaths& p) {
              fs::create_directories(p.resultsDir() / "Hand Card - Results.txt");
              writeHandCard(p, p.dataDir() / "Hand Card.rac");
              return p.dataDir() / "Hand Card.rac";
@@ -160,7 +160,7 @@ TEST(CliProcess, FailuresSayWhyAndLeaveNoReport) {
     };
     for (const Case& c : cases) {
         TempDir dir;
-        const store::AppPaths paths = makeAppFolder(dir.path());
+        const base::AppPaths paths = makeAppFolder(dir.path());
         addHandCardDogs(paths);
         const fs::path card = c.prepare(paths);
         const CliResult r =

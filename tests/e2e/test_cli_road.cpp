@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/base/settings.h"
 #include "core/store/dog_database.h"
-#include "core/store/settings.h"
 #include "tests/e2e/cli_runner.h"
 #include "tests/support/test_support.h"
 
@@ -48,7 +48,7 @@ CliResult run(const TempDir& dir, std::vector<std::string> args) {
 
 TEST(CliRoad, ImportUpdateStylesAndProcessGiveTheExpectedReports) {
     TempDir dir;
-    const store::AppPaths paths = makeAppFolder(dir.path());
+    const base::AppPaths paths = makeAppFolder(dir.path());
     for (const Card& c : kCards) {
         std::vector<std::string> args = {"import", c.format};
         for (const char* f : c.samples) {
@@ -71,14 +71,14 @@ TEST(CliRoad, ImportUpdateStylesAndProcessGiveTheExpectedReports) {
     CliResult r = run(dir, {"update-styles"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out.rfind("Update Running Style complete.\n", 0), 0u) << r.out;
-    const store::Settings s = store::readSettings(paths.settingsFile()).settings;
-    EXPECT_NE(s.TimeFactorL, store::kFirstTimeFactorL);
-    EXPECT_NE(s.TimeFactorR, store::kFirstTimeFactorR);
-    EXPECT_EQ(s.LastStyleUpdate, store::fromIso("2026-12-08"));
+    const base::Settings s = base::readSettings(paths.settingsFile()).settings;
+    EXPECT_NE(s.TimeFactorL, base::kFirstTimeFactorL);
+    EXPECT_NE(s.TimeFactorR, base::kFirstTimeFactorR);
+    EXPECT_EQ(s.LastStyleUpdate, base::fromIso("2026-12-08"));
     {
         store::DogDatabase db(paths.dogDatabase(), store::OpenMode::ReadOnly);
         long rail = 0, middle = 0, wide = 0;
-        for (const store::Dog& d : db.dogs()) {
+        for (const base::Dog& d : db.dogs()) {
             const std::string style = d.RunningStyle.value_or("");
             rail += style == "R";
             middle += style == "M";
@@ -110,7 +110,7 @@ TEST(CliRoad, ImportUpdateStylesAndProcessGiveTheExpectedReports) {
 
 TEST(CliRoad, TheStyleUpdateRefusesAReadOnlyDogDatabaseAndKeepsTheSettings) {
     TempDir dir;
-    const store::AppPaths paths = makeAppFolder(dir.path());
+    const base::AppPaths paths = makeAppFolder(dir.path());
     ASSERT_EQ(run(dir, {"import", "rosnet", sample("rosnet_sample.txt"), "--race-file",
                         (paths.dataDir() / "r.rac").string()})
                   .exitCode,
@@ -129,7 +129,7 @@ TEST(CliRoad, TheStyleUpdateRefusesAReadOnlyDogDatabaseAndKeepsTheSettings) {
 
 TEST(CliRoad, LongCommandsShowProgressOnATerminalAndStayQuietOtherwise) {
     TempDir dir;
-    const store::AppPaths paths = makeAppFolder(dir.path());
+    const base::AppPaths paths = makeAppFolder(dir.path());
     const std::vector<std::string> importArgs = {"--app-dir",
                                                  (dir / "app").string(),
                                                  "--profile-dir",
@@ -187,7 +187,7 @@ TEST(CliRoad, ARecentDeletionDateIsAskedOnTheTerminal) {
     } cases[] = {{"y\n", 0, true}, {"n\n", 1, false}, {"\n", 1, false}};
     for (const Case& c : cases) {
         TempDir dir;
-        const store::AppPaths paths = makeAppFolder(dir.path());
+        const base::AppPaths paths = makeAppFolder(dir.path());
         ASSERT_EQ(run(dir, {"import", "rosnet", sample("rosnet_sample.txt"), "--race-file",
                             (paths.dataDir() / "r.rac").string()})
                       .exitCode,

@@ -5,8 +5,8 @@
 #include <map>
 #include <optional>
 
+#include "core/base/paths.h"
 #include "core/store/dog_database.h"
-#include "core/store/paths.h"
 #include "tests/e2e/cli_runner.h"
 #include "tests/support/test_support.h"
 
@@ -29,7 +29,7 @@ TEST(CliSetup, InitMakesAUsableApplicationFolderAndRefusesToOverwrite) {
               "10,10,15160,11320,0,1,0.8191767,0.8,#2026-12-07#\r\n");
     {
         store::DogDatabase db(app / "Data" / "Data.mdb");
-        store::Dog d;
+        base::Dog d;
         d.RegName = "Keeper";
         db.addDog(d);
     }
@@ -84,8 +84,8 @@ TEST(CliSetup, InstalledTheToolKeepsTheUsersDataInTheirOwnFolder) {
     const fs::path programs = dir / "usr" / "lib" / "vovoziruzu";
     fs::create_directories(programs);
     fs::copy_file(cliPath(), programs / "vovoziruzu-cli");
-    fs::create_directories(store::installedShippedFolder(programs));
-    fs::copy(shippedDir(), store::installedShippedFolder(programs), fs::copy_options::recursive);
+    fs::create_directories(base::installedShippedFolder(programs));
+    fs::copy(shippedDir(), base::installedShippedFolder(programs), fs::copy_options::recursive);
     const auto installed = listing(dir / "usr");
     const fs::path tool = programs / "vovoziruzu-cli";
     const fs::path home = dir / "home";
@@ -141,7 +141,7 @@ TEST(CliSetup, PathsShowsTheFoldersAndSettings) {
 
 TEST(CliSetup, ADamagedSettingsFileIsReportedOnceAndTheCommandGoesOn) {
     TempDir dir;
-    const store::AppPaths paths = makeAppFolder(dir.path());
+    const base::AppPaths paths = makeAppFolder(dir.path());
     writeText(paths.settingsFile(), "100,200,\"wide\"\r\n");
     const CliResult r = runCliIn(dir.path(), {"paths"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -178,7 +178,7 @@ TEST(CliSetup, ADamagedSettingsFileKeepsWhatWasReadBeforeTheFault) {
     };
     for (const Case& c : cases) {
         TempDir dir;
-        const store::AppPaths paths = makeAppFolder(dir.path());
+        const base::AppPaths paths = makeAppFolder(dir.path());
         writeText(paths.settingsFile(), c.text);
         const CliResult r = runCliIn(dir.path(), {"paths"});
         EXPECT_EQ(r.exitCode, 0) << r.err;

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "core/base/settings.h"
 #include "core/store/dog_database.h"
-#include "core/store/settings.h"
 #include "tests/e2e/cli_runner.h"
 
 namespace vz::test {
@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 TEST(OutputGuard, TheBacktestCsvReplacesNoneOfTheSystemsFiles) {
     TempDir dir;
-    const store::AppPaths p = makeAppFolder(dir.path());
+    const base::AppPaths p = makeAppFolder(dir.path());
     const std::string dogs = p.dogDatabase().string();
     for (const fs::path& f :
          std::vector<fs::path>{dogs + "-wal", dogs + "-shm", dogs + "-journal", p.dataDir() / "a",
@@ -92,13 +92,13 @@ TEST(SmallFiles, APipeOrADeviceInPlaceOfTheSettingsIsNamedAndSkipped) {
 // group): TimeFactorL = 3000 / 3750 = 0.8, TimeFactorR = 3000 / 4000 = 0.75.
 void fillDogs(const fs::path& file) {
     store::DogDatabase db(file);
-    db.addDog(store::Dog{0, "Wide", "M", 0, 0, 0, 0, std::nullopt});
+    db.addDog(base::Dog{0, "Wide", "M", 0, 0, 0, 0, std::nullopt});
     const struct {
         const char* distance;
         int post, finish, time;
     } lines[] = {{"S", 7, 5, 3000}, {"S", 9, 1, 3000}, {"L", 9, 1, 3750}, {"R", 9, 2, 4000}};
     for (const auto& x : lines) {
-        store::RaceLine l;
+        base::RaceLine l;
         l.RegName = "Wide";
         l.Distance = x.distance;
         l.Post = x.post;
@@ -109,12 +109,12 @@ void fillDogs(const fs::path& file) {
 }
 
 // The dog's style, then the factors and the date of the settings file.
-std::string stateOf(const store::AppPaths& paths) {
+std::string stateOf(const base::AppPaths& paths) {
     const store::DogDatabase db(paths.dogDatabase(), store::OpenMode::ReadOnly);
-    const store::Settings set = store::readSettings(paths.settingsFile()).settings;
+    const base::Settings set = base::readSettings(paths.settingsFile()).settings;
     return db.findDog("Wide")->RunningStyle.value_or("?") + " " + std::to_string(set.TimeFactorL) +
            " " + std::to_string(set.TimeFactorR) + " " +
-           store::toIso(set.LastStyleUpdate.value_or(store::Date{}));
+           base::toIso(set.LastStyleUpdate.value_or(base::Date{}));
 }
 
 TEST(StyleUpdateKilled, LeavesStylesAndSettingsBothAsBeforeOrBothAsAfter) {
@@ -125,7 +125,7 @@ TEST(StyleUpdateKilled, LeavesStylesAndSettingsBothAsBeforeOrBothAsAfter) {
     const std::string after = "W 0.800000 0.750000 2026-12-08";
     for (const bool linked : {false, true}) {
         TempDir dir;
-        const store::AppPaths paths = makeAppFolder(dir.path());
+        const base::AppPaths paths = makeAppFolder(dir.path());
         const fs::path real = linked ? dir / "Dogs.mdb" : paths.dogDatabase();
         if (linked) {
             fs::rename(paths.dogDatabase(), real);

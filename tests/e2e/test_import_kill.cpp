@@ -89,7 +89,7 @@ struct Files {
     bool operator==(const Files&) const = default;
 };
 
-Files filesOf(const store::AppPaths& paths, const fs::path& card) {
+Files filesOf(const base::AppPaths& paths, const fs::path& card) {
     Files f;
     const store::DogDatabase dogs(paths.dogDatabase(), store::OpenMode::ReadOnly);
     f.dogs = dogs.dogCount();
@@ -126,7 +126,7 @@ void waitForTheCard(const fs::path& dir, std::uintmax_t templateSize, Clock::dur
 
 TEST(ImportKilled, LeavesBothFilesAsBeforeOrBothAsAfter) {
     TempDir dir;
-    const store::AppPaths paths = makeAppFolder(dir.path());
+    const base::AppPaths paths = makeAppFolder(dir.path());
     const fs::path program = dir / "program.txt";
     writeText(program, bigProgram());
     const fs::path card = paths.dataDir() / "Tonight.rac";
@@ -134,7 +134,7 @@ TEST(ImportKilled, LeavesBothFilesAsBeforeOrBothAsAfter) {
     const fs::path oldCard = dir / "old.rac";
     makeRaceFile(oldCard);
     {
-        store::Race r;
+        base::Race r;
         r.RaceNum = 99;
         store::RaceFile(oldCard).addRace(r);
     }

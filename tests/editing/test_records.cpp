@@ -10,14 +10,14 @@ using namespace vz::editing;
 
 namespace {
 
-store::Date day(int y, unsigned m, unsigned d) {
-    return store::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
+base::Date day(int y, unsigned m, unsigned d) {
+    return base::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
 }
 
 const Lookups kLookups{{"M", "R", "W"}, {"AA", "A", "B", "C"}, {"S", "L", "R"}};
 
-store::Dog storedDog() {
-    store::Dog d;
+base::Dog storedDog() {
+    base::Dog d;
     d.rowId = 4;
     d.RegName = "Alpha";
     d.RunningStyle = "M";
@@ -37,7 +37,7 @@ TEST(Records, TheDogsFieldsAreStoredOrTheBadFieldIsNamed) {
     typed.starts = "10.5";  // 10 (half to even)
     typed.thirds = " 2 ";
     typed.comments = std::string(205, 'c');
-    const store::Dog d = dogFromFields(storedDog(), typed, kLookups.styles);
+    const base::Dog d = dogFromFields(storedDog(), typed, kLookups.styles);
     EXPECT_EQ(d.RunningStyle, std::optional<std::string>("W"));
     EXPECT_EQ(d.NumStarts, std::optional<int>(10));
     EXPECT_EQ(d.NumFirsts, std::nullopt);
@@ -70,7 +70,7 @@ TEST(Records, TheDogsFieldsAreStoredOrTheBadFieldIsNamed) {
 }
 
 TEST(Records, RaceLineCellsConvertAsTheOtherFieldsDo) {
-    store::RaceLine stored;
+    base::RaceLine stored;
     stored.RegName = "Alpha";
     stored.Grade = "TQ";  // a stored code outside the list stays
     const struct {
@@ -100,7 +100,7 @@ TEST(Records, RaceLineCellsConvertAsTheOtherFieldsDo) {
 }
 
 TEST(Records, ARaceKeepsItsKeyAndTakesOnlyListedCodes) {
-    store::Race stored;
+    base::Race stored;
     stored.rowId = 2;
     stored.RaceDate = day(2026, 12, 7);
     stored.RaceNum = 1;
@@ -111,7 +111,7 @@ TEST(Records, ARaceKeepsItsKeyAndTakesOnlyListedCodes) {
 
     typed.number = "3.5";
     typed.distance = "s";
-    const store::Race r = raceFromFields(stored, typed, kLookups);
+    const base::Race r = raceFromFields(stored, typed, kLookups);
     EXPECT_EQ(r.RaceNum, std::optional<int>(4));  // the same rounding as a race line's number
     EXPECT_EQ(r.Distance, std::optional<std::string>("S"));
     EXPECT_EQ(r.Grade, std::optional<std::string>("Z"));
@@ -137,12 +137,12 @@ TEST(Records, ARaceKeepsItsKeyAndTakesOnlyListedCodes) {
         }
     }
     // A race stored without a number may stay without one.
-    store::Race bare;
+    base::Race bare;
     EXPECT_EQ(raceFromFields(bare, raceFields(bare), kLookups), bare);
 }
 
 TEST(Records, PostsTakeAWholeNumberAndATrimmedName) {
-    store::Post p;
+    base::Post p;
     EXPECT_EQ(withPostNumber(p, "2.5").Post, std::optional<int>(2));
     EXPECT_EQ(withPostDog(p, " Swift Bandit ").RegName, std::optional<std::string>("Swift Bandit"));
     EXPECT_EQ(withPostDog(p, "").RegName, std::nullopt);

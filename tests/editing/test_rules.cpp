@@ -10,22 +10,22 @@ using namespace vz::editing;
 
 namespace {
 
-store::Date day(int y, unsigned m, unsigned d) {
-    return store::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
+base::Date day(int y, unsigned m, unsigned d) {
+    return base::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
 }
 
-const store::Date kToday = day(2026, 12, 7);
+const base::Date kToday = day(2026, 12, 7);
 
-store::Race race(std::optional<store::Date> date, std::optional<int> number) {
-    store::Race r;
+base::Race race(std::optional<base::Date> date, std::optional<int> number) {
+    base::Race r;
     r.RaceDate = date;
     r.RaceNum = number;
     return r;
 }
 
-store::Post post(std::int64_t id, int raceNum, std::optional<int> number, const char* name,
-                 store::Date date = kToday) {
-    store::Post p;
+base::Post post(std::int64_t id, int raceNum, std::optional<int> number, const char* name,
+                base::Date date = kToday) {
+    base::Post p;
     p.rowId = id;
     p.RaceDate = date;
     p.RaceNum = raceNum;
@@ -39,9 +39,9 @@ store::Post post(std::int64_t id, int raceNum, std::optional<int> number, const 
 }  // namespace
 
 TEST(Rules, ANewRaceContinuesTheCard) {
-    const store::Date nov30 = day(2026, 11, 30);
+    const base::Date nov30 = day(2026, 11, 30);
     const struct {
-        std::vector<store::Race> races;
+        std::vector<base::Race> races;
         RaceKey expected;
     } cases[] = {
         {{}, {kToday, 1}},
@@ -95,14 +95,14 @@ TEST(Rules, CommentsKeepTwoHundredCharacters) {
 TEST(Rules, TheEightNewestLinesAreTheRatedOnes) {
     // Ten dated lines in stored order 1..10 with dates Nov 1..10, and one
     // without a date: the newest eight (Nov 3..10) are rated.
-    std::vector<store::RaceLine> lines;
+    std::vector<base::RaceLine> lines;
     for (unsigned d = 1; d <= 10; ++d) {
-        store::RaceLine l;
+        base::RaceLine l;
         l.rowId = d;
         l.RaceDate = day(2026, 11, d);
         lines.push_back(l);
     }
-    store::RaceLine undated;
+    base::RaceLine undated;
     undated.rowId = 11;
     lines.insert(lines.begin(), undated);
     const std::vector<bool> expected = {false, false, false, true, true, true,
@@ -110,7 +110,7 @@ TEST(Rules, TheEightNewestLinesAreTheRatedOnes) {
     EXPECT_EQ(ratedLines(lines), expected);
 
     // Equal dates: the first stored goes first; short histories are rated whole.
-    std::vector<store::RaceLine> few(3);
+    std::vector<base::RaceLine> few(3);
     for (std::size_t i = 0; i < few.size(); ++i) {
         few[i].rowId = static_cast<std::int64_t>(i + 1);
     }
@@ -150,8 +150,8 @@ TEST(Rules, RememberedSizeIsKeptWithinTheAreaAndTheMinimum) {
 
 TEST(Card, UnknownDogsDogsTwiceAndPostsTwiceAreFound) {
     const DogNames known({"Alpha", "bravo", "Charlie", "Delta"});
-    const store::Date tomorrow = day(2026, 12, 8);
-    const std::vector<store::Post> posts = {
+    const base::Date tomorrow = day(2026, 12, 8);
+    const std::vector<base::Post> posts = {
         post(1, 1, 1, "ALPHA"),                                      // known in other letter case
         post(2, 1, 2, "Bravo"),           post(3, 1, 2, "Charlie"),  // post 2 twice in race 1
         post(4, 2, 1, "Bravo"),  // Bravo runs in races 1 and 2 of one day

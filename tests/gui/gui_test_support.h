@@ -10,9 +10,9 @@
 #include <QTest>
 #include <memory>
 
-#include "core/store/dates.h"
+#include "core/base/dates.h"
+#include "core/base/settings.h"
 #include "core/store/race_file.h"
-#include "core/store/settings.h"
 #include "gui/common/qt_setup.h"
 #include "gui/vovoziruzu/main_window.h"
 #include "gui/vovoziruzu/race_editor.h"
@@ -20,14 +20,14 @@
 
 namespace vz::test {
 
-inline store::Date day(int y, unsigned m, unsigned d) {
-    return store::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
+inline base::Date day(int y, unsigned m, unsigned d) {
+    return base::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
 }
 
-inline const store::Date kToday = day(2026, 12, 7);
+inline const base::Date kToday = day(2026, 12, 7);
 
-inline store::Date addDays(store::Date d, long n) {
-    return store::addDays(d, n);
+inline base::Date addDays(base::Date d, long n) {
+    return base::addDays(d, n);
 }
 
 // Closes the windows a test left behind (viewers, help windows, dialogs).
@@ -41,7 +41,7 @@ inline void deleteTopLevelWidgets() {
 // An application folder with the shipped files, help page and licence.
 struct AppFixture {
     TempDir dir;
-    store::AppPaths paths = makeAppFolder(dir.path());
+    base::AppPaths paths = makeAppFolder(dir.path());
 
     AppFixture() {
         std::filesystem::copy_file(sourceDir() / "data" / "help.htm", paths.helpPage());
@@ -51,15 +51,15 @@ struct AppFixture {
     // A settings file whose last style update was `daysAgo` days before
     // today, the window placed at `left`, `top` (twips).
     void writeSettingsDaysAgo(long daysAgo, std::int16_t left = 150, std::int16_t top = 150) const {
-        store::Settings s;
+        base::Settings s;
         s.MainLeft = left;
         s.MainTop = top;
         s.MainWidth = 9000;
         s.MainHeight = 7500;
-        s.TimeFactorL = store::kFirstTimeFactorL;
-        s.TimeFactorR = store::kFirstTimeFactorR;
-        s.LastStyleUpdate = store::addDays(kToday, -daysAgo);
-        store::writeSettings(paths.settingsFile(), s);
+        s.TimeFactorL = base::kFirstTimeFactorL;
+        s.TimeFactorR = base::kFirstTimeFactorR;
+        s.LastStyleUpdate = base::addDays(kToday, -daysAgo);
+        base::writeSettings(paths.settingsFile(), s);
     }
 
     std::unique_ptr<gui::MainWindow> startMain() const {
@@ -84,17 +84,17 @@ inline QAction* action(QWidget& w, const char* name) {
     return w.findChild<QAction*>(QString::fromLatin1(name));
 }
 
-inline void addRace(const QString& file, store::Date date, int num,
+inline void addRace(const QString& file, base::Date date, int num,
                     std::initializer_list<std::pair<int, const char*>> posts = {}) {
     store::RaceFile rf(gui::fspath(file));
-    store::Race r;
+    base::Race r;
     r.RaceDate = date;
     r.RaceNum = num;
     r.Distance = "S";
     r.Grade = "B";
     rf.addRace(r);
     for (const auto& [post, name] : posts) {
-        store::Post p;
+        base::Post p;
         p.RaceDate = date;
         p.RaceNum = num;
         p.Post = post;

@@ -32,8 +32,8 @@
 #include <functional>
 
 #include "core/analysis/backtest.h"
+#include "core/base/fileio.h"
 #include "core/store/dog_database.h"
-#include "core/store/fileio.h"
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
 #include "gui/common/text_viewer.h"
@@ -51,7 +51,7 @@ namespace {
 
 // Twelve dogs over forty race days, two races of six a day, finishes and
 // odds from a fixed sequence: enough for both charts to show a shape.
-void addHistory(const store::AppPaths& paths) {
+void addHistory(const base::AppPaths& paths) {
     store::DogDatabase db(paths.dogDatabase());
     std::vector<std::string> dogs;
     for (int i = 0; i < 12; ++i)
@@ -64,7 +64,7 @@ void addHistory(const store::AppPaths& paths) {
     };
     store::DogDatabase::Transaction tx(db);
     for (int d = 0; d < 40; ++d) {
-        const store::Date date = store::addDays(test::day(2026, 1, 1), 3 * d);
+        const base::Date date = base::addDays(test::day(2026, 1, 1), 3 * d);
         for (int race = 0; race < 2; ++race) {
             std::vector<int> finishes = {1, 2, 3, 4, 5, 6};
             for (int i = 5; i > 0; --i)
@@ -284,7 +284,7 @@ class BacktestWindowTest : public QObject {
         AppFixture app;
         addHistory(app.paths);
         const auto results = app.paths.resultsDir() / "Card - Results.txt";
-        store::writeFileAtomic(results, "Results\r\n");
+        base::writeFileAtomic(results, "Results\r\n");
         const struct {
             const char* name;
             bool fromBacktest;

@@ -133,11 +133,11 @@ class DogCommandsTest : public QObject {
         AppFixture app;
         {
             store::DogDatabase db(app.paths.dogDatabase());
-            store::Dog d;
+            base::Dog d;
             d.RegName = "Alpha";
             db.addDog(d);
             // A line of today: the deletions keep the dog.
-            store::RaceLine l;
+            base::RaceLine l;
             l.RegName = "Alpha";
             l.RaceDate = vz::test::kToday;
             db.addRaceLine(l);
@@ -189,7 +189,7 @@ class DogCommandsTest : public QObject {
         QCOMPARE(boxes.lastText(), QStringLiteral("Update Running Style complete."));
         QVERIFY(w->state().settings.LastStyleUpdate == test::kToday);
         w->writeExitSettings();
-        QVERIFY(store::readSettings(app.paths.settingsFile()).settings.LastStyleUpdate ==
+        QVERIFY(base::readSettings(app.paths.settingsFile()).settings.LastStyleUpdate ==
                 test::kToday);
     }
 };

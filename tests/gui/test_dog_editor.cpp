@@ -13,10 +13,10 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "core/base/settings.h"
+#include "core/base/window_size.h"
 #include "core/store/dog_browser.h"
 #include "core/store/dog_database.h"
-#include "core/store/settings.h"
-#include "core/store/window_size.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
 #include "gui/vovoziruzu/edit_dogs.h"
@@ -26,8 +26,8 @@
 #include "tests/support/test_support.h"
 
 using namespace vz;
-using vz::store::Dog;
-using vz::store::RaceLine;
+using vz::base::Dog;
+using vz::base::RaceLine;
 
 namespace {
 
@@ -46,7 +46,7 @@ RaceLine line(const std::string& name, int year, unsigned month, unsigned day, i
     RaceLine l;
     l.RegName = name;
     l.RaceDate =
-        store::Date{std::chrono::year{year}, std::chrono::month{month}, std::chrono::day{day}};
+        base::Date{std::chrono::year{year}, std::chrono::month{month}, std::chrono::day{day}};
     l.RaceNum = 3;
     l.Distance = "S";
     l.Post = post;
@@ -110,7 +110,7 @@ class DogEditorTest : public QObject {
 
   private:
     std::unique_ptr<test::TempDir> dir_;
-    store::AppPaths paths_;
+    base::AppPaths paths_;
 
     // The shipped empty database with these dogs; each named dog in
     // `withLines` gets two lines.
@@ -861,8 +861,8 @@ class DogEditorTest : public QObject {
         key(first.ed->nameField(), Qt::Key_F4, Qt::ControlModifier);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!first.main->findChild<gui::EditDogs*>());
-        QCOMPARE(store::readWindowSize(paths_.dogEditorSizeFile()),
-                 std::optional(store::TwipsSize{twips(600), twips(400)}));
+        QCOMPARE(base::readWindowSize(paths_.dogEditorSizeFile()),
+                 std::optional(base::TwipsSize{twips(600), twips(400)}));
         first.main->close();
 
         Run second;
@@ -872,13 +872,13 @@ class DogEditorTest : public QObject {
         second.sub->showMaximized();
         QVERIFY(second.sub->size() != QSize(640, 420));
         second.main->close();
-        QCOMPARE(store::readWindowSize(paths_.dogEditorSizeFile()),
-                 std::optional(store::TwipsSize{twips(640), twips(420)}));
+        QCOMPARE(base::readWindowSize(paths_.dogEditorSizeFile()),
+                 std::optional(base::TwipsSize{twips(640), twips(420)}));
         // The settings file keeps its one line of nine values.
         const std::string ini = test::readText(paths_.settingsFile());
         QCOMPARE(std::count(ini.begin(), ini.end(), ','), 8);
         QCOMPARE(ini.find("\r\n"), ini.size() - 2);
-        QVERIFY(!store::readSettings(paths_.settingsFile()).error);
+        QVERIFY(!base::readSettings(paths_.settingsFile()).error);
 
         // A folder in the file's place: the write fails, quietly.
         std::filesystem::remove(paths_.dogEditorSizeFile());

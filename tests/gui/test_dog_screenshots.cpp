@@ -31,15 +31,15 @@ using vz::test::shoot;
 
 namespace {
 
-const store::Date kToday{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{7}};
+const base::Date kToday{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{7}};
 
-void sampleDogs(const store::AppPaths& paths) {
+void sampleDogs(const base::AppPaths& paths) {
     store::DogDatabase db(paths.dogDatabase());
     const char* names[] = {"Ace Of Spades", "Bashful Bandit", "Cash Money", "Dashing Star",
                            "Eagle Eye",     "Flying Filly",   "Golden Gus"};
     int i = 0;
     for (const char* n : names) {
-        store::Dog d;
+        base::Dog d;
         d.RegName = n;
         d.RunningStyle = i % 3 == 0 ? "R" : (i % 3 == 1 ? "M" : "W");
         d.NumStarts = 12 + i;
@@ -69,10 +69,10 @@ void sampleDogs(const store::AppPaths& paths) {
         {10, 22, 9, "S", 3080, 8, 6, 6, 5, 5, 6.75, 3174, 12, "D"},
     };
     for (const auto& l : lines) {
-        store::RaceLine r;
+        base::RaceLine r;
         r.RegName = "Dashing Star";
-        r.RaceDate = store::Date{std::chrono::year{2026}, std::chrono::month(unsigned(l.month)),
-                                 std::chrono::day(unsigned(l.day))};
+        r.RaceDate = base::Date{std::chrono::year{2026}, std::chrono::month(unsigned(l.month)),
+                                std::chrono::day(unsigned(l.day))};
         r.RaceNum = l.race;
         r.Distance = l.dist;
         r.WinningTime = l.win;
@@ -111,7 +111,7 @@ class DogScreenshots : public QObject {
 
   private:
     std::unique_ptr<test::TempDir> dir_;
-    store::AppPaths paths_;
+    base::AppPaths paths_;
 
   private slots:
     void init() {
@@ -160,7 +160,7 @@ class DogScreenshots : public QObject {
     }
 
     void workWindows() {
-        store::Settings settings;
+        base::Settings settings;
         gui::RunningStyleWindow style(paths_, settings, kToday);
         QVERIFY(shoot(style, "running_style"));
         gui::ZeroCountersWindow zero(paths_);

@@ -15,15 +15,15 @@
 #include <filesystem>
 #include <thread>
 
+#include "core/base/settings.h"
 #include "core/store/dog_database.h"
-#include "core/store/settings.h"
 #include "gui/common/messages.h"
 #include "gui/vovoziruzu/running_style.h"
 #include "gui/vovoziruzu/work_window.h"
 #include "tests/support/test_support.h"
 
 using namespace vz;
-using store::Date;
+using base::Date;
 using Deletion = vz::dogs::Deletion;
 namespace fs = std::filesystem;
 
@@ -32,11 +32,11 @@ namespace {
 const Date kToday{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{7}};
 
 Date days(long n) {
-    return store::addDays(kToday, n);
+    return base::addDays(kToday, n);
 }
 
-store::Dog dog(const std::string& name, int starts) {
-    store::Dog d;
+base::Dog dog(const std::string& name, int starts) {
+    base::Dog d;
     d.RegName = name;
     d.RunningStyle = "M";
     d.NumStarts = starts;
@@ -46,8 +46,8 @@ store::Dog dog(const std::string& name, int starts) {
     return d;
 }
 
-store::RaceLine line(const std::string& name, Date date, int post, int finishTime) {
-    store::RaceLine l;
+base::RaceLine line(const std::string& name, Date date, int post, int finishTime) {
+    base::RaceLine l;
     l.RegName = name;
     l.RaceDate = date;
     l.RaceNum = 1;
@@ -93,7 +93,7 @@ class DogWorkWindowsTest : public QObject {
 
   private:
     std::unique_ptr<test::TempDir> dir_;
-    store::AppPaths paths_;
+    base::AppPaths paths_;
 
   private slots:
     void init() {
@@ -304,10 +304,10 @@ class DogWorkWindowsTest : public QObject {
             l.Distance = "L";
             db.addRaceLine(l);
         }
-        store::Settings settings;
+        base::Settings settings;
         settings.MainWidth = 9000;
-        settings.TimeFactorL = store::kFirstTimeFactorL;
-        settings.TimeFactorR = store::kFirstTimeFactorR;
+        settings.TimeFactorL = base::kFirstTimeFactorL;
+        settings.TimeFactorR = base::kFirstTimeFactorR;
         settings.LastStyleUpdate = days(-45);
         gui::MessageRecorder rec;
         gui::RunningStyleWindow w(paths_, settings, kToday);
@@ -323,8 +323,8 @@ class DogWorkWindowsTest : public QObject {
         QCOMPARE(settings.MainWidth, std::int16_t(9000));
         // Average "S" 3050 over average "L" 3750.
         QCOMPARE(settings.TimeFactorL, 3050.0 / 3750.0);
-        QCOMPARE(settings.TimeFactorR, store::kFirstTimeFactorR);
-        const auto onDisk = store::readSettings(paths_.settingsFile());
+        QCOMPARE(settings.TimeFactorR, base::kFirstTimeFactorR);
+        const auto onDisk = base::readSettings(paths_.settingsFile());
         QVERIFY(!onDisk.error);
         QVERIFY(onDisk.settings == settings);
         store::DogDatabase db(paths_.dogDatabase());
@@ -336,9 +336,9 @@ class DogWorkWindowsTest : public QObject {
     // stays open with Start hidden and the settings unchanged.
     void aFailedRunIsReportedAndTheWindowStaysOpen() {
         test::writeText(paths_.dogDatabase(), "this is not a database at all, just text");
-        store::Settings settings;
+        base::Settings settings;
         settings.LastStyleUpdate = days(-45);
-        const store::Settings before = settings;
+        const base::Settings before = settings;
         gui::MessageRecorder rec;
         gui::RunningStyleWindow style(paths_, settings, kToday);
         QSignalSpy spy(&style, &gui::WorkWindow::workFinished);

@@ -11,8 +11,8 @@
 #include <atomic>
 #include <thread>
 
+#include "core/base/error.h"
 #include "core/store/dog_database.h"
-#include "core/store/error.h"
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
@@ -128,8 +128,8 @@ class GuiCommonTest : public QObject {
     }
 
     void dateConversionRoundTrip() {
-        const vz::store::Date d{std::chrono::year{2026}, std::chrono::month{12},
-                                std::chrono::day{7}};
+        const vz::base::Date d{std::chrono::year{2026}, std::chrono::month{12},
+                               std::chrono::day{7}};
         QCOMPARE(toQDate(d), QDate(2026, 12, 7));
         QVERIFY(fromQDate(QDate(2026, 12, 7)) == d);
         QVERIFY(!fromQDate(QDate()).has_value());
@@ -211,7 +211,7 @@ class GuiCommonTest : public QObject {
     // another program shows it in the window's title, which comes back after.
     void windowThreadWaitsShowInTheTitleUntilTheWaitIsOver() {
         vz::test::TempDir dir;
-        const vz::store::AppPaths paths = vz::test::makeAppFolder(dir.path());
+        const vz::base::AppPaths paths = vz::test::makeAppFolder(dir.path());
         const vz::store::BusyWait saved = vz::store::busyWait();
         vz::store::setBusyWait({std::chrono::seconds(30), std::chrono::milliseconds(50)});
         const auto restore = qScopeGuard([&] { vz::store::setBusyWait(saved); });
@@ -229,7 +229,7 @@ class GuiCommonTest : public QObject {
         std::thread other([&] {
             vz::store::DogDatabase db(paths.dogDatabase());
             vz::store::DogDatabase::Transaction tx(db);
-            db.addDog(vz::store::Dog{0, "Imported", "M", 0, 0, 0, 0, std::nullopt});
+            db.addDog(vz::base::Dog{0, "Imported", "M", 0, 0, 0, 0, std::nullopt});
             holding = true;
             std::this_thread::sleep_for(std::chrono::milliseconds(400));
             tx.commit();
@@ -238,7 +238,7 @@ class GuiCommonTest : public QObject {
             std::this_thread::yield();
         }
         vz::store::DogDatabase db(paths.dogDatabase());
-        db.addDog(vz::store::Dog{0, "Edited", "M", 0, 0, 0, 0, std::nullopt});
+        db.addDog(vz::base::Dog{0, "Edited", "M", 0, 0, 0, 0, std::nullopt});
         other.join();
 
         QVERIFY(!titles.isEmpty());

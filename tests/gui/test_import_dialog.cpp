@@ -55,7 +55,7 @@ const QString kFailure =
 // An application folder with its remembered folders, as the menu holds them.
 struct Fixture {
     vz::test::TempDir dir;
-    vz::store::AppPaths paths = vz::test::makeAppFolder(dir.path());
+    vz::base::AppPaths paths = vz::test::makeAppFolder(dir.path());
     vz::gui::RememberedFolders folders;
     ScriptedHooks hooks;
 
@@ -186,7 +186,7 @@ void ImporterDialogTest::showsItsCaptionAndReadyText() {
     f.hooks.saveAnswers.push_back(q(race));
 
     DESCRIBE(description, f, index);
-    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+    ImporterDialog dialog(description, f.paths, vz::base::today(), f.hooks);
     QCOMPARE(dialog.windowTitle(), caption);
     QCOMPARE(dialog.statusText(), QStringLiteral("Ready to import"));
     QVERIFY(dialog.prepare());
@@ -229,7 +229,7 @@ void ImporterDialogTest::cancelledInputDialogClosesSilently() {
     Fixture f;
     const std::string before = f.folders.folder("TrackInfoFolder");
     DESCRIBE(description, f, kTrackInfo);
-    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+    ImporterDialog dialog(description, f.paths, vz::base::today(), f.hooks);
     QVERIFY(!dialog.prepare());
     QCOMPARE(f.hooks.kinds(), QStringList{"open"});  // no save dialog, no message
     QCOMPARE(f.folders.folder("TrackInfoFolder"), before);
@@ -262,7 +262,7 @@ void ImporterDialogTest::folderOfNameAlsoInItsPath() {
     const fs::path qav = f.input("TEST/TEST", "x");
     f.hooks.openAnswers = {q(qav)};
     DESCRIBE(description, f, kQav);
-    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+    ImporterDialog dialog(description, f.paths, vz::base::today(), f.hooks);
     QVERIFY(dialog.prepare());
     QCOMPARE(f.folders.folder("QavFolder"), qav.parent_path().string() + "/");
 }
@@ -273,7 +273,7 @@ void ImporterDialogTest::cancellingSecondDogPakDialogKeepsFirstFolder() {
     f.hooks.openAnswers.push_back(q(setup));  // the lines dialog is then cancelled
     const std::string lines = f.folders.folder("LinesFolder");
     DESCRIBE(description, f, kDogPak);
-    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+    ImporterDialog dialog(description, f.paths, vz::base::today(), f.hooks);
     QVERIFY(!dialog.prepare());
     QCOMPARE(f.hooks.kinds(), (QStringList{"open", "open"}));
     // The folder of the chosen file, with its trailing separator.
@@ -295,7 +295,7 @@ void ImporterDialogTest::overwriteLoopAsksAgainOnNo() {
     f.hooks.askAnswers = {false};
 
     DESCRIBE(description, f, kRosnet);
-    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+    ImporterDialog dialog(description, f.paths, vz::base::today(), f.hooks);
     QVERIFY(dialog.prepare());
     QCOMPARE(f.hooks.kinds(), (QStringList{"open", "save", "ask", "save"}));
     const auto ask = f.hooks.callsOf("ask").at(0);
@@ -316,7 +316,7 @@ void ImporterDialogTest::overwriteAnsweredYesKeepsTheOldFileUntilTheImport() {
     const fs::path in = sampleFile("derbylane.txt");
     const fs::path existing = f.dir / "old.rac";
     vz::test::makeRaceFile(existing);
-    vz::store::Race old;
+    vz::base::Race old;
     old.RaceNum = 14;
     vz::store::RaceFile(existing).addRace(old);
     const std::string before = vz::test::readText(existing);
@@ -325,7 +325,7 @@ void ImporterDialogTest::overwriteAnsweredYesKeepsTheOldFileUntilTheImport() {
     f.hooks.askAnswers = {false, true};
 
     DESCRIBE(description, f, kDerbyLane);
-    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+    ImporterDialog dialog(description, f.paths, vz::base::today(), f.hooks);
     QVERIFY(dialog.prepare());
     QCOMPARE(f.hooks.kinds(), (QStringList{"open", "save", "ask", "save", "ask"}));
     QCOMPARE(dialog.statusText(), QStringLiteral("Ready to import from Derby Lane"));
@@ -335,7 +335,7 @@ void ImporterDialogTest::overwriteAnsweredYesKeepsTheOldFileUntilTheImport() {
     QVERIFY(f.hooks.callsOf("warn").empty());
     const auto races = vz::store::RaceFile(existing).races();
     QCOMPARE(races.size(), std::size_t{2});
-    for (const vz::store::Race& r : races) {
+    for (const vz::base::Race& r : races) {
         QVERIFY(r.RaceNum != 14);
     }
 }
@@ -352,7 +352,7 @@ void ImporterDialogTest::aFileThatIsNotARaceFileIsRefusedAndAskedAgain() {
     f.hooks.saveAnswers = {q(notes), q(wal), q(f.dir / "fresh.rac")};
 
     DESCRIBE(description, f, kTrackInfo);
-    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+    ImporterDialog dialog(description, f.paths, vz::base::today(), f.hooks);
     QVERIFY(dialog.prepare());
     QCOMPARE(f.hooks.kinds(), (QStringList{"open", "save", "warn", "save", "warn", "save"}));
     const auto warns = f.hooks.callsOf("warn");
@@ -395,7 +395,7 @@ void ImporterDialogTest::overwriteQuestionStandsOverTheWindow() {
         look();
     });
     DESCRIBE(description, f, kRosnet);
-    ImporterDialog dialog(description, f.paths, vz::store::today(), realBoxes);
+    ImporterDialog dialog(description, f.paths, vz::base::today(), realBoxes);
     QVERIFY(dialog.prepare());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -413,7 +413,7 @@ void ImporterDialogTest::cancelledSaveDialogCreatesNothing() {
     const fs::path in = f.input("card.txt", "x\r\n");
     f.hooks.openAnswers = {q(in)};
     DESCRIBE(description, f, kTrackInfo);
-    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+    ImporterDialog dialog(description, f.paths, vz::base::today(), f.hooks);
     QVERIFY(!dialog.prepare());
     QCOMPARE(f.hooks.kinds(), (QStringList{"open", "save"}));
     QVERIFY(!dialog.raceFile().has_value());
@@ -430,7 +430,7 @@ void ImporterDialogTest::cancelLeavesTheNamedFileAsItWas() {
     const fs::path fresh = f.dir / "empty.rac";
     const fs::path existing = f.dir / "old.rac";
     vz::test::makeRaceFile(existing);
-    vz::store::Race old;
+    vz::base::Race old;
     old.RaceNum = 3;
     vz::store::RaceFile(existing).addRace(old);
     const std::string before = vz::test::readText(existing);
@@ -439,7 +439,7 @@ void ImporterDialogTest::cancelLeavesTheNamedFileAsItWas() {
         f.hooks.saveAnswers = {q(race)};
         f.hooks.askAnswers = {true};
         DESCRIBE(description, f, kTrackInfo);
-        ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+        ImporterDialog dialog(description, f.paths, vz::base::today(), f.hooks);
         QVERIFY(dialog.prepare());
         auto* cancel = dialog.findChild<QPushButton*>("cmdCancel");
         QVERIFY(cancel != nullptr);
@@ -464,7 +464,7 @@ void ImporterDialogTest::failedTemplateCopyIsReported() {
     f.hooks.openAnswers = {q(in)};
     f.hooks.saveAnswers = {q(f.dir / "x.rac")};
     DESCRIBE(description, f, kTrackInfo);
-    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+    ImporterDialog dialog(description, f.paths, vz::base::today(), f.hooks);
     QVERIFY(!dialog.prepare());
     const auto warns = f.hooks.callsOf("warn");
     QCOMPARE(warns.size(), std::size_t{1});
@@ -482,7 +482,7 @@ void ImporterDialogTest::wrongFileShowsImportFailure() {
     f.hooks.openAnswers = {q(in)};
     f.hooks.saveAnswers = {q(f.dir / "w.rac")};
     DESCRIBE(description, f, kTrackInfo);
-    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+    ImporterDialog dialog(description, f.paths, vz::base::today(), f.hooks);
     QVERIFY(dialog.prepare());
     QVERIFY(runThroughWindow(dialog));
     const auto warns = f.hooks.callsOf("warn");
@@ -501,7 +501,7 @@ void ImporterDialogTest::databaseFaultNamesItsCause() {
     f.hooks.openAnswers = {q(in)};
     f.hooks.saveAnswers = {q(f.dir / "d.rac")};
     DESCRIBE(description, f, kTrackInfo);
-    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+    ImporterDialog dialog(description, f.paths, vz::base::today(), f.hooks);
     QVERIFY(dialog.prepare());
     fs::remove(f.paths.dogDatabase());  // gone between opening and the run
     QVERIFY(runThroughWindow(dialog));
@@ -555,7 +555,7 @@ void ImporterDialogTest::importsThroughTheWindow() {
     }
     const fs::path race = f.dir / "card.rac";
     f.hooks.saveAnswers = {q(race)};
-    ImporterDialog dialog(description, f.paths, vz::store::today(), f.hooks);
+    ImporterDialog dialog(description, f.paths, vz::base::today(), f.hooks);
     QVERIFY(dialog.prepare());
     QVERIFY(runThroughWindow(dialog));
 
@@ -616,7 +616,7 @@ void ImporterDialogTest::importsProjectSamplesLikeTheCore() {
     }
     const fs::path race = f.dir / "card.rac";
     f.hooks.saveAnswers = {q(race)};
-    const vz::store::Date today = vz::store::today();
+    const vz::base::Date today = vz::base::today();
     ImporterDialog dialog(description, f.paths, today, f.hooks);
     QVERIFY(dialog.prepare());
     QVERIFY(runThroughWindow(dialog));

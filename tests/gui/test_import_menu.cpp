@@ -35,7 +35,7 @@ void writeInput(const fs::path& p, const std::string& text) {
 
 const char* const kFiles[] = {"QAV.ini", "DPAK.ini", "ROS.ini", "DerbyLane.ini", "TrackInfo.ini"};
 
-void writeFolders(const vz::store::AppPaths& paths) {
+void writeFolders(const vz::base::AppPaths& paths) {
     vz::test::writeText(paths.importSettings("QAV.ini"), "\"/q/\"\r\n");
     vz::test::writeText(paths.importSettings("DPAK.ini"), "\"/setup/\",\"/lines/\"\r\n");
     vz::test::writeText(paths.importSettings("ROS.ini"), "\"/ros/\"\r\n");

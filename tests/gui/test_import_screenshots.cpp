@@ -52,7 +52,7 @@ void ImportScreenshots::importerStates() {
     hooks.saveAnswers = {QString::fromStdString((dir / "card.rac").string())};
 
     vz::gui::ImporterDialog dialog(vz::gui::importerDescriptions(folders).at(0), paths,
-                                   vz::store::today(), hooks);
+                                   vz::base::today(), hooks);
     // Opening: before its dialogs have been answered.
     QVERIFY(shoot(dialog, "import_dialog_opening"));
     dialog.hide();

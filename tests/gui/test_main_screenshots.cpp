@@ -102,7 +102,7 @@ class MainScreenshots : public QObject {
         // One unknown dog: the run lists it in Error.txt instead.
         {
             store::RaceFile rf(fspath(raceFile));
-            store::Post p = rf.allPosts().front();
+            base::Post p = rf.allPosts().front();
             p.RegName = "Nobody Knows Me";
             rf.updatePost(p);
         }

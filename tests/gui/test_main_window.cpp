@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "core/base/recent_files.h"
+#include "core/base/settings.h"
 #include "core/store/dog_database.h"
-#include "core/store/recent_files.h"
-#include "core/store/settings.h"
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
 #include "gui/vovoziruzu/info_windows.h"
@@ -68,7 +68,7 @@ class MainWindowTest : public QObject {
         MessageRecorder boxes;
         auto w = app.startMain();
         QVERIFY(std::filesystem::exists(app.paths.settingsFile()));
-        const auto read = store::readSettings(app.paths.settingsFile());
+        const auto read = base::readSettings(app.paths.settingsFile());
         QCOMPARE(read.settings.MainWidth, std::int16_t(1024 * 15 - 200));
         QCOMPARE(read.settings.FreshSettings, std::int16_t(1));
         w->offerStyleReminder();
@@ -155,9 +155,9 @@ class MainWindowTest : public QObject {
             QVERIFY(QTest::qWaitForWindowExposed(w.get()));
             action(*w, "mnuExit")->trigger();
         }
-        const auto read = store::readSettings(app.paths.settingsFile());
+        const auto read = base::readSettings(app.paths.settingsFile());
         QVERIFY(read.errors.empty());
-        QCOMPARE(read.settings.TimeFactorL, store::kFirstTimeFactorL);
+        QCOMPARE(read.settings.TimeFactorL, base::kFirstTimeFactorL);
         MessageRecorder boxes;
         auto again = app.startMain();
         QCOMPARE(boxes.messages().size(), std::size_t{0});
@@ -342,7 +342,7 @@ class MainWindowTest : public QObject {
         QTRY_COMPARE(w->frameGeometry().topLeft(),
                      QPoint(gui::twipsToPixelsX(600), gui::twipsToPixelsY(900)));
         w->writeExitSettings();
-        const auto read = store::readSettings(app.paths.settingsFile());
+        const auto read = base::readSettings(app.paths.settingsFile());
         QCOMPARE(long(read.settings.MainLeft), gui::pixelsToTwipsX(w->frameGeometry().x()));
         QCOMPARE(long(read.settings.MainTop), gui::pixelsToTwipsY(w->frameGeometry().y()));
     }
@@ -373,8 +373,8 @@ class MainWindowTest : public QObject {
         dialogs.choose(a);
         action(*w, "mnuOpen")->trigger();
         w->raceEditorFor(a)->parentWidget()->close();
-        const auto stored = store::readRecentFiles(app.paths.recentFile());
-        QCOMPARE(store::recentFileCount(stored.files), std::size_t{2});
+        const auto stored = base::readRecentFiles(app.paths.recentFile());
+        QCOMPARE(base::recentFileCount(stored.files), std::size_t{2});
         QCOMPARE(gui::qs(stored.files[0].Path), a);
         QCOMPARE(gui::qs(stored.files[1].Path), b);
         QCOMPARE(action(*w, "mnuMRU0")->text(), QStringLiteral("a.rac"));
@@ -411,9 +411,9 @@ class MainWindowTest : public QObject {
     void missingRecentFileStaysListed() {
         AppFixture app;
         const QString gone = app.raceFile("gone.rac");
-        store::RecentFiles list{};
+        base::RecentFiles list{};
         list[0] = {"gone.rac", gui::str(gone)};
-        store::writeRecentFiles(app.paths.recentFile(), list);
+        base::writeRecentFiles(app.paths.recentFile(), list);
         std::filesystem::remove(gui::fspath(gone));
         MessageRecorder boxes;
         auto w = app.startMain();
@@ -453,7 +453,7 @@ class MainWindowTest : public QObject {
         w->showMaximized();
         QTRY_VERIFY(w->isMaximized());
         w->close();
-        const auto read = store::readSettings(app.paths.settingsFile());
+        const auto read = base::readSettings(app.paths.settingsFile());
         QVERIFY(!read.error);
         QCOMPARE(read.settings.MainWindowState, std::int16_t(2));
         QCOMPARE(read.settings.FreshSettings, std::int16_t(0));
@@ -474,7 +474,7 @@ class MainWindowTest : public QObject {
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         action(*w, "mnuExit")->trigger();
-        const auto read = store::readSettings(app.paths.settingsFile());
+        const auto read = base::readSettings(app.paths.settingsFile());
         QCOMPARE(read.settings.MainWindowState, std::int16_t(0));
         QCOMPARE(read.settings.MainWidth, std::int16_t(9000));
         QCOMPARE(read.settings.MainHeight, std::int16_t(7500));

@@ -18,10 +18,10 @@ using vz::test::kToday;
 
 namespace {
 
-void addDogs(const store::AppPaths& paths, std::initializer_list<const char*> names) {
+void addDogs(const base::AppPaths& paths, std::initializer_list<const char*> names) {
     store::DogDatabase db(paths.dogDatabase());
     for (const char* n : names) {
-        store::Dog d;
+        base::Dog d;
         d.RegName = n;
         d.RunningStyle = "M";
         d.NumStarts = 0;

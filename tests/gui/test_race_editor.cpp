@@ -33,7 +33,7 @@ struct EditorFixture {
         {
             store::DogDatabase db(app.paths.dogDatabase());
             for (const char* n : dogs) {
-                store::Dog d;
+                base::Dog d;
                 d.RegName = n;
                 db.addDog(d);
             }
@@ -54,10 +54,10 @@ struct EditorFixture {
         return editor()->findChild<T*>(QString::fromLatin1(name));
     }
     void click(const char* button) const { child<QPushButton>(button)->click(); }
-    std::vector<store::Race> races() const {
+    std::vector<base::Race> races() const {
         return store::RaceFile(fspath(file), store::OpenMode::ReadOnly).races();
     }
-    std::vector<store::Post> allPosts() const {
+    std::vector<base::Post> allPosts() const {
         return store::RaceFile(fspath(file), store::OpenMode::ReadOnly).allPosts();
     }
     QString dateField() const { return child<QLineEdit>("txtFields0")->text(); }
@@ -265,7 +265,7 @@ class RaceEditorTest : public QObject {
         {
             store::DogDatabase db(app.paths.dogDatabase());
             for (const char* n : {"Bravo", "alpha"}) {
-                store::Dog d;
+                base::Dog d;
                 d.RegName = n;
                 db.addDog(d);
             }
@@ -416,7 +416,7 @@ class RaceEditorTest : public QObject {
             vz::test::addRace(file, kToday, 1);
             vz::test::addRace(file, kToday, 2);
             store::RaceFile rf(fspath(file));
-            store::Race odd = rf.races()[0];
+            base::Race odd = rf.races()[0];
             odd.Grade = "Z9";
             rf.updateRace(odd);
         });
@@ -454,7 +454,7 @@ class RaceEditorTest : public QObject {
                 vz::test::addRace(file, kToday, 1);
                 vz::test::addRace(file, kToday, 2);
                 store::RaceFile rf(fspath(file));
-                store::Race first = rf.races()[0];
+                base::Race first = rf.races()[0];
                 (grade ? first.Grade : first.Distance) = c.before;
                 rf.updateRace(first);
             });
@@ -472,7 +472,7 @@ class RaceEditorTest : public QObject {
                 QTest::keyClicks(picker, QString::fromLatin1(c.typed));
             }
             QTest::keyClick(picker, Qt::Key_PageDown);
-            const store::Race stored = f.races()[0];
+            const base::Race stored = f.races()[0];
             QCOMPARE(grade ? stored.Grade : stored.Distance, c.saved);
             QCOMPARE(f.editor()->currentRace(), c.refused ? 0 : 1);
             QCOMPARE(boxes.messages().size(), std::size_t{c.refused ? 1u : 0u});

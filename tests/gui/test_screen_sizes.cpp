@@ -14,8 +14,8 @@
 #include <QTest>
 #include <functional>
 
-#include "core/store/fileio.h"
-#include "core/store/settings.h"
+#include "core/base/fileio.h"
+#include "core/base/settings.h"
 #include "gui/common/messages.h"
 #include "gui/common/text_viewer.h"
 #include "gui/vovoziruzu/analysis_windows.h"
@@ -56,15 +56,15 @@ class ScreenSizeTest : public QObject {
     void everyWindowOpensWithinTheFreeArea() {
         // Saved on a larger screen: 32000 twips (about 2133 pixels) each way.
         auto savedLarge = [](const AppFixture& app) {
-            store::Settings s;
+            base::Settings s;
             s.MainLeft = 3000;
             s.MainTop = 3000;
             s.MainWidth = 32000;
             s.MainHeight = 32000;
-            s.TimeFactorL = store::kFirstTimeFactorL;
-            s.TimeFactorR = store::kFirstTimeFactorR;
+            s.TimeFactorL = base::kFirstTimeFactorL;
+            s.TimeFactorR = base::kFirstTimeFactorR;
             s.LastStyleUpdate = kToday;
-            store::writeSettings(app.paths.settingsFile(), s);
+            base::writeSettings(app.paths.settingsFile(), s);
         };
         const struct {
             const char* name;
@@ -84,7 +84,7 @@ class ScreenSizeTest : public QObject {
             {"report", savedLarge,
              [](MainWindow& m, const AppFixture& app) {
                  const auto file = app.paths.resultsDir() / "card.txt";
-                 store::writeFileAtomic(file, std::string(200, 'x') + "\r\n");
+                 base::writeFileAtomic(file, std::string(200, 'x') + "\r\n");
                  return static_cast<QWidget*>(TextViewer::showFile(file, &m));
              }},
         };

@@ -30,7 +30,7 @@ namespace {
 
 // 600 races of six dogs, three a day: post 1 wins four races in five, post
 // 3 the fifth.
-void addHistory(const store::AppPaths& paths) {
+void addHistory(const base::AppPaths& paths) {
     store::DogDatabase db(paths.dogDatabase());
     std::vector<std::string> dogs;
     for (int i = 0; i < 12; ++i)
@@ -45,7 +45,7 @@ void addHistory(const store::AppPaths& paths) {
             runners.push_back(
                 {dogs[static_cast<std::size_t>((r * 5 + p) % 12)], p, finish, p == 1 ? 0.5 : 6.0});
         }
-        test::addRace(db, {store::addDays(test::day(2025, 1, 1), r / 3), r % 3 + 1}, runners);
+        test::addRace(db, {base::addDays(test::day(2025, 1, 1), r / 3), r % 3 + 1}, runners);
     }
     tx.commit();
 }

@@ -44,25 +44,25 @@ vz::import::ImportSummary ImportFixture::applyRecords(const import::Reading& rea
     return session.summary();
 }
 
-std::vector<store::Race> ImportFixture::races() const {
+std::vector<base::Race> ImportFixture::races() const {
     return store::RaceFile(raceFile(), store::OpenMode::ReadOnly).races();
 }
 
-std::vector<store::Post> ImportFixture::posts() const {
+std::vector<base::Post> ImportFixture::posts() const {
     return store::RaceFile(raceFile(), store::OpenMode::ReadOnly).allPosts();
 }
 
-std::vector<store::RaceLine> ImportFixture::lines(const std::string& name) const {
+std::vector<base::RaceLine> ImportFixture::lines(const std::string& name) const {
     return dogs().raceLines(name);
 }
 
-std::optional<store::Dog> ImportFixture::dog(const std::string& name) const {
+std::optional<base::Dog> ImportFixture::dog(const std::string& name) const {
     return dogs().findDog(name);
 }
 
 void ImportFixture::addDog(const std::string& name, int starts, int firsts) {
     store::DogDatabase db(paths_.dogDatabase());
-    store::Dog d;
+    base::Dog d;
     d.RegName = name;
     d.RunningStyle = "R";
     d.NumStarts = starts;
@@ -72,9 +72,9 @@ void ImportFixture::addDog(const std::string& name, int starts, int firsts) {
     db.addDog(d);
 }
 
-void ImportFixture::addLine(const std::string& name, store::Date date) {
+void ImportFixture::addLine(const std::string& name, base::Date date) {
     store::DogDatabase db(paths_.dogDatabase());
-    store::RaceLine l;
+    base::RaceLine l;
     l.RegName = name;
     l.RaceDate = date;
     l.RaceNum = 1;
@@ -82,8 +82,8 @@ void ImportFixture::addLine(const std::string& name, store::Date date) {
     db.addRaceLine(l);
 }
 
-store::Date ymd(int y, unsigned m, unsigned d) {
-    return store::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
+base::Date ymd(int y, unsigned m, unsigned d) {
+    return base::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
 }
 
 std::string fit(std::string_view text, std::size_t width) {

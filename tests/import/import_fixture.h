@@ -37,24 +37,24 @@ class ImportFixture : public ::testing::Test {
     std::filesystem::path raceFile() const { return dir_ / "card.rac"; }
 
     store::DogDatabase dogs() const { return store::DogDatabase(paths_.dogDatabase()); }
-    std::vector<store::Race> races() const;
-    std::vector<store::Post> posts() const;
-    std::vector<store::RaceLine> lines(const std::string& dog) const;
-    std::optional<store::Dog> dog(const std::string& name) const;
+    std::vector<base::Race> races() const;
+    std::vector<base::Post> posts() const;
+    std::vector<base::RaceLine> lines(const std::string& dog) const;
+    std::optional<base::Dog> dog(const std::string& name) const;
 
     // Adds a dog as the editor would, with the given counters.
     void addDog(const std::string& name, int starts = 0, int firsts = 0);
     // Stores a race line of that name and date (whether or not the dog is
     // on file).
-    void addLine(const std::string& name, store::Date date);
+    void addLine(const std::string& name, base::Date date);
 
     TempDir dir_;
-    store::AppPaths paths_;
-    store::Date today_{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{8}};
+    base::AppPaths paths_;
+    base::Date today_{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{8}};
     int inputCounter_ = 0;
 };
 
-store::Date ymd(int y, unsigned m, unsigned d);
+base::Date ymd(int y, unsigned m, unsigned d);
 
 // Pads or cuts `text` to exactly `width` characters (ASCII).
 std::string fit(std::string_view text, std::size_t width);

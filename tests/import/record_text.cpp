@@ -4,8 +4,8 @@
 
 #include <fmt/format.h>
 
+#include "core/base/dates.h"
 #include "core/import/registry.h"
-#include "core/store/dates.h"
 
 namespace vz::test {
 
@@ -16,8 +16,8 @@ std::string value(const std::optional<T>& v) {
     return v ? fmt::format("{}", *v) : "?";
 }
 
-std::string date(const std::optional<store::Date>& d) {
-    return d ? store::toIso(*d) : "?";
+std::string date(const std::optional<base::Date>& d) {
+    return d ? base::toIso(*d) : "?";
 }
 
 std::string quoted(const std::optional<std::string>& s) {
@@ -25,7 +25,7 @@ std::string quoted(const std::optional<std::string>& s) {
 }
 
 // A race line's fields after its name and date.
-std::string lineFields(const store::RaceLine& l) {
+std::string lineFields(const base::RaceLine& l) {
     return fmt::format("r{} {} w{} p{} b{} e{} s{} f{} l{} t{} o{} {}", value(l.RaceNum),
                        l.Distance.value_or("?"), value(l.WinningTime), value(l.Post),
                        value(l.Break), value(l.Eighth), value(l.Stretch), value(l.Finish),
@@ -55,7 +55,7 @@ std::string itemText(const vz::import::DogRecord& d) {
                     value(d.dog.NumStarts), value(d.dog.NumFirsts), value(d.dog.NumSeconds),
                     value(d.dog.NumThirds));
     for (const vz::import::DogRecord::Line& l : d.lines) {
-        store::RaceLine line = l.line;
+        base::RaceLine line = l.line;
         line.Distance = l.distanceIfNew + "|" + l.distanceIfKnown;
         text += fmt::format(" | {} {}", date(line.RaceDate), lineFields(line));
     }
@@ -86,7 +86,7 @@ std::vector<std::string> readingText(const vz::import::Reading& reading) {
 }
 
 void expectReadings(const std::string& format, const std::vector<ReaderCase>& cases,
-                    store::Date today) {
+                    base::Date today) {
     const vz::import::Format* f = vz::import::findFormat(format);
     ASSERT_NE(f, nullptr) << format;
     for (const ReaderCase& c : cases) {

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "core/base/dates.h"
 #include "core/import/records.h"
-#include "core/store/dates.h"
 
 namespace vz::test {
 
@@ -34,7 +34,7 @@ struct ReaderCase {
 
 // Reads every case with the format of that key (on `today`) and compares.
 void expectReadings(const std::string& format, const std::vector<ReaderCase>& cases,
-                    store::Date today = store::Date{std::chrono::year{2026}, std::chrono::month{12},
-                                                    std::chrono::day{8}});
+                    base::Date today = base::Date{std::chrono::year{2026}, std::chrono::month{12},
+                                                  std::chrono::day{8}});
 
 }  // namespace vz::test

@@ -325,7 +325,7 @@ TEST_F(DerbyLaneSampleTest, ImportsWithTheExpectedCountsAndOnlyOnce) {
 
     const auto all = dogs().dogs();
     long starts = 0;
-    std::vector<store::RaceLine> ls;
+    std::vector<base::RaceLine> ls;
     for (const auto& d : all) {
         starts += d.NumStarts.value_or(0);
         auto x = lines(d.RegName);

@@ -363,8 +363,8 @@ class DogPakSampleTest : public ImportFixture {
         const auto dir = sourceDir() / "tests" / "e2e" / "data" / "samples";
         return importFiles("dogpak", {dir / "dogpak_setup.txt", dir / "dogpak_lines.txt"});
     }
-    std::vector<store::RaceLine> allLines() {
-        std::vector<store::RaceLine> out;
+    std::vector<base::RaceLine> allLines() {
+        std::vector<base::RaceLine> out;
         for (const auto& d : dogs().dogs()) {
             auto ls = lines(d.RegName);
             out.insert(out.end(), ls.begin(), ls.end());

@@ -270,7 +270,7 @@ TEST(QavReader, ReadsEachRecordAsTheLayoutSays) {
 
 TEST(QavReader, TheYearOfAnEntryIsTheLatestNotInTheFuture) {
     const struct {
-        store::Date today;
+        base::Date today;
         const char* monthDay;
         const char* date;  // empty: no date can be formed, the entry is left out
     } cases[] = {
@@ -415,7 +415,7 @@ TEST_F(QavTest, NewDogKeepsEveryEntryAndItsLaterRecordsAreTested) {
     EXPECT_EQ(s.duplicatesSkipped, 1);
     const auto got = lines("Swift Arrow");
     ASSERT_EQ(got.size(), 4u);
-    const auto on = [&](store::Date d) {
+    const auto on = [&](base::Date d) {
         return std::count_if(got.begin(), got.end(),
                              [&](const auto& l) { return l.RaceDate == d; });
     };
@@ -469,7 +469,7 @@ TEST_F(QavSampleTest, ImportsWithTheExpectedCountsAndOnlyOnce) {
 
     const auto all = dogs().dogs();
     long starts = 0;
-    std::vector<store::RaceLine> ls;
+    std::vector<base::RaceLine> ls;
     for (const auto& d : all) {
         starts += d.NumStarts.value_or(0);
         auto x = lines(d.RegName);

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "core/base/text.h"
 #include "core/import/format.h"
 #include "core/import/rules.h"
-#include "core/store/text.h"
 
 namespace vz::import {
 namespace {
@@ -120,10 +120,10 @@ TEST(Columns, CutsAsMidDoes) {
                                  "  30.45  "};
     for (const std::string& line : lines) {
         const Columns c(line);
-        EXPECT_EQ(c.size(), store::charCount(line));
+        EXPECT_EQ(c.size(), base::charCount(line));
         for (std::size_t start = 1; start <= c.size() + 2; ++start) {
             for (std::size_t len = 0; len <= c.size() + 2; ++len) {
-                EXPECT_EQ(c(start, len), store::mid(line, start, len))
+                EXPECT_EQ(c(start, len), base::mid(line, start, len))
                     << '"' << line << "\" " << start << ' ' << len;
             }
         }

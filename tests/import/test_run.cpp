@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include "core/base/fileio.h"
 #include "core/import/import.h"
 #include "core/import/registry.h"
 #include "core/import/window_texts.h"
 #include "core/store/database.h"
-#include "core/store/fileio.h"
 #include "tests/import/import_fixture.h"
 #include "tests/import/trackinfo_text.h"
 

@@ -12,7 +12,7 @@ struct SampleCase {
     const char* file;
     long dogs, lines, duplicates, races, posts;
     long schoolingLines;  // stored as grade L, no start
-    store::Date cardDate;
+    base::Date cardDate;
 };
 
 class SampleTest : public ImportFixture, public ::testing::WithParamInterface<SampleCase> {
@@ -24,8 +24,8 @@ class SampleTest : public ImportFixture, public ::testing::WithParamInterface<Sa
         }
         return n;
     }
-    std::vector<store::RaceLine> allLines() {
-        std::vector<store::RaceLine> out;
+    std::vector<base::RaceLine> allLines() {
+        std::vector<base::RaceLine> out;
         for (const auto& d : dogs().dogs()) {
             auto ls = lines(d.RegName);
             out.insert(out.end(), ls.begin(), ls.end());
@@ -93,7 +93,7 @@ TEST_F(TrackInfoSampleTest, AwkwardLinesAreStoredAsTheLayoutSays) {
         EXPECT_EQ(d->RunningStyle, "M");
         EXPECT_GE(lines(name).size(), 6u) << name;
     }
-    std::vector<store::RaceLine> ls;
+    std::vector<base::RaceLine> ls;
     for (const auto& d : dogs().dogs()) {
         auto x = lines(d.RegName);
         ls.insert(ls.end(), x.begin(), x.end());

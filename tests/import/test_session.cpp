@@ -16,7 +16,7 @@ namespace {
 using import::Record;
 
 Record entry(const std::string& name, int post, bool findsOrAddsDog = true) {
-    store::Post p;
+    base::Post p;
     p.RaceNum = 1;
     p.RaceDate = ymd(2026, 12, 8);
     p.Post = post;
@@ -24,9 +24,9 @@ Record entry(const std::string& name, int post, bool findsOrAddsDog = true) {
     return {{}, import::EntryRecord{p, findsOrAddsDog}, std::nullopt};
 }
 
-Record past(const std::string& name, std::optional<store::Date> date, int finish = 4,
+Record past(const std::string& name, std::optional<base::Date> date, int finish = 4,
             bool counts = true, std::size_t lineNo = 0) {
-    store::RaceLine l;
+    base::RaceLine l;
     l.RegName = name;
     l.RaceDate = date;
     l.RaceNum = 3;
@@ -36,7 +36,7 @@ Record past(const std::string& name, std::optional<store::Date> date, int finish
 }
 
 Record race(int num) {
-    store::Race r;
+    base::Race r;
     r.RaceNum = num;
     r.RaceDate = ymd(2026, 12, 8);
     r.Distance = "S";
@@ -76,7 +76,7 @@ TEST_F(SessionTest, DuplicateTestSeesEveryStoredLineOfTheName) {
     addDog("Swift Arrow");
     {
         store::DogDatabase db(paths_.dogDatabase());
-        store::RaceLine old;
+        base::RaceLine old;
         old.RegName = "Swift Arrow";
         old.RaceDate = ymd(2026, 11, 20);
         old.RaceNum = 9;
@@ -102,7 +102,7 @@ TEST_F(SessionTest, CountersFollowTheFinishOfEveryLineThatCounts) {
     addDog("Swift Arrow", 10, 2);
     {
         store::DogDatabase db(paths_.dogDatabase());
-        store::Dog d;
+        base::Dog d;
         d.RegName = "Old Timer";  // a row of an old file: counters empty
         db.addDog(d);
     }
@@ -163,7 +163,7 @@ TEST_F(SessionTest, DogRecordsBringTheirOwnValuesAndLetters) {
         d.dog.NumStarts = 12;
         d.dog.NumFirsts = 3;
         for (const unsigned day : days) {
-            store::RaceLine l;
+            base::RaceLine l;
             l.RegName = name;
             l.RaceDate = ymd(2026, 3, day);
             d.lines.push_back({l, "S", "L"});
@@ -186,7 +186,7 @@ TEST_F(SessionTest, DogRecordsBringTheirOwnValuesAndLetters) {
     EXPECT_EQ(added->NumFirsts, 3);
     const auto letters = [&](const std::string& name) {
         std::string out;
-        for (const store::RaceLine& l : lines(name)) {
+        for (const base::RaceLine& l : lines(name)) {
             out += l.Distance.value_or("?");
         }
         std::sort(out.begin(), out.end());

@@ -23,7 +23,7 @@ class SourceSettingsTest : public ::testing::Test {
   protected:
     SourceSettingsTest() : paths_(test::makeAppFolder(dir_.path())) {}
     TempDir dir_;
-    store::AppPaths paths_;
+    base::AppPaths paths_;
 };
 
 TEST_F(SourceSettingsTest, FirstStartWritesEveryFileWithTheDefault) {

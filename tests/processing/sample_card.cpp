@@ -6,15 +6,15 @@ namespace vz::test {
 
 using namespace std::chrono;
 
-store::Date day(int y, int m, int d) {
-    return store::Date{year{y}, month{static_cast<unsigned>(m)},
-                       std::chrono::day{static_cast<unsigned>(d)}};
+base::Date day(int y, int m, int d) {
+    return base::Date{year{y}, month{static_cast<unsigned>(m)},
+                      std::chrono::day{static_cast<unsigned>(d)}};
 }
 
-store::RaceLine line(const std::string& dog, store::Date date, const char* distance,
-                     const char* grade, std::optional<int> finishTime, int brk, int eighth,
-                     int stretch, int finish) {
-    store::RaceLine l;
+base::RaceLine line(const std::string& dog, base::Date date, const char* distance,
+                    const char* grade, std::optional<int> finishTime, int brk, int eighth,
+                    int stretch, int finish) {
+    base::RaceLine l;
     l.RegName = dog;
     l.RaceDate = date;
     l.RaceNum = 1;
@@ -33,7 +33,7 @@ store::RaceLine line(const std::string& dog, store::Date date, const char* dista
 }
 
 void addDog(store::DogDatabase& db, const std::string& name, const char* style) {
-    store::Dog d;
+    base::Dog d;
     d.RegName = name;
     d.RunningStyle = style;
     d.NumStarts = 0;
@@ -45,9 +45,9 @@ void addDog(store::DogDatabase& db, const std::string& name, const char* style) 
 
 namespace {
 
-void addRace(store::RaceFile& f, store::Date date, int num, const char* grade,
+void addRace(store::RaceFile& f, base::Date date, int num, const char* grade,
              const char* distance) {
-    store::Race r;
+    base::Race r;
     r.RaceDate = date;
     r.RaceNum = num;
     r.Grade = grade;
@@ -55,8 +55,8 @@ void addRace(store::RaceFile& f, store::Date date, int num, const char* grade,
     f.addRace(r);
 }
 
-void addPost(store::RaceFile& f, store::Date date, int num, int post, const std::string& name) {
-    store::Post p;
+void addPost(store::RaceFile& f, base::Date date, int num, int post, const std::string& name) {
+    base::Post p;
     p.RaceDate = date;
     p.RaceNum = num;
     p.Post = post;
@@ -104,7 +104,7 @@ void addPost(store::RaceFile& f, store::Date date, int num, int post, const std:
 //   1: 0 0 0 0 5 2 = 7    4: 4 4 4 4 0 0 = 16
 // Speed gap 4-1; the 1 is included; the empty box 2 breaks at 0, so no
 // break advantage for 1.
-void makeSampleCard(const store::AppPaths& paths, const std::filesystem::path& raceFile) {
+void makeSampleCard(const base::AppPaths& paths, const std::filesystem::path& raceFile) {
     store::DogDatabase db(paths.dogDatabase());
     {
         store::DogDatabase::Transaction tx(db);
@@ -156,8 +156,8 @@ void makeSampleCard(const store::AppPaths& paths, const std::filesystem::path& r
 
     makeRaceFile(raceFile);
     store::RaceFile f(raceFile);
-    const store::Date d7 = day(2026, 12, 7);
-    const store::Date d8 = day(2026, 12, 8);
+    const base::Date d7 = day(2026, 12, 7);
+    const base::Date d8 = day(2026, 12, 8);
     // Races added out of order: the run takes them by date and number.
     addRace(f, d8, 1, "C", "S");
     addRace(f, d7, 2, "A", "L");

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <string>
 
+#include "core/base/settings.h"
 #include "core/store/dog_database.h"
 #include "core/store/race_file.h"
-#include "core/store/settings.h"
 #include "tests/e2e/cli_runner.h"
 #include "tests/processing/sample_card.h"
 #include "tests/support/test_support.h"
@@ -36,7 +36,7 @@ class PathOverride {
 class CliProcess : public ::testing::Test {
   protected:
     TempDir root;
-    store::AppPaths paths{root / "app", root / "profile"};
+    base::AppPaths paths{root / "app", root / "profile"};
 
     void SetUp() override {
         fs::create_directories(paths.resultsDir());
@@ -69,11 +69,11 @@ TEST_F(CliProcess, MissingDogsExitThreeWithTheErrorReport) {
     makeRaceFile(card);
     {
         store::RaceFile f(card);
-        store::Race race;
+        base::Race race;
         race.RaceDate = day(2026, 12, 7);
         race.RaceNum = 3;
         f.addRace(race);
-        store::Post p;
+        base::Post p;
         p.RaceDate = race.RaceDate;
         p.RaceNum = 3;
         p.Post = 5;
@@ -103,7 +103,7 @@ TEST_F(CliProcess, APostBeyondTheRaceTablesExitsOneWithoutAReport) {
     {
         store::DogDatabase db(paths.dogDatabase());
         store::RaceFile f(card);
-        store::Race race;
+        base::Race race;
         race.RaceDate = day(2026, 12, 7);
         race.RaceNum = 1;
         f.addRace(race);
@@ -111,7 +111,7 @@ TEST_F(CliProcess, APostBeyondTheRaceTablesExitsOneWithoutAReport) {
         for (const auto& [post, name] :
              {std::pair<int, const char*>{1, "A"}, {2, "B"}, {3, "C"}, {9, "D"}}) {
             addDog(db, name, "M");
-            store::Post p;
+            base::Post p;
             p.RaceDate = race.RaceDate;
             p.RaceNum = 1;
             p.Post = post;
@@ -138,13 +138,13 @@ TEST_F(CliProcess, TimeFactorsComeFromTheSettings) {
         addDog(db, "Long", "M");
         db.addRaceLine(line("Long", day(2026, 12, 1), "L", "B", 3800, 3, 3, 3, 3));
         store::RaceFile f(card);
-        store::Race race;
+        base::Race race;
         race.RaceDate = day(2026, 12, 7);
         race.RaceNum = 1;
         f.addRace(race);
         int post = 1;
         for (const char* name : {"Short", "Long"}) {
-            store::Post p;
+            base::Post p;
             p.RaceDate = race.RaceDate;
             p.RaceNum = 1;
             p.Post = post++;
@@ -159,9 +159,9 @@ TEST_F(CliProcess, TimeFactorsComeFromTheSettings) {
     EXPECT_NE(readText(report).find(" 1 Short               23"), std::string::npos);
 
     // At 0.8 it is 3040: "Long" takes both time figures.
-    store::Settings s = store::readSettings(paths.settingsFile()).settings;
+    base::Settings s = base::readSettings(paths.settingsFile()).settings;
     s.TimeFactorL = 0.8;
-    store::writeSettings(paths.settingsFile(), s);
+    base::writeSettings(paths.settingsFile(), s);
     r = process({card.string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(readText(report).find(" 2 Long                 8   0   0    4    4    0    0  "),

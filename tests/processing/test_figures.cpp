@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "core/base/error.h"
 #include "core/processing/figures.h"
-#include "core/store/error.h"
 
 namespace vz::processing {
 namespace {
@@ -261,7 +261,7 @@ TEST(DogFigures, MissingPositionNamesTheDogAndTheDate) {
     for (int field = 0; field < 4; ++field) {
         HistoryLine l = run(1, 1, 1, 1);
         l.RaceDate =
-            store::Date{std::chrono::year{2026}, std::chrono::month{11}, std::chrono::day{3}};
+            base::Date{std::chrono::year{2026}, std::chrono::month{11}, std::chrono::day{3}};
         std::optional<int>* fields[] = {&l.Break, &l.Eighth, &l.Stretch, &l.Finish};
         *fields[field] = nullopt;
         try {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/base/error.h"
 #include "core/processing/rating.h"
-#include "core/store/error.h"
 
 namespace vz::processing {
 namespace {

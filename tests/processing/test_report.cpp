@@ -9,7 +9,7 @@ namespace {
 
 using namespace std::chrono;
 
-const store::Date kDec7{year{2026}, month{12}, day{7}};
+const base::Date kDec7{year{2026}, month{12}, day{7}};
 
 TEST(DogLine, MatchesTheColumnHeader) {
     const std::string l = dogLine(3, "Fast Lady", Points{15, 4, 3, 4, 2, 5, 0}, "Must Play");
@@ -76,7 +76,7 @@ TEST(DogLine, Table) {
 }
 
 TEST(RaceTitleLine, NumbersHaveABlankEachSide) {
-    store::Race race;
+    base::Race race;
     race.RaceNum = 3;
     race.Grade = "B";
     race.Distance = "S";
@@ -85,7 +85,7 @@ TEST(RaceTitleLine, NumbersHaveABlankEachSide) {
               "     DATE: 12/07/26     RACE # 3       GRADE: B     DISTANCE: S");
     race.RaceNum = 12;
     race.Grade = "AA";
-    race.RaceDate = store::Date{year{2027}, month{1}, day{5}};
+    race.RaceDate = base::Date{year{2027}, month{1}, day{5}};
     EXPECT_EQ(raceTitleLine(race),
               "     DATE: 01/05/27     RACE # 12       GRADE: AA     DISTANCE: S");
     race.RaceNum = -1;
@@ -108,10 +108,10 @@ TEST(RaceSeparator, PageBreakAfterEverySecondRace) {
 }
 
 TEST(ErrorReport, Text) {
-    store::Race race;
+    base::Race race;
     race.RaceNum = 3;
     race.RaceDate = kDec7;
-    store::Race race5 = race;
+    base::Race race5 = race;
     race5.RaceNum = 5;
     EXPECT_EQ(errorReport("Card 12.rac", {{"Fast Lady", race, 5}, {"Fast Lady ", race5, 2}}),
               "Errors occurred when processing Card 12.rac\r\n"
@@ -138,7 +138,7 @@ RaceTable tableOf(int dogs) {
 }
 
 TEST(RaceSection, EmptyLineAfterTheFifthDogOnly) {
-    store::Race race;
+    base::Race race;
     race.RaceNum = 1;
     race.RaceDate = kDec7;
     race.Grade = "C";

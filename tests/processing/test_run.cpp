@@ -5,9 +5,9 @@
 #include <thread>
 #include <vector>
 
+#include "core/base/error.h"
 #include "core/processing/run.h"
 #include "core/store/dog_database.h"
-#include "core/store/error.h"
 #include "tests/processing/sample_card.h"
 #include "tests/support/test_support.h"
 
@@ -24,7 +24,7 @@ std::string expectedSample() {
 class RunTest : public ::testing::Test {
   protected:
     test::TempDir root;
-    store::AppPaths paths = test::makeAppFolder(root.path());
+    base::AppPaths paths = test::makeAppFolder(root.path());
 
     RunRequest request(const fs::path& raceFile, const std::string& title) const {
         RunRequest r;
@@ -50,7 +50,7 @@ class RunTest : public ::testing::Test {
             }
         }
         for (int r : races) {
-            store::Race race;
+            base::Race race;
             race.RaceDate = day(2026, 12, 7);
             race.RaceNum = r;
             race.Grade = "C";
@@ -58,7 +58,7 @@ class RunTest : public ::testing::Test {
             f.addRace(race);
         }
         for (const auto& [race, post, dog] : posts) {
-            store::Post p;
+            base::Post p;
             p.RaceDate = day(2026, 12, 7);
             p.RaceNum = race;
             p.Post = post;
@@ -240,7 +240,7 @@ TEST_F(RunTest, MissingPositionNamesTheDogAndDate) {
     {
         store::DogDatabase db(paths.dogDatabase());
         test::addDog(db, "Holey", "M");
-        store::RaceLine l = test::line("Holey", day(2026, 11, 3), "S", "B", 3050, 2, 2, 2, 2);
+        base::RaceLine l = test::line("Holey", day(2026, 11, 3), "S", "B", 3050, 2, 2, 2, 2);
         l.Stretch.reset();
         db.addRaceLine(l);
     }

@@ -11,8 +11,8 @@
 
 #include <sqlite3.h>
 
+#include "core/base/error.h"
 #include "core/store/dog_database.h"
-#include "core/store/error.h"
 #include "core/store/lookup_database.h"
 #include "core/store/race_file.h"
 #include "tests/support/test_support.h"
@@ -25,12 +25,12 @@ using std::chrono::day;
 using std::chrono::month;
 using std::chrono::year;
 
-Date date(int y, unsigned m, unsigned d) {
-    return Date{year{y}, month{m}, day{d}};
+base::Date date(int y, unsigned m, unsigned d) {
+    return base::Date{year{y}, month{m}, day{d}};
 }
 
-Dog dog(const std::string& name) {
-    Dog d;
+base::Dog dog(const std::string& name) {
+    base::Dog d;
     d.RegName = name;
     d.RunningStyle = "M";
     d.NumStarts = 0;
@@ -40,8 +40,8 @@ Dog dog(const std::string& name) {
     return d;
 }
 
-RaceLine line(const std::string& name, Date when, int raceNum) {
-    RaceLine l;
+base::RaceLine line(const std::string& name, base::Date when, int raceNum) {
+    base::RaceLine l;
     l.RegName = name;
     l.RaceDate = when;
     l.RaceNum = raceNum;
@@ -53,7 +53,7 @@ RaceLine line(const std::string& name, Date when, int raceNum) {
 class DogDatabaseTest : public ::testing::Test {
   protected:
     test::TempDir dir;
-    AppPaths paths = test::makeAppFolder(dir.path());
+    base::AppPaths paths = test::makeAppFolder(dir.path());
 };
 
 TEST_F(DogDatabaseTest, DogsComeInNameOrderAndAreFoundWithoutRegardToCase) {
@@ -62,7 +62,7 @@ TEST_F(DogDatabaseTest, DogsComeInNameOrderAndAreFoundWithoutRegardToCase) {
         db.addDog(dog(n));
     }
     std::vector<std::string> names;
-    for (const Dog& d : db.dogs()) {
+    for (const base::Dog& d : db.dogs()) {
         names.push_back(d.RegName);
     }
     EXPECT_EQ(names,
@@ -93,7 +93,7 @@ TEST_F(DogDatabaseTest, LinesComeNewestFirstAndSameDayInTheOrderAdded) {
     db.addRaceLine(line("Fast Lady", date(2026, 11, 20), 4));
     db.addRaceLine(line("Other Dog", date(2026, 12, 6), 5));
     std::vector<int> order;
-    for (const RaceLine& l : db.raceLines("FAST LADY")) {
+    for (const base::RaceLine& l : db.raceLines("FAST LADY")) {
         order.push_back(*l.RaceNum);
     }
     EXPECT_EQ(order, (std::vector<int>{2, 3, 4, 1}));
@@ -107,7 +107,7 @@ TEST_F(DogDatabaseTest, LinesComeNewestFirstAndSameDayInTheOrderAdded) {
 
 TEST_F(DogDatabaseTest, RowsRoundTripWithEmptyFields) {
     DogDatabase db(paths.dogDatabase());
-    RaceLine full = line("Fast Lady", date(2024, 2, 29), 7);
+    base::RaceLine full = line("Fast Lady", date(2024, 2, 29), 7);
     full.WinningTime = 3011;
     full.Post = 8;
     full.Break = 1;
@@ -118,7 +118,7 @@ TEST_F(DogDatabaseTest, RowsRoundTripWithEmptyFields) {
     full.Odds = 4.2;
     full.Grade = "TA";
     full.rowId = db.addRaceLine(full);
-    RaceLine sparse;
+    base::RaceLine sparse;
     sparse.RegName = "Fast Lady";
     sparse.rowId = db.addRaceLine(sparse);
     const auto lines = db.raceLines("Fast Lady");
@@ -133,7 +133,7 @@ TEST_F(DogDatabaseTest, RowsRoundTripWithEmptyFields) {
     db.deleteRaceLine(sparse.rowId);
     EXPECT_EQ(db.raceLineCount(), 1);
 
-    Dog d = dog("Fast Lady");
+    base::Dog d = dog("Fast Lady");
     d.Comments = "Likes the rail";
     d.rowId = db.addDog(d);
     d.NumStarts = 12;
@@ -170,7 +170,7 @@ TEST_F(DogDatabaseTest, TwoConnectionsCanUseTheFileAtOnce) {
 
 TEST(DatabaseOpen, RefusesWhatIsNotADatabaseOfItsKind) {
     test::TempDir dir;
-    const AppPaths paths = test::makeAppFolder(dir.path());
+    const base::AppPaths paths = test::makeAppFolder(dir.path());
     test::writeText(dir / "access.mdb",
                     std::string("\x00\x01\x00\x00Standard Jet DB\x00\x01\x00\x00\x00", 24));
     test::writeText(dir / "text.rac", "Race 1, post 1: Fast Lady\r\n");
@@ -207,7 +207,7 @@ TEST(DatabaseOpen, RefusesWhatIsNotADatabaseOfItsKind) {
 
 TEST(DatabaseOpen, AReadOnlyFileIsRefusedForWritingButOpensForReading) {
     test::TempDir dir;
-    const AppPaths paths = test::makeAppFolder(dir.path());
+    const base::AppPaths paths = test::makeAppFolder(dir.path());
     fs::permissions(paths.dogDatabase(), fs::perms::owner_read | fs::perms::group_read,
                     fs::perm_options::replace);
     EXPECT_THROW(DogDatabase(paths.dogDatabase(), OpenMode::ReadWrite), Error);
@@ -252,7 +252,7 @@ TEST(DatabaseOpen, ARaceFileThatCannotBeReadSaysWhy) {
 // dog database is read, never changed, and nothing is written beside it.
 TEST(DatabaseOpen, AReadOnlyDataFolderIsReadButNotChanged) {
     test::TempDir dir;
-    const AppPaths paths = test::makeAppFolder(dir.path());
+    const base::AppPaths paths = test::makeAppFolder(dir.path());
     {
         DogDatabase db(paths.dogDatabase());  // turns the WAL journal on
         db.addDog(dog("Fast Lady"));
@@ -291,7 +291,7 @@ TEST(DatabaseOpen, AReadOnlyDataFolderIsReadButNotChanged) {
 TEST(DatabaseClose, LeavesNoJournalFilesBehind) {
     for (const bool writerClosesFirst : {false, true}) {
         test::TempDir dir;
-        const AppPaths paths = test::makeAppFolder(dir.path());
+        const base::AppPaths paths = test::makeAppFolder(dir.path());
         auto writer = std::make_unique<DogDatabase>(paths.dogDatabase());
         auto reader = std::make_unique<DogDatabase>(paths.dogDatabase(), OpenMode::ReadOnly);
         writer->addDog(dog("Fast Lady"));
@@ -332,7 +332,7 @@ class BusyWaitTest : public ::testing::Test {
 
     BusyWait saved = busyWait();
     test::TempDir dir;
-    AppPaths paths = test::makeAppFolder(dir.path());
+    base::AppPaths paths = test::makeAppFolder(dir.path());
     std::vector<WaitNotice> notices;
 };
 
@@ -413,17 +413,17 @@ TEST(DatabaseError, SaysWhyInWords) {
 
 TEST(RaceFileTest, RacesAndPostsInTheirOrders) {
     test::TempDir dir;
-    const AppPaths paths = test::makeAppFolder(dir.path());
+    const base::AppPaths paths = test::makeAppFolder(dir.path());
     const fs::path card = dir / "Card.rac";
     RaceFile::createFromTemplate(paths.raceTemplate(), card);
     EXPECT_EQ(test::readText(card), test::readText(paths.raceTemplate()));
 
     RaceFile file(card);
     EXPECT_TRUE(file.races().empty());
-    const Date d1 = date(2026, 12, 7);
-    const Date d2 = date(2026, 12, 8);
+    const base::Date d1 = date(2026, 12, 7);
+    const base::Date d2 = date(2026, 12, 8);
     for (auto [when, num] : {std::pair{d2, 1}, std::pair{d1, 2}, std::pair{d1, 1}}) {
-        Race r;
+        base::Race r;
         r.RaceDate = when;
         r.RaceNum = num;
         r.Grade = "B";
@@ -431,20 +431,20 @@ TEST(RaceFileTest, RacesAndPostsInTheirOrders) {
         file.addRace(r);
     }
     std::vector<std::string> order;
-    for (const Race& r : file.races()) {
-        order.push_back(toIso(*r.RaceDate) + "/" + std::to_string(*r.RaceNum));
+    for (const base::Race& r : file.races()) {
+        order.push_back(base::toIso(*r.RaceDate) + "/" + std::to_string(*r.RaceNum));
     }
     EXPECT_EQ(order, (std::vector<std::string>{"2026-12-07/1", "2026-12-07/2", "2026-12-08/1"}));
 
     for (int post : {3, 1, 2}) {
-        Post p;
+        base::Post p;
         p.RaceDate = d1;
         p.RaceNum = 2;
         p.Post = post;
         p.RegName = "Dog \"" + std::to_string(post) + "\"";
         file.addPost(p);
     }
-    Post other;
+    base::Post other;
     other.RaceDate = d1;
     other.RaceNum = 1;
     other.Post = 1;
@@ -459,7 +459,7 @@ TEST(RaceFileTest, RacesAndPostsInTheirOrders) {
     EXPECT_TRUE(file.posts(d2, 1).empty());
     EXPECT_EQ(file.allPosts().size(), 4u);
 
-    Post moved = posts[0];
+    base::Post moved = posts[0];
     moved.Post = 9;
     file.updatePost(moved);
     EXPECT_EQ(file.posts(d1, 2).back().Post, 9);
@@ -470,7 +470,7 @@ TEST(RaceFileTest, RacesAndPostsInTheirOrders) {
 }
 
 TEST(LookupDatabaseTest, ShippedCodesComeInTheirOrder) {
-    LookupDatabase lookup(AppPaths{test::shippedDir(), {}}.staticDatabase());
+    LookupDatabase lookup(base::AppPaths{test::shippedDir(), {}}.staticDatabase());
     const auto grades = lookup.grades();
     ASSERT_GE(grades.size(), 9u);
     EXPECT_EQ(grades[0].code, "AA");

@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 
 TEST(NewRaceFileRefusal, OnlyARaceFileIsReplaced) {
     test::TempDir dir;
-    const AppPaths paths = test::makeAppFolder(dir.path());
+    const base::AppPaths paths = test::makeAppFolder(dir.path());
     test::makeRaceFile(dir / "old.rac");
     test::writeText(dir / "notes.txt", "Tuesday's card\r\n");
     test::writeText(dir / "empty.rac", "");
@@ -92,15 +92,16 @@ enum class Stage {
 
 constexpr const char* kNewDog = "Comet Of Crash";
 
-Date cardDay() {
-    return Date{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{8}};
+base::Date cardDay() {
+    return base::Date{std::chrono::year{2026}, std::chrono::month{12}, std::chrono::day{8}};
 }
 
 // Runs the steps of an import up to `stage` in a child process, which stops
 // there as a killed program does (no destructor runs, nothing is tidied up):
 // it ends at once, or, when `running`, tells the parent and waits to be
 // killed. Returns the child's id once it has got that far.
-pid_t importUpTo(const AppPaths& paths, const fs::path& card, Stage stage, bool running = false) {
+pid_t importUpTo(const base::AppPaths& paths, const fs::path& card, Stage stage,
+                 bool running = false) {
     int ready[2];
     if (::pipe(ready) != 0) {
         ADD_FAILURE() << "no pipe";
@@ -122,12 +123,12 @@ pid_t importUpTo(const AppPaths& paths, const fs::path& card, Stage stage, bool 
                 stop();
             }
             DogDatabase::Transaction dogTx(dogs);
-            Dog d;
+            base::Dog d;
             d.RegName = kNewDog;
             dogs.addDog(d);
             {
                 RaceFile::Transaction cardTx(newCard.raceFile());
-                Race r;
+                base::Race r;
                 r.RaceNum = 5;
                 r.RaceDate = cardDay();
                 newCard.raceFile().addRace(r);
@@ -161,7 +162,7 @@ std::optional<std::vector<int>> raceNumbers(const fs::path& path) {
         return std::nullopt;
     }
     std::vector<int> nums;
-    for (const Race& r : RaceFile(path, OpenMode::ReadOnly).races()) {
+    for (const base::Race& r : RaceFile(path, OpenMode::ReadOnly).races()) {
         nums.push_back(r.RaceNum.value_or(-1));
     }
     return nums;
@@ -179,11 +180,11 @@ TEST(InterruptedImport, TheNextStartLeavesBothAsBeforeOrBothAsAfter) {
         SCOPED_TRACE(testing::Message() << "stage " << static_cast<int>(c.stage)
                                         << ", earlier card " << c.earlierCard);
         test::TempDir dir;
-        const AppPaths paths = test::makeAppFolder(dir.path());
+        const base::AppPaths paths = test::makeAppFolder(dir.path());
         const fs::path card = dir / "Tuesday.rac";
         if (c.earlierCard) {
             test::makeRaceFile(card);
-            Race r;
+            base::Race r;
             r.RaceNum = 1;
             r.RaceDate = cardDay();
             RaceFile(card).addRace(r);
@@ -208,7 +209,7 @@ TEST(InterruptedImport, AnImportStillRunningIsLeftAlone) {
     for (const Stage stage : {Stage::Recorded, Stage::Filled, Stage::Committed}) {
         SCOPED_TRACE(static_cast<int>(stage));
         test::TempDir dir;
-        const AppPaths paths = test::makeAppFolder(dir.path());
+        const base::AppPaths paths = test::makeAppFolder(dir.path());
         const fs::path card = dir / "Tuesday.rac";
         const pid_t running = importUpTo(paths, card, stage, true);
         // Another program starts meanwhile: the running import is none of its business.
@@ -226,7 +227,7 @@ TEST(InterruptedImport, AnImportStillRunningIsLeftAlone) {
 
 TEST(InterruptedImport, AnImportThatFailsTakesItsTemporaryFileAlong) {
     test::TempDir dir;
-    const AppPaths paths = test::makeAppFolder(dir.path());
+    const base::AppPaths paths = test::makeAppFolder(dir.path());
     const fs::path card = dir / "Tuesday.rac";
     {
         DogDatabase dogs(paths.dogDatabase());
@@ -239,7 +240,7 @@ TEST(InterruptedImport, AnImportThatFailsTakesItsTemporaryFileAlong) {
 
 TEST(InterruptedImport, ARecordNamingAnotherFileIsNeverFollowed) {
     test::TempDir dir;
-    const AppPaths paths = test::makeAppFolder(dir.path());
+    const base::AppPaths paths = test::makeAppFolder(dir.path());
     test::makeRaceFile(dir / "Keep.rac");
     test::writeText(dir / "notes.txt", "mine");
     // A dog database from elsewhere, whose record points at the user's files.
@@ -267,7 +268,7 @@ TEST(InterruptedImport, ARecordNamingAnotherFileIsNeverFollowed) {
 
 TEST(InterruptedImport, ADogDatabaseWithoutTheRecordsIsOnlyRead) {
     test::TempDir dir;
-    const AppPaths paths = test::makeAppFolder(dir.path());
+    const base::AppPaths paths = test::makeAppFolder(dir.path());
     const std::string before = test::readText(paths.dogDatabase());
     EXPECT_TRUE(completeInterruptedImports(paths.dogDatabase()).empty());
     EXPECT_EQ(test::readText(paths.dogDatabase()), before);

@@ -6,6 +6,7 @@
 #include "tests/support/test_support.h"
 
 using namespace vz;
+using namespace vz::base;
 using namespace vz::store;
 
 namespace {

@@ -45,11 +45,11 @@ fs::path sourceDir() {
     return fs::path(VZ_SOURCE_DIR);
 }
 
-store::AppPaths makeAppFolder(const fs::path& root) {
-    store::AppPaths paths{root / "app", root / "profile"};
+base::AppPaths makeAppFolder(const fs::path& root) {
+    base::AppPaths paths{root / "app", root / "profile"};
     fs::create_directories(paths.dataDir());
     fs::create_directories(paths.resultsDir());
-    const store::AppPaths shipped{shippedDir(), {}};
+    const base::AppPaths shipped{shippedDir(), {}};
     fs::copy_file(shipped.dogDatabase(), paths.dogDatabase(), fs::copy_options::overwrite_existing);
     fs::copy_file(shipped.staticDatabase(), paths.staticDatabase(),
                   fs::copy_options::overwrite_existing);
@@ -59,7 +59,7 @@ store::AppPaths makeAppFolder(const fs::path& root) {
 }
 
 void makeRaceFile(const fs::path& path) {
-    fs::copy_file(store::AppPaths{shippedDir(), {}}.raceTemplate(), path,
+    fs::copy_file(base::AppPaths{shippedDir(), {}}.raceTemplate(), path,
                   fs::copy_options::overwrite_existing);
 }
 

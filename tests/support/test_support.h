@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/store/paths.h"
+#include "core/base/paths.h"
 
 namespace vz::test {
 
@@ -33,7 +33,7 @@ std::filesystem::path sourceDir();
 // A usable application folder under `root`/app with fresh copies of the
 // shipped Data/Data.mdb, Static.mdb and RaceTemplate.tmp, and a profile
 // folder `root`/profile with its Results folder.
-store::AppPaths makeAppFolder(const std::filesystem::path& root);
+base::AppPaths makeAppFolder(const std::filesystem::path& root);
 
 // A new race file at `path`, copied from the shipped template.
 void makeRaceFile(const std::filesystem::path& path);

@@ -5,25 +5,25 @@
 #include <optional>
 #include <string>
 
+#include "core/base/text.h"
+#include "core/base/vb.h"
 #include "core/import/format.h"
 #include "core/import/kinds.h"
 #include "core/import/rules.h"
-#include "core/store/text.h"
-#include "core/store/vb.h"
 
 namespace vz::import::formats {
 
 namespace {
 
-using store::mid;
-using store::trim;
-using store::val;
+using base::mid;
+using base::trim;
+using base::val;
 
 struct State {
     int raceNum = 0;
-    std::optional<store::Date> raceDate;
+    std::optional<base::Date> raceDate;
     std::string dog;
-    std::optional<store::Date> lineDate;
+    std::optional<base::Date> lineDate;
 };
 
 constexpr std::string_view kMark = "DERBY LANE";
@@ -32,7 +32,7 @@ LineKind kindOf(const std::string& line) {
     if (isBlankLine(line)) {
         return LineKind::Skipped;
     }
-    if (store::instrNoCase(line, kMark) != 0) {
+    if (base::instrNoCase(line, kMark) != 0) {
         return LineKind::Header;
     }
     if (val(mid(line, 1, 2)) > 0) {
@@ -49,15 +49,15 @@ LineKind kindOf(const std::string& line) {
 // throws ImportFailed when it has too few words.
 Record headerRecord(const std::string& line, Origin at = {}) {
     // Words are counted from the mark on: DERBY is not a word, LANE is the first.
-    const std::vector<std::size_t> words = wordStarts(line, store::instrNoCase(line, kMark));
+    const std::vector<std::size_t> words = wordStarts(line, base::instrNoCase(line, kMark));
     if (words.size() < 13) {
         throw ImportFailed("race header with fewer than 13 words after DERBY LANE");
     }
     const auto word = [&](std::size_t n) { return words[n - 1]; };
     FieldNumbers n;
-    store::Race race;
+    base::Race race;
     // The date runs from word 4 up to the start of word 7 ("December 8, 2026 ").
-    race.RaceDate = store::readDate(mid(line, word(4), word(7) - word(4)));
+    race.RaceDate = base::readDate(mid(line, word(4), word(7) - word(4)));
     race.RaceNum = n.whole(mid(line, word(9), 3), "RaceNum");
     race.Grade = adjustHeaderGrade(trim(mid(line, word(11), 3)));
     race.Distance = distanceClass(mid(line, word(13), 7));
@@ -66,7 +66,7 @@ Record headerRecord(const std::string& line, Origin at = {}) {
 
 Record readHeader(const std::string& line, Origin at, State& state) {
     Record r = headerRecord(line, at);
-    store::Race& race = std::get<RaceRecord>(r.item).race;
+    base::Race& race = std::get<RaceRecord>(r.item).race;
     // An unreadable date keeps the one of the header before.
     if (race.RaceDate) {
         state.raceDate = race.RaceDate;
@@ -81,7 +81,7 @@ Record readHeader(const std::string& line, Origin at, State& state) {
 std::optional<int> paddedTime(FieldNumbers& n, const std::string& line, std::size_t secondsAt,
                               std::size_t hundredthsAt, const char* field) {
     std::string hundredths = trim(mid(line, hundredthsAt, 2));
-    while (store::charCount(hundredths) < 2) {
+    while (base::charCount(hundredths) < 2) {
         hundredths += '0';
     }
     return n.whole(mid(line, secondsAt, 2) + hundredths, field);
@@ -99,11 +99,11 @@ std::string pastGrade(const std::string& line) {
 }
 
 Record readPastLine(const std::string& line, Origin at, State& state) {
-    if (const auto d = store::readDate(mid(line, 3, 8))) {
+    if (const auto d = base::readDate(mid(line, 3, 8))) {
         state.lineDate = d;
     }
     FieldNumbers n;
-    store::RaceLine l;
+    base::RaceLine l;
     l.RegName = state.dog;
     l.RaceDate = state.lineDate;
     l.RaceNum = n.whole(mid(line, 14, 2), "RaceNum");
@@ -124,7 +124,7 @@ Record readPastLine(const std::string& line, Origin at, State& state) {
     return {at, PastRecord{l, counts}, n.fault()};
 }
 
-Reading read(const Inputs& files, store::Date /*today*/) {
+Reading read(const Inputs& files, base::Date /*today*/) {
     Reading out;
     readUntilBroken(out, [&] {
         LineReader in(textLines(files.at(0)));

@@ -11,17 +11,17 @@
 #include "core/import/format.h"
 #include "core/import/kinds.h"
 
+#include "core/base/text.h"
+#include "core/base/vb.h"
 #include "core/import/rules.h"
-#include "core/store/text.h"
-#include "core/store/vb.h"
 
 namespace vz::import::formats {
 
 namespace {
 
-using store::mid;
-using store::trim;
-using store::val;
+using base::mid;
+using base::trim;
+using base::val;
 
 constexpr std::string_view kSetupFile = "setup file";
 constexpr std::string_view kLinesFile = "lines file";
@@ -46,9 +46,9 @@ std::string lineGrade(std::string_view line) {
 // A line of the lines file, its date as read (empty when unreadable).
 Record pastRecord(std::string_view line, Origin at = {}) {
     FieldNumbers n;
-    store::RaceLine l;
+    base::RaceLine l;
     l.RegName = trim(mid(line, 6, 16));
-    l.RaceDate = store::readDate(mid(line, 25, 8));
+    l.RaceDate = base::readDate(mid(line, 25, 8));
     l.RaceNum = n.whole(mid(line, 33, 2), "RaceNum");
     l.Distance = lineDistance(line);
     l.Grade = lineGrade(line);
@@ -74,8 +74,8 @@ struct SetupRace {
 
 SetupRace readSetupLine(std::string_view line, Origin at = {}) {
     FieldNumbers n;
-    store::Race race;
-    race.RaceDate = store::readDate(mid(line, 221, 8));
+    base::Race race;
+    race.RaceDate = base::readDate(mid(line, 221, 8));
     race.RaceNum = n.whole(mid(line, 229, 2), "RaceNum");
     race.Grade = trim(mid(line, 218, 2));
     race.Distance = setupDistance(line);
@@ -86,7 +86,7 @@ SetupRace readSetupLine(std::string_view line, Origin at = {}) {
     return r;
 }
 
-Reading read(const Inputs& files, store::Date /*today*/) {
+Reading read(const Inputs& files, base::Date /*today*/) {
     if (files.size() != 2) {
         return {{}, "DogPak/QuickDog needs a setup file and a lines file"};
     }
@@ -94,13 +94,13 @@ Reading read(const Inputs& files, store::Date /*today*/) {
     // The lines go in first, so the dogs of the card are on file before the
     // card is written. An unreadable date keeps the one of the line before.
     const std::vector<std::string> lines = textLines(files[1]);
-    std::optional<store::Date> lineDate;
+    std::optional<base::Date> lineDate;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (isBlankLine(lines[i])) {
             continue;
         }
         Record r = pastRecord(lines[i], {i + 1, kLinesFile});
-        store::RaceLine& l = std::get<PastRecord>(r.item).line;
+        base::RaceLine& l = std::get<PastRecord>(r.item).line;
         if (l.RaceDate) {
             lineDate = l.RaceDate;
         }
@@ -109,14 +109,14 @@ Reading read(const Inputs& files, store::Date /*today*/) {
     }
 
     const std::vector<std::string> setup = textLines(files[0]);
-    std::optional<store::Date> raceDate;
+    std::optional<base::Date> raceDate;
     for (std::size_t i = 0; i < setup.size(); ++i) {
         if (isBlankLine(setup[i])) {
             continue;
         }
         const Origin at{i + 1, kSetupFile};
         SetupRace r = readSetupLine(setup[i], at);
-        store::Race& race = std::get<RaceRecord>(r.race.item).race;
+        base::Race& race = std::get<RaceRecord>(r.race.item).race;
         if (race.RaceDate) {
             raceDate = race.RaceDate;
         }
@@ -125,7 +125,7 @@ Reading read(const Inputs& files, store::Date /*today*/) {
         // Every slot gives a post, an empty one too; the dogs came in with
         // their lines.
         for (std::size_t slot = 0; slot < r.names.size(); ++slot) {
-            store::Post post;
+            base::Post post;
             post.RaceNum = race.RaceNum;
             post.RaceDate = raceDate;
             post.Post = static_cast<int>(slot) + 1;
@@ -172,7 +172,7 @@ Refusal dogPakSetupRefusal(std::string_view bytes) {
         return "no race";
     }
     const SetupRace setupRace = readSetupLine(*first);
-    const store::Race& race = std::get<RaceRecord>(setupRace.race.item).race;
+    const base::Race& race = std::get<RaceRecord>(setupRace.race.item).race;
     const std::string raceNum = mid(*first, 229, 2);
     const bool hasNumber =
         std::any_of(raceNum.begin(), raceNum.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -191,7 +191,7 @@ Refusal dogPakLinesRefusal(std::string_view bytes) {
         return "no past race";
     }
     const Record r = pastRecord(*first);
-    const store::RaceLine& l = std::get<PastRecord>(r.item).line;
+    const base::RaceLine& l = std::get<PastRecord>(r.item).line;
     if (l.RegName.empty() || !l.RaceDate) {
         return "the first line holds no name in columns 6-21 and date in columns 25-32";
     }

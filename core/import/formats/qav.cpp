@@ -8,19 +8,19 @@
 #include <string>
 #include <string_view>
 
+#include "core/base/text.h"
+#include "core/base/vb.h"
 #include "core/import/format.h"
 #include "core/import/kinds.h"
 #include "core/import/rules.h"
-#include "core/store/text.h"
-#include "core/store/vb.h"
 
 namespace vz::import::formats {
 
 namespace {
 
-using store::mid;
-using store::trim;
-using store::val;
+using base::mid;
+using base::trim;
+using base::val;
 
 constexpr std::size_t kRecordSize = 825;
 constexpr std::size_t kEntriesAt = 32;
@@ -30,7 +30,7 @@ constexpr std::size_t kEntries = 8;
 // A text field of a record; single-byte text in the older files, so invalid
 // UTF-8 is read as Windows-1252.
 std::string text(std::string_view record, std::size_t offset, std::size_t size) {
-    return store::decodeText(record.substr(offset, size));
+    return base::decodeText(record.substr(offset, size));
 }
 
 int int16At(std::string_view record, std::size_t offset) {
@@ -41,12 +41,12 @@ int int16At(std::string_view record, std::size_t offset) {
 
 // Month and day of the entry in the current year, or the year before when
 // that day is still to come.
-std::optional<store::Date> entryDate(std::string_view entry, store::Date today) {
+std::optional<base::Date> entryDate(std::string_view entry, base::Date today) {
     const std::string month = trim(text(entry, 0, 2));
     const std::string day = trim(text(entry, 2, 2));
     const int year = static_cast<int>(today.year());
     const auto on = [&](int y) {
-        return store::readDate(month + "/" + day + "/" + std::to_string(y));
+        return base::readDate(month + "/" + day + "/" + std::to_string(y));
     };
     const auto d = on(year);
     if (!d || *d <= today) {
@@ -68,11 +68,11 @@ std::string entryDistance(char code, bool newDog) {
     return "L";
 }
 
-DogRecord::Line entryLine(const std::string& name, std::string_view entry, store::Date date) {
+DogRecord::Line entryLine(const std::string& name, std::string_view entry, base::Date date) {
     const auto field = [&](std::size_t pos, std::size_t size) {
         return std::string(entry.substr(pos - 1, size));
     };
-    store::RaceLine l;
+    base::RaceLine l;
     l.RegName = name;
     l.RaceDate = date;
     l.Post = wholeVal(field(11, 1));
@@ -152,7 +152,7 @@ Refusal qavRefusal(std::string_view bytes) {
 
 namespace {
 
-void readRecord(std::string_view record, Origin at, store::Date today, Reading& out) {
+void readRecord(std::string_view record, Origin at, base::Date today, Reading& out) {
     const std::string name = recordName(record);
     if (name.empty()) {
         // No dog to add the lines to (a padding record).
@@ -189,7 +189,7 @@ void readRecord(std::string_view record, Origin at, store::Date today, Reading& 
     out.records.push_back({at, std::move(d), std::nullopt});
 }
 
-Reading read(const Inputs& files, store::Date today) {
+Reading read(const Inputs& files, base::Date today) {
     const std::string_view bytes = files.at(0);
     // A tail shorter than a record is no record.
     const std::size_t count = bytes.size() / kRecordSize;

@@ -4,55 +4,55 @@
 
 #include <string>
 
+#include "core/base/text.h"
+#include "core/base/vb.h"
 #include "core/import/format.h"
 #include "core/import/kinds.h"
 #include "core/import/rules.h"
-#include "core/store/text.h"
-#include "core/store/vb.h"
 
 namespace vz::import::formats {
 
 namespace {
 
-using store::mid;
-using store::trim;
-using store::val;
+using base::mid;
+using base::trim;
+using base::val;
 
 struct State {
-    std::optional<store::Date> programDate;
+    std::optional<base::Date> programDate;
     int raceNum = 0;
     std::string dog;
-    std::optional<store::Date> lineDate;
+    std::optional<base::Date> lineDate;
 };
 
 // The program date of the first line: ten characters from two columns
 // before its first slash. Throws ImportFailed when there is no room for it.
-std::optional<store::Date> readProgramDate(const std::string& line) {
-    const std::size_t slash = store::instr(line, "/");
+std::optional<base::Date> readProgramDate(const std::string& line) {
+    const std::size_t slash = base::instr(line, "/");
     if (slash < 3) {
         throw ImportFailed("the first line holds no program date");
     }
-    return store::readDate(mid(line, slash - 2, 10));
+    return base::readDate(mid(line, slash - 2, 10));
 }
 
 bool isRaceLine(const std::string& line) {
-    return store::equalsNoCase(store::left(line, 4), "race");
+    return base::equalsNoCase(base::left(line, 4), "race");
 }
 
 bool isEntryLine(const std::string& line) {
-    return store::equalsNoCase(store::left(line, 4), "post");
+    return base::equalsNoCase(base::left(line, 4), "post");
 }
 
 // The race of a race line, on the program's date; throws ImportFailed when
 // the line has fewer than three words after "race".
-Record raceRecord(const std::string& line, const std::optional<store::Date>& programDate,
+Record raceRecord(const std::string& line, const std::optional<base::Date>& programDate,
                   Origin at = {}) {
     const std::vector<std::size_t> words = wordStarts(line, 1);
     if (words.size() < 3) {
         throw ImportFailed("race line with fewer than three words after \"race\"");
     }
     FieldNumbers n;
-    store::Race race;
+    base::Race race;
     race.RaceNum = n.whole(mid(line, words[0], 3), "RaceNum");
     race.Grade = adjustHeaderGrade(trim(mid(line, words[1], 3)));
     race.Distance = distanceClass(mid(line, words[2], 7));
@@ -82,11 +82,11 @@ std::string pastGrade(const Columns& c) {
 
 Record readPastLine(const std::string& line, Origin at, State& state) {
     const Columns c(line);
-    if (const auto d = store::readDate(c(3, 11))) {
+    if (const auto d = base::readDate(c(3, 11))) {
         state.lineDate = d;
     }
     FieldNumbers n;
-    store::RaceLine l;
+    base::RaceLine l;
     l.RegName = state.dog;
     l.RaceDate = state.lineDate;
     l.RaceNum = n.whole(c(17, 2), "RaceNum");
@@ -116,7 +116,7 @@ LineKind kindOf(const std::string& line) {
                                : LineKind::Past;
 }
 
-Reading read(const Inputs& files, store::Date /*today*/) {
+Reading read(const Inputs& files, base::Date /*today*/) {
     Reading out;
     readUntilBroken(out, [&] {
         LineReader in(textLines(files.at(0)));
@@ -150,7 +150,7 @@ Refusal rosnetRefusal(std::string_view bytes) {
     if (first == nullptr) {
         return "an empty file";
     }
-    std::optional<store::Date> date;
+    std::optional<base::Date> date;
     try {
         date = readProgramDate(*first);
     } catch (const ImportFailed& e) {

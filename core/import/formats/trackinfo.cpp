@@ -3,26 +3,26 @@
 
 #include <string>
 
+#include "core/base/text.h"
+#include "core/base/vb.h"
 #include "core/import/format.h"
 #include "core/import/kinds.h"
 #include "core/import/rules.h"
-#include "core/store/text.h"
-#include "core/store/vb.h"
 
 namespace vz::import::formats {
 
 namespace {
 
-using store::mid;
-using store::trim;
-using store::val;
+using base::mid;
+using base::trim;
+using base::val;
 
 // The state carried from line to line.
 struct State {
     int raceNum = 0;
-    std::optional<store::Date> raceDate;
+    std::optional<base::Date> raceDate;
     std::string dog;
-    std::optional<store::Date> lineDate;
+    std::optional<base::Date> lineDate;
 };
 
 bool isRaceHeader(const std::string& line) {
@@ -58,32 +58,32 @@ LineKind kindOf(const std::string& line, const Columns& c) {
 // The race of a header line, with the date it holds (empty when
 // unreadable); throws ImportFailed when the grade cannot be cut out.
 Record headerRecord(const std::string& line, Origin at = {}) {
-    const std::size_t slash = store::instr(line, "/");
+    const std::size_t slash = base::instr(line, "/");
     if (slash < 3) {
         throw ImportFailed("race header without room for a date before its first slash");
     }
-    const std::size_t gradeAt = store::instr(line, "Grade:");
+    const std::size_t gradeAt = base::instr(line, "Grade:");
     if (gradeAt == 0) {
         throw ImportFailed("race header without \"Grade:\"");
     }
-    const std::size_t comma = store::instr(line, ",", gradeAt);
+    const std::size_t comma = base::instr(line, ",", gradeAt);
     if (comma == 0) {
         throw ImportFailed("race header without a comma after \"Grade:\"");
     }
     FieldNumbers n;
-    store::Race race;
+    base::Race race;
     race.RaceNum = n.whole(mid(line, 1, 2), "RaceNum");
-    race.RaceDate = store::readDate(mid(line, slash - 2, 8));
+    race.RaceDate = base::readDate(mid(line, slash - 2, 8));
     race.Grade = adjustHeaderGrade(trim(mid(line, gradeAt + 6, comma - (gradeAt + 6))));
     // Without the label there is no distance to read; the base class is taken.
-    const std::size_t distAt = store::instr(line, "Distance:");
+    const std::size_t distAt = base::instr(line, "Distance:");
     race.Distance = distanceClass(distAt == 0 ? std::string() : trim(mid(line, distAt + 9, 20)));
     return {at, RaceRecord{race}, n.fault()};
 }
 
 Record readHeader(const std::string& line, Origin at, State& state) {
     Record r = headerRecord(line, at);
-    store::Race& race = std::get<RaceRecord>(r.item).race;
+    base::Race& race = std::get<RaceRecord>(r.item).race;
     state.raceNum = race.RaceNum.value_or(state.raceNum);
     // An unreadable date keeps the one of the header before.
     if (race.RaceDate) {
@@ -107,11 +107,11 @@ std::string pastGrade(const Columns& c) {
 
 Record readPastLine(const std::string& line, Origin at, State& state) {
     const Columns c(line);
-    if (const auto d = store::readDate(c(1, 8))) {
+    if (const auto d = base::readDate(c(1, 8))) {
         state.lineDate = d;
     }
     FieldNumbers n;
-    store::RaceLine l;
+    base::RaceLine l;
     l.RegName = state.dog;
     l.RaceDate = state.lineDate;
     l.RaceNum = n.whole(c(10, 2), "RaceNum");
@@ -123,7 +123,7 @@ Record readPastLine(const std::string& line, Origin at, State& state) {
 
     std::string_view lengths = "OO";
     l.Finish = 9;
-    if (const std::size_t dash = store::instr(line, "-", 48); dash != 0) {
+    if (const std::size_t dash = base::instr(line, "-", 48); dash != 0) {
         l.Finish = n.whole(c.at(dash - 1), "Finish");
         lengths = trimmed(c(dash + 1, 4));
     }
@@ -144,7 +144,7 @@ Record readPastLine(const std::string& line, Origin at, State& state) {
     return {at, PastRecord{l, counts}, n.fault()};
 }
 
-Reading read(const Inputs& files, store::Date /*today*/) {
+Reading read(const Inputs& files, base::Date /*today*/) {
     Reading out;
     readUntilBroken(out, [&] {
         LineReader in(textLines(files.at(0)));

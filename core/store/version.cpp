@@ -1,9 +1,0 @@
-#include "core/store/version.h"
-
-namespace vz {
-
-std::string_view programVersion() {
-    return VZ_VERSION;
-}
-
-}  // namespace vz
