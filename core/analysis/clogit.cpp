@@ -75,7 +75,9 @@ Evaluation evaluate(const ChoiceSet& set, const Eigen::VectorXd& b, bool withHes
     Eigen::MatrixXd block(withHessian ? kBlockRows : 0, k);
     long filled = 0;
     const auto flush = [&] {
-        if (filled > 0) {
+        // Without inputs there is nothing to add (and Eigen's product would
+        // read through an empty block's null data).
+        if (filled > 0 && k > 0) {
             const auto z = block.topRows(filled);
             // Only the lower half is summed: the Hessian is symmetric.
             e.hessian.selfadjointView<Eigen::Lower>().rankUpdate(z.transpose(), -1.0);
