@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "core/base/error.h"
+#include "core/base/progress.h"
 #include "core/store/database.h"
 
 class QProgressBar;
@@ -22,9 +23,8 @@ class QThread;
 
 namespace vz::gui {
 
-// How much of the job is done: `done` of `total` steps, a total of 0 when
-// there is nothing to count. Called on the worker thread.
-using WorkProgress = std::function<void(std::int64_t done, std::int64_t total)>;
+// The one progress type of the core jobs, called on the worker thread.
+using WorkProgress = base::Progress;
 
 class Worker : public QObject {
     Q_OBJECT
