@@ -14,7 +14,9 @@ class Error : public std::runtime_error {
         kGeneric = 0,
         kInvalidValue = 5,  // "Invalid procedure call or argument"
         kOverflow = 6,
+        kSubscriptOutOfRange = 9,  // a post or race number outside its tables
         kTypeMismatch = 13,
+        kBadFileName = 52,
         kFileNotFound = 53,
         kDeviceIO = 57,
         kDiskFull = 61,
@@ -22,6 +24,7 @@ class Error : public std::runtime_error {
         kPermissionDenied = 70,
         kPathFileAccess = 75,
         kPathNotFound = 76,
+        kInvalidUseOfNull = 94,  // a figure read from a field that holds none
         kNoCurrentRecord = 3021,
         kDatabase = 3000,
         kLocked = 3260,  // another program holds the database

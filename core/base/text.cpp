@@ -10,7 +10,6 @@ namespace vz::base {
 namespace {
 
 // The classic runtime's "Invalid procedure call or argument".
-constexpr int kInvalidCall = 5;
 
 unsigned char byteAt(std::string_view s, std::size_t i) {
     return static_cast<unsigned char>(s[i]);
@@ -135,7 +134,7 @@ bool matchesAt(std::string_view haystack, std::size_t at, std::string_view needl
 std::size_t findChars(std::string_view haystack, std::string_view needle, std::size_t start,
                       bool ignoreCase) {
     if (start < 1) {
-        throw Error("Invalid procedure call or argument", kInvalidCall);
+        throw Error("Invalid procedure call or argument", Error::kInvalidValue);
     }
     std::size_t position = 1;
     std::size_t i = 0;
@@ -232,14 +231,14 @@ std::size_t charCount(std::string_view s) {
 
 std::string mid(std::string_view s, std::size_t start) {
     if (start < 1) {
-        throw Error("Invalid procedure call or argument", kInvalidCall);
+        throw Error("Invalid procedure call or argument", Error::kInvalidValue);
     }
     return std::string(s.substr(byteOffsetOfChar(s, start - 1)));
 }
 
 std::string mid(std::string_view s, std::size_t start, std::size_t length) {
     if (start < 1) {
-        throw Error("Invalid procedure call or argument", kInvalidCall);
+        throw Error("Invalid procedure call or argument", Error::kInvalidValue);
     }
     const std::size_t from = byteOffsetOfChar(s, start - 1);
     const std::string_view rest = s.substr(from);

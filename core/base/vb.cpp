@@ -199,7 +199,7 @@ double roundHalfEven(double x) {
 
 double roundHalfEven(double x, int digits) {
     if (digits < 0) {
-        throw Error("Invalid procedure call or argument", 5);
+        throw Error("Invalid procedure call or argument", Error::kInvalidValue);
     }
     if (digits == 0) {
         return roundHalfEven(x);

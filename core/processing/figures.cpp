@@ -12,8 +12,6 @@ namespace vz::processing {
 
 namespace {
 
-constexpr int kInvalidUseOfNull = 94;
-
 // Grade class 0 (none) to 6 ("AA").
 int gradeClass(const std::optional<std::string>& grade) {
     if (!grade || grade->empty()) {
@@ -49,7 +47,7 @@ int position(const std::optional<int>& value, const char* field, const HistoryLi
     if (!value) {
         throw Error("The race line of " + std::string(dogName) + " of " + lineDate(line) +
                         " has no " + field + " position.",
-                    kInvalidUseOfNull);
+                    Error::kInvalidUseOfNull);
     }
     return *value;
 }

@@ -34,8 +34,7 @@ struct Points {
 // apart catches this type.
 class PostFault : public Error {
   public:
-    static constexpr int kSubscriptOutOfRange = 9;
-    explicit PostFault(const std::string& message) : Error(message, kSubscriptOutOfRange) {}
+    explicit PostFault(const std::string& message) : Error(message, Error::kSubscriptOutOfRange) {}
 };
 
 // One starting box. A box without a dog reads as empty text, zero and false.

@@ -24,9 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kSubscriptOutOfRange = 9;
-constexpr int kBadFileName = 52;
-
 // An entry of the card as the race file holds it, before its dog is looked up.
 struct Booking {
     int post = 0;
@@ -67,12 +64,12 @@ std::vector<PlannedRace> readCard(const store::RaceFile& file, std::string_view 
             if (!p.Post || *p.Post < 1) {
                 throw Error(fmt::format("The dog {} in {} has no post number of 1 or more.", name,
                                         describeRace(race)),
-                            kSubscriptOutOfRange);
+                            Error::kSubscriptOutOfRange);
             }
             if (!taken.insert(*p.Post).second) {
                 throw Error(fmt::format("Post {} of {} holds more than one dog.", *p.Post,
                                         describeRace(race)),
-                            kSubscriptOutOfRange);
+                            Error::kSubscriptOutOfRange);
             }
             pr.bookings.push_back({*p.Post, name, std::nullopt});
         }
@@ -88,7 +85,7 @@ std::vector<PlannedRace> readCard(const store::RaceFile& file, std::string_view 
 RunOutcome run(const RunRequest& rq) {
     if (rq.raceFile.empty() || rq.raceFile.filename().empty() || rq.raceFileTitle.empty()) {
         throw Error("The name of the race file to process is empty: name a race file (.rac).",
-                    kBadFileName);
+                    Error::kBadFileName);
     }
     const fs::path reportPath = rq.paths.resultsFile(rq.raceFileTitle);
     const fs::path errorPath = rq.paths.errorReport();
