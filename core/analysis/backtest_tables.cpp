@@ -57,7 +57,8 @@ Table topPickTable(const BacktestSummary& s) {
     t.columns = {{"Races", 9}, {"Won", 8},     {"Win %", 7}, {"Top 3 %", 9},
                  {"Bets", 8},  {"Profit", 11}, {"ROI", 8}};
     t.columns.insert(t.columns.end(), kMarketColumns.begin(), kMarketColumns.end());
-    t.columns.push_back({"ROI 95%", 17});
+    // Two blanks at least before the widest range ("-100.0 to -100.0%").
+    t.columns.push_back({"ROI 95%", 19});
     t.ruled = true;
     namePeriods(t, s);
     return t;

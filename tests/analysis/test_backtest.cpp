@@ -365,7 +365,7 @@ TEST_F(HandHistory, TheReportCarriesTheEvidenceWorkedByHand) {
     const std::vector<std::string> lines = {
         std::string("All races       ") + "        1" + "       0" + "   0.0%" + "   100.0%" +
             "       1" + "      -1.00" + " -100.0%" + "    0.0-79.3%" + "     0.4" +
-            "  too few to judge" + "       -" + "-100.0 to -100.0%",
+            "  too few to judge" + "       -" + "  -100.0 to -100.0%",
         "Commission: 5% of a winning bet's net winnings",
         std::string("Level (1 unit a bet)      ") + "      1" + "      1.00" + "     -1.00" +
             " -100.0%" + "      1.00" + "    not yet" + "           1" + "            -",
