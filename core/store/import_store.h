@@ -33,7 +33,6 @@ class ImportStore {
     // Adds to the four start counters of one dog; an empty counter counts as 0.
     void addToCounters(std::int64_t rowId, int starts, int firsts, int seconds, int thirds);
 
-    bool hasRaceFile() const { return raceFile_ != nullptr; }
     void addRace(const base::Race& race);
     void addPost(const base::Post& post);
 

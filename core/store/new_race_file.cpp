@@ -220,10 +220,6 @@ NewRaceFile::~NewRaceFile() {
     forget(db_, temp);
 }
 
-const fs::path& NewRaceFile::temporaryPath() const {
-    return temp_->path();
-}
-
 void NewRaceFile::commit(DogDatabase::Transaction& dogTx) {
     temp_->sync();
     try {

@@ -49,7 +49,6 @@ class NewRaceFile {
 
     // The temporary file, open for the card's rows. Its messages name `file`.
     RaceFile& raceFile() { return *file_; }
-    const std::filesystem::path& temporaryPath() const;
 
     // Once the card's own transaction is committed: flushes the card to disk,
     // records in `dogTx` that it belongs to the import, and commits `dogTx`.
