@@ -12,6 +12,10 @@
 
 namespace vz::base {
 
+// How many of a dog's newest race lines are rated; the dog editor shades the
+// same lines.
+inline constexpr int kLinesRead = 8;
+
 // A row of `Main` in the dog database.
 struct Dog {
     std::int64_t rowId = 0;  // 0 until stored

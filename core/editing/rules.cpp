@@ -7,7 +7,6 @@
 #include <fmt/format.h>
 
 #include "core/base/text.h"
-#include "core/processing/figures.h"
 
 namespace vz::editing {
 
@@ -71,7 +70,7 @@ std::vector<bool> ratedLines(const std::vector<base::RaceLine>& lines) {
         return x.rowId < y.rowId;
     });
     std::vector<bool> rated(lines.size(), false);
-    const std::size_t count = std::min<std::size_t>(lines.size(), processing::kLinesRead);
+    const std::size_t count = std::min<std::size_t>(lines.size(), base::kLinesRead);
     for (std::size_t k = 0; k < count; ++k) {
         rated[order[k]] = true;
     }

@@ -18,7 +18,7 @@ namespace vz::processing {
 inline constexpr double kNoTime = 9999;
 
 // At most this many of a dog's newest lines are read.
-inline constexpr int kLinesRead = 8;
+using base::kLinesRead;
 // The running-pattern flags look at this many of the newest lines.
 inline constexpr int kPatternLines = 6;
 
