@@ -19,15 +19,6 @@ auto numbersOf(Line& l) {
                       &l.Stretch, &l.Finish, &l.FinishTime};
 }
 
-std::size_t hashNoCase(std::string_view name) {
-    std::size_t h = 1469598103934665603ULL;  // FNV-1a over the upper-cased bytes
-    for (const char c : name) {
-        const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-        h = (h ^ static_cast<unsigned char>(upper)) * 1099511628211ULL;
-    }
-    return h;
-}
-
 }  // namespace
 
 std::uint32_t TextNumbers::number(const std::optional<std::string>& text) {
@@ -50,10 +41,12 @@ std::optional<std::string> TextNumbers::text(std::uint32_t number) const {
 }
 
 std::uint32_t HeldLines::dog(std::string_view name, std::string_view style) {
-    const auto [number, added] = names_.find(name);
-    if (added) {
-        dogs_.emplace_back().style = style;
+    if (const auto it = numbers_.find(name); it != numbers_.end()) {
+        return it->second;
     }
+    const auto number = static_cast<std::uint32_t>(dogs_.size());
+    numbers_.emplace(name, number);
+    dogs_.emplace_back().style = style;
     return number;
 }
 
@@ -96,34 +89,17 @@ void HeldLines::putInFront(std::uint32_t dog, const RaceLine& line, std::uint32_
     d.count = static_cast<std::uint8_t>(std::min(d.count + std::size_t{1}, kRing));
 }
 
-std::pair<std::uint32_t, bool> HeldLines::NameTable::find(std::string_view name) {
-    if ((names_.size() + 1) * 2 > slots_.size()) {
-        grow();
+std::size_t HeldLines::NoCaseHash::operator()(std::string_view name) const noexcept {
+    std::size_t h = 1469598103934665603ULL;  // FNV-1a over the upper-cased bytes
+    for (const char c : name) {
+        const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        h = (h ^ static_cast<unsigned char>(upper)) * 1099511628211ULL;
     }
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t at = hashNoCase(name) & mask;; at = (at + 1) & mask) {
-        const std::uint32_t slot = slots_[at];
-        if (slot == 0) {
-            names_.emplace_back(name);
-            slots_[at] = static_cast<std::uint32_t>(names_.size());
-            return {static_cast<std::uint32_t>(names_.size() - 1), true};
-        }
-        if (base::equalsNoCase(names_[slot - 1], name)) {
-            return {slot - 1, false};
-        }
-    }
+    return h;
 }
 
-void HeldLines::NameTable::grow() {
-    slots_.assign(std::max<std::size_t>(1024, slots_.size() * 2), 0);
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = 0; i < names_.size(); ++i) {
-        std::size_t at = hashNoCase(names_[i]) & mask;
-        while (slots_[at] != 0) {
-            at = (at + 1) & mask;
-        }
-        slots_[at] = static_cast<std::uint32_t>(i + 1);
-    }
+bool HeldLines::NoCaseEqual::operator()(std::string_view a, std::string_view b) const noexcept {
+    return base::equalsNoCase(a, b);
 }
 
 }  // namespace vz::analysis

@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include <absl/container/flat_hash_map.h>
+
 #include "core/base/records.h"
 #include "core/processing/figures.h"
 
@@ -86,23 +88,21 @@ class HeldLines {
         std::array<HeldLine, processing::kLinesRead> ring;
     };
 
-    // The dogs' numbers by name: an open-addressing table of numbers, so
-    // that the two million lookups of a pass neither allocate nor chase list
-    // nodes.
-    class NameTable {
-      public:
-        // The number of `name`, and whether it is new.
-        std::pair<std::uint32_t, bool> find(std::string_view name);
-
-      private:
-        void grow();
-
-        std::vector<std::string> names_;
-        std::vector<std::uint32_t> slots_;  // 0 empty, else the name's number + 1
+    // The numbers by name, letter case ignored as the database compares
+    // names; a line's name is looked up as it stands, without a copy. An
+    // open-addressing table: the names sit in one array, so a lookup does not
+    // chase list nodes (std::unordered_map made the whole pass 5% slower).
+    struct NoCaseHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const noexcept;
+    };
+    struct NoCaseEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const noexcept;
     };
 
     TextNumbers texts_;
-    NameTable names_;
+    absl::flat_hash_map<std::string, std::uint32_t, NoCaseHash, NoCaseEqual> numbers_;
     std::vector<DogLines> dogs_;
 };
 
