@@ -64,7 +64,7 @@ void addHistory(const base::AppPaths& paths) {
     };
     store::DogDatabase::Transaction tx(db);
     for (int d = 0; d < 40; ++d) {
-        const base::Date date = base::addDays(test::day(2026, 1, 1), 3 * d);
+        const base::Date date = base::addDays(test::ymd(2026, 1, 1), 3 * d);
         for (int race = 0; race < 2; ++race) {
             std::vector<int> finishes = {1, 2, 3, 4, 5, 6};
             for (int i = 5; i > 0; --i)
@@ -411,7 +411,7 @@ class BacktestWindowTest : public QObject {
         addHistory(app.paths);
         const QString card = app.raceFile("Card.rac");
         // Race 2 of 1/4 as a card: its lines give the results.
-        test::addRace(card, test::day(2026, 1, 4), 2,
+        test::addRace(card, test::ymd(2026, 1, 4), 2,
                       {{1, "Runner 8"},
                        {2, "Runner 9"},
                        {3, "Runner 10"},

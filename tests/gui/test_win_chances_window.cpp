@@ -45,7 +45,7 @@ void addHistory(const base::AppPaths& paths) {
             runners.push_back(
                 {dogs[static_cast<std::size_t>((r * 5 + p) % 12)], p, finish, p == 1 ? 0.5 : 6.0});
         }
-        test::addRace(db, {base::addDays(test::day(2025, 1, 1), r / 3), r % 3 + 1}, runners);
+        test::addRace(db, {base::addDays(test::ymd(2025, 1, 1), r / 3), r % 3 + 1}, runners);
     }
     tx.commit();
 }
