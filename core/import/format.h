@@ -128,9 +128,6 @@ class LineReader {
     // when fewer are left.
     void discard(std::size_t count);
 
-    // Lines read so far, and all, for progress.
-    long done() const { return static_cast<long>(pos_); }
-    long total() const { return static_cast<long>(lines_.size()); }
     // 1-based number of the line last read.
     std::size_t lineNumber() const { return pos_; }
 

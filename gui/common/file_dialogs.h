@@ -41,7 +41,6 @@ class FileDialogScript {
     FileDialogScript& operator=(const FileDialogScript&) = delete;
 
     void choose(const QString& path) { answers_.push_back(QStringList{path}); }
-    void chooseMany(const QStringList& paths) { answers_.push_back(paths); }
     void cancel() { answers_.push_back(std::nullopt); }
     const std::vector<FileDialogRequest>& requests() const { return requests_; }
 

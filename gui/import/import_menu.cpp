@@ -124,7 +124,7 @@ void ImportMenu::openImporter(int index) {
     if (it == descriptions.end()) {
         return;
     }
-    ImporterDialog dialog(std::move(*it), paths_, today_.value_or(base::today()), hooks_, this);
+    ImporterDialog dialog(std::move(*it), paths_, base::today(), hooks_, this);
     if (!dialog.prepare()) {
         return;
     }

@@ -42,7 +42,6 @@ class ImportMenu : public QDialog {
     const RememberedFolders& folders() const { return folders_; }
     // The date the imports take as today; the clock's date unless fixed
     // (a test may fix it).
-    void setToday(base::Date today) { today_ = today; }
 
     // Called with each importer window after its files were chosen, before
     // it is shown (a test hooks in here).
@@ -62,7 +61,6 @@ class ImportMenu : public QDialog {
 
     base::AppPaths paths_;
     ImportUiHooks& hooks_;
-    std::optional<base::Date> today_;
     RememberedFolders folders_;
     std::vector<std::string> rowFormats_;  // the format of each menu row
     bool saved_ = false;

@@ -197,7 +197,6 @@ EditDogs::EditDogs(const base::AppPaths& paths, QWidget* parent) : QWidget(paren
         setCurrent(std::nullopt);
         setFieldsEnabled(false);
     }
-    firstOpen_ = false;
 }
 
 EditDogs::~EditDogs() {

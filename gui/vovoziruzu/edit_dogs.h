@@ -135,7 +135,6 @@ class EditDogs : public QWidget {
     std::optional<base::Dog> current_;
     std::int64_t position_ = 0;
     std::int64_t count_ = 0;
-    bool firstOpen_ = true;
     bool destroying_ = false;
     QString originalValue_;  // the name as it was when the name field got the focus
 

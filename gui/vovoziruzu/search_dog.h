@@ -29,7 +29,6 @@ class SearchDog : public QDialog {
     QLabel* notFoundLabel() const { return lblNotFound_; }
     QPushButton* findButton() const { return cmdFind_; }
     QPushButton* findNextButton() const { return cmdFindNext_; }
-    QPushButton* findPreviousButton() const { return cmdFindPrev_; }
     QPushButton* closeButton() const { return cmdClose_; }
 
     // The system beep of a search that finds nothing; tests count it.
