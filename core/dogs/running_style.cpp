@@ -123,6 +123,9 @@ StyleUpdateResult updateInTransaction(
         const std::string_view distance = row.Distance.value_or(std::string_view());
         const double t = row.FinishTime.value_or(0.0);
         const PostGroup group = postGroup(row.Post);
+        // Only times above 20.00 s count for the style, a bound of its own:
+        // processing takes anything above 10.00 s (adjustedTime), and joining
+        // the two would change every stored style.
         if (group != PostGroup::None && t > 2000) {
             GroupTimes& g = dog.groups[static_cast<int>(group)];
             if (distance == "S") {

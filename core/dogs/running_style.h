@@ -18,7 +18,8 @@
 
 namespace vz::dogs {
 
-// Average time of a post group whose count is 0.
+// Average time of a post group whose count is 0: 99.99 s, slower than any
+// real average, so a group without lines is never the dog's best.
 inline constexpr std::int64_t kNoAverage = 9999;
 
 // Times of one post group for one dog. The sum is rounded to a whole number
@@ -37,6 +38,9 @@ struct GroupTimes {
 enum class PostGroup { Inside, Middle, Outside, None };
 PostGroup postGroup(std::optional<int> post);
 
+// "R" (rail runner) runs fastest from the inside posts, "M" from the middle
+// ones, "W" (wide runner) from the outside ones; processing's post rules
+// read the code to see who blocks, cuts across or leaves a split.
 // The style the three averages give, or no value when the stored style is to
 // stay: ties between the inside group and another give "R"; a tie between
 // the middle and outside groups, both faster than the inside, keeps it.

@@ -169,6 +169,9 @@ DogFigures dogFigures(std::span<const HistoryLine> lines, TimeFactors factors,
             ++valid;
         }
     }
+    // The average takes slot 1, over the best time, as the figure tables
+    // always held it: slots 2 and 3 keep the second and third best for
+    // anyone comparing figures, and avgTime is the name the rules read.
     if (valid > 0) {
         double sum = 0;
         for (int s = 1; s <= valid; ++s) {

@@ -237,7 +237,9 @@ void figurePoints(RatedRace& r) {
     }
 }
 
-// The post rules, each tested once, in this order.
+// The post rules, each tested once, in this order. Styles are the running-
+// style update's: "R" rail runner (fastest from posts 1-3), "M" middle
+// (4-5), "W" wide runner (6-8).
 void postRules(RatedRace& r) {
     const Posts f(r.table);
     const auto advise = [&](std::string_view text) { appendAdvice(r.advice, text); };

@@ -136,6 +136,8 @@ Record readPastLine(const std::string& line, Origin at, State& state) {
     l.WinningTime = joinedTime(n, c(23, 2), c(26, 2), "WinningTime");
     const Columns own(trimmed(c(59, 6)));
     const auto ownTime = joinedTime(n, own(1, 2), own(4, 2), "FinishTime");
+    // No time of its own is stored as 9999, the no-time mark processing ranks
+    // last; a 0 would count as the fastest last time.
     l.FinishTime = ownTime == 0 ? std::optional<int>(9999) : ownTime;
     l.Odds = n.real(c(66, 6), "Odds");
     l.Grade = pastGrade(c);
