@@ -10,10 +10,10 @@
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <cctype>
 
 #include "core/base/error.h"
 #include "core/base/fileio.h"
+#include "core/base/rtf_text.h"
 #include "core/base/text.h"
 #include "core/base/version.h"
 #include "gui/common/messages.h"
@@ -32,129 +32,6 @@ HelpWindow::HelpWindow(const std::filesystem::path& page, QWidget* parent) : QMa
     const QString title = browser_->documentTitle();
     setWindowTitle(title.isEmpty() ? QStringLiteral("Vellicor Vovoziruzu Online Help") : title);
     resize(720, 640);
-}
-
-namespace {
-
-// Destinations whose text is not part of the document.
-bool skippedDestination(const std::string& word) {
-    static const char* const names[] = {
-        "fonttbl",   "colortbl", "stylesheet", "info",        "pict",
-        "object",    "header",   "footer",     "listtable",   "listoverridetable",
-        "generator", "rsidtbl",  "themedata",  "latentstyles"};
-    for (const char* n : names)
-        if (word == n)
-            return true;
-    return false;
-}
-
-void appendLatin1(std::string& out, unsigned char c) {
-    // \'hh is a Windows-1252 byte; its Latin-1 range covers licence text.
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-}  // namespace
-
-std::string rtfToPlainText(std::string_view rtf) {
-    std::string out;
-    // Per group: whether its text is skipped.
-    std::vector<bool> skip{false};
-    std::size_t i = 0;
-    int unicodeSkip = 0;
-    while (i < rtf.size()) {
-        const char c = rtf[i];
-        if (c == '{') {
-            skip.push_back(skip.back());
-            ++i;
-        } else if (c == '}') {
-            if (skip.size() > 1)
-                skip.pop_back();
-            ++i;
-        } else if (c == '\\') {
-            ++i;
-            if (i >= rtf.size())
-                break;
-            const char n = rtf[i];
-            if (n == '\\' || n == '{' || n == '}') {
-                if (!skip.back())
-                    out.push_back(n);
-                ++i;
-            } else if (n == '\'') {
-                if (i + 2 < rtf.size()) {
-                    const std::string hex(rtf.substr(i + 1, 2));
-                    char* end = nullptr;
-                    const long v = std::strtol(hex.c_str(), &end, 16);
-                    if (!skip.back() && end && *end == '\0')
-                        appendLatin1(out, static_cast<unsigned char>(v));
-                }
-                i += 3;
-            } else if (n == '*') {
-                skip.back() = true;
-                ++i;
-            } else if (std::isalpha(static_cast<unsigned char>(n))) {
-                std::string word;
-                while (i < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[i])))
-                    word.push_back(rtf[i++]);
-                std::string param;
-                if (i < rtf.size() &&
-                    (rtf[i] == '-' || std::isdigit(static_cast<unsigned char>(rtf[i]))))
-                    do
-                        param.push_back(rtf[i++]);
-                    while (i < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[i])));
-                if (i < rtf.size() && rtf[i] == ' ')
-                    ++i;
-                if (skippedDestination(word)) {
-                    skip.back() = true;
-                } else if (!skip.back()) {
-                    if (word == "par" || word == "line")
-                        out += "\n";
-                    else if (word == "tab")
-                        out += "\t";
-                    else if (word == "emdash")
-                        out += "\u2014";
-                    else if (word == "endash")
-                        out += "\u2013";
-                    else if (word == "u" && !param.empty()) {
-                        const long cp = std::strtol(param.c_str(), nullptr, 10);
-                        const auto u = static_cast<char32_t>(cp < 0 ? cp + 65536 : cp);
-                        QString s = QString::fromUcs4(&u, 1);
-                        out += s.toStdString();
-                        unicodeSkip = 1;
-                    }
-                }
-            } else {
-                ++i;  // other control symbols carry no text
-            }
-        } else if (c == '\r' || c == '\n') {
-            ++i;  // line ends in RTF source are not text
-        } else {
-            if (unicodeSkip > 0)
-                --unicodeSkip;
-            else if (!skip.back())
-                out.push_back(c);
-            ++i;
-        }
-    }
-    // No blanks at the end of lines or of the text.
-    std::string trimmed;
-    for (const std::string& line : base::splitLines(out)) {
-        std::string l = line;
-        while (!l.empty() && (l.back() == ' ' || l.back() == '\t'))
-            l.pop_back();
-        trimmed += l;
-        trimmed += '\n';
-    }
-    while (trimmed.size() > 1 && trimmed[trimmed.size() - 1] == '\n' &&
-           trimmed[trimmed.size() - 2] == '\n')
-        trimmed.pop_back();
-    while (!trimmed.empty() && trimmed.front() == '\n')
-        trimmed.erase(trimmed.begin());
-    return trimmed;
 }
 
 QString systemInformation(const base::AppPaths& paths) {
@@ -247,7 +124,7 @@ void showTechSupportDialog(QWidget* parent) {
 }
 
 QDialog* createLicenseDialog(QWidget* parent, const std::filesystem::path& licenseFile) {
-    const std::string text = rtfToPlainText(base::decodeText(base::readFile(licenseFile)));
+    const std::string text = base::rtfToPlainText(base::decodeText(base::readFile(licenseFile)));
     auto* dialog = new QDialog(parent);
     dialog->setObjectName(QStringLiteral("frmLicense"));
     dialog->setWindowTitle(QStringLiteral("Software License"));

@@ -28,10 +28,6 @@ class HelpWindow : public QMainWindow {
     QTextBrowser* browser_;
 };
 
-// The text of an RTF document without its control words and groups of
-// formatting tables: paragraphs become line ends.
-std::string rtfToPlainText(std::string_view rtf);
-
 // What the System Info button shows.
 QString systemInformation(const base::AppPaths& paths);
 

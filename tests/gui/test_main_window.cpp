@@ -558,17 +558,6 @@ class MainWindowTest : public QObject {
         QVERIFY(boxes.lastText().endsWith(QStringLiteral(" - 53")));
     }
 
-    void licenceTextHasNoControlWords() {
-        const std::string rtf = readText(sourceDir() / "data" / "License.rtf");
-        const std::string text = rtfToPlainText(rtf);
-        QVERIFY(text.find('\\') == std::string::npos);
-        QVERIFY(text.find('{') == std::string::npos);
-        QVERIFY(text.find("Helvetica") == std::string::npos);
-        QVERIFY(text.rfind("Vellicor Vovoziruzu - Software License\n\nCopyright", 0) == 0);
-        QCOMPARE(rtfToPlainText("{\\rtf1{\\*\\generator x;}A\\'e9 b\\par c\\{d\\}\\u8212?e}"),
-                 std::string("A\u00e9 b\nc{d}\u2014e\n"));
-    }
-
     void informationWindows() {
         AppFixture app;
         MessageRecorder boxes;
