@@ -16,6 +16,7 @@
 #include "core/analysis/check.h"
 #include "core/analysis/walk_forward_report.h"
 #include "core/base/error.h"
+#include "core/base/questions.h"
 
 namespace vz::cli {
 namespace {
@@ -133,8 +134,7 @@ int runBacktest(Context& ctx, const BacktestArgs& a) {
         }
         std::error_code ec;
         if (fs::exists(csv, ec) &&
-            !confirm(ctx, fmt::format("This file\n{}\nalready exists.  Overwrite?", csv.string()),
-                     a.overwrite)) {
+            !confirm(ctx, base::overwriteQuestion(csv.string()), a.overwrite)) {
             std::cerr << fmt::format(
                 "The file {} already exists; give --overwrite to replace it.\n", csv.string());
             return kExitFailure;

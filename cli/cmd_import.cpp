@@ -11,6 +11,7 @@
 #include "cli/command.h"
 #include "cli/progress.h"
 #include "core/base/error.h"
+#include "core/base/questions.h"
 #include "core/editing/rules.h"
 #include "core/import/import.h"
 #include "core/import/registry.h"
@@ -50,9 +51,7 @@ int runFormat(Context& ctx, const FormatArgs& a) {
         }
         std::error_code ec;
         if (fs::exists(out, ec)) {
-            const std::string question =
-                fmt::format("This file\n{}\nalready exists.  Overwrite?", out.string());
-            if (!confirm(ctx, question, a.overwrite)) {
+            if (!confirm(ctx, base::overwriteQuestion(out.string()), a.overwrite)) {
                 std::cerr << fmt::format(
                     "The race file {} already exists; give --overwrite to replace it.\n",
                     out.string());

@@ -14,8 +14,9 @@
 #include "core/analysis/win_model.h"
 #include "core/base/error.h"
 #include "core/base/fileio.h"
+#include "core/base/output_guard.h"
+#include "core/base/questions.h"
 #include "core/store/dog_database.h"
-#include "core/store/output_guard.h"
 
 namespace vz::cli {
 namespace {
@@ -70,16 +71,14 @@ int runFit(Context& ctx, const FitArgs& a) {
     std::optional<fs::path> design;
     if (!a.design.empty()) {
         design = fs::absolute(a.design);
-        if (const auto why = store::outputRefusal(ctx.paths, *design, store::OutputKind::Other,
-                                                  "the design file")) {
+        if (const auto why = base::outputRefusal(ctx.paths, *design, base::OutputKind::Other,
+                                                 "the design file")) {
             std::cerr << *why << "\n";
             return kExitFailure;
         }
         std::error_code ec;
         if (fs::exists(*design, ec) &&
-            !confirm(ctx,
-                     fmt::format("This file\n{}\nalready exists.  Overwrite?", design->string()),
-                     a.overwrite)) {
+            !confirm(ctx, base::overwriteQuestion(design->string()), a.overwrite)) {
             std::cerr << fmt::format(
                 "The file {} already exists; give --overwrite to replace it.\n", design->string());
             return kExitFailure;

@@ -8,8 +8,8 @@
 #include "core/analysis/walk_forward_report.h"
 #include "core/base/error.h"
 #include "core/base/fileio.h"
+#include "core/base/output_guard.h"
 #include "core/processing/report.h"
-#include "core/store/output_guard.h"
 
 namespace vz::analysis {
 
@@ -147,8 +147,8 @@ std::optional<std::string> csvRefusal(const BacktestRun& run) {
         return std::nullopt;
     }
     const std::filesystem::path report = run.paths.resultsDir() / std::string(kBacktestReportName);
-    return store::outputRefusal(run.paths, *run.csv, store::OutputKind::Other, "the CSV file",
-                                std::span(&report, 1));
+    return base::outputRefusal(run.paths, *run.csv, base::OutputKind::Other, "the CSV file",
+                               std::span(&report, 1));
 }
 
 BacktestOutcome runBacktest(const BacktestRun& run) {

@@ -413,7 +413,7 @@ void copyFileReplacing(const fs::path& from, const fs::path& to, std::string_vie
     writeFileAtomic(to, readFile(from), what);
 }
 
-std::vector<fs::path> clearLeftTemporaryFiles(const fs::path& dir) {
+std::vector<fs::path> clearLeftTemporaryFilesIn(const fs::path& dir) {
     std::vector<fs::path> removed;
     std::error_code ec;
     fs::directory_iterator it(dir, ec);

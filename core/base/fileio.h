@@ -109,7 +109,7 @@ void copyFileReplacing(const std::filesystem::path& from, const std::filesystem:
 // program cut short left: those no running program holds locked. A race
 // file's card waiting for its import's completion stays. Returns what it
 // deleted.
-std::vector<std::filesystem::path> clearLeftTemporaryFiles(const std::filesystem::path& dir);
+std::vector<std::filesystem::path> clearLeftTemporaryFilesIn(const std::filesystem::path& dir);
 
 // Deletes the file when it exists.
 void removeFileIfPresent(const std::filesystem::path& path, std::string_view what = "file");

@@ -1,4 +1,4 @@
-#include "core/store/output_guard.h"
+#include "core/base/output_guard.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 
 #include <fmt/format.h>
 
-namespace vz::store {
+namespace vz::base {
 namespace fs = std::filesystem;
 
 namespace {
@@ -135,4 +135,4 @@ std::optional<std::string> outputRefusal(const base::AppPaths& paths, const fs::
     return std::nullopt;
 }
 
-}  // namespace vz::store
+}  // namespace vz::base

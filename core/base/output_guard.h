@@ -14,7 +14,7 @@
 
 #include "core/base/paths.h"
 
-namespace vz::store {
+namespace vz::base {
 
 // A race file may replace a race file (the caller checks that the file there
 // is one); any other output replaces only a file that is none of the
@@ -45,4 +45,4 @@ std::optional<std::string> outputRefusal(const base::AppPaths& paths,
 // Whether the file begins with the header every SQLite database has.
 bool hasSqliteHeader(const std::filesystem::path& file);
 
-}  // namespace vz::store
+}  // namespace vz::base

@@ -79,4 +79,12 @@ std::string importFailedMessage(const ImportFailed& failure) {
     return text;
 }
 
+std::string importErrorMessage(std::string_view cause, std::optional<int> number) {
+    std::string text = fmt::format("{}\r{}", ImportFailed::kFirstLine, cause);
+    if (number) {
+        text += fmt::format(" - {}", *number);
+    }
+    return text;
+}
+
 }  // namespace vz::import

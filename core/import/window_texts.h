@@ -4,7 +4,9 @@
 // the importer windows and the terminal tool. Window messages separate their
 // lines by CR, as the messages were written.
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/import/format.h"
@@ -31,5 +33,11 @@ std::vector<std::string> summaryLines(const ImportSummary& summary, bool writesR
 // The message of a failed run: its lines (the two lines of ImportFailed,
 // then the cause if any), CR-separated.
 std::string importFailedMessage(const ImportFailed& failure);
+
+// The message of a run that failed for another cause than its input (a
+// database that cannot be opened, a file that went away): the first line of
+// every failed run, then the cause, with " - " and its error number when it
+// has one; CR-separated.
+std::string importErrorMessage(std::string_view cause, std::optional<int> number = std::nullopt);
 
 }  // namespace vz::import

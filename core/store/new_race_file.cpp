@@ -11,7 +11,7 @@
 #include <fmt/format.h>
 
 #include "core/base/fileio.h"
-#include "core/store/output_guard.h"
+#include "core/base/output_guard.h"
 
 namespace vz::store {
 namespace fs = std::filesystem;
@@ -105,7 +105,7 @@ fs::path normalAbsolute(const fs::path& p) {
 }  // namespace
 
 std::optional<std::string> newRaceFileRefusal(const base::AppPaths& paths, const fs::path& file) {
-    if (auto why = outputRefusal(paths, file, OutputKind::RaceFile, "a race file")) {
+    if (auto why = base::outputRefusal(paths, file, base::OutputKind::RaceFile, "a race file")) {
         return why;
     }
     switch (detectFileKind(file)) {

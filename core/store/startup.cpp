@@ -32,7 +32,7 @@ ProgramState initializeProgram(const base::AppPaths& paths, ScreenSize screen, b
     createFolder(paths.resultsDir(), state.errors);
     const std::vector<Error> unfinished = completeInterruptedImports(paths.dogDatabase());
     state.errors.insert(state.errors.end(), unfinished.begin(), unfinished.end());
-    clearLeftTemporaryFiles(paths);
+    clearLeftTemporaryFilesOfAllFolders(paths);
     const std::optional<std::string> pendingSettings =
         completeInterruptedSettings(paths, state.errors);
 
@@ -75,9 +75,9 @@ ProgramState initializeProgram(const base::AppPaths& paths, ScreenSize screen, b
     return state;
 }
 
-void clearLeftTemporaryFiles(const base::AppPaths& paths) {
+void clearLeftTemporaryFilesOfAllFolders(const base::AppPaths& paths) {
     for (const fs::path& dir : {paths.appDir, paths.dataDir(), paths.resultsDir()}) {
-        base::clearLeftTemporaryFiles(dir);
+        base::clearLeftTemporaryFilesIn(dir);
     }
 }
 

@@ -37,7 +37,7 @@ ProgramState initializeProgram(const base::AppPaths& paths, ScreenSize screen, b
 
 // Deletes what killed programs left half-written beside the files they
 // write: in the application, data and results folders.
-void clearLeftTemporaryFiles(const base::AppPaths& paths);
+void clearLeftTemporaryFilesOfAllFolders(const base::AppPaths& paths);
 
 // The 30-day reminder is due when the last style update is more than 30 days
 // before today (or was never recorded).

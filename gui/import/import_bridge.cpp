@@ -3,18 +3,16 @@
 #include <exception>
 
 #include "core/base/error.h"
+#include "core/base/questions.h"
 #include "core/import/chosen_folder.h"
 #include "core/import/import.h"
 #include "core/import/registry.h"
 #include "core/import/window_texts.h"
+#include "gui/common/qt_setup.h"
 
 namespace vz::gui {
 
 namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 std::vector<SettingsFault> faultsOf(const std::vector<import::SettingsProblem>& problems) {
     std::vector<SettingsFault> faults;
@@ -70,7 +68,7 @@ QString completionWithCounts(const ImporterDescription& description,
 }
 
 QString overwriteQuestion(const QString& path) {
-    return QStringLiteral("This file\r") + path + QStringLiteral("\ralready exists.  Overwrite?");
+    return qs(base::overwriteQuestion(str(path), "\r"));
 }
 
 std::vector<SettingsFault> loadRememberedFolders(const base::AppPaths& paths,
@@ -105,14 +103,11 @@ ImportOutcome runImportJob(const ImportJob& job, const base::Progress& progress)
         // Not the input's fault (a database that cannot be opened, a file
         // that went away): the user is told the cause, not to pick another type.
         return {ImportOutcome::Kind::OtherError,
-                QStringLiteral("Error importing file.\r%1 - %2").arg(qs(e.what())).arg(e.number()),
+                qs(import::importErrorMessage(e.what(), e.number())),
                 e.number(),
                 {}};
     } catch (const std::exception& e) {
-        return {ImportOutcome::Kind::OtherError,
-                QStringLiteral("Error importing file.\r%1").arg(qs(e.what())),
-                0,
-                {}};
+        return {ImportOutcome::Kind::OtherError, qs(import::importErrorMessage(e.what())), 0, {}};
     }
 }
 

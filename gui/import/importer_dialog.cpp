@@ -17,22 +17,11 @@
 #include "core/editing/rules.h"
 #include "core/store/database.h"
 #include "core/store/new_race_file.h"
+#include "gui/common/qt_setup.h"
 #include "gui/common/worker.h"
 #include "gui/import/ui_hooks.h"
 
 namespace vz::gui {
-
-namespace {
-
-QString pathText(const std::filesystem::path& p) {
-    return QString::fromStdString(p.string());
-}
-
-std::filesystem::path toPath(const QString& s) {
-    return std::filesystem::path(s.toStdString());
-}
-
-}  // namespace
 
 ImporterDialog::ImporterDialog(ImporterDescription description, base::AppPaths paths,
                                base::Date today, ImportUiHooks& hooks, QWidget* parent)
@@ -123,13 +112,13 @@ bool ImporterDialog::prepare() {
 void ImporterDialog::showFiles() {
     QStringList names, paths;
     for (const std::filesystem::path& in : inputs_) {
-        names << QFileInfo(pathText(in)).fileName();
-        paths << pathText(in);
+        names << QFileInfo(qpath(in)).fileName();
+        paths << qpath(in);
     }
     QString text = QStringLiteral("From: ") + names.join(QStringLiteral(", "));
     if (raceFile_) {
-        text += QStringLiteral("\nInto: ") + QFileInfo(pathText(*raceFile_)).fileName();
-        paths << pathText(*raceFile_);
+        text += QStringLiteral("\nInto: ") + QFileInfo(qpath(*raceFile_)).fileName();
+        paths << qpath(*raceFile_);
     }
     files_->setText(text);
     files_->setToolTip(paths.join(QLatin1Char('\n')));
@@ -144,7 +133,7 @@ bool ImporterDialog::chooseInputs() {
         if (chosen.isEmpty()) {
             return false;  // a cancelled dialog ends the window silently
         }
-        inputs_.push_back(toPath(chosen));
+        inputs_.push_back(fspath(chosen));
         // Remembered at once: a later cancel keeps it.
         *input.folder = rememberedFolderOf(chosen);
     }
@@ -155,7 +144,7 @@ bool ImporterDialog::chooseRaceFile() {
     if (!description_.makesRaceFile) {
         return true;
     }
-    QString start = pathText(paths_.dataDir()) + QLatin1Char('/');
+    QString start = qpath(paths_.dataDir()) + QLatin1Char('/');
     QString chosen;
     for (;;) {
         chosen = hooks_.saveFile(this, QStringLiteral("Name new race file..."), start,
@@ -165,14 +154,14 @@ bool ImporterDialog::chooseRaceFile() {
         }
         // A name without extension gets ".rac", as the main program's New
         // does: the Open and Process dialogs list only those.
-        chosen = QString::fromStdString(editing::withRaceFileExtension(chosen.toStdString()));
+        chosen = qs(editing::withRaceFileExtension(str(chosen)));
         start = chosen;  // asked again, the dialog opens on the name just refused
-        if (const auto why = store::newRaceFileRefusal(paths_, toPath(chosen))) {
-            hooks_.warn(this, importAppTitle(), QString::fromStdString(*why));
+        if (const auto why = store::newRaceFileRefusal(paths_, fspath(chosen))) {
+            hooks_.warn(this, importAppTitle(), qs(*why));
             continue;
         }
         std::error_code ec;
-        if (!std::filesystem::exists(toPath(chosen), ec)) {
+        if (!std::filesystem::exists(fspath(chosen), ec)) {
             break;
         }
         if (hooks_.askYesNo(this, QStringLiteral("Confirm"), overwriteQuestion(chosen))) {
@@ -191,7 +180,7 @@ bool ImporterDialog::chooseRaceFile() {
             QStringLiteral("%1 - %2").arg(e.number()).arg(QString::fromStdString(e.what())));
         return false;
     }
-    raceFile_ = toPath(chosen);
+    raceFile_ = fspath(chosen);
     return true;
 }
 

@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     for (const vz::Error& e : vz::store::completeInterruptedImports(paths->dogDatabase())) {
         vz::gui::showCommonError(nullptr, e);
     }
-    vz::store::clearLeftTemporaryFiles(*paths);
+    vz::store::clearLeftTemporaryFilesOfAllFolders(*paths);
 
     vz::gui::DefaultImportUiHooks hooks;
     vz::gui::ImportMenu menu(*paths, hooks);

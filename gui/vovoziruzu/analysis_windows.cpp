@@ -45,8 +45,9 @@
 #include "core/analysis/report_text.h"
 #include "core/base/error.h"
 #include "core/base/fileio.h"
+#include "core/base/output_guard.h"
+#include "core/base/questions.h"
 #include "core/store/lookup_database.h"
-#include "core/store/output_guard.h"
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
 #include "gui/common/qt_setup.h"
@@ -624,9 +625,7 @@ void BacktestWindow::start() {
             return;
         }
         if (QFileInfo::exists(*chosen) &&
-            !askYesNo(this, QStringLiteral("Confirm"),
-                      QStringLiteral("This file\n") + *chosen +
-                          QStringLiteral("\nalready exists.  Overwrite?")))
+            !askYesNo(this, QStringLiteral("Confirm"), qs(base::overwriteQuestion(str(*chosen)))))
             return;
     }
 
@@ -729,13 +728,11 @@ void BacktestWindow::saveChart(QChartView* view, const QString& suggestedName) {
         return;
     try {
         const auto report = paths_.resultsDir() / std::string(analysis::kBacktestReportName);
-        if (const auto why = store::outputRefusal(paths_, fspath(*chosen), store::OutputKind::Other,
-                                                  "the chart", std::span(&report, 1)))
+        if (const auto why = base::outputRefusal(paths_, fspath(*chosen), base::OutputKind::Other,
+                                                 "the chart", std::span(&report, 1)))
             throw Error(*why, Error::kPermissionDenied);
         if (QFileInfo::exists(*chosen) &&
-            !askYesNo(this, QStringLiteral("Confirm"),
-                      QStringLiteral("This file\n") + *chosen +
-                          QStringLiteral("\nalready exists.  Overwrite?")))
+            !askYesNo(this, QStringLiteral("Confirm"), qs(base::overwriteQuestion(str(*chosen)))))
             return;
         const QByteArray png = pngOf(view);
         base::writeFileAtomic(

@@ -20,6 +20,7 @@
 #include <limits>
 
 #include "core/base/dates.h"
+#include "core/base/questions.h"
 #include "core/base/recent_files.h"
 #include "core/base/settings.h"
 #include "core/base/window_size.h"
@@ -438,9 +439,7 @@ void MainWindow::newRaceFile() {
     }
     try {
         if (QFileInfo::exists(path) &&
-            !askYesNo(this, QStringLiteral("Confirm"),
-                      QStringLiteral("This file\n") + path +
-                          QStringLiteral("\nalready exists.  Overwrite?")))
+            !askYesNo(this, QStringLiteral("Confirm"), qs(base::overwriteQuestion(str(path)))))
             return;
         if (isOpen(path)) {
             inform(this, QStringLiteral("Oops"),

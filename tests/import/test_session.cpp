@@ -2,11 +2,14 @@
 // duplicate test, the counters, the card rows, and where a run ends.
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
 #include <gtest/gtest.h>
 
 #include "core/import/import_failed.h"
 #include "core/import/session.h"
+#include "core/import/window_texts.h"
 #include "core/store/import_store.h"
 #include "tests/import/import_fixture.h"
 
@@ -282,6 +285,23 @@ TEST_F(SessionTest, ProgressIsThrottledAndEndsAtTheTotal) {
     EXPECT_EQ(calls.back(), (std::pair<long, long>{5000, 5000}));
     EXPECT_EQ(s.summary().linesWithoutDog, 5000);
 }  // namespace vz::test
+
+// A run that failed for another cause than its input: the first line of every
+// failed run, then the cause and its number when it has one.
+TEST(ImportErrorMessageTest, WordsTheFailure) {
+    struct Case {
+        std::string_view cause;
+        std::optional<int> number;
+        std::string_view message;
+    };
+    const Case cases[] = {
+        {"disk I/O error", 3012, "Error importing file.\rdisk I/O error - 3012"},
+        {"bad_alloc", std::nullopt, "Error importing file.\rbad_alloc"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(import::importErrorMessage(c.cause, c.number), c.message) << c.cause;
+    }
+}
 
 }  // namespace
 }  // namespace vz::test
