@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/base/dates.h"
+#include "core/base/paths.h"
 #include "core/base/records.h"
 #include "core/store/dog_database.h"
 
@@ -58,5 +59,14 @@ void addRace(store::DogDatabase& db, const PastRace& race, const std::vector<Run
 
 void addDogs(store::DogDatabase& db, const std::vector<std::string>& names,
              const std::string& style = "M");
+
+// Twelve dogs over forty race days, two races of six a day, finishes and
+// odds from a fixed sequence: enough for the backtest's charts to show a
+// shape.
+void addChartHistory(const base::AppPaths& paths);
+
+// 600 races of six dogs, three a day: post 1 wins four races in five, post
+// 3 the fifth.
+void addPostBiasHistory(const base::AppPaths& paths);
 
 }  // namespace vz::test

@@ -16,9 +16,9 @@
 namespace vz::analysis {
 namespace {
 
-using test::day;
 using test::PastRace;
 using test::Runner;
+using test::ymd;
 
 // Five dogs, all middle runners, over two race days.
 //
@@ -54,8 +54,8 @@ class HandHistory : public ::testing::Test {
     test::TempDir root;
     base::AppPaths paths = test::makeAppFolder(root.path());
     store::DogDatabase db{paths.dogDatabase()};
-    const PastRace race1{day(2026, 1, 5), 1, "S", "B", 3000};
-    const PastRace race2{day(2026, 1, 12), 2, "S", "B", 3010};
+    const PastRace race1{ymd(2026, 1, 5), 1, "S", "B", 3000};
+    const PastRace race2{ymd(2026, 1, 12), 2, "S", "B", 3010};
 
     void SetUp() override {
         test::addDogs(db, {"A", "B", "C", "D", "E"});
@@ -211,7 +211,7 @@ TEST_F(HandHistory, NoLineOfTheRaceDayOrLaterLeaksIn) {
     const RatedPastRace before = races().at(0);
     test::addRace(db, {race2.date, 9, "S", "AA", 2900},
                   {{"A", 1, 1, 2.0, 2900}, {"B", 2, 1, 2.0, 2900}});
-    test::addRace(db, {day(2026, 1, 13), 1, "S", "AA", 2900},
+    test::addRace(db, {ymd(2026, 1, 13), 1, "S", "AA", 2900},
                   {{"E", 1, 1, 2.0, 2900}, {"D", 2, 1, 2.0, 2900}});
     const std::vector<RatedPastRace> after = races();
     const auto it = std::find_if(after.begin(), after.end(),
@@ -303,7 +303,7 @@ TEST_F(HandHistory, WritesTheReportAndACsvThatReadsBack) {
     }
     BacktestRun run;
     run.paths = paths;
-    run.today = day(2026, 2, 1);
+    run.today = ymd(2026, 2, 1);
     run.csv = root / "rated dogs.csv";
     std::vector<RatedPastRace> rated;
     run.request.onRace = [&](const RatedPastRace& r) { rated.push_back(r); };
@@ -359,7 +359,7 @@ TEST_F(HandHistory, WritesTheReportAndACsvThatReadsBack) {
 TEST_F(HandHistory, TheReportCarriesTheEvidenceWorkedByHand) {
     BacktestRun run;
     run.paths = paths;
-    run.today = day(2026, 2, 1);
+    run.today = ymd(2026, 2, 1);
     run.request.options.commission = 5;
     const std::string report = test::readText(runBacktest(run).report);
     const std::vector<std::string> lines = {
@@ -392,8 +392,8 @@ TEST(BacktestReport, StakingRowsWorkedByHand) {
     s.byMargin = {{"0", {}}, {"1-2", {}}, {"3-5", {}}, {"6 and more", {}}};
     s.byGrade = {{"B", {}}};
     s.byDistance = {{"S", {}}};
-    s.picks = {{day(2026, 1, 5), 1, 2.0, true}, {day(2026, 1, 12), 2, 1.5, false}};
-    const std::string report = backtestReport(s, backtestTables(s), day(2026, 2, 1));
+    s.picks = {{ymd(2026, 1, 5), 1, 2.0, true}, {ymd(2026, 1, 12), 2, 1.5, false}};
+    const std::string report = backtestReport(s, backtestTables(s), ymd(2026, 2, 1));
     const std::vector<std::string> lines = {
         std::string("Level (1 unit a bet)      ") + "      2" + "      2.00" + "      0.90" +
             "   45.0%" + "      1.00" + "    not yet" + "           1" + "         211%",
@@ -463,7 +463,7 @@ TEST_F(HandHistory, TheTwoPeriodsAddUpToTheWhole) {
 
     // The report shows both periods of a row together, and says which is
     // evidence.
-    const std::string text = backtestReport(parts, backtestTables(parts), day(2026, 2, 1));
+    const std::string text = backtestReport(parts, backtestTables(parts), ymd(2026, 2, 1));
     EXPECT_NE(text.find("\r\nAll races       Development          0       0      -"),
               std::string::npos);
     EXPECT_NE(text.find("\r\n                Test                 1       0   0.0%"),
@@ -475,7 +475,7 @@ TEST_F(HandHistory, TheTwoPeriodsAddUpToTheWhole) {
 TEST_F(HandHistory, ACancelledRunWritesNothing) {
     BacktestRun run;
     run.paths = paths;
-    run.today = day(2026, 2, 1);
+    run.today = ymd(2026, 2, 1);
     run.csv = root / "rated dogs.csv";
     run.request.cancelled = [] { return true; };
     const BacktestOutcome out = runBacktest(run);
@@ -492,8 +492,8 @@ TEST(BacktestOptions, RefusesWhatCannotBeUsed) {
     };
     const std::vector<Case> cases = {
         {[](BacktestOptions& o) {
-             o.from = day(2026, 2, 1);
-             o.to = day(2026, 1, 1);
+             o.from = ymd(2026, 2, 1);
+             o.to = ymd(2026, 1, 1);
          },
          "The first day 2026-02-01 is after the last day 2026-01-01."},
         {[](BacktestOptions& o) { o.distance = "X"; },
@@ -513,7 +513,7 @@ TEST(BacktestOptions, RefusesWhatCannotBeUsed) {
         }
     }
     BacktestOptions oneDay;
-    oneDay.from = oneDay.to = day(2026, 1, 1);
+    oneDay.from = oneDay.to = ymd(2026, 1, 1);
     EXPECT_NO_THROW(checkOptions(oneDay));
     EXPECT_EQ(distanceOption(" l "), "L");
     EXPECT_THROW(distanceOption("SL"), Error);
@@ -542,7 +542,7 @@ class SkippedRaces : public ::testing::Test {
 };
 
 TEST_F(SkippedRaces, CountsEachReason) {
-    const base::Date d = day(2026, 3, 1);
+    const base::Date d = ymd(2026, 3, 1);
     std::vector<Runner> noWinner = field("N", 5);
     for (Runner& r : noWinner) {
         r.finish = *r.finish + 1;
@@ -564,14 +564,14 @@ TEST_F(SkippedRaces, CountsEachReason) {
     // U1 has an earlier line without its break: its race cannot be rated.
     Runner unreadable{"U1", 1, 1};
     unreadable.noBreak = true;
-    test::addRace(db, {day(2026, 2, 1), 7}, {unreadable});
+    test::addRace(db, {ymd(2026, 2, 1), 7}, {unreadable});
     test::addRace(db, {d, 5}, field("U", 5));
     // A race in which no dog has an earlier line (F1 in post 6, so that the
     // race of post 150 is rated and refused), then a race of the R dogs that
     // rates; and lines that fit no race.
     std::vector<Runner> firsts = field("R", 5);
     firsts.push_back({"F1", 6, 6, 3.0});
-    test::addRace(db, {day(2026, 2, 1), 6}, firsts);
+    test::addRace(db, {ymd(2026, 2, 1), 6}, firsts);
     test::addRace(db, {d, 6}, field("R", 5));
     test::addRace(db, {d, 8, "S", "B", std::nullopt}, field("W", 2));
     base::RaceLine undated = test::lineOf({d, 9}, {"X", 1, 1});
@@ -618,8 +618,8 @@ TEST_F(SkippedRaces, CountsEachReason) {
 TEST_F(SkippedRaces, ADeletedDogStillRan) {
     test::addDogs(db, {"K2", "K3", "K4", "K5"}, "M");
     test::addDogs(db, {"Gone"}, "W");
-    const base::Date before = day(2026, 4, 1);
-    const PastRace race{day(2026, 4, 8), 1};
+    const base::Date before = ymd(2026, 4, 1);
+    const PastRace race{ymd(2026, 4, 8), 1};
     test::addRace(db, {before, 1, "S", "AA"}, {{"Gone", 1, 1, 2.0, 2990}});
     // No winner among these: the race of 4/1 is not rated.
     test::addRace(db, {before, 2}, {{"K2", 2, 2}, {"K3", 3, 3}, {"K4", 4, 4}, {"K5", 5, 5}});
@@ -652,8 +652,8 @@ TEST_F(SkippedRaces, ARaceWithSpeedGapsCountsOnce) {
     for (int p = 1; p <= 5; ++p) {
         field.push_back({"G" + std::to_string(p), p, p, 3.0, 2980 + 20 * p});
     }
-    test::addRace(db, {day(2026, 5, 1), 1}, field);
-    test::addRace(db, {day(2026, 5, 8), 1}, field);
+    test::addRace(db, {ymd(2026, 5, 1), 1}, field);
+    test::addRace(db, {ymd(2026, 5, 8), 1}, field);
     std::vector<RatedPastRace> rated;
     BacktestRequest rq;
     rq.onRace = [&](const RatedPastRace& r) { rated.push_back(r); };
@@ -675,10 +675,10 @@ TEST_F(SkippedRaces, ARaceWithSpeedGapsCountsOnce) {
 TEST_F(SkippedRaces, NamesCompareWithoutLetterCase) {
     test::addDogs(db, {"K2", "K3", "K4", "K5"}, "M");
     test::addDogs(db, {"Mixed"}, "W");
-    test::addRace(db, {day(2026, 4, 1), 1, "S", "AA"}, {{"MIXED", 1, 1, 2.0, 2990}});
-    test::addRace(db, {day(2026, 4, 1), 2},
+    test::addRace(db, {ymd(2026, 4, 1), 1, "S", "AA"}, {{"MIXED", 1, 1, 2.0, 2990}});
+    test::addRace(db, {ymd(2026, 4, 1), 2},
                   {{"K2", 2, 2}, {"K3", 3, 3}, {"K4", 4, 4}, {"K5", 5, 5}});
-    test::addRace(db, {day(2026, 4, 8), 1},
+    test::addRace(db, {ymd(2026, 4, 8), 1},
                   {{"mixed", 1, 1, 2.0}, {"K2", 2, 2}, {"K3", 3, 3}, {"K4", 4, 4}, {"K5", 5, 5}});
     std::vector<RatedPastRace> rated;
     BacktestRequest rq;

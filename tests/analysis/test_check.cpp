@@ -13,7 +13,7 @@ namespace vz::analysis {
 namespace {
 
 namespace fs = std::filesystem;
-using test::day;
+using test::ymd;
 
 std::string joined(const std::vector<std::string>& lines) {
     std::string out;
@@ -33,7 +33,7 @@ class Check : public ::testing::Test {
 
     void result(const char* dog, int race, int finish, std::optional<double> odds) {
         store::DogDatabase db(paths.dogDatabase());
-        base::RaceLine l = test::line(dog, day(2026, 12, 7), "S", "B", 3050, 3, 3, 3, finish);
+        base::RaceLine l = test::line(dog, ymd(2026, 12, 7), "S", "B", 3050, 3, 3, 3, finish);
         l.RaceNum = race;
         l.Odds = odds;
         db.addRaceLine(l);
@@ -44,7 +44,7 @@ class Check : public ::testing::Test {
         rq.paths = paths;
         rq.raceFile = card;
         rq.raceFileTitle = test::kSampleTitle;
-        rq.today = day(2026, 12, 9);
+        rq.today = ymd(2026, 12, 9);
         return checkRaceFile(rq);
     }
 };

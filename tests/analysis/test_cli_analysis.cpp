@@ -29,7 +29,7 @@ class CliAnalysis : public ::testing::Test {
         store::DogDatabase db(paths.dogDatabase());
         addDogs(db, {"A", "B", "C", "D", "E"});
         for (int week = 0; week < 3; ++week) {
-            addRace(db, {day(2026, 3, 1 + 7 * week), 1},
+            addRace(db, {ymd(2026, 3, 1 + 7 * week), 1},
                     {{"A", 1, 1, 2.0}, {"B", 2, 2}, {"C", 3, 3}, {"D", 4, 4}, {"E", 5, 5}});
         }
     }

@@ -10,7 +10,7 @@
 namespace vz::analysis {
 namespace {
 
-using test::day;
+using test::ymd;
 
 // Wilson's 95% range, p = k/n, z = 1.959964:
 //   centre = (p + z^2/2n) / (1 + z^2/n)
@@ -123,10 +123,10 @@ TEST(Evidence, BootstrapOverRaces) {
 // staked); the two winners make 1 each, the losers lose 2.033: -0.033.
 TEST(Staking, FollowsTheBetsByHand) {
     const std::vector<Bet> bets = {
-        {day(2026, 1, 6), 1, 1, 2.0, false}, {day(2026, 1, 1), 1, 1, 2.0, true},
-        {day(2026, 1, 2), 1, 1, 1.0, false}, {day(2026, 1, 3), 2, 1, 5.0, false},
-        {day(2026, 1, 3), 1, 1, 3.0, false}, {day(2026, 1, 5), 1, 1, 4.0, true},
-        {day(2026, 1, 7), 1, 1, 0.0, true},  // no odds: no bet
+        {ymd(2026, 1, 6), 1, 1, 2.0, false}, {ymd(2026, 1, 1), 1, 1, 2.0, true},
+        {ymd(2026, 1, 2), 1, 1, 1.0, false}, {ymd(2026, 1, 3), 2, 1, 5.0, false},
+        {ymd(2026, 1, 3), 1, 1, 3.0, false}, {ymd(2026, 1, 5), 1, 1, 4.0, true},
+        {ymd(2026, 1, 7), 1, 1, 0.0, true},  // no odds: no bet
     };
     struct Case {
         const char* what;

@@ -20,9 +20,9 @@ namespace vz::analysis {
 namespace {
 
 namespace fs = std::filesystem;
-using test::day;
 using test::PastRace;
 using test::Runner;
+using test::ymd;
 
 std::string processCard(const base::AppPaths& paths, const fs::path& card, base::Date today) {
     processing::RunRequest rq;
@@ -48,7 +48,7 @@ TEST(SameAsProcessing, TheCheckRatesTheCardAsProcessingDid) {
     {
         store::DogDatabase db(paths.dogDatabase());
         for (const char* dog : {"Rail Rocket", "Eight Ball", "Say \"When\"", "Case Dog"}) {
-            base::RaceLine l = test::line(dog, day(2026, 12, 7), "S", "AA", 2800, 1, 1, 1, 1);
+            base::RaceLine l = test::line(dog, ymd(2026, 12, 7), "S", "AA", 2800, 1, 1, 1, 1);
             l.RaceNum = dog[0] == 'S' || dog[0] == 'C' ? 2 : 1;
             db.addRaceLine(l);
         }
@@ -96,7 +96,7 @@ std::string reportLines(const RatedPastRace& r) {
 class BacktestAsProcessing : public ::testing::Test {
   protected:
     test::TempDir root;
-    const base::Date raceDay = day(2026, 6, 20);
+    const base::Date raceDay = ymd(2026, 6, 20);
 
     void history(const base::AppPaths& paths, bool withRaceDayAndLater) {
         store::DogDatabase db(paths.dogDatabase());
@@ -104,16 +104,16 @@ class BacktestAsProcessing : public ::testing::Test {
         test::addDogs(db, {"Third", "Fourth", "Fifth"}, "W");
         const int order[] = {4, 1, 0, 5, 2, 6, 3};  // Cut's seven newer lines, shuffled
         for (int i : order) {
-            test::addRace(db, {day(2026, 6, 10 - i), 1, "S", "C"}, {{"Cut", 2, 4, 5.0, 3050}});
+            test::addRace(db, {ymd(2026, 6, 10 - i), 1, "S", "C"}, {{"Cut", 2, 4, 5.0, 3050}});
         }
-        test::addRace(db, {day(2026, 5, 20), 2, "S", "AA"}, {{"Cut", 1, 1, 2.0, 2990}});
-        test::addRace(db, {day(2026, 5, 20), 5, "S", "M"}, {{"Cut", 8, 8, 9.0, 3200}});
+        test::addRace(db, {ymd(2026, 5, 20), 2, "S", "AA"}, {{"Cut", 1, 1, 2.0, 2990}});
+        test::addRace(db, {ymd(2026, 5, 20), 5, "S", "M"}, {{"Cut", 8, 8, 9.0, 3200}});
         for (int i = 0; i < 8; ++i) {
-            test::addRace(db, {day(2026, 5, 1 + i), 3, "L", "C"}, {{"Rival", 3, 2, 3.0, 3700}});
+            test::addRace(db, {ymd(2026, 5, 1 + i), 3, "L", "C"}, {{"Rival", 3, 2, 3.0, 3700}});
         }
-        test::addRace(db, {day(2026, 6, 1), 4, "R", "D"},
+        test::addRace(db, {ymd(2026, 6, 1), 4, "R", "D"},
                       {{"Third", 6, 3, 4.0, 4300}, {"Fourth", 7, 6, 4.0, 4400}});
-        test::addRace(db, {day(2026, 6, 3), 4, "S", "B"}, {{"Fifth", 8, 2, 4.0, 3040}});
+        test::addRace(db, {ymd(2026, 6, 3), 4, "S", "B"}, {{"Fifth", 8, 2, 4.0, 3040}});
         if (withRaceDayAndLater) {
             test::addRace(db, {raceDay, 6, "S", "C", 3010},
                           {{"Cut", 1, 2, 3.0},
@@ -121,7 +121,7 @@ class BacktestAsProcessing : public ::testing::Test {
                            {"Third", 3, 3, 6.0},
                            {"Fourth", 4, 4, 8.0},
                            {"Fifth", 5, 5, 9.0}});
-            test::addRace(db, {day(2026, 6, 21), 1, "S", "AA"}, {{"Fifth", 1, 1, 2.0, 2700}});
+            test::addRace(db, {ymd(2026, 6, 21), 1, "S", "AA"}, {{"Fifth", 1, 1, 2.0, 2700}});
         }
     }
 };

@@ -38,7 +38,7 @@ std::vector<RatedPastRace> history(int races, unsigned seed, int (*winnerOf)(std
     for (int r = 0; r < races; ++r) {
         RatedPastRace race;
         race.race.RaceDate =
-            base::Date{std::chrono::sys_days(test::day(2025, 1, 1)) + std::chrono::days{r / 10}};
+            base::Date{std::chrono::sys_days(test::ymd(2025, 1, 1)) + std::chrono::days{r / 10}};
         race.race.RaceNum = r % 10 + 1;
         const int winner = winnerOf(rng);
         for (int post = 1; post <= 8; ++post) {
@@ -141,7 +141,7 @@ TEST(WalkForward, LaterResultsNeverChangeEarlierChances) {
     o.refitDays = 7;
     std::vector<RatedPastRace> races = history(1500, 3, postOneFortyPercent);
     std::vector<RatedPastRace> changed = races;
-    const base::Date cut = test::day(2025, 3, 1);
+    const base::Date cut = test::ymd(2025, 3, 1);
     std::mt19937 rng(99);
     for (RatedPastRace& r : changed) {
         if (*r.race.RaceDate > cut) {
@@ -186,7 +186,7 @@ TEST(WalkForward, TheBacktestReportsItAndTheCsvCarriesTheChances) {
             }
             test::addRace(
                 db,
-                {base::Date{std::chrono::sys_days(test::day(2024, 1, 1)) + std::chrono::days{r}},
+                {base::Date{std::chrono::sys_days(test::ymd(2024, 1, 1)) + std::chrono::days{r}},
                  1},
                 runs);
         }

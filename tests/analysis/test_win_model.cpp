@@ -187,7 +187,7 @@ TEST(ModelFile, RoundTripAndRefusals) {
     m.deadHeats = 2;
     m.logLik = -1100.5;
     m.nullLogLik = -1250.25;
-    m.firstDay = test::day(2026, 1, 5);
+    m.firstDay = test::ymd(2026, 1, 5);
     m.options.grade = "B";
     m.notes = {"a note"};
     const fs::path file = dir.path() / "model.json";
@@ -240,7 +240,7 @@ class CliFit : public ::testing::Test {
                 const int finish = r == 0 ? post + 1 : r == 1 && post == 2 ? 1 : post;
                 runs.push_back({names[i], post, finish, 2.0 + post});
             }
-            const base::Date date{std::chrono::sys_days(test::day(2024, 1, 1)) +
+            const base::Date date{std::chrono::sys_days(test::ymd(2024, 1, 1)) +
                                   std::chrono::days{r}};
             test::addRace(db, {date, 1}, runs);
         }

@@ -38,8 +38,8 @@ class WinReport : public ::testing::Test {
                                 0.1});
         }
         m.races = 600;
-        m.firstDay = test::day(2026, 1, 5);
-        m.lastDay = test::day(2026, 6, 30);
+        m.firstDay = test::ymd(2026, 1, 5);
+        m.lastDay = test::ymd(2026, 6, 30);
         saveModel(modelFile(paths.appDir), m);
     }
 

@@ -9,17 +9,12 @@
 #include <string_view>
 
 #include "core/base/error.h"
+#include "tests/support/test_support.h"
 
 namespace vz::base {
 namespace {
 
-using std::chrono::day;
-using std::chrono::month;
-using std::chrono::year;
-
-Date ymd(int y, unsigned m, unsigned d) {
-    return Date{year{y}, month{m}, day{d}};
-}
+using test::ymd;
 
 std::string show(const std::optional<Date>& d) {
     return d ? toIso(*d) : "(no date)";

@@ -13,10 +13,6 @@
 
 namespace vz::test {
 
-inline base::Date ymd(int y, unsigned m, unsigned d) {
-    return base::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
-}
-
 class DogFixture : public ::testing::Test {
   protected:
     TempDir dir;

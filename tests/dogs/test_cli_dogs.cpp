@@ -49,10 +49,6 @@ class CliDogsTest : public ::testing::Test {
     long lineCount() { return store::DogDatabase(paths.dogDatabase()).raceLineCount(); }
 };
 
-base::Date ymd(int y, unsigned m, unsigned d) {
-    return base::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
-}
-
 TEST_F(CliDogsTest, UpdateStylesPrintsTheChangesAndWritesTheSettings) {
     addDog("Wide Boy", ymd(2026, 11, 1));
     const auto r = run({"update-styles", "--list"});

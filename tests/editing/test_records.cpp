@@ -4,15 +4,13 @@
 
 #include "core/editing/convert.h"
 #include "core/editing/records.h"
+#include "tests/support/test_support.h"
 
 using namespace vz;
 using namespace vz::editing;
+using vz::test::ymd;
 
 namespace {
-
-base::Date day(int y, unsigned m, unsigned d) {
-    return base::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
-}
 
 const Lookups kLookups{{"M", "R", "W"}, {"AA", "A", "B", "C"}, {"S", "L", "R"}};
 
@@ -102,7 +100,7 @@ TEST(Records, RaceLineCellsConvertAsTheOtherFieldsDo) {
 TEST(Records, ARaceKeepsItsKeyAndTakesOnlyListedCodes) {
     base::Race stored;
     stored.rowId = 2;
-    stored.RaceDate = day(2026, 12, 7);
+    stored.RaceDate = ymd(2026, 12, 7);
     stored.RaceNum = 1;
     stored.Grade = "Z";
     RaceFields typed = raceFields(stored);

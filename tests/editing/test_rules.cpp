@@ -4,17 +4,15 @@
 
 #include "core/editing/card.h"
 #include "core/editing/rules.h"
+#include "tests/support/test_support.h"
 
 using namespace vz;
 using namespace vz::editing;
+using vz::test::ymd;
 
 namespace {
 
-base::Date day(int y, unsigned m, unsigned d) {
-    return base::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
-}
-
-const base::Date kToday = day(2026, 12, 7);
+const base::Date kToday = ymd(2026, 12, 7);
 
 base::Race race(std::optional<base::Date> date, std::optional<int> number) {
     base::Race r;
@@ -39,14 +37,14 @@ base::Post post(std::int64_t id, int raceNum, std::optional<int> number, const c
 }  // namespace
 
 TEST(Rules, ANewRaceContinuesTheCard) {
-    const base::Date nov30 = day(2026, 11, 30);
+    const base::Date nov30 = ymd(2026, 11, 30);
     const struct {
         std::vector<base::Race> races;
         RaceKey expected;
     } cases[] = {
         {{}, {kToday, 1}},
         // The last race in date and number order, whatever the stored order.
-        {{race(nov30, 7), race(day(2026, 11, 29), 9), race(nov30, 2)}, {nov30, 8}},
+        {{race(nov30, 7), race(ymd(2026, 11, 29), 9), race(nov30, 2)}, {nov30, 8}},
         {{race(nov30, std::nullopt)}, {nov30, 1}},
         {{race(std::nullopt, 4)}, {kToday, 1}},
     };
@@ -99,7 +97,7 @@ TEST(Rules, TheEightNewestLinesAreTheRatedOnes) {
     for (unsigned d = 1; d <= 10; ++d) {
         base::RaceLine l;
         l.rowId = d;
-        l.RaceDate = day(2026, 11, d);
+        l.RaceDate = ymd(2026, 11, d);
         lines.push_back(l);
     }
     base::RaceLine undated;
@@ -150,7 +148,7 @@ TEST(Rules, RememberedSizeIsKeptWithinTheAreaAndTheMinimum) {
 
 TEST(Card, UnknownDogsDogsTwiceAndPostsTwiceAreFound) {
     const DogNames known({"Alpha", "bravo", "Charlie", "Delta"});
-    const base::Date tomorrow = day(2026, 12, 8);
+    const base::Date tomorrow = ymd(2026, 12, 8);
     const std::vector<base::Post> posts = {
         post(1, 1, 1, "ALPHA"),                                      // known in other letter case
         post(2, 1, 2, "Bravo"),           post(3, 1, 2, "Charlie"),  // post 2 twice in race 1

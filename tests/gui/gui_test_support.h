@@ -20,11 +20,7 @@
 
 namespace vz::test {
 
-inline base::Date day(int y, unsigned m, unsigned d) {
-    return base::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
-}
-
-inline const base::Date kToday = day(2026, 12, 7);
+inline const base::Date kToday = ymd(2026, 12, 7);
 
 inline base::Date addDays(base::Date d, long n) {
     return base::addDays(d, n);

@@ -45,8 +45,7 @@ Dog dog(const std::string& name, int starts = 0) {
 RaceLine line(const std::string& name, int year, unsigned month, unsigned day, int post) {
     RaceLine l;
     l.RegName = name;
-    l.RaceDate =
-        base::Date{std::chrono::year{year}, std::chrono::month{month}, std::chrono::day{day}};
+    l.RaceDate = test::ymd(year, month, day);
     l.RaceNum = 3;
     l.Distance = "S";
     l.Post = post;

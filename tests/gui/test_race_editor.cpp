@@ -17,7 +17,7 @@
 using namespace vz;
 using namespace vz::gui;
 using vz::test::AppFixture;
-using vz::test::day;
+using vz::test::ymd;
 using vz::test::kToday;
 
 namespace {
@@ -93,10 +93,10 @@ class RaceEditorTest : public QObject {
     }
 
     void addRaceContinuesTheLastRaceOfTheCard() {
-        const auto date = day(2026, 11, 30);
+        const auto date = ymd(2026, 11, 30);
         EditorFixture f([&](const QString& file) {
             vz::test::addRace(file, date, 7);
-            vz::test::addRace(file, day(2026, 11, 29), 9);
+            vz::test::addRace(file, ymd(2026, 11, 29), 9);
         });
         QCOMPARE(f.editor()->raceCaption(), QStringLiteral(" Race Number: 1 of 2 - 0 dogs"));
         f.click("cmdAdd");
@@ -230,7 +230,7 @@ class RaceEditorTest : public QObject {
         f.editor()->nextRace();
         QCOMPARE(f.editor()->currentRace(), 1);
         const auto races = f.races();
-        QVERIFY(races.back().RaceDate == day(2026, 12, 8));
+        QVERIFY(races.back().RaceDate == ymd(2026, 12, 8));
         QCOMPARE(races.back().RaceNum, std::optional<int>(5));
     }
 
@@ -355,7 +355,7 @@ class RaceEditorTest : public QObject {
 
     // A race's posts follow its date and number; another race's key is refused.
     void changingARacesNumberOrDateMovesItsPosts() {
-        const auto tomorrow = day(2026, 12, 8);
+        const auto tomorrow = ymd(2026, 12, 8);
         EditorFixture f([](const QString& file) {
             vz::test::addRace(
                 file, kToday, 1,

@@ -1,6 +1,5 @@
 // The Win Chances window and the backtest window's walk-forward tabs, driven
-// offscreen. With VZ_SCREENSHOT_DIR set the window and the calibration chart
-// are written there as PNG files.
+// offscreen.
 
 #include <QChart>
 #include <QChartView>
@@ -18,8 +17,8 @@
 #include "gui/vovoziruzu/analysis_windows.h"
 #include "gui/vovoziruzu/win_chances_window.h"
 #include "gui_test_support.h"
-#include "screenshot.h"
 #include "tests/analysis/history.h"
+#include "tests/gui/picture.h"
 
 using namespace vz;
 using namespace vz::gui;
@@ -27,28 +26,6 @@ using vz::test::AppFixture;
 using vz::test::kToday;
 
 namespace {
-
-// 600 races of six dogs, three a day: post 1 wins four races in five, post
-// 3 the fifth.
-void addHistory(const base::AppPaths& paths) {
-    store::DogDatabase db(paths.dogDatabase());
-    std::vector<std::string> dogs;
-    for (int i = 0; i < 12; ++i)
-        dogs.push_back("Dog " + std::to_string(i + 1));
-    test::addDogs(db, dogs);
-    store::DogDatabase::Transaction tx(db);
-    for (int r = 0; r < 600; ++r) {
-        const int winner = r % 5 == 0 ? 3 : 1;
-        std::vector<test::Runner> runners;
-        for (int p = 1; p <= 6; ++p) {
-            const int finish = p == winner ? 1 : p < winner ? p + 1 : p;
-            runners.push_back(
-                {dogs[static_cast<std::size_t>((r * 5 + p) % 12)], p, finish, p == 1 ? 0.5 : 6.0});
-        }
-        test::addRace(db, {base::addDays(test::day(2025, 1, 1), r / 3), r % 3 + 1}, runners);
-    }
-    tx.commit();
-}
 
 QString cell(QTableWidget* t, int row, int column) {
     QTableWidgetItem* item = t->item(row, column);
@@ -72,7 +49,7 @@ class WinChancesWindowTest : public QObject {
 
     void fitShowsTheCoefficientsAndTheCalibration() {
         AppFixture app;
-        addHistory(app.paths);
+        test::addPostBiasHistory(app.paths);
         MessageRecorder boxes;
         WinChancesWindow window(app.paths, {});
         window.resize(900, 700);
@@ -101,11 +78,11 @@ class WinChancesWindowTest : public QObject {
         auto* points = qobject_cast<QScatterSeries*>(chart->series().at(1));
         QVERIFY(points && points->count() > 0);
 
-        QVERIFY(test::shoot(window, "win_chances_window"));
+        QVERIFY(test::hasContent(window.grab().toImage()));
         window.findChild<QTabWidget*>(QStringLiteral("tabWinChances"))
             ->setCurrentWidget(window.chart());
         QCoreApplication::processEvents();
-        QVERIFY(test::saveScreenshot(window.chart()->grab(), "win_chances_calibration"));
+        QVERIFY(test::hasContent(window.chart()->grab().toImage()));
 
         // The report columns' choice goes to its own file, and back.
         QVERIFY(!analysis::reportColumnsOn(app.paths.appDir));
@@ -117,7 +94,7 @@ class WinChancesWindowTest : public QObject {
 
     void theBacktestWindowJudgesTheChancesWalkForward() {
         AppFixture app;
-        addHistory(app.paths);
+        test::addPostBiasHistory(app.paths);
         MessageRecorder boxes;
         BacktestWindow window(app.paths, {}, kToday);
         window.findChild<QCheckBox*>(QStringLiteral("chkWinChances"))->setChecked(true);

@@ -82,10 +82,6 @@ void ImportFixture::addLine(const std::string& name, base::Date date) {
     db.addRaceLine(l);
 }
 
-base::Date ymd(int y, unsigned m, unsigned d) {
-    return base::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
-}
-
 std::string fit(std::string_view text, std::size_t width) {
     std::string s(text.substr(0, width));
     s.resize(width, ' ');

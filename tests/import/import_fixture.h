@@ -54,8 +54,6 @@ class ImportFixture : public ::testing::Test {
     int inputCounter_ = 0;
 };
 
-base::Date ymd(int y, unsigned m, unsigned d);
-
 // Pads or cuts `text` to exactly `width` characters (ASCII).
 std::string fit(std::string_view text, std::size_t width);
 

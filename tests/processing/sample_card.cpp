@@ -4,34 +4,6 @@
 
 namespace vz::test {
 
-using namespace std::chrono;
-
-base::Date day(int y, int m, int d) {
-    return base::Date{year{y}, month{static_cast<unsigned>(m)},
-                      std::chrono::day{static_cast<unsigned>(d)}};
-}
-
-base::RaceLine line(const std::string& dog, base::Date date, const char* distance,
-                    const char* grade, std::optional<int> finishTime, int brk, int eighth,
-                    int stretch, int finish) {
-    base::RaceLine l;
-    l.RegName = dog;
-    l.RaceDate = date;
-    l.RaceNum = 1;
-    l.Distance = distance;
-    l.WinningTime = finishTime;
-    l.Post = 1;
-    l.Break = brk;
-    l.Eighth = eighth;
-    l.Stretch = stretch;
-    l.Finish = finish;
-    l.FinishLength = 0;
-    l.FinishTime = finishTime;
-    l.Odds = 2.5;
-    l.Grade = grade;
-    return l;
-}
-
 void addDog(store::DogDatabase& db, const std::string& name, const char* style) {
     base::Dog d;
     d.RegName = name;
@@ -109,55 +81,55 @@ void makeSampleCard(const base::AppPaths& paths, const std::filesystem::path& ra
     {
         store::DogDatabase::Transaction tx(db);
         addDog(db, "Rail Rocket", "R");
-        db.addRaceLine(line("Rail Rocket", day(2026, 11, 30), "S", "A", 3050, 1, 1, 1, 1));
-        db.addRaceLine(line("Rail Rocket", day(2026, 11, 20), "S", "A", 3080, 2, 1, 2, 2));
+        db.addRaceLine(line("Rail Rocket", ymd(2026, 11, 30), "S", "A", 3050, 1, 1, 1, 1));
+        db.addRaceLine(line("Rail Rocket", ymd(2026, 11, 20), "S", "A", 3080, 2, 1, 2, 2));
         addDog(db, "Wide Willow", "W");
-        db.addRaceLine(line("Wide Willow", day(2026, 11, 30), "L", "B", 3800, 3, 3, 4, 3));
+        db.addRaceLine(line("Wide Willow", ymd(2026, 11, 30), "L", "B", 3800, 3, 3, 4, 3));
         addDog(db, "Middle Mist", "M");
-        db.addRaceLine(line("Middle Mist", day(2026, 11, 25), "S", "C", 3090, 5, 4, 3, 1));
-        db.addRaceLine(line("Middle Mist", day(2026, 12, 1), "S", "C", 3100, 4, 4, 5, 4));
+        db.addRaceLine(line("Middle Mist", ymd(2026, 11, 25), "S", "C", 3090, 5, 4, 3, 1));
+        db.addRaceLine(line("Middle Mist", ymd(2026, 12, 1), "S", "C", 3100, 4, 4, 5, 4));
         addDog(db, "No Record", "M");
         addDog(db, "Slow Sam", "W");
-        db.addRaceLine(line("Slow Sam", day(2026, 11, 28), "R", "D", 4000, 6, 6, 6, 6));
+        db.addRaceLine(line("Slow Sam", ymd(2026, 11, 28), "R", "D", 4000, 6, 6, 6, 6));
         addDog(db, "Rail Six", "R");
-        db.addRaceLine(line("Rail Six", day(2026, 11, 29), "S", "B", 3060, 2, 2, 2, 2));
+        db.addRaceLine(line("Rail Six", ymd(2026, 11, 29), "S", "B", 3060, 2, 2, 2, 2));
         addDog(db, "Seven Up", "M");
-        db.addRaceLine(line("Seven Up", day(2026, 11, 27), "S", "T", 0, 3, 2, 3, 1));
+        db.addRaceLine(line("Seven Up", ymd(2026, 11, 27), "S", "T", 0, 3, 2, 3, 1));
         addDog(db, "Eight Ball", "M");
-        db.addRaceLine(line("Eight Ball", day(2026, 11, 26), "S", "AA", 3045, 1, 2, 1, 1));
+        db.addRaceLine(line("Eight Ball", ymd(2026, 11, 26), "S", "AA", 3045, 1, 2, 1, 1));
 
         addDog(db, "Say \"When\"", "R");
-        db.addRaceLine(line("Say \"When\"", day(2026, 12, 2), "S", "A", 3000, 1, 1, 1, 1));
-        db.addRaceLine(line("Say \"When\"", day(2026, 11, 25), "S", "A", 3010, 2, 1, 1, 1));
-        db.addRaceLine(line("Say \"When\"", day(2026, 11, 18), "S", "A", 3020, 1, 2, 3, 2));
-        db.addRaceLine(line("Say \"When\"", day(2026, 11, 11), "S", "A", 3030, 2, 1, 1, 1));
+        db.addRaceLine(line("Say \"When\"", ymd(2026, 12, 2), "S", "A", 3000, 1, 1, 1, 1));
+        db.addRaceLine(line("Say \"When\"", ymd(2026, 11, 25), "S", "A", 3010, 2, 1, 1, 1));
+        db.addRaceLine(line("Say \"When\"", ymd(2026, 11, 18), "S", "A", 3020, 1, 2, 3, 2));
+        db.addRaceLine(line("Say \"When\"", ymd(2026, 11, 11), "S", "A", 3030, 2, 1, 1, 1));
         addDog(db, "Extraordinarily Long Name", "M");
         db.addRaceLine(
-            line("Extraordinarily Long Name", day(2026, 12, 1), "L", "B", 3700, 3, 3, 3, 2));
+            line("Extraordinarily Long Name", ymd(2026, 12, 1), "L", "B", 3700, 3, 3, 3, 2));
         addDog(db, "Trailing Tom", "W");
-        db.addRaceLine(line("Trailing Tom", day(2026, 12, 1), "S", "C", 3070, 4, 4, 4, 3));
+        db.addRaceLine(line("Trailing Tom", ymd(2026, 12, 1), "S", "C", 3070, 4, 4, 4, 3));
         addDog(db, "Case Dog", "M");
-        db.addRaceLine(line("Case Dog", day(2026, 11, 30), "R", "B", 3900, 2, 2, 2, 1));
-        db.addRaceLine(line("Case Dog", day(2026, 11, 20), "S", "B", 3150, 3, 3, 4, 4));
+        db.addRaceLine(line("Case Dog", ymd(2026, 11, 30), "R", "B", 3900, 2, 2, 2, 1));
+        db.addRaceLine(line("Case Dog", ymd(2026, 11, 20), "S", "B", 3150, 3, 3, 4, 4));
         addDog(db, "Fifth Dog", "R");
-        db.addRaceLine(line("Fifth Dog", day(2026, 11, 29), "S", "M", 3040, 5, 5, 5, 1));
+        db.addRaceLine(line("Fifth Dog", ymd(2026, 11, 29), "S", "M", 3040, 5, 5, 5, 1));
 
         addDog(db, "Lone Star", "M");
-        db.addRaceLine(line("Lone Star", day(2026, 12, 3), "S", "C", 3100, 2, 2, 2, 2));
+        db.addRaceLine(line("Lone Star", ymd(2026, 12, 3), "S", "C", 3100, 2, 2, 2, 2));
         addDog(db, "Gap Runner", "R");
-        db.addRaceLine(line("Gap Runner", day(2026, 12, 4), "S", "C", std::nullopt, 3, 4, 4, 5));
-        db.addRaceLine(line("Gap Runner", day(2026, 11, 27), "S", "C", 3080, 1, 1, 2, 1));
+        db.addRaceLine(line("Gap Runner", ymd(2026, 12, 4), "S", "C", std::nullopt, 3, 4, 4, 5));
+        db.addRaceLine(line("Gap Runner", ymd(2026, 11, 27), "S", "C", 3080, 1, 1, 2, 1));
 
         // A dog of the database that runs on no race of the card.
         addDog(db, "Bystander", "R");
-        db.addRaceLine(line("Bystander", day(2026, 12, 5), "S", "AA", 2900, 1, 1, 1, 1));
+        db.addRaceLine(line("Bystander", ymd(2026, 12, 5), "S", "AA", 2900, 1, 1, 1, 1));
         tx.commit();
     }
 
     makeRaceFile(raceFile);
     store::RaceFile f(raceFile);
-    const base::Date d7 = day(2026, 12, 7);
-    const base::Date d8 = day(2026, 12, 8);
+    const base::Date d7 = ymd(2026, 12, 7);
+    const base::Date d8 = ymd(2026, 12, 8);
     // Races added out of order: the run takes them by date and number.
     addRace(f, d8, 1, "C", "S");
     addRace(f, d7, 2, "A", "L");

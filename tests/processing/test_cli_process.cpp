@@ -70,7 +70,7 @@ TEST_F(CliProcess, MissingDogsExitThreeWithTheErrorReport) {
     {
         store::RaceFile f(card);
         base::Race race;
-        race.RaceDate = day(2026, 12, 7);
+        race.RaceDate = ymd(2026, 12, 7);
         race.RaceNum = 3;
         f.addRace(race);
         base::Post p;
@@ -104,7 +104,7 @@ TEST_F(CliProcess, APostBeyondTheRaceTablesExitsOneWithoutAReport) {
         store::DogDatabase db(paths.dogDatabase());
         store::RaceFile f(card);
         base::Race race;
-        race.RaceDate = day(2026, 12, 7);
+        race.RaceDate = ymd(2026, 12, 7);
         race.RaceNum = 1;
         f.addRace(race);
         // Four dogs: the race's tables reach post 8.
@@ -134,12 +134,12 @@ TEST_F(CliProcess, TimeFactorsComeFromTheSettings) {
     {
         store::DogDatabase db(paths.dogDatabase());
         addDog(db, "Short", "M");
-        db.addRaceLine(line("Short", day(2026, 12, 1), "S", "B", 3100, 3, 3, 3, 3));
+        db.addRaceLine(line("Short", ymd(2026, 12, 1), "S", "B", 3100, 3, 3, 3, 3));
         addDog(db, "Long", "M");
-        db.addRaceLine(line("Long", day(2026, 12, 1), "L", "B", 3800, 3, 3, 3, 3));
+        db.addRaceLine(line("Long", ymd(2026, 12, 1), "L", "B", 3800, 3, 3, 3, 3));
         store::RaceFile f(card);
         base::Race race;
-        race.RaceDate = day(2026, 12, 7);
+        race.RaceDate = ymd(2026, 12, 7);
         race.RaceNum = 1;
         f.addRace(race);
         int post = 1;

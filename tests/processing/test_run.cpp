@@ -15,7 +15,7 @@ namespace vz::processing {
 namespace {
 
 namespace fs = std::filesystem;
-using test::day;
+using test::ymd;
 
 std::string expectedSample() {
     return test::readText(test::sourceDir() / "tests/processing/data/Sample Card - Results.txt");
@@ -31,7 +31,7 @@ class RunTest : public ::testing::Test {
         r.paths = paths;
         r.raceFile = raceFile;
         r.raceFileTitle = title;
-        r.today = day(2026, 12, 7);
+        r.today = ymd(2026, 12, 7);
         return r;
     }
 
@@ -51,7 +51,7 @@ class RunTest : public ::testing::Test {
         }
         for (int r : races) {
             base::Race race;
-            race.RaceDate = day(2026, 12, 7);
+            race.RaceDate = ymd(2026, 12, 7);
             race.RaceNum = r;
             race.Grade = "C";
             race.Distance = "S";
@@ -59,7 +59,7 @@ class RunTest : public ::testing::Test {
         }
         for (const auto& [race, post, dog] : posts) {
             base::Post p;
-            p.RaceDate = day(2026, 12, 7);
+            p.RaceDate = ymd(2026, 12, 7);
             p.RaceNum = race;
             p.Post = post;
             p.RegName = dog;
@@ -72,7 +72,7 @@ class RunTest : public ::testing::Test {
         store::DogDatabase db(paths.dogDatabase());
         for (const std::string& n : names) {
             test::addDog(db, n, "M");
-            db.addRaceLine(test::line(n, day(2026, 12, 1), "S", "B", 3050, 2, 2, 2, 2));
+            db.addRaceLine(test::line(n, ymd(2026, 12, 1), "S", "B", 3050, 2, 2, 2, 2));
         }
     }
 
@@ -240,7 +240,7 @@ TEST_F(RunTest, MissingPositionNamesTheDogAndDate) {
     {
         store::DogDatabase db(paths.dogDatabase());
         test::addDog(db, "Holey", "M");
-        base::RaceLine l = test::line("Holey", day(2026, 11, 3), "S", "B", 3050, 2, 2, 2, 2);
+        base::RaceLine l = test::line("Holey", ymd(2026, 11, 3), "S", "B", 3050, 2, 2, 2, 2);
         l.Stretch.reset();
         db.addRaceLine(l);
     }

@@ -21,13 +21,7 @@ namespace vz::store {
 namespace {
 
 namespace fs = std::filesystem;
-using std::chrono::day;
-using std::chrono::month;
-using std::chrono::year;
-
-base::Date date(int y, unsigned m, unsigned d) {
-    return base::Date{year{y}, month{m}, day{d}};
-}
+using test::ymd;
 
 base::Dog dog(const std::string& name) {
     base::Dog d;
@@ -87,11 +81,11 @@ TEST_F(DogDatabaseTest, NamesAreUniqueWithoutRegardToCase) {
 TEST_F(DogDatabaseTest, LinesComeNewestFirstAndSameDayInTheOrderAdded) {
     DogDatabase db(paths.dogDatabase());
     db.addDog(dog("Fast Lady"));
-    db.addRaceLine(line("Fast Lady", date(2026, 11, 1), 1));
-    db.addRaceLine(line("fast lady", date(2026, 12, 5), 2));
-    db.addRaceLine(line("Fast Lady", date(2026, 11, 20), 3));
-    db.addRaceLine(line("Fast Lady", date(2026, 11, 20), 4));
-    db.addRaceLine(line("Other Dog", date(2026, 12, 6), 5));
+    db.addRaceLine(line("Fast Lady", ymd(2026, 11, 1), 1));
+    db.addRaceLine(line("fast lady", ymd(2026, 12, 5), 2));
+    db.addRaceLine(line("Fast Lady", ymd(2026, 11, 20), 3));
+    db.addRaceLine(line("Fast Lady", ymd(2026, 11, 20), 4));
+    db.addRaceLine(line("Other Dog", ymd(2026, 12, 6), 5));
     std::vector<int> order;
     for (const base::RaceLine& l : db.raceLines("FAST LADY")) {
         order.push_back(*l.RaceNum);
@@ -107,7 +101,7 @@ TEST_F(DogDatabaseTest, LinesComeNewestFirstAndSameDayInTheOrderAdded) {
 
 TEST_F(DogDatabaseTest, RowsRoundTripWithEmptyFields) {
     DogDatabase db(paths.dogDatabase());
-    base::RaceLine full = line("Fast Lady", date(2024, 2, 29), 7);
+    base::RaceLine full = line("Fast Lady", ymd(2024, 2, 29), 7);
     full.WinningTime = 3011;
     full.Post = 8;
     full.Break = 1;
@@ -420,8 +414,8 @@ TEST(RaceFileTest, RacesAndPostsInTheirOrders) {
 
     RaceFile file(card);
     EXPECT_TRUE(file.races().empty());
-    const base::Date d1 = date(2026, 12, 7);
-    const base::Date d2 = date(2026, 12, 8);
+    const base::Date d1 = ymd(2026, 12, 7);
+    const base::Date d2 = ymd(2026, 12, 8);
     for (auto [when, num] : {std::pair{d2, 1}, std::pair{d1, 2}, std::pair{d1, 1}}) {
         base::Race r;
         r.RaceDate = when;

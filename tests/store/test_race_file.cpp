@@ -8,12 +8,9 @@
 using namespace vz;
 using namespace vz::base;
 using namespace vz::store;
+using vz::test::ymd;
 
 namespace {
-
-Date date(int y, unsigned m, unsigned d) {
-    return Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
-}
 
 struct Card {
     test::TempDir dir;
@@ -45,7 +42,7 @@ struct Card {
 
 TEST(RaceFileKey, PostsFollowTheRacesDateAndNumber) {
     Card c;
-    const Date today = date(2026, 12, 7);
+    const Date today = ymd(2026, 12, 7);
     Race first = c.race(today, 1, 8);
     c.race(today, 2, 1);
 
@@ -76,7 +73,7 @@ TEST(RaceFileKey, PostsSharedWithATwinRaceStay) {
     // A file holding the same race twice: moving one leaves the posts to the
     // race that still has their date and number.
     Card c;
-    const Date today = date(2026, 12, 7);
+    const Date today = ymd(2026, 12, 7);
     Race one = c.race(today, 3, 2);
     c.race(today, 3, 0);
     one.RaceNum = 4;

@@ -12,6 +12,31 @@
 namespace vz::test {
 namespace fs = std::filesystem;
 
+base::Date ymd(int y, unsigned m, unsigned d) {
+    return base::Date{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
+}
+
+base::RaceLine line(const std::string& dog, base::Date date, const char* distance,
+                    const char* grade, std::optional<int> finishTime, int brk, int eighth,
+                    int stretch, int finish) {
+    base::RaceLine l;
+    l.RegName = dog;
+    l.RaceDate = date;
+    l.RaceNum = 1;
+    l.Distance = distance;
+    l.WinningTime = finishTime;
+    l.Post = 1;
+    l.Break = brk;
+    l.Eighth = eighth;
+    l.Stretch = stretch;
+    l.Finish = finish;
+    l.FinishLength = 0;
+    l.FinishTime = finishTime;
+    l.Odds = 2.5;
+    l.Grade = grade;
+    return l;
+}
+
 TempDir::TempDir() {
     static std::atomic<int> counter{0};
     const fs::path base = fs::temp_directory_path();

@@ -2,13 +2,25 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/base/dates.h"
 #include "core/base/paths.h"
+#include "core/base/records.h"
 
 namespace vz::test {
+
+base::Date ymd(int y, unsigned m, unsigned d);
+
+// A race line (race 1, post 1) in the order the columns are usually read
+// out: date, distance, grade, finish time, break, eighth, stretch, finish.
+// The finish time is also the winning time; the odds are 2.5.
+base::RaceLine line(const std::string& dog, base::Date date, const char* distance,
+                    const char* grade, std::optional<int> finishTime, int brk, int eighth,
+                    int stretch, int finish);
 
 // A fresh folder under the system's temporary folder, removed with the object.
 class TempDir {

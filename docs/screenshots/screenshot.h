@@ -1,32 +1,17 @@
 #pragma once
 
 // Offscreen pictures of the windows. With VZ_SCREENSHOT_DIR set they are
-// written there as PNG files (docs/screenshots holds them); without it they
-// are only checked to show something.
+// written there as PNG files (scripts/screenshots sets it to this folder);
+// without it they are only checked to show something.
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QImage>
 #include <QPixmap>
 #include <QWidget>
 
-namespace vz::test {
+#include "tests/gui/picture.h"
 
-// True when the picture is not one flat colour: something was drawn.
-inline bool hasContent(const QImage& image) {
-    if (image.isNull()) {
-        return false;
-    }
-    const QRgb first = image.pixel(0, 0);
-    for (int y = 0; y < image.height(); y += 2) {
-        for (int x = 0; x < image.width(); x += 2) {
-            if (image.pixel(x, y) != first) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
+namespace vz::test {
 
 inline bool saveScreenshot(const QPixmap& picture, const char* name) {
     if (!hasContent(picture.toImage())) {

@@ -1,6 +1,6 @@
 // Renders the dog windows offscreen with sample data. With VZ_SCREENSHOT_DIR
 // set the pictures are written there as PNG files (docs/screenshots holds
-// them); without it the test checks that each window draws.
+// them); without it the program checks that each window draws.
 
 #include <QDir>
 #include <QImage>
@@ -16,13 +16,13 @@
 #include <atomic>
 
 #include "core/store/dog_database.h"
+#include "docs/screenshots/screenshot.h"
 #include "gui/common/messages.h"
 #include "gui/vovoziruzu/edit_dogs.h"
 #include "gui/vovoziruzu/edit_dogs_model.h"
 #include "gui/vovoziruzu/running_style.h"
 #include "gui/vovoziruzu/search_dog.h"
 #include "gui/vovoziruzu/work_window.h"
-#include "tests/gui/screenshot.h"
 #include "tests/support/test_support.h"
 
 using namespace vz;
@@ -187,4 +187,4 @@ class DogScreenshots : public QObject {
 };
 
 QTEST_MAIN(DogScreenshots)
-#include "test_dog_screenshots.moc"
+#include "dog_windows.moc"

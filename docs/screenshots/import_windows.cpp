@@ -10,11 +10,11 @@
 #include <QTest>
 #include <filesystem>
 
+#include "docs/screenshots/screenshot.h"
 #include "gui/import/import_bridge.h"
 #include "gui/import/import_menu.h"
 #include "gui/import/importer_dialog.h"
 #include "gui/import/track_info_list.h"
-#include "tests/gui/screenshot.h"
 #include "tests/gui/test_import_hooks.h"
 #include "tests/support/test_support.h"
 
@@ -71,4 +71,4 @@ void ImportScreenshots::trackList() {
 }
 
 QTEST_MAIN(ImportScreenshots)
-#include "test_import_screenshots.moc"
+#include "import_windows.moc"

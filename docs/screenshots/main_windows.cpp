@@ -14,13 +14,13 @@
 #include <QTest>
 
 #include "core/import/import.h"
+#include "docs/screenshots/screenshot.h"
 #include "gui/common/file_dialogs.h"
 #include "gui/common/messages.h"
 #include "gui/common/text_viewer.h"
 #include "gui/vovoziruzu/info_windows.h"
 #include "gui/vovoziruzu/process_window.h"
-#include "gui_test_support.h"
-#include "tests/gui/screenshot.h"
+#include "tests/gui/gui_test_support.h"
 
 using namespace vz;
 using namespace vz::gui;
@@ -148,4 +148,4 @@ class MainScreenshots : public QObject {
 };
 
 QTEST_MAIN(MainScreenshots)
-#include "test_main_screenshots.moc"
+#include "main_windows.moc"
