@@ -12,6 +12,7 @@
 #include "cli/progress.h"
 #include "core/dogs/cleanup.h"
 #include "core/dogs/running_style.h"
+#include "core/dogs/summary.h"
 #include "core/dogs/texts.h"
 
 namespace vz::cli {
@@ -31,21 +32,6 @@ std::optional<base::Date> parseDate(const std::string& option, const std::string
     return d;
 }
 
-std::string factorLine(const char* name, double before, double after, bool computed,
-                       const char* distance, bool hadTimes) {
-    if (computed) {
-        return fmt::format("{}: {} (was {})\n", name, after, before);
-    }
-    if (hadTimes) {
-        return fmt::format(
-            "{}: {} (kept: the finishes at S and {} give a factor outside {} to {}, "
-            "which only damaged times give)\n",
-            name, after, distance, base::kMinTimeFactor, base::kMaxTimeFactor);
-    }
-    return fmt::format("{}: {} (kept: no first-to-third finishes with times at both S and {})\n",
-                       name, after, distance);
-}
-
 int runUpdateStyles(Context& ctx, const DogArgs& a) {
     const base::Settings before = ctx.state.settings;
     dogs::StyleUpdateResult r;
@@ -54,28 +40,7 @@ int runUpdateStyles(Context& ctx, const DogArgs& a) {
         r = dogs::runStyleUpdate(ctx.paths, before, ctx.today, progress.callback());
     }
     ctx.state.settings = r.settings;
-    long toR = 0, toM = 0, toW = 0;
-    for (const dogs::StyleChange& c : r.changes) {
-        toR += c.newStyle == "R";
-        toM += c.newStyle == "M";
-        toW += c.newStyle == "W";
-    }
-    std::cout << dogs::kStyleComplete << "\n"
-              << fmt::format("Dogs: {}, race lines read: {}\n", r.dogs, r.linesRead)
-              << fmt::format("Styles changed: {} (to R: {}, to M: {}, to W: {})\n",
-                             r.changes.size(), toR, toM, toW);
-    if (a.listChanges) {
-        for (const dogs::StyleChange& c : r.changes) {
-            std::cout << fmt::format("  {}: {} -> {}\n", c.RegName, c.oldStyle.value_or("(none)"),
-                                     c.newStyle);
-        }
-    }
-    const bool haveS = r.timesS.count > 0;
-    std::cout << factorLine("TimeFactorL", before.TimeFactorL, r.settings.TimeFactorL,
-                            r.timeFactorLComputed, "L", haveS && r.timesL.count > 0)
-              << factorLine("TimeFactorR", before.TimeFactorR, r.settings.TimeFactorR,
-                            r.timeFactorRComputed, "R", haveS && r.timesR.count > 0)
-              << fmt::format("LastStyleUpdate: {}\n", base::toIso(ctx.today));
+    std::cout << dogs::summaryText(dogs::styleUpdateSummary(before, r, ctx.today, a.listChanges));
     return kExitOk;
 }
 
@@ -85,7 +50,7 @@ int runZero(Context& ctx, const DogArgs&) {
         Progress progress(ctx, dogs::kZeroBusyText);
         n = dogs::zeroCounters(ctx.paths, progress.callback());
     }
-    std::cout << dogs::kZeroComplete << "\n" << fmt::format("Dogs zeroed: {}\n", n);
+    std::cout << dogs::summaryText(dogs::zeroCountersSummary(n));
     return kExitOk;
 }
 
@@ -111,25 +76,21 @@ int runDeletion(Context& ctx, const DogArgs& a, dogs::Deletion kind, const char*
         }
     }
     long n = 0;
-    const char* unit = "";
     {
         Progress progress(ctx, dogs::kDeleteBusyText);
         switch (kind) {
             case dogs::Deletion::RaceData:
                 n = dogs::deleteRaceData(ctx.paths, *chosen, progress.callback());
-                unit = "Race lines deleted";
                 break;
             case dogs::Deletion::Dogs:
                 n = dogs::deleteDogs(ctx.paths, *chosen, progress.callback());
-                unit = "Dogs deleted";
                 break;
             case dogs::Deletion::Results:
                 n = dogs::deleteResults(ctx.paths, *chosen, progress.callback());
-                unit = "Files deleted";
                 break;
         }
     }
-    std::cout << dogs::completionMessage(kind, *chosen) << "\n" << fmt::format("{}: {}\n", unit, n);
+    std::cout << dogs::summaryText(dogs::deletionSummary(kind, *chosen, n));
     return kExitOk;
 }
 

@@ -59,8 +59,7 @@ int runProcess(Context& ctx, const Options& opt) {
     }
     try {
         Progress progress(ctx, "Processing, please wait...");
-        auto update = progress.callback();
-        rq.progress = [&](int done, int total) { update(done, total); };
+        rq.progress = progress.callback();
         outcome = processing::processRaceFile(rq);
     } catch (const Error& e) {
         std::error_code ec;

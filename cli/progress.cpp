@@ -22,20 +22,18 @@ Progress::~Progress() {
     finish();
 }
 
-std::function<void(long, long)> Progress::callback() {
-    return [this](long done, long total) { update(done, total); };
+base::Progress Progress::callback() {
+    return [this](base::ProgressCount done, base::ProgressCount total) { update(done, total); };
 }
 
-void Progress::update(long done, long total) {
+void Progress::update(base::ProgressCount done, base::ProgressCount total) {
     if (!enabled_) {
         return;
     }
     const bool percent = total > 0;
-    long value = std::max(done, 0L);
+    base::ProgressCount value = std::max<base::ProgressCount>(done, 0);
     if (percent) {
-        // Computed in wide arithmetic so large counts cannot overflow.
-        const long long scaled = static_cast<long long>(std::min(value, total)) * 100 / total;
-        value = static_cast<long>(scaled);
+        value = std::min(value, total) * 100 / total;
     }
     if (shown_ && value == lastValue_ && percent == lastWasPercent_ && seenWaits_ == gWaitsShown) {
         return;

@@ -5,11 +5,11 @@
 // the percentage changes, and a final line end. Silent when the tool does not
 // run on a terminal, so scripts and redirected output see nothing of it.
 
-#include <functional>
 #include <iosfwd>
 #include <string>
 
 #include "cli/command.h"
+#include "core/base/progress.h"
 #include "core/store/database.h"
 
 namespace vz::cli {
@@ -28,11 +28,11 @@ class Progress {
 
     // The callback the core operations take; it refers to this object, which
     // must outlive the calls.
-    std::function<void(long done, long total)> callback();
+    base::Progress callback();
 
     // `done` of `total` steps are finished. A total of 0 or less (nothing to
     // count) shows the count of steps instead of a percentage.
-    void update(long done, long total);
+    void update(base::ProgressCount done, base::ProgressCount total);
 
     // Ends the progress line (once); later updates start a new one.
     void finish();
@@ -44,7 +44,7 @@ class Progress {
     std::string label_;
     std::ostream& out_;
     bool shown_ = false;
-    long lastValue_ = -1;
+    base::ProgressCount lastValue_ = -1;
     bool lastWasPercent_ = false;
     unsigned seenWaits_ = 0;
 };

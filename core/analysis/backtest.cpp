@@ -1,20 +1,17 @@
 #include "core/analysis/backtest.h"
 
 #include <algorithm>
-#include <array>
-#include <chrono>
 #include <cstdint>
-#include <map>
-#include <set>
 #include <string_view>
+#include <tuple>
 
 #include <fmt/format.h>
 
 #include "core/analysis/as_of.h"
 #include "core/analysis/backtest_tally.h"
+#include "core/analysis/held_lines.h"
 #include "core/base/error.h"
 #include "core/base/text.h"
-#include "core/processing/figures.h"
 #include "core/processing/rating.h"
 #include "core/store/history_scan.h"
 
@@ -25,164 +22,6 @@ namespace {
 using base::RaceLine;
 
 constexpr long kProgressEvery = 8192;
-
-// ---------------------------------------------------------------------------
-// The lines each dog holds between races. Two million lines pass through, a
-// hundred thousand dogs hold up to eight each: a held line keeps only what
-// the rating reads, its texts as numbers of a shared table.
-
-// Distances and grades: a handful of distinct texts, found by a short walk.
-class Texts {
-  public:
-    std::uint32_t id(const std::optional<std::string>& text) {
-        if (!text) {
-            return 0;
-        }
-        const auto it = std::find(all_.begin(), all_.end(), *text);
-        if (it != all_.end()) {
-            return static_cast<std::uint32_t>(it - all_.begin()) + 1;
-        }
-        all_.push_back(*text);
-        return static_cast<std::uint32_t>(all_.size());
-    }
-    std::optional<std::string> text(std::uint32_t id) const {
-        if (id == 0) {
-            return std::nullopt;
-        }
-        return all_[id - 1];
-    }
-
-  private:
-    std::vector<std::string> all_;
-};
-
-// The dogs by name, letter case ignored as the database compares names: an
-// open-addressing table of numbers, so that the two million lookups of a
-// pass neither allocate nor chase list nodes.
-class Names {
-  public:
-    // The number of `name`, and whether it is new.
-    std::pair<std::uint32_t, bool> find(std::string_view name) {
-        if ((names_.size() + 1) * 2 > slots_.size()) {
-            grow();
-        }
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t at = hash(name) & mask;; at = (at + 1) & mask) {
-            const std::uint32_t slot = slots_[at];
-            if (slot == 0) {
-                names_.emplace_back(name);
-                slots_[at] = static_cast<std::uint32_t>(names_.size());
-                return {static_cast<std::uint32_t>(names_.size() - 1), true};
-            }
-            if (base::equalsNoCase(names_[slot - 1], name)) {
-                return {slot - 1, false};
-            }
-        }
-    }
-
-  private:
-    static std::size_t hash(std::string_view name) {
-        std::size_t h = 1469598103934665603ULL;
-        for (const char c : name) {
-            const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-            h = (h ^ static_cast<unsigned char>(upper)) * 1099511628211ULL;
-        }
-        return h;
-    }
-
-    void grow() {
-        slots_.assign(std::max<std::size_t>(1024, slots_.size() * 2), 0);
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t i = 0; i < names_.size(); ++i) {
-            std::size_t at = hash(names_[i]) & mask;
-            while (slots_[at] != 0) {
-                at = (at + 1) & mask;
-            }
-            slots_[at] = static_cast<std::uint32_t>(i + 1);
-        }
-    }
-
-    std::vector<std::string> names_;
-    std::vector<std::uint32_t> slots_;  // 0 empty, else the name's number + 1
-};
-
-struct HeldLine {
-    std::int32_t day = 0;  // days since 1970-01-01
-    // RaceNum, Post, Break, Eighth, Stretch, Finish, FinishTime
-    std::array<std::int32_t, 7> number{};
-    std::uint32_t distance = 0;
-    std::uint32_t grade = 0;
-    std::uint8_t present = 0;  // bit i: number[i] has a value
-};
-
-std::int32_t dayNumber(base::Date d) {
-    return static_cast<std::int32_t>(std::chrono::sys_days(d).time_since_epoch().count());
-}
-
-base::Date dateOf(std::int32_t day) {
-    return base::Date{std::chrono::sys_days{std::chrono::days{day}}};
-}
-
-std::array<std::optional<int>*, 7> numbersOf(RaceLine& l) {
-    return {&l.RaceNum, &l.Post, &l.Break, &l.Eighth, &l.Stretch, &l.Finish, &l.FinishTime};
-}
-
-HeldLine hold(RaceLine& line, std::uint32_t distance, std::uint32_t grade) {
-    HeldLine h;
-    h.day = dayNumber(*line.RaceDate);
-    const auto numbers = numbersOf(line);
-    for (std::size_t i = 0; i < numbers.size(); ++i) {
-        if (*numbers[i]) {
-            h.number[i] = **numbers[i];
-            h.present = static_cast<std::uint8_t>(h.present | (1U << i));
-        }
-    }
-    h.distance = distance;
-    h.grade = grade;
-    return h;
-}
-
-RaceLine unhold(const HeldLine& h, const Texts& texts) {
-    RaceLine l;
-    l.RaceDate = dateOf(h.day);
-    const auto numbers = numbersOf(l);
-    for (std::size_t i = 0; i < numbers.size(); ++i) {
-        if ((h.present & (1U << i)) != 0) {
-            *numbers[i] = h.number[i];
-        }
-    }
-    l.Distance = texts.text(h.distance);
-    l.Grade = texts.text(h.grade);
-    return l;
-}
-
-// A dog's newest lines, newest first from `head` around the ring: a new line
-// is put in front by moving the head back one place, which drops the oldest
-// once eight are held.
-struct Dog {
-    std::string style;  // empty for a dog no longer in Main
-    std::uint8_t count = 0;
-    std::uint8_t head = 0;
-    std::array<HeldLine, processing::kLinesRead> lines;
-
-    const HeldLine& line(std::size_t newest) const {
-        return lines[(head + newest) % processing::kLinesRead];
-    }
-    // Asks the processor for the whole record ahead of its use: the dogs of
-    // a race lie far apart in memory, and their fetches may then overlap.
-    void warm() const {
-        const char* p = reinterpret_cast<const char*>(this);
-        for (std::size_t at = 0; at < sizeof(Dog); at += 64) {
-            __builtin_prefetch(p + at);
-        }
-    }
-    void putInFront(const HeldLine& l) {
-        head =
-            static_cast<std::uint8_t>((head + processing::kLinesRead - 1) % processing::kLinesRead);
-        lines[head] = l;
-        count = static_cast<std::uint8_t>(std::min<int>(count + 1, processing::kLinesRead));
-    }
-};
 
 // A line of the day being read, with its dog and the numbers of its texts.
 struct DayLine {
@@ -201,10 +40,12 @@ struct DayLine {
 
 class Pass {
   public:
+    // Every dog in Main is numbered first, with its running style; a name
+    // met only in the history gets a dog without one.
     Pass(const store::DogDatabase& db, const BacktestRequest& rq, BacktestSummary& s)
         : rq_(rq), s_(s), summing_(s) {
         for (const base::Dog& d : db.dogs()) {
-            dogIndex(d.RegName, d.RunningStyle.value_or(""));
+            held_.dog(d.RegName, d.RunningStyle.value_or(""));
         }
     }
 
@@ -224,9 +65,9 @@ class Pass {
         if (!day_.empty() && *day_.front().line.RaceDate != *line.RaceDate) {
             closeDay();
         }
-        const std::uint32_t dog = dogIndex(line.RegName, std::nullopt);
-        const std::uint32_t distance = texts_.id(line.Distance);
-        const std::uint32_t grade = texts_.id(line.Grade);
+        const std::uint32_t dog = held_.dog(line.RegName, "");
+        const std::uint32_t distance = held_.textNumber(line.Distance);
+        const std::uint32_t grade = held_.textNumber(line.Grade);
         day_.push_back({std::move(line), dog, distance, grade});
         return true;
     }
@@ -252,16 +93,6 @@ class Pass {
     }
 
   private:
-    // The dog of a name (letter case ignored, as the database compares
-    // names); a name not in Main gets a dog without running style.
-    std::uint32_t dogIndex(const std::string& name, const std::optional<std::string>& style) {
-        const auto [index, added] = names_.find(name);
-        if (added) {
-            dogs_.emplace_back().style = style.value_or("");
-        }
-        return index;
-    }
-
     bool chosen(const RaceLine& l) const {
         const BacktestOptions& o = rq_.options;
         return (!o.from || *l.RaceDate >= *o.from) && (!o.to || *l.RaceDate <= *o.to) &&
@@ -286,7 +117,7 @@ class Pass {
             return Skip::Posts;
         }
         if (std::all_of(group.begin(), group.end(),
-                        [&](const DayLine* d) { return dogs_[d->dog].count == 0; })) {
+                        [&](const DayLine* d) { return held_.count(d->dog) == 0; })) {
             return Skip::NoEarlierLine;
         }
         return std::nullopt;
@@ -295,7 +126,7 @@ class Pass {
     // `group` in post order.
     void rate(const std::vector<const DayLine*>& group) {
         for (const DayLine* d : group) {
-            dogs_[d->dog].warm();
+            held_.warm(d->dog);
         }
         const RaceLine& first = group.front()->line;
         processing::RaceCard card;
@@ -304,13 +135,8 @@ class Pass {
         card.race.Distance = first.Distance;
         card.race.Grade = first.Grade;
         for (const DayLine* d : group) {
-            const Dog& dog = dogs_[d->dog];
-            processing::Entry e{*d->line.Post, d->line.RegName, dog.style, {}};
-            e.lines.reserve(dog.count);
-            for (std::size_t i = 0; i < dog.count; ++i) {
-                e.lines.push_back(unhold(dog.line(i), texts_));
-            }
-            card.entries.push_back(std::move(e));
+            card.entries.push_back(
+                {*d->line.Post, d->line.RegName, held_.style(d->dog), held_.lines(d->dog)});
         }
         RatedPastRace r;
         r.race = card.race;
@@ -392,9 +218,9 @@ class Pass {
         constexpr std::ptrdiff_t kAhead = 8;
         for (auto it = day_.rbegin(); it != day_.rend(); ++it) {
             if (day_.rend() - it > kAhead) {
-                dogs_[(it + kAhead)->dog].warm();
+                held_.warm((it + kAhead)->dog);
             }
-            dogs_[it->dog].putInFront(hold(it->line, it->distance, it->grade));
+            held_.putInFront(it->dog, it->line, it->distance, it->grade);
         }
         day_.clear();
     }
@@ -402,9 +228,7 @@ class Pass {
     const BacktestRequest& rq_;
     BacktestSummary& s_;
     Summing summing_;
-    Texts texts_;
-    Names names_;
-    std::vector<Dog> dogs_;
+    HeldLines held_;
     std::vector<DayLine> day_;
     long total_ = 0;
 };

@@ -17,6 +17,7 @@
 #include "core/analysis/dog_form.h"
 #include "core/analysis/outcome.h"
 #include "core/base/dates.h"
+#include "core/base/progress.h"
 #include "core/processing/card.h"
 #include "core/processing/rating.h"
 #include "core/store/dog_database.h"
@@ -154,7 +155,7 @@ struct BacktestRequest {
     processing::TimeFactors factors;
     // Called now and then with the lines read and the lines in all; may be
     // empty.
-    std::function<void(long done, long total)> progress;
+    base::Progress progress;
     // Asked now and then; true ends the pass early (summary.cancelled).
     std::function<bool()> cancelled;
     // Each rated race, in date order; may be empty.

@@ -112,7 +112,7 @@ struct FitRequest {
     double penalty = kDefaultPenalty;
     long minRaces = kMinFitRaces;
     bool design = false;  // also give the fitted rows as CSV
-    std::function<void(long done, long total)> progress;
+    base::Progress progress;
     std::function<bool()> cancelled;
     // Each rated race, before it is fitted; may be empty.
     std::function<void(const RatedPastRace&)> onRace;

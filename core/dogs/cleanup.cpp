@@ -16,7 +16,7 @@ namespace {
 
 // One statement in one transaction, with a start and an end to report.
 template <typename Work>
-long inTransaction(store::DogDatabase& db, const Progress& progress, Work work) {
+long inTransaction(store::DogDatabase& db, const base::Progress& progress, Work work) {
     store::DogDatabase::Transaction tx(db);
     if (progress) {
         progress(0, 1);
@@ -31,29 +31,30 @@ long inTransaction(store::DogDatabase& db, const Progress& progress, Work work) 
 
 }  // namespace
 
-long zeroCounters(store::DogDatabase& db, const Progress& progress) {
+long zeroCounters(store::DogDatabase& db, const base::Progress& progress) {
     return inTransaction(db, progress, [&] { return store::zeroDogCounters(db); });
 }
 
-long zeroCounters(const base::AppPaths& paths, const Progress& progress) {
+long zeroCounters(const base::AppPaths& paths, const base::Progress& progress) {
     store::DogDatabase db(paths.dogDatabase());
     return zeroCounters(db, progress);
 }
 
-long deleteRaceData(store::DogDatabase& db, base::Date before, const Progress& progress) {
+long deleteRaceData(store::DogDatabase& db, base::Date before, const base::Progress& progress) {
     return inTransaction(db, progress, [&] { return store::deleteRaceLinesBefore(db, before); });
 }
 
-long deleteRaceData(const base::AppPaths& paths, base::Date before, const Progress& progress) {
+long deleteRaceData(const base::AppPaths& paths, base::Date before,
+                    const base::Progress& progress) {
     store::DogDatabase db(paths.dogDatabase());
     return deleteRaceData(db, before, progress);
 }
 
-long deleteDogs(store::DogDatabase& db, base::Date since, const Progress& progress) {
+long deleteDogs(store::DogDatabase& db, base::Date since, const base::Progress& progress) {
     return inTransaction(db, progress, [&] { return store::deleteDogsNotRacedSince(db, since); });
 }
 
-long deleteDogs(const base::AppPaths& paths, base::Date since, const Progress& progress) {
+long deleteDogs(const base::AppPaths& paths, base::Date since, const base::Progress& progress) {
     store::DogDatabase db(paths.dogDatabase());
     return deleteDogs(db, since, progress);
 }
@@ -69,7 +70,7 @@ base::Date localDate(fs::file_time_type t) {
                       std::chrono::day{static_cast<unsigned>(tm.tm_mday)}};
 }
 
-long deleteResultFiles(const fs::path& folder, base::Date before, const Progress& progress) {
+long deleteResultFiles(const fs::path& folder, base::Date before, const base::Progress& progress) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) {
         throw Error("Path not found: " + folder.string(), Error::kPathNotFound);
@@ -85,8 +86,8 @@ long deleteResultFiles(const fs::path& folder, base::Date before, const Progress
     if (ec) {
         throw Error("Permission denied: " + folder.string(), Error::kPermissionDenied);
     }
-    const long total = static_cast<long>(files.size());
-    long done = 0;
+    const auto total = static_cast<base::ProgressCount>(files.size());
+    base::ProgressCount done = 0;
     long deleted = 0;
     for (const fs::path& file : files) {
         std::error_code timeEc;
@@ -108,7 +109,7 @@ long deleteResultFiles(const fs::path& folder, base::Date before, const Progress
     return deleted;
 }
 
-long deleteResults(const base::AppPaths& paths, base::Date before, const Progress& progress) {
+long deleteResults(const base::AppPaths& paths, base::Date before, const base::Progress& progress) {
     return deleteResultFiles(paths.resultsDir(), before, progress);
 }
 

@@ -73,7 +73,8 @@ namespace {
 // The pass; `beforeCommit` gets the new settings inside its transaction.
 StyleUpdateResult updateInTransaction(
     store::DogDatabase& db, const base::Settings& settings, base::Date today,
-    const Progress& progress, const std::function<void(const base::Settings&)>& beforeCommit) {
+    const base::Progress& progress,
+    const std::function<void(const base::Settings&)>& beforeCommit) {
     StyleUpdateResult result;
     result.settings = settings;
     // "L" times are scaled with the factor held at the start, never with the
@@ -187,12 +188,12 @@ StyleUpdateResult updateInTransaction(
 }  // namespace
 
 StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const base::Settings& settings,
-                                      base::Date today, const Progress& progress) {
+                                      base::Date today, const base::Progress& progress) {
     return updateInTransaction(db, settings, today, progress, {});
 }
 
 StyleUpdateResult runStyleUpdate(const base::AppPaths& paths, const base::Settings& settings,
-                                 base::Date today, const Progress& progress) {
+                                 base::Date today, const base::Progress& progress) {
     // Nothing is changed when the settings could not follow the styles.
     base::checkSettingsWritable(paths.settingsFile(), settings);
     store::DogDatabase db(paths.dogDatabase());

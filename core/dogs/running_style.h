@@ -11,8 +11,8 @@
 
 #include "core/base/dates.h"
 #include "core/base/paths.h"
+#include "core/base/progress.h"
 #include "core/base/settings.h"
-#include "core/dogs/progress.h"
 #include "core/dogs/texts.h"
 #include "core/store/dog_database.h"
 
@@ -70,7 +70,7 @@ struct StyleUpdateResult {
 // Runs the update on an open dog database in one transaction; nothing is
 // stored when it fails. Does not write the settings file.
 StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const base::Settings& settings,
-                                      base::Date today, const Progress& progress = {});
+                                      base::Date today, const base::Progress& progress = {});
 
 // The whole command, one unit with its settings: refuses before changing
 // anything when `Vovoziruzu.ini` cannot be written; commits the styles with
@@ -79,6 +79,6 @@ StyleUpdateResult updateRunningStyles(store::DogDatabase& db, const base::Settin
 // the file from the record. A computed factor outside the plausible range
 // (kMinTimeFactor) keeps its value, as one without lines does.
 StyleUpdateResult runStyleUpdate(const base::AppPaths& paths, const base::Settings& settings,
-                                 base::Date today, const Progress& progress = {});
+                                 base::Date today, const base::Progress& progress = {});
 
 }  // namespace vz::dogs

@@ -30,7 +30,7 @@ struct ImportRequest {
     std::optional<std::filesystem::path> raceFile;
     base::AppPaths paths;
     base::Date today;
-    ProgressFn progress;
+    base::Progress progress;
 };
 
 // The input files of a format that takes two were each given in the other's

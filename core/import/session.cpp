@@ -40,14 +40,14 @@ void requirePrintableName(std::string_view name) {
 
 }  // namespace
 
-Session::Session(store::ImportStore& store, ProgressFn progress)
+Session::Session(store::ImportStore& store, base::Progress progress)
     : store_(store), progress_(std::move(progress)) {}
 
 Session::~Session() = default;
 
 void Session::apply(const Reading& reading) {
-    const long total = static_cast<long>(reading.records.size());
-    long done = 0;
+    const auto total = static_cast<base::ProgressCount>(reading.records.size());
+    base::ProgressCount done = 0;
     for (const Record& record : reading.records) {
         apply(record);
         progress(++done, total);
@@ -254,7 +254,7 @@ void Session::addPost(const base::Post& post) {
     ++summary_.postsWritten;
 }
 
-void Session::progress(long done, long total) {
+void Session::progress(base::ProgressCount done, base::ProgressCount total) {
     if (!progress_ || total <= 0) {
         return;
     }

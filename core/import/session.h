@@ -18,14 +18,12 @@
 #include <vector>
 
 #include "core/base/dates.h"
+#include "core/base/progress.h"
 #include "core/base/records.h"
 #include "core/import/records.h"
 #include "core/store/import_store.h"
 
 namespace vz::import {
-
-// Called with the work done so far and the whole; may be empty.
-using ProgressFn = std::function<void(long done, long total)>;
 
 struct ImportSummary {
     long dogsAdded = 0;
@@ -46,7 +44,7 @@ struct ImportSummary {
 
 class Session {
   public:
-    explicit Session(store::ImportStore& store, ProgressFn progress = {});
+    explicit Session(store::ImportStore& store, base::Progress progress = {});
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -94,14 +92,14 @@ class Session {
     // counter update: one start, and a first, second or third for 1, 2 or 3.
     void addRaceLine(const base::RaceLine& line, std::optional<int> countedFinish);
     void addPost(const base::Post& post);
-    void progress(long done, long total);
+    void progress(base::ProgressCount done, base::ProgressCount total);
 
     // nullptr when the dog is not on file.
     DogState* lookUp(std::string_view name);
     DogState& known(std::string_view name);
 
     store::ImportStore& store_;
-    ProgressFn progress_;
+    base::Progress progress_;
     long lastPermille_ = -1;
     ImportSummary summary_;
     std::unordered_map<std::string, DogState> dogs_;  // by upper-case name

@@ -14,6 +14,7 @@
 
 #include "core/base/dates.h"
 #include "core/base/paths.h"
+#include "core/base/progress.h"
 
 namespace vz::processing {
 
@@ -26,7 +27,7 @@ struct RunRequest {
     base::Date today;
     // May be empty; called from the running thread with (0, total) before the
     // first race and again after each race is rated.
-    std::function<void(int racesDone, int racesTotal)> progress;
+    base::Progress progress;
     // When set, each race is priced (a chance per dog along
     // rated.finalOrder) and the report gains the "Win%" and "Fair" columns,
     // with `pricedBy` under each race's dog lines.

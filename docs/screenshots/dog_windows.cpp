@@ -96,7 +96,7 @@ class HeldZero : public gui::ZeroCountersWindow {
     std::atomic<bool> release{false};
 
   protected:
-    void work(const Progress& progress) override {
+    void work(const base::Progress& progress) override {
         progress(40, 100);
         while (!release) {
             QThread::msleep(5);

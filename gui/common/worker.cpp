@@ -33,7 +33,9 @@ bool Worker::start(Job job, Done done) {
     shownPercent_ = -2;
     error_ = std::make_shared<std::optional<vz::Error>>();
     done_ = std::move(done);
-    WorkProgress progress = [this](std::int64_t d, std::int64_t t) { report(d, t); };
+    base::Progress progress = [this](base::ProgressCount d, base::ProgressCount t) {
+        report(d, t);
+    };
     std::function<bool()> cancelled = [this] { return cancelAsked_.load(); };
     thread_ = QThread::create([job = std::move(job), progress, cancelled, error = error_,
                                waits = waits_.value_or(store::WaitObserver())] {
@@ -51,7 +53,7 @@ bool Worker::start(Job job, Done done) {
     return true;
 }
 
-void Worker::report(std::int64_t done, std::int64_t total) {
+void Worker::report(base::ProgressCount done, base::ProgressCount total) {
     // Worker thread: only a change of whole percent goes to the window, so
     // that a long job never floods it with events.
     const int percent = total > 0 ? static_cast<int>(done * 100 / total) : -1;

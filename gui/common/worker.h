@@ -9,7 +9,6 @@
 #include <QObject>
 #include <QPointer>
 #include <atomic>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -23,16 +22,14 @@ class QThread;
 
 namespace vz::gui {
 
-// The one progress type of the core jobs, called on the worker thread.
-using WorkProgress = base::Progress;
-
 class Worker : public QObject {
     Q_OBJECT
   public:
-    // The job gets where to report its progress and a question it asks now
-    // and then: true when Cancel was pressed.
+    // The job gets where to report its progress (called on the worker
+    // thread) and a question it asks now and then: true when Cancel was
+    // pressed.
     using Job =
-        std::function<void(const WorkProgress& progress, const std::function<bool()>& cancelled)>;
+        std::function<void(const base::Progress& progress, const std::function<bool()>& cancelled)>;
     // Runs on the window's thread when the job has ended.
     using Done = std::function<void(const std::optional<vz::Error>& error)>;
 
@@ -56,7 +53,7 @@ class Worker : public QObject {
 
   private:
     void finished();
-    void report(std::int64_t done, std::int64_t total);
+    void report(base::ProgressCount done, base::ProgressCount total);
 
     QThread* thread_ = nullptr;
     std::atomic<bool> cancelAsked_{false};

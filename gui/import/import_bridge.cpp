@@ -87,16 +87,14 @@ std::vector<SettingsFault> saveRememberedFolders(const base::AppPaths& paths,
     return faultsOf(problems);
 }
 
-ImportOutcome runImportJob(const ImportJob& job, const ImportProgress& progress) {
+ImportOutcome runImportJob(const ImportJob& job, const base::Progress& progress) {
     import::ImportRequest request;
     request.format = job.formatKey;
     request.inputs = job.inputs;
     request.raceFile = job.raceFile;
     request.paths = job.paths;
     request.today = job.today;
-    if (progress) {
-        request.progress = [progress](long done, long total) { progress(done, total); };
-    }
+    request.progress = progress;
     try {
         ImportOutcome done;
         done.summary = import::runImport(request);

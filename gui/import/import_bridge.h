@@ -12,6 +12,7 @@
 
 #include "core/base/dates.h"
 #include "core/base/paths.h"
+#include "core/base/progress.h"
 #include "core/import/session.h"
 #include "core/import/source_settings.h"
 
@@ -91,10 +92,8 @@ struct ImportOutcome {
 QString completionWithCounts(const ImporterDescription& description,
                              const import::ImportSummary& summary);
 
-// Progress as (done, total); called on the import's own thread.
-using ImportProgress = std::function<void(long long done, long long total)>;
-
-// Runs the import; never throws.
-ImportOutcome runImportJob(const ImportJob& job, const ImportProgress& progress);
+// Runs the import; never throws. `progress` is called on the import's own
+// thread.
+ImportOutcome runImportJob(const ImportJob& job, const base::Progress& progress);
 
 }  // namespace vz::gui

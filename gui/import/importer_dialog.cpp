@@ -211,13 +211,14 @@ void ImporterDialog::startImport() {
     ImportJob job{description_.formatKey, inputs_, raceFile_, paths_, today_};
     ImportOutcome* outcome = &outcome_;
     worker_->start(
-        [job = std::move(job), outcome](const WorkProgress& progress,
+        [job = std::move(job), outcome](const base::Progress& progress,
                                         const std::function<bool()>&) {
-            *outcome = runImportJob(job, [&progress](long long done, long long total) {
-                // Until the total is known the bar stays busy.
-                if (total > 0)
-                    progress(done, total);
-            });
+            *outcome =
+                runImportJob(job, [&progress](base::ProgressCount done, base::ProgressCount total) {
+                    // Until the total is known the bar stays busy.
+                    if (total > 0)
+                        progress(done, total);
+                });
         },
         [this](const std::optional<vz::Error>&) { onWorkerDone(); });
 }

@@ -639,11 +639,11 @@ void BacktestWindow::start() {
     Result* result = result_.get();
     std::function<void()> gate = beforeRun;
     worker_->start(
-        [run, result, gate](const WorkProgress& progress,
+        [run, result, gate](const base::Progress& progress,
                             const std::function<bool()>& cancelled) mutable {
             if (gate)
                 gate();
-            run.request.progress = [&progress](long done, long total) { progress(done, total); };
+            run.request.progress = progress;
             run.request.cancelled = cancelled;
             result->outcome = analysis::runBacktest(run);
         },

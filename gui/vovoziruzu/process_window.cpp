@@ -133,9 +133,9 @@ void ProcessWindow::start() {
     Result* result = result_.get();
     const bool priced = analysis::reportColumnsOn(request.paths.appDir);
     worker_->start(
-        [request, result, priced](const WorkProgress& progress,
+        [request, result, priced](const base::Progress& progress,
                                   const std::function<bool()>&) mutable {
-            request.progress = [&progress](int done, int total) { progress(done, total); };
+            request.progress = progress;
             if (priced)
                 analysis::priceWithModel(request, request.paths.appDir);
             const processing::RunOutcome outcome = processing::processRaceFile(request);

@@ -21,10 +21,9 @@ QString RunningStyleWindow::busyText() const {
     return QString::fromUtf8(dogs::kStyleBusyText);
 }
 
-void RunningStyleWindow::work(const Progress& progress) {
+void RunningStyleWindow::work(const base::Progress& progress) {
     // Writes the dogs' styles, then Vovoziruzu.ini with the new factors.
-    result_ = dogs::runStyleUpdate(paths_, start_, today_,
-                                   [&progress](long done, long total) { progress(done, total); });
+    result_ = dogs::runStyleUpdate(paths_, start_, today_, progress);
 }
 
 void RunningStyleWindow::afterWork() {

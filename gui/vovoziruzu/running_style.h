@@ -24,7 +24,7 @@ class RunningStyleWindow : public WorkWindow {
   protected:
     void prepare() override;
     QString busyText() const override;
-    void work(const Progress& progress) override;
+    void work(const base::Progress& progress) override;
     void afterWork() override;
     QString completionText() const override;
 

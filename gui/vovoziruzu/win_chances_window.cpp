@@ -296,9 +296,9 @@ void WinChancesWindow::fit() {
     const std::filesystem::path dogs = paths_.dogDatabase();
     const std::filesystem::path file = analysis::modelFile(paths_.appDir);
     worker_->start(
-        [rq, result, dogs, file](const WorkProgress& progress,
+        [rq, result, dogs, file](const base::Progress& progress,
                                  const std::function<bool()>& cancelled) mutable {
-            rq.progress = [&progress](long done, long total) { progress(done, total); };
+            rq.progress = progress;
             rq.cancelled = cancelled;
             const store::DogDatabase db(dogs, store::OpenMode::ReadOnly);
             result->fit = analysis::fitAndJudge(db, rq);

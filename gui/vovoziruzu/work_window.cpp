@@ -121,7 +121,7 @@ void WorkWindow::start() {
     error_.reset();
 
     worker_->start(
-        [this](const WorkProgress& progress, const std::function<bool()>&) { work(progress); },
+        [this](const base::Progress& progress, const std::function<bool()>&) { work(progress); },
         [this](const std::optional<vz::Error>& error) {
             error_ = error;
             workDone();
@@ -193,8 +193,8 @@ QString ZeroCountersWindow::busyText() const {
     return QString::fromUtf8(dogs::kZeroBusyText);
 }
 
-void ZeroCountersWindow::work(const Progress& progress) {
-    dogs::zeroCounters(paths_, [&progress](long done, long total) { progress(done, total); });
+void ZeroCountersWindow::work(const base::Progress& progress) {
+    dogs::zeroCounters(paths_, progress);
 }
 
 QString ZeroCountersWindow::completionText() const {
@@ -243,17 +243,16 @@ QString DeletionWindow::busyText() const {
     return QString::fromUtf8(dogs::kDeleteBusyText);
 }
 
-void DeletionWindow::work(const Progress& progress) {
-    const dogs::Progress report = [&progress](long done, long total) { progress(done, total); };
+void DeletionWindow::work(const base::Progress& progress) {
     switch (kind_) {
         case dogs::Deletion::RaceData:
-            dogs::deleteRaceData(paths_, chosen_, report);
+            dogs::deleteRaceData(paths_, chosen_, progress);
             break;
         case dogs::Deletion::Dogs:
-            dogs::deleteDogs(paths_, chosen_, report);
+            dogs::deleteDogs(paths_, chosen_, progress);
             break;
         case dogs::Deletion::Results:
-            dogs::deleteResults(paths_, chosen_, report);
+            dogs::deleteResults(paths_, chosen_, progress);
             break;
     }
 }

@@ -10,13 +10,13 @@
 #include <QDialog>
 #include <QString>
 #include <atomic>
-#include <cstdint>
 #include <functional>
 #include <optional>
 
 #include "core/base/dates.h"
 #include "core/base/error.h"
 #include "core/base/paths.h"
+#include "core/base/progress.h"
 #include "core/dogs/texts.h"
 
 class QCalendarWidget;
@@ -32,10 +32,6 @@ class WorkWindow : public QDialog {
     Q_OBJECT
 
   public:
-    // Called from the worker thread with the count of items done so far and
-    // the total (0 when not known).
-    using Progress = std::function<void(std::int64_t done, std::int64_t total)>;
-
     ~WorkWindow() override;
 
     QLabel* label() const { return label_; }
@@ -74,7 +70,7 @@ class WorkWindow : public QDialog {
     virtual std::optional<QString> confirmation() const { return std::nullopt; }
     virtual QString busyText() const { return QStringLiteral("Deleting, please wait..."); }
     // Runs on the worker thread: opens its own database connections.
-    virtual void work(const Progress& progress) = 0;
+    virtual void work(const base::Progress& progress) = 0;
     // On the window thread after the work has completed; may throw.
     virtual void afterWork() {}
     virtual QString completionText() const = 0;
@@ -106,7 +102,7 @@ class ZeroCountersWindow : public WorkWindow {
 
   protected:
     QString busyText() const override;
-    void work(const Progress& progress) override;
+    void work(const base::Progress& progress) override;
     QString completionText() const override;
 
   private:
@@ -128,7 +124,7 @@ class DeletionWindow : public WorkWindow {
     void prepare() override;
     std::optional<QString> confirmation() const override;
     QString busyText() const override;
-    void work(const Progress& progress) override;
+    void work(const base::Progress& progress) override;
     QString completionText() const override;
 
   private:

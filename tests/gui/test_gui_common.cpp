@@ -53,7 +53,7 @@ class GuiCommonTest : public QObject {
             bool ended = false;
             bool endedOnWindowThread = false;
             QVERIFY(worker.start(
-                [&](const WorkProgress& progress, const std::function<bool()>& cancelled) {
+                [&](const vz::base::Progress& progress, const std::function<bool()>& cancelled) {
                     while (c.cancel && !asked) {
                         std::this_thread::yield();
                     }
