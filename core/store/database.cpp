@@ -479,4 +479,16 @@ void rethrowAsError(const char* what) {
     rethrowTranslated(nullptr, what);
 }
 
+WriteTransaction::WriteTransaction(Connection& connection)
+    : db_(connection), tx_(guarded(connection, [&] {
+          connection.requireWritable();
+          return SQLite::Transaction(connection, SQLite::TransactionBehavior::IMMEDIATE);
+      })) {
+    endOfWait();
+}
+
+void WriteTransaction::commit() {
+    guarded(db_, [&] { tx_.commit(); });
+}
+
 }  // namespace vz::store

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Transaction.h>
@@ -146,5 +147,52 @@ Error databaseError(int code, int extendedCode, int systemErrno, std::string_vie
 [[noreturn]] void rethrowAsError(const Connection& connection);
 // The same where no connection is at hand, naming `what` only.
 [[noreturn]] void rethrowAsError(const char* what);
+
+// Leaves an SQLite failure to rethrowAsError() unchanged.
+struct AsDatabaseError {
+    void operator()(const SQLite::Exception& /*failure*/) const {}
+};
+
+// Runs `work` and returns what it returns; whatever it throws leaves as the
+// user reads it (rethrowAsError). `refine` sees an SQLite failure first and
+// may throw words of its own for it (a name already taken).
+template <typename Work, typename Refine = AsDatabaseError>
+decltype(auto) guarded(const Connection& connection, Work&& work, Refine refine = {}) {
+    try {
+        return std::forward<Work>(work)();
+    } catch (const SQLite::Exception& failure) {
+        refine(failure);
+        rethrowAsError(connection);
+    } catch (...) {
+        rethrowAsError(connection);
+    }
+}
+
+// The same where no connection is at hand, naming `what` only.
+template <typename Work>
+decltype(auto) guarded(const char* what, Work&& work) {
+    try {
+        return std::forward<Work>(work)();
+    } catch (...) {
+        rethrowAsError(what);
+    }
+}
+
+// A write transaction (BEGIN IMMEDIATE): nothing is kept unless commit() is
+// called before it is destroyed. Refused at once, with the reason, on a
+// connection that may not change its file; its failures read as the
+// connection's.
+class WriteTransaction {
+  public:
+    explicit WriteTransaction(Connection& connection);
+    // On the connection of a dog database or a race file.
+    template <typename File>
+    explicit WriteTransaction(File& file) : WriteTransaction(file.connection()) {}
+    void commit();
+
+  private:
+    Connection& db_;
+    SQLite::Transaction tx_;
+};
 
 }  // namespace vz::store

@@ -3,29 +3,25 @@
 #include <SQLiteCpp/Statement.h>
 
 #include "core/store/sql_values.h"
+#include "core/store/tables.h"
 
 namespace vz::store {
 
+using table::kMain;
+
 namespace {
 
-#define VZ_DOG_COLUMNS                                                                   \
-    "SELECT rowid, RegName, RunningStyle, NumStarts, NumFirsts, NumSeconds, NumThirds, " \
-    "Comments FROM Main "
-#define VZ_ASC " ORDER BY RegName, rowid LIMIT 1"
-#define VZ_DESC " ORDER BY RegName DESC, rowid DESC LIMIT 1"
-#define VZ_LIKE " RegName LIKE ? ESCAPE '\\'"
+// The ends of the statements that read one dog.
+constexpr const char* kAsc = " ORDER BY RegName, rowid LIMIT 1";
+constexpr const char* kDesc = " ORDER BY RegName DESC, rowid DESC LIMIT 1";
+constexpr const char* kLike = " RegName LIKE ? ESCAPE '\\'";
 
-base::Dog readDog(const SQLite::Statement& st) {
-    base::Dog d;
-    d.rowId = st.getColumn(0).getInt64();
-    d.RegName = sql::text(st.getColumn(1));
-    d.RunningStyle = sql::optText(st.getColumn(2));
-    d.NumStarts = sql::optInt(st.getColumn(3));
-    d.NumFirsts = sql::optInt(st.getColumn(4));
-    d.NumSeconds = sql::optInt(st.getColumn(5));
-    d.NumThirds = sql::optInt(st.getColumn(6));
-    d.Comments = sql::optText(st.getColumn(7));
-    return d;
+// "SELECT <the dog's columns> FROM Main <parts...>"
+template <typename... Parts>
+std::string dogWhere(const Parts&... parts) {
+    std::string rest;
+    ((rest += parts), ...);
+    return table::selectRows(kMain, rest);
 }
 
 // A LIKE pattern that finds `text` anywhere, every character literal.
@@ -55,22 +51,22 @@ struct DogBrowser::Statements {
           countNull(db, "SELECT count(*) FROM Main WHERE RegName IS NULL"),
           countBeforeNamed(db, "SELECT count(*) FROM Main WHERE (RegName, rowid) < (?, ?)"),
           countBeforeNull(db, "SELECT count(*) FROM Main WHERE RegName IS NULL AND rowid < ?"),
-          first(db, VZ_DOG_COLUMNS VZ_ASC),
-          last(db, VZ_DOG_COLUMNS VZ_DESC),
-          atAsc(db, VZ_DOG_COLUMNS VZ_ASC " OFFSET ?"),
-          atDesc(db, VZ_DOG_COLUMNS VZ_DESC " OFFSET ?"),
-          byRowId(db, VZ_DOG_COLUMNS "WHERE rowid = ?"),
+          first(db, dogWhere(kAsc)),
+          last(db, dogWhere(kDesc)),
+          atAsc(db, dogWhere(kAsc, " OFFSET ?")),
+          atDesc(db, dogWhere(kDesc, " OFFSET ?")),
+          byRowId(db, dogWhere("WHERE rowid = ?")),
           key(db, "SELECT RegName IS NULL, RegName FROM Main WHERE rowid = ?"),
-          nextNamed(db, VZ_DOG_COLUMNS "WHERE (RegName, rowid) > (?, ?)" VZ_ASC),
-          nextFromNull(db, VZ_DOG_COLUMNS
-                       "WHERE (RegName IS NULL AND rowid > ?) OR RegName IS NOT NULL" VZ_ASC),
-          previousNamed(db, VZ_DOG_COLUMNS "WHERE (RegName, rowid) < (?, ?)" VZ_DESC),
-          lastNull(db, VZ_DOG_COLUMNS "WHERE RegName IS NULL ORDER BY rowid DESC LIMIT 1"),
+          nextNamed(db, dogWhere("WHERE (RegName, rowid) > (?, ?)", kAsc)),
+          nextFromNull(
+              db, dogWhere("WHERE (RegName IS NULL AND rowid > ?) OR RegName IS NOT NULL", kAsc)),
+          previousNamed(db, dogWhere("WHERE (RegName, rowid) < (?, ?)", kDesc)),
+          lastNull(db, dogWhere("WHERE RegName IS NULL ORDER BY rowid DESC LIMIT 1")),
           previousFromNull(
-              db, VZ_DOG_COLUMNS "WHERE RegName IS NULL AND rowid < ? ORDER BY rowid DESC LIMIT 1"),
-          firstMatch(db, VZ_DOG_COLUMNS "WHERE" VZ_LIKE VZ_ASC),
-          nextMatch(db, VZ_DOG_COLUMNS "WHERE (RegName, rowid) > (?, ?) AND" VZ_LIKE VZ_ASC),
-          previousMatch(db, VZ_DOG_COLUMNS "WHERE (RegName, rowid) < (?, ?) AND" VZ_LIKE VZ_DESC) {}
+              db, dogWhere("WHERE RegName IS NULL AND rowid < ? ORDER BY rowid DESC LIMIT 1")),
+          firstMatch(db, dogWhere("WHERE", kLike, kAsc)),
+          nextMatch(db, dogWhere("WHERE (RegName, rowid) > (?, ?) AND", kLike, kAsc)),
+          previousMatch(db, dogWhere("WHERE (RegName, rowid) < (?, ?) AND", kLike, kDesc)) {}
 
     SQLite::Statement count, countNull, countBeforeNamed, countBeforeNull;
     SQLite::Statement first, last, atAsc, atDesc, byRowId, key;
@@ -78,29 +74,33 @@ struct DogBrowser::Statements {
     SQLite::Statement firstMatch, nextMatch, previousMatch;
 };
 
-#undef VZ_DOG_COLUMNS
-#undef VZ_ASC
-#undef VZ_DESC
-#undef VZ_LIKE
-
 namespace {
 
-// Runs a prepared statement (parameters already bound) for at most one dog
-// and leaves it ready for the next use.
 // A statement left mid-way by a failure is reset before its next use.
 SQLite::Statement& fresh(SQLite::Statement& st) {
     st.tryReset();
     return st;
 }
 
+// Runs a prepared statement (parameters already bound) for at most one dog
+// and leaves it ready for the next use.
 std::optional<base::Dog> oneDog(SQLite::Statement& st) {
     std::optional<base::Dog> out;
     if (st.executeStep()) {
-        out = readDog(st);
+        out = table::readRow(st, kMain);
     }
     st.reset();
     st.clearBindings();
     return out;
+}
+
+// A statement whose first two parameters are a named dog's key (RegName,
+// rowid), bound.
+template <typename Key>
+SQLite::Statement& afterKey(SQLite::Statement& st, const Key& k) {
+    fresh(st).bind(1, *k.name);
+    st.bind(2, k.rowId);
+    return st;
 }
 
 std::int64_t oneCount(SQLite::Statement& st) {
@@ -114,41 +114,25 @@ std::int64_t oneCount(SQLite::Statement& st) {
 }  // namespace
 
 DogBrowser::DogBrowser(const DogDatabase& db) : db_(db) {
-    try {
-        st_ = std::make_unique<Statements>(db_.connection());
-    } catch (...) {
-        rethrowAsError(db_.connection());
-    }
+    guarded(db_.connection(), [&] { st_ = std::make_unique<Statements>(db_.connection()); });
 }
 
 DogBrowser::~DogBrowser() = default;
 
 std::int64_t DogBrowser::count() const {
-    try {
-        return oneCount(st_->count);
-    } catch (...) {
-        rethrowAsError(db_.connection());
-    }
+    return guarded(db_.connection(), [&] { return oneCount(st_->count); });
 }
 
 std::optional<base::Dog> DogBrowser::first() const {
-    try {
-        return oneDog(fresh(st_->first));
-    } catch (...) {
-        rethrowAsError(db_.connection());
-    }
+    return guarded(db_.connection(), [&] { return oneDog(fresh(st_->first)); });
 }
 
 std::optional<base::Dog> DogBrowser::last() const {
-    try {
-        return oneDog(fresh(st_->last));
-    } catch (...) {
-        rethrowAsError(db_.connection());
-    }
+    return guarded(db_.connection(), [&] { return oneDog(fresh(st_->last)); });
 }
 
 std::optional<base::Dog> DogBrowser::at(std::int64_t position) const {
-    try {
+    return guarded(db_.connection(), [&]() -> std::optional<base::Dog> {
         if (position < 0) {
             return std::nullopt;
         }
@@ -163,18 +147,14 @@ std::optional<base::Dog> DogBrowser::at(std::int64_t position) const {
         }
         fresh(st_->atDesc).bind(1, n - 1 - position);
         return oneDog(st_->atDesc);
-    } catch (...) {
-        rethrowAsError(db_.connection());
-    }
+    });
 }
 
 std::optional<base::Dog> DogBrowser::byRowId(std::int64_t rowId) const {
-    try {
+    return guarded(db_.connection(), [&] {
         fresh(st_->byRowId).bind(1, rowId);
         return oneDog(st_->byRowId);
-    } catch (...) {
-        rethrowAsError(db_.connection());
-    }
+    });
 }
 
 std::optional<DogBrowser::Key> DogBrowser::keyOf(std::int64_t rowId) const {
@@ -195,33 +175,27 @@ std::optional<DogBrowser::Key> DogBrowser::keyOf(std::int64_t rowId) const {
 }
 
 std::optional<base::Dog> DogBrowser::next(std::int64_t rowId) const {
-    try {
+    return guarded(db_.connection(), [&]() -> std::optional<base::Dog> {
         const auto k = keyOf(rowId);
         if (!k) {
             return std::nullopt;
         }
         if (k->name) {
-            fresh(st_->nextNamed).bind(1, *k->name);
-            st_->nextNamed.bind(2, k->rowId);
-            return oneDog(st_->nextNamed);
+            return oneDog(afterKey(st_->nextNamed, *k));
         }
         fresh(st_->nextFromNull).bind(1, k->rowId);
         return oneDog(st_->nextFromNull);
-    } catch (...) {
-        rethrowAsError(db_.connection());
-    }
+    });
 }
 
 std::optional<base::Dog> DogBrowser::previous(std::int64_t rowId) const {
-    try {
+    return guarded(db_.connection(), [&]() -> std::optional<base::Dog> {
         const auto k = keyOf(rowId);
         if (!k) {
             return std::nullopt;
         }
         if (k->name) {
-            fresh(st_->previousNamed).bind(1, *k->name);
-            st_->previousNamed.bind(2, k->rowId);
-            if (auto d = oneDog(st_->previousNamed)) {
+            if (auto d = oneDog(afterKey(st_->previousNamed, *k))) {
                 return d;
             }
             // Before the first named dog come the unnamed ones.
@@ -229,40 +203,33 @@ std::optional<base::Dog> DogBrowser::previous(std::int64_t rowId) const {
         }
         fresh(st_->previousFromNull).bind(1, k->rowId);
         return oneDog(st_->previousFromNull);
-    } catch (...) {
-        rethrowAsError(db_.connection());
-    }
+    });
 }
 
 std::optional<std::int64_t> DogBrowser::positionOf(std::int64_t rowId) const {
-    try {
+    return guarded(db_.connection(), [&]() -> std::optional<std::int64_t> {
         const auto k = keyOf(rowId);
         if (!k) {
             return std::nullopt;
         }
         if (k->name) {
-            fresh(st_->countBeforeNamed).bind(1, *k->name);
-            st_->countBeforeNamed.bind(2, k->rowId);
-            return oneCount(st_->countNull) + oneCount(st_->countBeforeNamed);
+            const std::int64_t unnamed = oneCount(st_->countNull);
+            return unnamed + oneCount(afterKey(st_->countBeforeNamed, *k));
         }
         fresh(st_->countBeforeNull).bind(1, k->rowId);
         return oneCount(st_->countBeforeNull);
-    } catch (...) {
-        rethrowAsError(db_.connection());
-    }
+    });
 }
 
 std::optional<base::Dog> DogBrowser::firstMatch(std::string_view text) const {
-    try {
+    return guarded(db_.connection(), [&]() -> std::optional<base::Dog> {
         fresh(st_->firstMatch).bind(1, containsPattern(text));
         return oneDog(st_->firstMatch);
-    } catch (...) {
-        rethrowAsError(db_.connection());
-    }
+    });
 }
 
 std::optional<base::Dog> DogBrowser::nextMatch(std::int64_t rowId, std::string_view text) const {
-    try {
+    return guarded(db_.connection(), [&]() -> std::optional<base::Dog> {
         const auto k = keyOf(rowId);
         if (!k) {
             return std::nullopt;
@@ -271,29 +238,21 @@ std::optional<base::Dog> DogBrowser::nextMatch(std::int64_t rowId, std::string_v
             // An unnamed dog matches nothing and every named dog follows it.
             return firstMatch(text);
         }
-        fresh(st_->nextMatch).bind(1, *k->name);
-        st_->nextMatch.bind(2, k->rowId);
-        st_->nextMatch.bind(3, containsPattern(text));
+        afterKey(st_->nextMatch, *k).bind(3, containsPattern(text));
         return oneDog(st_->nextMatch);
-    } catch (...) {
-        rethrowAsError(db_.connection());
-    }
+    });
 }
 
 std::optional<base::Dog> DogBrowser::previousMatch(std::int64_t rowId,
                                                    std::string_view text) const {
-    try {
+    return guarded(db_.connection(), [&]() -> std::optional<base::Dog> {
         const auto k = keyOf(rowId);
         if (!k || !k->name) {
             return std::nullopt;
         }
-        fresh(st_->previousMatch).bind(1, *k->name);
-        st_->previousMatch.bind(2, k->rowId);
-        st_->previousMatch.bind(3, containsPattern(text));
+        afterKey(st_->previousMatch, *k).bind(3, containsPattern(text));
         return oneDog(st_->previousMatch);
-    } catch (...) {
-        rethrowAsError(db_.connection());
-    }
+    });
 }
 
 }  // namespace vz::store

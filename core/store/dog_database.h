@@ -43,17 +43,7 @@ class DogDatabase {
     void updateRaceLine(const base::RaceLine& line);  // by line.rowId
     void deleteRaceLine(std::int64_t rowId);
 
-    // A write transaction (BEGIN IMMEDIATE): nothing is kept unless commit()
-    // is called before it is destroyed.
-    class Transaction {
-      public:
-        explicit Transaction(DogDatabase& db);
-        void commit();
-
-      private:
-        Connection& db_;
-        SQLite::Transaction tx_;
-    };
+    using Transaction = WriteTransaction;
 
     // For the other files of core/store only.
     Connection& connection() const { return *db_; }
@@ -68,9 +58,5 @@ class DogDatabase {
     struct Cache;
     std::unique_ptr<Cache> cache_;
 };
-
-// Reads one RaceHistory row from a statement whose columns are, in order,
-// rowid followed by the table's fourteen columns. For core/store files.
-base::RaceLine readRaceLine(const SQLite::Statement& st, int firstColumn = 0);
 
 }  // namespace vz::store

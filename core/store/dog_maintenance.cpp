@@ -112,7 +112,7 @@ std::optional<double> optNumber(sqlite3_stmt* st, int i) {
 }  // namespace
 
 long scanDogsWithLines(const DogDatabase& db, const std::function<void(const DogLineRow&)>& row) {
-    try {
+    return guarded(db.connection(), [&] {
         // The join follows the name index of Main and, per dog, the
         // (RegName, RaceDate) index of RaceHistory, so the scan needs no sort
         // over all lines.
@@ -137,14 +137,12 @@ long scanDogsWithLines(const DogDatabase& db, const std::function<void(const Dog
             ++n;
         }
         return n;
-    } catch (...) {
-        rethrowAsError(db.connection());
-    }
+    });
 }
 
 void setRunningStyles(DogDatabase& db,
                       const std::vector<std::pair<std::int64_t, std::string>>& styles) {
-    try {
+    guarded(db.connection(), [&] {
         SQLite::Statement st(db.connection(), "UPDATE Main SET RunningStyle = ? WHERE rowid = ?");
         for (const auto& [rowId, style] : styles) {
             st.bind(1, style);
@@ -152,36 +150,30 @@ void setRunningStyles(DogDatabase& db,
             st.exec();
             st.reset();
         }
-    } catch (...) {
-        rethrowAsError(db.connection());
-    }
+    });
 }
 
 long zeroDogCounters(DogDatabase& db) {
-    try {
+    return guarded(db.connection(), [&] {
         SQLite::Statement st(db.connection(),
                              "UPDATE Main SET NumStarts = 0, NumFirsts = 0, NumSeconds = 0, "
                              "NumThirds = 0");
         return st.exec();
-    } catch (...) {
-        rethrowAsError(db.connection());
-    }
+    });
 }
 
 long deleteRaceLinesBefore(DogDatabase& db, base::Date before) {
-    try {
+    return guarded(db.connection(), [&] {
         SQLite::Statement st(db.connection(),
                              "DELETE FROM RaceHistory WHERE RaceDate < ? AND EXISTS "
                              "(SELECT 1 FROM Main AS m WHERE m.RegName = RaceHistory.RegName)");
         st.bind(1, base::toIso(before));
         return st.exec();
-    } catch (...) {
-        rethrowAsError(db.connection());
-    }
+    });
 }
 
 long deleteDogsNotRacedSince(DogDatabase& db, base::Date since) {
-    try {
+    return guarded(db.connection(), [&] {
         // A dog whose lines all lack a date has a newest line without a date,
         // which is not "before" anything: it stays.
         SQLite::Statement st(db.connection(),
@@ -191,9 +183,7 @@ long deleteDogsNotRacedSince(DogDatabase& db, base::Date since) {
                              "HAVING count(h.rowid) = 0 OR max(h.RaceDate) < ?)");
         st.bind(1, base::toIso(since));
         return st.exec();
-    } catch (...) {
-        rethrowAsError(db.connection());
-    }
+    });
 }
 
 }  // namespace vz::store

@@ -3,12 +3,17 @@
 #include <string>
 
 #include <SQLiteCpp/Statement.h>
-#include <sqlite3.h>
 
 #include "core/base/error.h"
 #include "core/store/sql_values.h"
+#include "core/store/tables.h"
 
 namespace vz::store {
+
+using table::kMain;
+using table::kPosts;
+using table::kRaceHistory;
+using table::kRaces;
 
 namespace {
 
@@ -33,6 +38,29 @@ std::optional<base::Date> quickIso(const char* p, int n) {
                        std::chrono::day{static_cast<unsigned>(v[2])}};
     return d.ok() ? std::optional<base::Date>(d) : std::nullopt;
 }
+
+// The prepared statement, ready to run again for the dog `regName`.
+SQLite::Statement& forDog(SQLite::Statement& st, std::string_view regName) {
+    st.reset();
+    st.bind(1, std::string(regName));
+    return st;
+}
+
+// Writes `row` with the prepared INSERT of its table.
+template <typename Table, typename Row, typename Refine = AsDatabaseError>
+void insert(Connection& db, SQLite::Statement& st, const Table& table, const Row& row,
+            Refine refine = {}) {
+    guarded(
+        db,
+        [&] {
+            st.reset();
+            table::bindRow(st, table, row);
+            st.exec();
+            st.reset();
+        },
+        refine);
+}
+
 }  // namespace
 
 struct ImportStore::Statements {
@@ -47,89 +75,52 @@ struct ImportStore::Statements {
 
 ImportStore::ImportStore(DogDatabase& dogs, RaceFile* raceFile)
     : dogs_(dogs), raceFile_(raceFile), st_(std::make_unique<Statements>()) {
-    SQLite::Database& db = dogs_.connection();
-    try {
+    Connection& db = dogs_.connection();
+    guarded(db, [&] {
         st_->findDog = std::make_unique<SQLite::Statement>(
             db, "SELECT rowid FROM Main WHERE RegName = ? ORDER BY rowid LIMIT 1");
-        st_->addDog = std::make_unique<SQLite::Statement>(
-            db,
-            "INSERT INTO Main (RegName, RunningStyle, NumStarts, NumFirsts, NumSeconds, "
-            "NumThirds, Comments) VALUES (?, ?, ?, ?, ?, ?, ?)");
+        st_->addDog = std::make_unique<SQLite::Statement>(db, table::insertRow(kMain));
         st_->lineDates = std::make_unique<SQLite::Statement>(
             db, "SELECT RaceDate FROM RaceHistory WHERE RegName = ?");
-        st_->addLine = std::make_unique<SQLite::Statement>(
-            db,
-            "INSERT INTO RaceHistory (RegName, RaceDate, RaceNum, Distance, WinningTime, Post, "
-            "Break, Eighth, Stretch, Finish, FinishLength, FinishTime, Odds, Grade) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        st_->addLine = std::make_unique<SQLite::Statement>(db, table::insertRow(kRaceHistory));
         st_->counters = std::make_unique<SQLite::Statement>(
             db,
             "UPDATE Main SET NumStarts = coalesce(NumStarts, 0) + ?, "
             "NumFirsts = coalesce(NumFirsts, 0) + ?, NumSeconds = coalesce(NumSeconds, 0) + ?, "
             "NumThirds = coalesce(NumThirds, 0) + ? WHERE rowid = ?");
-    } catch (...) {
-        rethrowAsError(dogs_.connection());
-    }
+    });
     if (raceFile_ != nullptr) {
-        try {
-            SQLite::Database& rf = raceFile_->connection();
-            st_->addRace = std::make_unique<SQLite::Statement>(
-                rf, "INSERT INTO Races (RaceNum, Distance, Grade, RaceDate) VALUES (?, ?, ?, ?)");
-            st_->addPost = std::make_unique<SQLite::Statement>(
-                rf, "INSERT INTO Posts (RaceDate, RaceNum, Post, RegName) VALUES (?, ?, ?, ?)");
-        } catch (...) {
-            rethrowAsError(raceFile_->connection());
-        }
+        Connection& rf = raceFile_->connection();
+        guarded(rf, [&] {
+            st_->addRace = std::make_unique<SQLite::Statement>(rf, table::insertRow(kRaces));
+            st_->addPost = std::make_unique<SQLite::Statement>(rf, table::insertRow(kPosts));
+        });
     }
 }
 
 ImportStore::~ImportStore() = default;
 
 std::optional<std::int64_t> ImportStore::findDog(std::string_view regName) {
-    try {
-        SQLite::Statement& st = *st_->findDog;
-        st.reset();
-        st.bind(1, std::string(regName));
+    return guarded(dogs_.connection(), [&] {
+        SQLite::Statement& st = forDog(*st_->findDog, regName);
         std::optional<std::int64_t> out;
         if (st.executeStep()) {
             out = st.getColumn(0).getInt64();
         }
         st.reset();
         return out;
-    } catch (...) {
-        rethrowAsError(dogs_.connection());
-    }
+    });
 }
 
 std::int64_t ImportStore::addDog(const base::Dog& dog) {
-    try {
-        SQLite::Statement& st = *st_->addDog;
-        st.reset();
-        sql::bind(st, 1, dog.RegName);
-        sql::bind(st, 2, dog.RunningStyle);
-        sql::bind(st, 3, dog.NumStarts);
-        sql::bind(st, 4, dog.NumFirsts);
-        sql::bind(st, 5, dog.NumSeconds);
-        sql::bind(st, 6, dog.NumThirds);
-        sql::bind(st, 7, dog.Comments);
-        st.exec();
-        st.reset();
-        return dogs_.connection().getLastInsertRowid();
-    } catch (const SQLite::Exception& e) {
-        if (e.getExtendedErrorCode() == SQLITE_CONSTRAINT_UNIQUE) {
-            throw Error("A dog named " + dog.RegName + " is already on file.", Error::kDatabase);
-        }
-        rethrowAsError(dogs_.connection());
-    } catch (...) {
-        rethrowAsError(dogs_.connection());
-    }
+    Connection& db = dogs_.connection();
+    insert(db, *st_->addDog, kMain, dog, table::DogNameTaken{dog.RegName});
+    return db.getLastInsertRowid();
 }
 
 std::vector<base::Date> ImportStore::lineDates(std::string_view regName) {
-    try {
-        SQLite::Statement& st = *st_->lineDates;
-        st.reset();
-        st.bind(1, std::string(regName));
+    return guarded(dogs_.connection(), [&] {
+        SQLite::Statement& st = forDog(*st_->lineDates, regName);
         std::vector<base::Date> out;
         while (st.executeStep()) {
             const SQLite::Column col = st.getColumn(0);
@@ -149,39 +140,16 @@ std::vector<base::Date> ImportStore::lineDates(std::string_view regName) {
         }
         st.reset();
         return out;
-    } catch (...) {
-        rethrowAsError(dogs_.connection());
-    }
+    });
 }
 
 void ImportStore::addRaceLine(const base::RaceLine& l) {
-    try {
-        SQLite::Statement& st = *st_->addLine;
-        st.reset();
-        sql::bind(st, 1, l.RegName);
-        sql::bind(st, 2, l.RaceDate);
-        sql::bind(st, 3, l.RaceNum);
-        sql::bind(st, 4, l.Distance);
-        sql::bind(st, 5, l.WinningTime);
-        sql::bind(st, 6, l.Post);
-        sql::bind(st, 7, l.Break);
-        sql::bind(st, 8, l.Eighth);
-        sql::bind(st, 9, l.Stretch);
-        sql::bind(st, 10, l.Finish);
-        sql::bind(st, 11, l.FinishLength);
-        sql::bind(st, 12, l.FinishTime);
-        sql::bind(st, 13, l.Odds);
-        sql::bind(st, 14, l.Grade);
-        st.exec();
-        st.reset();
-    } catch (...) {
-        rethrowAsError(dogs_.connection());
-    }
+    insert(dogs_.connection(), *st_->addLine, kRaceHistory, l);
 }
 
 void ImportStore::addToCounters(std::int64_t rowId, int starts, int firsts, int seconds,
                                 int thirds) {
-    try {
+    guarded(dogs_.connection(), [&] {
         SQLite::Statement& st = *st_->counters;
         st.reset();
         st.bind(1, starts);
@@ -191,45 +159,22 @@ void ImportStore::addToCounters(std::int64_t rowId, int starts, int firsts, int 
         st.bind(5, rowId);
         st.exec();
         st.reset();
-    } catch (...) {
-        rethrowAsError(dogs_.connection());
-    }
+    });
 }
 
 void ImportStore::addRace(const base::Race& r) {
-    if (raceFile_ == nullptr) {
-        throw Error("This import writes no race file.");
-    }
-    try {
-        SQLite::Statement& st = *st_->addRace;
-        st.reset();
-        sql::bind(st, 1, r.RaceNum);
-        sql::bind(st, 2, r.Distance);
-        sql::bind(st, 3, r.Grade);
-        sql::bind(st, 4, r.RaceDate);
-        st.exec();
-        st.reset();
-    } catch (...) {
-        rethrowAsError(raceFile_->connection());
-    }
+    insert(raceFileConnection(), *st_->addRace, kRaces, r);
 }
 
 void ImportStore::addPost(const base::Post& p) {
+    insert(raceFileConnection(), *st_->addPost, kPosts, p);
+}
+
+Connection& ImportStore::raceFileConnection() const {
     if (raceFile_ == nullptr) {
         throw Error("This import writes no race file.");
     }
-    try {
-        SQLite::Statement& st = *st_->addPost;
-        st.reset();
-        sql::bind(st, 1, p.RaceDate);
-        sql::bind(st, 2, p.RaceNum);
-        sql::bind(st, 3, p.Post);
-        sql::bind(st, 4, p.RegName);
-        st.exec();
-        st.reset();
-    } catch (...) {
-        rethrowAsError(raceFile_->connection());
-    }
+    return raceFile_->connection();
 }
 
 void ImportStore::resetAll() {

@@ -41,6 +41,9 @@ class ImportStore {
     void resetAll();
 
   private:
+    // Throws when this import writes no race file.
+    Connection& raceFileConnection() const;
+
     DogDatabase& dogs_;
     RaceFile* raceFile_;
     struct Statements;

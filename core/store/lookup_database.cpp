@@ -4,6 +4,7 @@
 
 #include "core/base/error.h"
 #include "core/store/sql_values.h"
+#include "core/store/tables.h"
 
 namespace vz::store {
 
@@ -28,32 +29,21 @@ LookupDatabase::LookupDatabase(const std::filesystem::path& file)
 LookupDatabase::~LookupDatabase() = default;
 
 std::vector<base::LookupCode> LookupDatabase::grades() const {
-    try {
+    return guarded(*db_, [&] {
         return readCodes(*db_, "SELECT Grade, OrderNum FROM Grades ORDER BY OrderNum, rowid");
-    } catch (...) {
-        rethrowAsError(*db_);
-    }
+    });
 }
 
 std::vector<base::LookupCode> LookupDatabase::distances() const {
-    try {
+    return guarded(*db_, [&] {
         return readCodes(*db_, "SELECT Distance, OrderNum FROM Length ORDER BY OrderNum, rowid");
-    } catch (...) {
-        rethrowAsError(*db_);
-    }
+    });
 }
 
 std::vector<std::string> LookupDatabase::styles() const {
-    try {
-        SQLite::Statement st(*db_, "SELECT RunningStyle FROM Style ORDER BY RunningStyle");
-        std::vector<std::string> out;
-        while (st.executeStep()) {
-            out.push_back(sql::text(st.getColumn(0)));
-        }
-        return out;
-    } catch (...) {
-        rethrowAsError(*db_);
-    }
+    return guarded(*db_, [&] {
+        return table::texts(*db_, "SELECT RunningStyle FROM Style ORDER BY RunningStyle");
+    });
 }
 
 }  // namespace vz::store

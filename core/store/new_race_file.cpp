@@ -56,16 +56,14 @@ std::optional<bool> committedImport(Connection& db, const fs::path& temp) {
     if (sqlite3_get_autocommit(db.getHandle()) == 0) {
         throw Error("A transaction is still open.");
     }
-    try {
+    return guarded(db, [&]() -> std::optional<bool> {
         SQLite::Statement st(db, "SELECT Committed FROM PendingRaceFile WHERE TempFile = ?");
         st.bind(1, temp.string());
         if (!st.executeStep()) {
             return std::nullopt;
         }
         return st.getColumn(0).getInt() == 1;
-    } catch (...) {
-        rethrowAsError(db);
-    }
+    });
 }
 
 // Drops the record; one left behind (another program writing just then, a
@@ -81,8 +79,8 @@ void forget(Connection& db, const fs::path& temp) {
 }
 
 std::vector<Pending> pendingRaceFiles(Connection& db) {
-    std::vector<Pending> out;
-    try {
+    return guarded(db, [&] {
+        std::vector<Pending> out;
         if (!db.tableExists(kTable)) {
             return out;
         }
@@ -90,10 +88,8 @@ std::vector<Pending> pendingRaceFiles(Connection& db) {
         while (st.executeStep()) {
             out.push_back({st.getColumn(0).getString(), st.getColumn(1).getString()});
         }
-    } catch (...) {
-        rethrowAsError(db);
-    }
-    return out;
+        return out;
+    });
 }
 
 fs::path normalAbsolute(const fs::path& p) {
@@ -149,17 +145,15 @@ NewRaceFile::NewRaceFile(DogDatabase& dogs, const fs::path& raceTemplate, const 
     checkDatabaseFile(raceTemplate, "race template");
     const std::string bytes = base::readFile(raceTemplate, "race template");
     const fs::path temp = base::temporaryNameBeside(target_);
-    try {
+    guarded(db_, [&] {
         // The import's commit must be on disk before the race file takes its
         // name, and no checkpoint may stretch it: the checkpoint comes last.
         db_.exec("PRAGMA synchronous=FULL");
         db_.exec("PRAGMA wal_autocheckpoint=0");
-    } catch (...) {
-        rethrowAsError(db_);
-    }
+    });
     {
         DogDatabase::Transaction tx(dogs);
-        try {
+        guarded(db_, [&] {
             db_.exec(kCreateTable);
             SQLite::Statement st(
                 db_,
@@ -167,9 +161,7 @@ NewRaceFile::NewRaceFile(DogDatabase& dogs, const fs::path& raceTemplate, const 
             st.bind(1, temp.string());
             st.bind(2, target_.string());
             st.exec();
-        } catch (...) {
-            rethrowAsError(db_);
-        }
+        });
         tx.commit();
     }
     try {
@@ -177,14 +169,12 @@ NewRaceFile::NewRaceFile(DogDatabase& dogs, const fs::path& raceTemplate, const 
         file_ = std::make_unique<RaceFile>(temp);
         Connection& card = file_->connection();
         card.showAs(target_);
-        try {
+        guarded(card, [&] {
             // Nobody else reads the temporary file, and a run cut short throws
             // it away whole: no journal on disk, and one flush, by commit().
             card.exec("PRAGMA journal_mode=MEMORY");
             card.exec("PRAGMA synchronous=OFF");
-        } catch (...) {
-            rethrowAsError(card);
-        }
+        });
     } catch (...) {
         file_.reset();
         temp_.reset();
@@ -226,7 +216,7 @@ const fs::path& NewRaceFile::temporaryPath() const {
 
 void NewRaceFile::commit(DogDatabase::Transaction& dogTx) {
     temp_->sync();
-    try {
+    guarded(db_, [&] {
         // Written again in full: a start of the other program may have
         // cleared the record while this file was being made.
         SQLite::Statement st(db_,
@@ -235,9 +225,7 @@ void NewRaceFile::commit(DogDatabase::Transaction& dogTx) {
         st.bind(1, temp_->path().string());
         st.bind(2, target_.string());
         st.exec();
-    } catch (...) {
-        rethrowAsError(db_);
-    }
+    });
     dogTx.commit();
 }
 

@@ -22,7 +22,7 @@ struct Pending {
 };
 
 std::optional<Pending> pendingSettings(Connection& db) {
-    try {
+    return guarded(db, [&]() -> std::optional<Pending> {
         if (!db.tableExists("PendingSettings")) {
             return std::nullopt;
         }
@@ -34,9 +34,7 @@ std::optional<Pending> pendingSettings(Connection& db) {
         return Pending{st.getColumn(0).getString(),
                        std::string(static_cast<const char*>(contents.getBlob()),
                                    static_cast<std::size_t>(contents.getBytes()))};
-    } catch (...) {
-        rethrowAsError(db);
-    }
+    });
 }
 
 fs::path resolved(const fs::path& p) {
@@ -50,7 +48,7 @@ fs::path resolved(const fs::path& p) {
 void recordPendingSettings(DogDatabase& dogs, const fs::path& settingsFile,
                            const std::string& text) {
     Connection& db = dogs.connection();
-    try {
+    guarded(db, [&] {
         db.exec(kCreateTable);
         SQLite::Statement st(db,
                              "INSERT OR REPLACE INTO PendingSettings (Id, SettingsFile, Contents) "
@@ -58,9 +56,7 @@ void recordPendingSettings(DogDatabase& dogs, const fs::path& settingsFile,
         st.bind(1, resolved(settingsFile).string());
         st.bind(2, text.data(), static_cast<int>(text.size()));
         st.exec();
-    } catch (...) {
-        rethrowAsError(db);
-    }
+    });
 }
 
 void forgetPendingSettings(DogDatabase& dogs) noexcept {

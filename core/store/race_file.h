@@ -45,15 +45,7 @@ class RaceFile {
     void updatePost(const base::Post& post);  // by post.rowId
     void deletePost(std::int64_t rowId);
 
-    class Transaction {
-      public:
-        explicit Transaction(RaceFile& file);
-        void commit();
-
-      private:
-        Connection& db_;
-        SQLite::Transaction tx_;
-    };
+    using Transaction = WriteTransaction;
 
     // For the other files of core/store only.
     Connection& connection() const { return *db_; }
