@@ -162,51 +162,39 @@ int runBacktest(Context& ctx, const BacktestArgs& a) {
 
 const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
     auto check = std::make_shared<CheckArgs>();
-    Command c;
-    c.app = root.add_subcommand("check",
-                                "Check a race file against its results: rate each race as of "
-                                "its date and compare with the finishes and odds imported since");
-    c.app->add_option("RACEFILE", check->raceFile, "The race file (.rac)")
+    CLI::App& c = addCommand(root, commands, "check",
+                             "Check a race file against its results: rate each race as of "
+                             "its date and compare with the finishes and odds imported since",
+                             check, runCheck);
+    c.add_option("RACEFILE", check->raceFile, "The race file (.rac)")
         ->required()
         ->check(nonEmpty());
-    c.app->add_flag("--win-chances", check->winChances,
-                    "Show each dog's win chance from the fitted model");
-    c.run = [check](Context& ctx) { return runCheck(ctx, *check); };
-    commands.push_back(c);
+    c.add_flag("--win-chances", check->winChances,
+               "Show each dog's win chance from the fitted model");
 
     auto bt = std::make_shared<BacktestArgs>();
-    Command b;
-    b.app = root.add_subcommand("backtest",
-                                "Rate every past race the stored lines rebuild, as of its date, "
-                                "and report how the top picks ran");
-    b.app->add_option("--from", bt->from, "First race day to rate (YYYY-MM-DD)")->check(nonEmpty());
-    b.app->add_option("--to", bt->to, "Last race day to rate (YYYY-MM-DD)")->check(nonEmpty());
-    b.app->add_option("--grade", bt->grade, "Rate only races of this grade (as stored)")
+    CLI::App& b = addCommand(root, commands, "backtest",
+                             "Rate every past race the stored lines rebuild, as of its date, "
+                             "and report how the top picks ran",
+                             bt, runBacktest);
+    addRaceChoiceOptions(b, {bt->from, bt->to, bt->grade, bt->distance, bt->minField}, "rate",
+                         true);
+    b.add_option("--test-from", bt->testFrom,
+                 "Races from this day on (YYYY-MM-DD) are the test period, the earlier "
+                 "ones the development period; every table shows both")
         ->check(nonEmpty());
-    b.app->add_option("--distance", bt->distance, "Rate only races of this distance: S, L or R")
+    b.add_option("--commission", bt->commission,
+                 "Commission in % of a winning bet's net winnings (default 0)");
+    b.add_option("--csv", bt->csv, "Also write one row per rated dog to this CSV file")
         ->check(nonEmpty());
-    b.app->add_option("--min-field", bt->minField, "Dogs a race needs at least (default 5)");
-    b.app
-        ->add_option("--test-from", bt->testFrom,
-                     "Races from this day on (YYYY-MM-DD) are the test period, the earlier "
-                     "ones the development period; every table shows both")
+    b.add_flag("--overwrite", bt->overwrite, "Replace the CSV file without asking");
+    b.add_flag("--win-chances", bt->winChances,
+               "Also price every race walk-forward and judge the chances");
+    b.add_option("--inputs", bt->inputs,
+                 "Groups of inputs of the win chances (default points,post,form)")
         ->check(nonEmpty());
-    b.app->add_option("--commission", bt->commission,
-                      "Commission in % of a winning bet's net winnings (default 0)");
-    b.app->add_option("--csv", bt->csv, "Also write one row per rated dog to this CSV file")
-        ->check(nonEmpty());
-    b.app->add_flag("--overwrite", bt->overwrite, "Replace the CSV file without asking");
-    b.app->add_flag("--win-chances", bt->winChances,
-                    "Also price every race walk-forward and judge the chances");
-    b.app
-        ->add_option("--inputs", bt->inputs,
-                     "Groups of inputs of the win chances (default points,post,form)")
-        ->check(nonEmpty());
-    b.app->add_option("--refit-days", bt->refitDays, "Refit the model every N days (default 28)");
-    b.app->add_option("--warm-up", bt->warmUp,
-                      "Races fitted before the first is priced (default 500)");
-    b.run = [bt](Context& ctx) { return runBacktest(ctx, *bt); };
-    commands.push_back(b);
+    b.add_option("--refit-days", bt->refitDays, "Refit the model every N days (default 28)");
+    b.add_option("--warm-up", bt->warmUp, "Races fitted before the first is priced (default 500)");
 });
 
 }  // namespace

@@ -97,19 +97,12 @@ int runDeletion(Context& ctx, const DogArgs& a, dogs::Deletion kind, const char*
 const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
     auto args = std::make_shared<DogArgs>();
 
-    Command styles;
-    styles.app = root.add_subcommand(
-        "update-styles",
-        "Update every dog's running style and the time factors TimeFactorL and TimeFactorR");
-    styles.app->add_flag("--list", args->listChanges, "List each dog whose style changed");
-    styles.run = [args](Context& ctx) { return runUpdateStyles(ctx, *args); };
-    commands.push_back(styles);
-
-    Command zero;
-    zero.app = root.add_subcommand("zero-counters",
-                                   "Set every dog's starts, firsts, seconds and thirds to 0");
-    zero.run = [args](Context& ctx) { return runZero(ctx, *args); };
-    commands.push_back(zero);
+    addCommand(root, commands, "update-styles",
+               "Update every dog's running style and the time factors TimeFactorL and TimeFactorR",
+               args, runUpdateStyles)
+        .add_flag("--list", args->listChanges, "List each dog whose style changed");
+    addCommand(root, commands, "zero-counters",
+               "Set every dog's starts, firsts, seconds and thirds to 0", args, runZero);
 
     struct DeletionCommand {
         const char* name;
@@ -130,16 +123,14 @@ const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
          dogs::Deletion::Results},
     };
     for (const DeletionCommand& s : deletions) {
-        Command c;
-        c.app = root.add_subcommand(s.name, s.help);
-        c.app->add_option(s.option, args->date, s.optionHelp)->required()->check(nonEmpty());
-        c.app->add_flag("--yes", args->yes, "Answer Yes to the confirmation question");
         const dogs::Deletion kind = s.kind;
         const char* option = s.option;
-        c.run = [args, kind, option](Context& ctx) {
-            return runDeletion(ctx, *args, kind, option);
-        };
-        commands.push_back(c);
+        CLI::App& c = addCommand(root, commands, s.name, s.help, args,
+                                 [kind, option](Context& ctx, const DogArgs& a) {
+                                     return runDeletion(ctx, a, kind, option);
+                                 });
+        c.add_option(s.option, args->date, s.optionHelp)->required()->check(nonEmpty());
+        c.add_flag("--yes", args->yes, "Answer Yes to the confirmation question");
     }
 });
 

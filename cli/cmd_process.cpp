@@ -88,16 +88,14 @@ int runProcess(Context& ctx, const Options& opt) {
 
 const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
     auto opt = std::make_shared<Options>();
-    Command process;
-    process.app = root.add_subcommand(
-        "process",
-        "Rate a race file: write its results report, or Error.txt when dogs are missing");
-    process.app->add_option("RACEFILE", opt->raceFile, "The race file (.rac)")->required();
-    process.app->add_flag("--open", opt->open, "Open the written file in the text viewer");
-    process.app->add_flag("--win-chances", opt->winChances,
-                          "Add each dog's win chance and fair odds from the fitted model");
-    process.run = [opt](Context& ctx) { return runProcess(ctx, *opt); };
-    commands.push_back(process);
+    CLI::App& process =
+        addCommand(root, commands, "process",
+                   "Rate a race file: write its results report, or Error.txt when dogs are missing",
+                   opt, runProcess);
+    process.add_option("RACEFILE", opt->raceFile, "The race file (.rac)")->required();
+    process.add_flag("--open", opt->open, "Open the written file in the text viewer");
+    process.add_flag("--win-chances", opt->winChances,
+                     "Add each dog's win chance and fair odds from the fitted model");
 });
 
 }  // namespace

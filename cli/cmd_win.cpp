@@ -113,26 +113,20 @@ int runFit(Context& ctx, const FitArgs& a) {
 
 const Registration reg([](CLI::App& root, std::vector<Command>& commands) {
     auto args = std::make_shared<FitArgs>();
-    Command c;
-    c.app = root.add_subcommand("fit",
-                                "Fit the win-chance model on the rated past races and write it "
-                                "to the application folder");
-    c.app->add_option("--from", args->from, "First race day to fit (YYYY-MM-DD)");
-    c.app->add_option("--to", args->to, "Last race day to fit (YYYY-MM-DD)");
-    c.app->add_option("--grade", args->grade, "Fit only races of this grade (as stored)");
-    c.app->add_option("--distance", args->distance, "Fit only races of this distance: S, L or R");
-    c.app->add_option("--min-field", args->minField, "Dogs a race needs at least (default 5)");
-    c.app->add_option("--inputs", args->inputs,
-                      "Groups of inputs: score, points, figures, post, alerts, form, style "
-                      "(default points,post,form)");
-    c.app->add_option("--penalty", args->penalty, "Ridge penalty (default 1)");
-    c.app
-        ->add_option("--design", args->design,
-                     "Also write the fitted rows, one per dog, to this CSV file")
+    CLI::App& c = addCommand(root, commands, "fit",
+                             "Fit the win-chance model on the rated past races and write it "
+                             "to the application folder",
+                             args, runFit);
+    addRaceChoiceOptions(c, {args->from, args->to, args->grade, args->distance, args->minField},
+                         "fit", false);
+    c.add_option("--inputs", args->inputs,
+                 "Groups of inputs: score, points, figures, post, alerts, form, style "
+                 "(default points,post,form)");
+    c.add_option("--penalty", args->penalty, "Ridge penalty (default 1)");
+    c.add_option("--design", args->design,
+                 "Also write the fitted rows, one per dog, to this CSV file")
         ->check(nonEmpty());
-    c.app->add_flag("--overwrite", args->overwrite, "Replace the design file without asking");
-    c.run = [args](Context& ctx) { return runFit(ctx, *args); };
-    commands.push_back(c);
+    c.add_flag("--overwrite", args->overwrite, "Replace the design file without asking");
 });
 
 }  // namespace

@@ -49,6 +49,27 @@ std::optional<std::string> commandWordFault(const CLI::App& root) {
                        path.empty() ? "" : " after " + path, of, list);
 }
 
+void addRaceChoiceOptions(CLI::App& app, const RaceChoice& choice, std::string_view verb,
+                          bool refuseEmpty) {
+    std::string capital(verb);
+    capital.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(capital.front())));
+    CLI::Option* texts[] = {
+        app.add_option("--from", choice.from,
+                       fmt::format("First race day to {} (YYYY-MM-DD)", verb)),
+        app.add_option("--to", choice.to, fmt::format("Last race day to {} (YYYY-MM-DD)", verb)),
+        app.add_option("--grade", choice.grade,
+                       fmt::format("{} only races of this grade (as stored)", capital)),
+        app.add_option("--distance", choice.distance,
+                       fmt::format("{} only races of this distance: S, L or R", capital)),
+    };
+    if (refuseEmpty) {
+        for (CLI::Option* option : texts) {
+            option->check(nonEmpty());
+        }
+    }
+    app.add_option("--min-field", choice.minField, "Dogs a race needs at least (default 5)");
+}
+
 const CLI::Validator& nonEmpty() {
     static const CLI::Validator kNonEmpty(
         [](const std::string& value) {

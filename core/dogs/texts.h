@@ -13,7 +13,6 @@ namespace vz::dogs {
 inline constexpr const char* kConfirmTitle = "Confirm";
 inline constexpr const char* kCompleteTitle = "Complete";
 inline constexpr const char* kStartCaption = "Start";
-inline constexpr const char* kCancelCaption = "Cancel";
 
 // Running-style update window.
 inline constexpr const char* kStyleCaption = "Update Running Style";

@@ -1,6 +1,8 @@
 #include "gui/common/worker.h"
 
+#include <QHBoxLayout>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QThread>
 #include <exception>
 
@@ -22,8 +24,32 @@ void Worker::showProgressIn(QProgressBar* bar) {
     bar_ = bar;
 }
 
+QProgressBar* Worker::addProgressBar(QWidget* window, QBoxLayout* layout, const char* name) {
+    auto* bar = new QProgressBar(window);
+    bar->setObjectName(QString::fromLatin1(name));
+    bar->setRange(0, 1);
+    bar->setValue(0);
+    layout->addWidget(bar);
+    showProgressIn(bar);
+    return bar;
+}
+
 void Worker::showWaitsIn(QObject* target, const char* property) {
     waits_ = gui::showWaitsIn(target, property);
+    showCancellingIn(target, property);
+}
+
+void Worker::showCancellingIn(QObject* target, const char* property) {
+    cancellingTarget_ = target;
+    cancellingProperty_ = property;
+}
+
+void Worker::cancel() {
+    if (!running())
+        return;
+    cancelAsked_ = true;
+    if (cancellingTarget_)
+        cancellingTarget_->setProperty(cancellingProperty_, QStringLiteral("Cancelling..."));
 }
 
 bool Worker::start(Job job, Done done) {
@@ -84,6 +110,27 @@ void Worker::finished() {
     Done done = std::move(done_);
     if (done)
         done(error);
+}
+
+JobButtons makeJobButtons(QWidget* window, const QString& startCaption, const JobActions& actions) {
+    JobButtons b;
+    b.row = new QHBoxLayout;
+    b.row->addStretch(1);
+    auto add = [&](const QString& caption, const char* name, const std::function<void()>& action) {
+        auto* button = new QPushButton(caption, window);
+        button->setObjectName(QString::fromLatin1(name));
+        b.row->addWidget(button);
+        QObject::connect(button, &QPushButton::clicked, window, action);
+        return button;
+    };
+    b.start = add(startCaption, "cmdOK", actions.start);
+    b.start->setDefault(true);
+    b.cancel = add(QStringLiteral("Cancel"), "cmdCancel", actions.cancel);
+    if (actions.close) {
+        b.cancel->setEnabled(false);
+        b.close = add(QStringLiteral("Close"), "cmdClose", actions.close);
+    }
+    return b;
 }
 
 }  // namespace vz::gui

@@ -8,17 +8,23 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <type_traits>
 
 #include "core/base/error.h"
 #include "core/base/progress.h"
 #include "core/store/database.h"
 
+class QBoxLayout;
+class QHBoxLayout;
 class QProgressBar;
+class QPushButton;
 class QThread;
+class QWidget;
 
 namespace vz::gui {
 
@@ -41,14 +47,26 @@ class Worker : public QObject {
 
     // The bar shows whole percents, or runs busy while the total is unknown.
     void showProgressIn(QProgressBar* bar);
-    // The text property `property` of `target` shows the job's waits.
+    // A bar named `name`, empty until a job runs, added to `layout`, that
+    // shows the progress.
+    QProgressBar* addProgressBar(QWidget* window, QBoxLayout* layout, const char* name);
+    // The text property `property` of `target` shows the job's waits, and
+    // "Cancelling..." after Cancel.
     void showWaitsIn(QObject* target, const char* property = "text");
+    // Only "Cancelling..." (for a window that does not show the waits).
+    void showCancellingIn(QObject* target, const char* property = "text");
 
     // Starts the job; false (and nothing started) while one runs.
     bool start(Job job, Done done);
+    // Starts a job that returns what it made: `done` gets that (nothing when
+    // the job threw) and the error. The worker holds it meanwhile, so the
+    // job needs nothing of the window.
+    template <typename ValueJob, typename ValueDone>
+    bool run(ValueJob job, ValueDone done);
     bool running() const { return thread_ != nullptr; }
-    // Asks the job to stop; it ends at its next question.
-    void cancel() { cancelAsked_ = true; }
+    // Asks a running job to stop (it ends at its next question) and says
+    // "Cancelling...".
+    void cancel();
     bool cancelAsked() const { return cancelAsked_; }
 
   private:
@@ -60,9 +78,45 @@ class Worker : public QObject {
     std::atomic<int> shownPercent_{-2};
     QPointer<QProgressBar> bar_;
     std::optional<store::WaitObserver> waits_;
+    QPointer<QObject> cancellingTarget_;
+    const char* cancellingProperty_ = "text";
     // Written by the worker thread, read after it has ended.
     std::shared_ptr<std::optional<vz::Error>> error_;
     Done done_;
 };
+
+template <typename ValueJob, typename ValueDone>
+bool Worker::run(ValueJob job, ValueDone done) {
+    using Value =
+        std::invoke_result_t<ValueJob&, const base::Progress&, const std::function<bool()>&>;
+    auto made = std::make_shared<std::optional<Value>>();
+    return start(
+        [job = std::move(job), made](const base::Progress& progress,
+                                     const std::function<bool()>& cancelled) mutable {
+            made->emplace(job(progress, cancelled));
+        },
+        [done = std::move(done), made](const std::optional<vz::Error>& error) mutable {
+            done(std::move(*made), error);
+        });
+}
+
+// What the buttons of a window that runs a job do when clicked. A window
+// without `close` closes when its job ends.
+struct JobActions {
+    std::function<void()> start{};
+    std::function<void()> cancel{};
+    std::function<void()> close{};
+};
+
+// The buttons of such a window, in a row after a stretch: `startCaption`
+// (the default button, "cmdOK"), "Cancel" ("cmdCancel") and, with a close
+// action, "Close" ("cmdClose"); Cancel then stays disabled until a job runs.
+struct JobButtons {
+    QPushButton* start = nullptr;
+    QPushButton* cancel = nullptr;
+    QPushButton* close = nullptr;
+    QHBoxLayout* row = nullptr;  // for the caller's layout
+};
+JobButtons makeJobButtons(QWidget* window, const QString& startCaption, const JobActions& actions);
 
 }  // namespace vz::gui

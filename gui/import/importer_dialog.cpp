@@ -32,8 +32,6 @@ ImporterDialog::ImporterDialog(ImporterDescription description, base::AppPaths p
       hooks_(hooks),
       label1_(new QLabel(QStringLiteral("Ready to import"), this)),
       files_(new QLabel(this)),
-      cmdOK_(new QPushButton(QStringLiteral("Start Import"), this)),
-      cmdCancel_(new QPushButton(QStringLiteral("Cancel"), this)),
       progress_(new QProgressBar(this)),
       worker_(new Worker(this)) {
     setWindowTitle(description_.caption);
@@ -53,9 +51,6 @@ ImporterDialog::ImporterDialog(ImporterDescription description, base::AppPaths p
     files_->setTextFormat(Qt::PlainText);
     files_->hide();
 
-    cmdOK_->setObjectName(QStringLiteral("cmdOK"));
-    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
-    cmdOK_->setDefault(true);
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setRange(0, 0);
     progress_->setTextVisible(false);
@@ -63,17 +58,17 @@ ImporterDialog::ImporterDialog(ImporterDescription description, base::AppPaths p
     worker_->showProgressIn(progress_);
     worker_->showWaitsIn(label1_);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK_);
-    buttons->addWidget(cmdCancel_);
-    buttons->addStretch();
+    const JobButtons buttons = makeJobButtons(this, QStringLiteral("Start Import"),
+                                              {[this] { startImport(); }, [this] { reject(); }});
+    cmdOK_ = buttons.start;
+    cmdCancel_ = buttons.cancel;
+    buttons.row->addStretch(1);  // the buttons centred
     auto* layout = new QVBoxLayout(this);
     layout->addStretch();
     layout->addWidget(label1_);
     layout->addWidget(files_);
     layout->addWidget(progress_);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     layout->addStretch();
     setFixedSize(460, 190);
     // Centred on the screen from the start: the questions asked while the
@@ -82,18 +77,6 @@ ImporterDialog::ImporterDialog(ImporterDescription description, base::AppPaths p
     if (screen) {
         move(screen->availableGeometry().center() - rect().center());
     }
-
-    connect(cmdOK_, &QPushButton::clicked, this, &ImporterDialog::startImport);
-    connect(cmdCancel_, &QPushButton::clicked, this, &ImporterDialog::reject);
-}
-
-ImporterDialog::~ImporterDialog() {
-    // Before the outcome it writes to goes.
-    delete worker_;
-}
-
-bool ImporterDialog::importing() const {
-    return worker_->running();
 }
 
 QString ImporterDialog::statusText() const {
@@ -198,18 +181,20 @@ void ImporterDialog::startImport() {
     repaint();
 
     ImportJob job{description_.formatKey, inputs_, raceFile_, paths_, today_};
-    ImportOutcome* outcome = &outcome_;
-    worker_->start(
-        [job = std::move(job), outcome](const base::Progress& progress,
-                                        const std::function<bool()>&) {
-            *outcome =
-                runImportJob(job, [&progress](base::ProgressCount done, base::ProgressCount total) {
-                    // Until the total is known the bar stays busy.
-                    if (total > 0)
-                        progress(done, total);
-                });
+    worker_->run(
+        [job = std::move(job)](const base::Progress& progress, const std::function<bool()>&) {
+            return runImportJob(job,
+                                [&progress](base::ProgressCount done, base::ProgressCount total) {
+                                    // Until the total is known the bar stays busy.
+                                    if (total > 0)
+                                        progress(done, total);
+                                });
         },
-        [this](const std::optional<vz::Error>&) { onWorkerDone(); });
+        [this](std::optional<ImportOutcome> outcome, const std::optional<vz::Error>&) {
+            // The run never throws: it always leaves an outcome.
+            outcome_ = outcome.value_or(ImportOutcome{});
+            onWorkerDone();
+        });
 }
 
 void ImporterDialog::onWorkerDone() {

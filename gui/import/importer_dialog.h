@@ -8,6 +8,7 @@
 
 #include "core/base/dates.h"
 #include "core/base/paths.h"
+#include "gui/common/worker.h"
 #include "gui/import/import_bridge.h"
 
 class QLabel;
@@ -15,8 +16,6 @@ class QProgressBar;
 class QPushButton;
 
 namespace vz::gui {
-
-class Worker;
 
 class ImportUiHooks;
 
@@ -30,7 +29,6 @@ class ImporterDialog : public QDialog {
   public:
     ImporterDialog(ImporterDescription description, base::AppPaths paths, base::Date today,
                    ImportUiHooks& hooks, QWidget* parent = nullptr);
-    ~ImporterDialog() override;
 
     // The open sequence: input dialogs and the new race file's name (the
     // run makes the file; Cancel leaves the name as it was). False when it
@@ -41,7 +39,7 @@ class ImporterDialog : public QDialog {
     QString statusText() const;
     const std::vector<std::filesystem::path>& inputFiles() const { return inputs_; }
     const std::optional<std::filesystem::path>& raceFile() const { return raceFile_; }
-    bool importing() const;
+    bool importing() const { return worker_->running(); }
 
   signals:
     void importFinished();
@@ -66,8 +64,8 @@ class ImporterDialog : public QDialog {
 
     QLabel* label1_;
     QLabel* files_;  // what the run reads and the race file it writes
-    QPushButton* cmdOK_;
-    QPushButton* cmdCancel_;
+    QPushButton* cmdOK_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
     QProgressBar* progress_;
 
     std::vector<std::filesystem::path> inputs_;

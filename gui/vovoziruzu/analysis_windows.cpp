@@ -340,20 +340,13 @@ void checkRaceFileResults(QWidget* parent, const base::AppPaths& paths,
     }
 }
 
-// What the run left for the window thread.
-struct BacktestWindow::Result {
-    std::optional<analysis::BacktestOutcome> outcome;
-    std::optional<vz::Error> error;
-};
-
 BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors factors,
                                base::Date today, QWidget* parent)
     : QDialog(parent),
       paths_(std::move(paths)),
       factors_(factors),
       today_(today),
-      worker_(new Worker(this)),
-      result_(std::make_unique<Result>()) {
+      worker_(new Worker(this)) {
     setObjectName(QStringLiteral("Backtest"));
     setWindowTitle(QStringLiteral("Backtest"));
     setModal(true);
@@ -443,12 +436,8 @@ BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors fac
     status_->setWordWrap(true);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(status_);
-    progress_ = new QProgressBar(this);
-    progress_->setObjectName(QStringLiteral("prgLines"));
-    progress_->setRange(0, 1);
-    progress_->setValue(0);
-    layout->addWidget(progress_);
-    worker_->showProgressIn(progress_);
+    progress_ = worker_->addProgressBar(this, layout, "prgLines");
+    worker_->showCancellingIn(status_);
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("tabResults"));
@@ -513,27 +502,17 @@ BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors fac
     scroll->setWidget(content);
     outer->addWidget(scroll, 1);
 
-    auto* buttons = new QHBoxLayout;
     cmdViewReport_ = new QPushButton(QStringLiteral("View Report"), this);
     cmdViewReport_->setObjectName(QStringLiteral("cmdViewReport"));
     cmdViewReport_->setEnabled(false);
-    buttons->addWidget(cmdViewReport_);
-    buttons->addStretch(1);
-    cmdStart_ = new QPushButton(QStringLiteral("Start"), this);
-    cmdStart_->setObjectName(QStringLiteral("cmdOK"));
-    cmdStart_->setDefault(true);
-    cmdCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel_->setEnabled(false);
-    cmdClose_ = new QPushButton(QStringLiteral("Close"), this);
-    cmdClose_->setObjectName(QStringLiteral("cmdClose"));
-    buttons->addWidget(cmdStart_);
-    buttons->addWidget(cmdCancel_);
-    buttons->addWidget(cmdClose_);
-    outer->addLayout(buttons);
-    connect(cmdStart_, &QPushButton::clicked, this, &BacktestWindow::start);
-    connect(cmdCancel_, &QPushButton::clicked, this, &BacktestWindow::cancel);
-    connect(cmdClose_, &QPushButton::clicked, this, &BacktestWindow::reject);
+    const JobButtons buttons =
+        makeJobButtons(this, QStringLiteral("Start"),
+                       {[this] { start(); }, [this] { cancel(); }, [this] { reject(); }});
+    buttons.row->insertWidget(0, cmdViewReport_);
+    cmdStart_ = buttons.start;
+    cmdCancel_ = buttons.cancel;
+    cmdClose_ = buttons.close;
+    outer->addLayout(buttons.row);
     connect(cmdViewReport_, &QPushButton::clicked, this, &BacktestWindow::viewReport);
     // A changed option makes the shown run out of date.
     for (QCheckBox* box : {chkFrom_, chkTo_, chkTestFrom_, chkWinChances_})
@@ -545,15 +524,6 @@ BacktestWindow::BacktestWindow(base::AppPaths paths, processing::TimeFactors fac
     connect(spnMinField_, &QSpinBox::valueChanged, this, &BacktestWindow::markStale);
     connect(spnCommission_, &QDoubleSpinBox::valueChanged, this, &BacktestWindow::markStale);
     sizeForScreen(this, kNeededSize, parent);
-}
-
-BacktestWindow::~BacktestWindow() {
-    // Before the result it writes to goes.
-    delete worker_;
-}
-
-bool BacktestWindow::isRunning() const {
-    return worker_->running();
 }
 
 QString BacktestWindow::statusText() const {
@@ -629,56 +599,50 @@ void BacktestWindow::start() {
             return;
     }
 
-    *result_ = Result{};
     setRunning(true);
     status_->setText(QStringLiteral("Backtesting, please wait..."));
     progress_->setRange(0, 1);
     progress_->setValue(0);
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    Result* result = result_.get();
     std::function<void()> gate = beforeRun;
-    worker_->start(
-        [run, result, gate](const base::Progress& progress,
-                            const std::function<bool()>& cancelled) mutable {
+    worker_->run(
+        [run, gate](const base::Progress& progress,
+                    const std::function<bool()>& cancelled) mutable {
             if (gate)
                 gate();
             run.request.progress = progress;
             run.request.cancelled = cancelled;
-            result->outcome = analysis::runBacktest(run);
+            return analysis::runBacktest(run);
         },
-        [this](const std::optional<vz::Error>& error) {
-            result_->error = error;
-            finish();
-        });
+        [this](std::optional<analysis::BacktestOutcome> outcome,
+               const std::optional<vz::Error>& error) { finish(std::move(outcome), error); });
 }
 
 void BacktestWindow::cancel() {
-    if (!isRunning())
-        return;
     worker_->cancel();
-    status_->setText(QStringLiteral("Cancelling..."));
 }
 
-void BacktestWindow::finish() {
+void BacktestWindow::finish(std::optional<analysis::BacktestOutcome> outcome,
+                            const std::optional<vz::Error>& error) {
     QApplication::restoreOverrideCursor();
     setRunning(false);
-    if (result_->error || result_->outcome->summary.cancelled) {
+    if (error || outcome->summary.cancelled) {
         // Nothing of the run is shown: the bar goes back to empty.
         progress_->setRange(0, 1);
         progress_->setValue(0);
         tabs_->setEnabled(summary_.has_value());
     }
-    if (result_->error) {
+    if (error) {
         status_->setText(QStringLiteral("The backtest failed."));
-        showCommonError(this, *result_->error);
-    } else if (result_->outcome->summary.cancelled) {
+        showCommonError(this, *error);
+    } else if (outcome->summary.cancelled) {
         status_->setText(QStringLiteral("Cancelled: no report was written."));
         cmdViewReport_->setEnabled(!report_.empty());
     } else {
-        summary_ = result_->outcome->summary;
-        report_ = result_->outcome->report;
+        summary_ = outcome->summary;
+        report_ = outcome->report;
         progress_->setValue(progress_->maximum());
-        showSummary(*summary_);
+        showSummary(*outcome);
         status_->setText(QStringLiteral("%1 races rated of %2 rebuilt from %3 lines. The report "
                                         "is in %4")
                              .arg(thousands(summary_->racesRated()))
@@ -690,8 +654,9 @@ void BacktestWindow::finish() {
     emit runFinished();
 }
 
-void BacktestWindow::showSummary(const analysis::BacktestSummary& s) {
-    const analysis::BacktestTables& t = result_->outcome->tables;
+void BacktestWindow::showSummary(const analysis::BacktestOutcome& outcome) {
+    const analysis::BacktestSummary& s = outcome.summary;
+    const analysis::BacktestTables& t = outcome.tables;
     showTables(races_, QStringLiteral("Races"), {&t.races});
     showTables(topPick_, QStringLiteral("Top pick"), {&t.allRaces, &t.splits});
     showTables(figures_, QStringLiteral("Figure"), {&t.figures});
@@ -703,8 +668,8 @@ void BacktestWindow::showSummary(const analysis::BacktestSummary& s) {
     for (const std::string& note : analysis::evidenceNotes(t, s.options.testFrom.has_value()))
         notes << qs(note);
     evidence_->setText(notes.join(u' '));
-    if (result_->outcome->winChances)
-        winChances_.show(*result_->outcome->winChances);
+    if (outcome.winChances)
+        winChances_.show(*outcome.winChances);
 
     QChart* oldProfit = profitView_->chart();
     profitView_->setChart(equityChart(s));

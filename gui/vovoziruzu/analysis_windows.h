@@ -13,9 +13,11 @@
 #include <optional>
 
 #include "core/analysis/backtest.h"
+#include "core/analysis/backtest_report.h"
 #include "core/base/dates.h"
 #include "core/base/paths.h"
 #include "core/processing/card.h"
+#include "gui/common/worker.h"
 #include "gui/vovoziruzu/win_chances_window.h"
 
 class QChart;
@@ -33,10 +35,6 @@ class QTableWidget;
 class QThread;
 
 namespace vz::gui {
-class Worker;
-}
-
-namespace vz::gui {
 
 // Races > Check Results of Race File...: asks for the race file, checks it
 // and opens the report in the text viewer. Failures show the common error
@@ -52,9 +50,8 @@ class BacktestWindow : public QDialog {
   public:
     BacktestWindow(base::AppPaths paths, processing::TimeFactors factors, base::Date today,
                    QWidget* parent = nullptr);
-    ~BacktestWindow() override;
 
-    bool isRunning() const;
+    bool isRunning() const { return worker_->running(); }
     QString statusText() const;
     // The last completed run's summary and report.
     const std::optional<analysis::BacktestSummary>& summary() const { return summary_; }
@@ -84,9 +81,10 @@ class BacktestWindow : public QDialog {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void finish();
+    void finish(std::optional<analysis::BacktestOutcome> outcome,
+                const std::optional<vz::Error>& error);
     void markStale();
-    void showSummary(const analysis::BacktestSummary& s);
+    void showSummary(const analysis::BacktestOutcome& outcome);
     void setRunning(bool running);
     std::optional<analysis::BacktestOptions> chosenOptions();
 
@@ -127,8 +125,6 @@ class BacktestWindow : public QDialog {
     WinChancesTabs winChances_;
 
     Worker* worker_;
-    struct Result;
-    std::unique_ptr<Result> result_;
     std::optional<analysis::BacktestSummary> summary_;
     std::filesystem::path report_;
 };

@@ -30,15 +30,8 @@ QString failureText(const vz::Error& e) {
 }
 }  // namespace
 
-struct ProcessWindow::Result {
-    bool ok = false;
-    bool dogsMissing = false;
-    std::filesystem::path file;
-    vz::Error error{""};
-};
-
 ProcessWindow::ProcessWindow(MainWindow& main, QWidget* parent)
-    : QDialog(parent), main_(main), worker_(new Worker(this)), result_(std::make_unique<Result>()) {
+    : QDialog(parent), main_(main), worker_(new Worker(this)) {
     setObjectName(QStringLiteral("Process"));
     setWindowTitle(QStringLiteral("Process Race"));
     setModal(true);
@@ -47,35 +40,14 @@ ProcessWindow::ProcessWindow(MainWindow& main, QWidget* parent)
     label_->setObjectName(QStringLiteral("Label1"));
     label_->setMinimumWidth(340);
     layout->addWidget(label_);
-    progress_ = new QProgressBar(this);
-    progress_->setObjectName(QStringLiteral("prgRaces"));
-    progress_->setRange(0, 1);
-    progress_->setValue(0);
+    progress_ = worker_->addProgressBar(this, layout, "prgRaces");
     progress_->setVisible(false);
-    layout->addWidget(progress_);
-    worker_->showProgressIn(progress_);
     worker_->showWaitsIn(label_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    cmdOK_ = new QPushButton(QStringLiteral("Start"), this);
-    cmdOK_->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK_->setDefault(true);
-    cmdCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
-    buttons->addWidget(cmdOK_);
-    buttons->addWidget(cmdCancel_);
-    layout->addLayout(buttons);
-    connect(cmdOK_, &QPushButton::clicked, this, &ProcessWindow::start);
-    connect(cmdCancel_, &QPushButton::clicked, this, &ProcessWindow::reject);
-}
-
-ProcessWindow::~ProcessWindow() {
-    // Before the result it writes to goes.
-    delete worker_;
-}
-
-bool ProcessWindow::isRunning() const {
-    return worker_->running();
+    const JobButtons buttons =
+        makeJobButtons(this, QStringLiteral("Start"), {[this] { start(); }, [this] { reject(); }});
+    cmdOK_ = buttons.start;
+    cmdCancel_ = buttons.cancel;
+    layout->addLayout(buttons.row);
 }
 
 QString ProcessWindow::statusText() const {
@@ -130,36 +102,31 @@ void ProcessWindow::start() {
     request.TimeFactorL = main_.state().settings.TimeFactorL;
     request.TimeFactorR = main_.state().settings.TimeFactorR;
     request.today = main_.today();
-    Result* result = result_.get();
     const bool priced = analysis::reportColumnsOn(request.paths.appDir);
-    worker_->start(
-        [request, result, priced](const base::Progress& progress,
-                                  const std::function<bool()>&) mutable {
+    worker_->run(
+        [request, priced](const base::Progress& progress, const std::function<bool()>&) mutable {
             request.progress = progress;
             if (priced)
                 analysis::priceWithModel(request, request.paths.appDir);
-            const processing::RunOutcome outcome = processing::processRaceFile(request);
-            result->ok = true;
-            result->dogsMissing = outcome.kind == processing::RunOutcome::Kind::DogsMissing;
-            result->file = outcome.file;
+            // The report, or the error report of the missing dogs.
+            return processing::processRaceFile(request).file;
         },
-        [this](const std::optional<vz::Error>& error) {
-            if (error)
-                result_->error = *error;
-            finish();
+        [this](std::optional<std::filesystem::path> file, const std::optional<vz::Error>& error) {
+            finish(file, error);
         });
 }
 
-void ProcessWindow::finish() {
+void ProcessWindow::finish(const std::optional<std::filesystem::path>& file,
+                           const std::optional<vz::Error>& error) {
     QApplication::restoreOverrideCursor();
-    if (!result_->ok) {
-        showMessage(this, {QMessageBox::Critical, kFailureTitle, failureText(result_->error),
-                           QMessageBox::Ok});
+    if (error || !file) {
+        showMessage(this, {QMessageBox::Critical, kFailureTitle,
+                           failureText(error.value_or(vz::Error(""))), QMessageBox::Ok});
     } else {
         try {
             // The viewer belongs to the main window: it stays after this one.
-            TextViewer::showFile(result_->file, &main_);
-            opened_ = result_->file;
+            TextViewer::showFile(*file, &main_);
+            opened_ = *file;
         } catch (const vz::Error& e) {
             showMessage(this,
                         {QMessageBox::Critical, kFailureTitle, failureText(e), QMessageBox::Ok});

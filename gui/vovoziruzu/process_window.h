@@ -9,13 +9,13 @@
 #include <filesystem>
 #include <optional>
 
+#include "gui/common/worker.h"
+
 class QLabel;
 class QProgressBar;
 class QPushButton;
 
 namespace vz::gui {
-
-class Worker;
 
 class MainWindow;
 
@@ -23,7 +23,6 @@ class ProcessWindow : public QDialog {
     Q_OBJECT
   public:
     ProcessWindow(MainWindow& main, QWidget* parent = nullptr);
-    ~ProcessWindow() override;
 
     // The file dialog and the set-up; false when the dialog is cancelled
     // (silently) or the file or the dog database cannot be opened (after a
@@ -32,7 +31,7 @@ class ProcessWindow : public QDialog {
     // Set-up on a chosen file (prepare() without the dialog).
     bool prepareFile(const QString& raceFile);
 
-    bool isRunning() const;
+    bool isRunning() const { return worker_->running(); }
     QString statusText() const;
     // The file opened in the viewer at the end, if any.
     const std::optional<std::filesystem::path>& openedFile() const { return opened_; }
@@ -48,7 +47,8 @@ class ProcessWindow : public QDialog {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void finish();
+    void finish(const std::optional<std::filesystem::path>& file,
+                const std::optional<vz::Error>& error);
 
     MainWindow& main_;
     QString raceFile_;
@@ -59,10 +59,6 @@ class ProcessWindow : public QDialog {
     QPushButton* cmdCancel_;
     Worker* worker_;
     bool started_ = false;
-
-    // What the run left for the window thread.
-    struct Result;
-    std::unique_ptr<Result> result_;
     std::optional<std::filesystem::path> opened_;
 };
 

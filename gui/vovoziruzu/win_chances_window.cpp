@@ -117,18 +117,9 @@ void WinChancesTabs::show(const analysis::WalkForwardSummary& s) {
     replaceChart(chart, calibrationChart(s));
 }
 
-struct WinChancesWindow::Result {
-    std::optional<analysis::JudgedFit> fit;
-    std::optional<vz::Error> error;
-};
-
 WinChancesWindow::WinChancesWindow(base::AppPaths paths, processing::TimeFactors factors,
                                    QWidget* parent)
-    : QDialog(parent),
-      paths_(std::move(paths)),
-      factors_(factors),
-      worker_(new Worker(this)),
-      result_(std::make_unique<Result>()) {
+    : QDialog(parent), paths_(std::move(paths)), factors_(factors), worker_(new Worker(this)) {
     setObjectName(QStringLiteral("WinChances"));
     setWindowTitle(QStringLiteral("Win Chances"));
     auto* layout = new QVBoxLayout(this);
@@ -176,12 +167,7 @@ WinChancesWindow::WinChancesWindow(base::AppPaths paths, processing::TimeFactors
     status_->setObjectName(QStringLiteral("Label1"));
     status_->setWordWrap(true);
     layout->addWidget(status_);
-    progress_ = new QProgressBar(this);
-    progress_->setObjectName(QStringLiteral("prgFit"));
-    progress_->setRange(0, 1);
-    progress_->setValue(0);
-    layout->addWidget(progress_);
-    worker_->showProgressIn(progress_);
+    progress_ = worker_->addProgressBar(this, layout, "prgFit");
     worker_->showWaitsIn(status_);
 
     model_ = new QLabel(this);
@@ -208,23 +194,13 @@ WinChancesWindow::WinChancesWindow(base::AppPaths paths, processing::TimeFactors
     });
     layout->addWidget(chkReport_);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    cmdFit_ = new QPushButton(QStringLiteral("Fit"), this);
-    cmdFit_->setObjectName(QStringLiteral("cmdOK"));
-    cmdFit_->setDefault(true);
-    cmdCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel_->setEnabled(false);
-    cmdClose_ = new QPushButton(QStringLiteral("Close"), this);
-    cmdClose_->setObjectName(QStringLiteral("cmdClose"));
-    buttons->addWidget(cmdFit_);
-    buttons->addWidget(cmdCancel_);
-    buttons->addWidget(cmdClose_);
-    layout->addLayout(buttons);
-    connect(cmdFit_, &QPushButton::clicked, this, &WinChancesWindow::fit);
-    connect(cmdCancel_, &QPushButton::clicked, this, &WinChancesWindow::cancel);
-    connect(cmdClose_, &QPushButton::clicked, this, &WinChancesWindow::reject);
+    const JobButtons buttons =
+        makeJobButtons(this, QStringLiteral("Fit"),
+                       {[this] { fit(); }, [this] { cancel(); }, [this] { reject(); }});
+    cmdFit_ = buttons.start;
+    cmdCancel_ = buttons.cancel;
+    cmdClose_ = buttons.close;
+    layout->addLayout(buttons.row);
     resize(760, 640);
 
     // The model fitted last, when there is one.
@@ -240,15 +216,6 @@ WinChancesWindow::WinChancesWindow(base::AppPaths paths, processing::TimeFactors
     } catch (const vz::Error& e) {
         status_->setText(qs(e.what()));
     }
-}
-
-WinChancesWindow::~WinChancesWindow() {
-    // A fit still running is stopped before the window's parts go.
-    delete worker_;
-}
-
-bool WinChancesWindow::isRunning() const {
-    return worker_->running();
 }
 
 QString WinChancesWindow::statusText() const {
@@ -288,56 +255,51 @@ void WinChancesWindow::fit() {
     }
     rq.penalty = spnPenalty_->value();
     rq.factors = factors_;
-    *result_ = Result{};
     setRunning(true);
     status_->setText(QStringLiteral("Fitting, please wait..."));
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    Result* result = result_.get();
     const std::filesystem::path dogs = paths_.dogDatabase();
     const std::filesystem::path file = analysis::modelFile(paths_.appDir);
-    worker_->start(
-        [rq, result, dogs, file](const base::Progress& progress,
-                                 const std::function<bool()>& cancelled) mutable {
+    worker_->run(
+        [rq, dogs, file](const base::Progress& progress,
+                         const std::function<bool()>& cancelled) mutable {
             rq.progress = progress;
             rq.cancelled = cancelled;
             const store::DogDatabase db(dogs, store::OpenMode::ReadOnly);
-            result->fit = analysis::fitAndJudge(db, rq);
-            if (!result->fit->fit.cancelled)
-                analysis::saveModel(file, result->fit->fit.model);
+            analysis::JudgedFit fit = analysis::fitAndJudge(db, rq);
+            if (!fit.fit.cancelled)
+                analysis::saveModel(file, fit.fit.model);
+            return fit;
         },
-        [this](const std::optional<vz::Error>& error) {
-            if (error)
-                result_->error = *error;
-            finish();
+        [this](std::optional<analysis::JudgedFit> fit, const std::optional<vz::Error>& error) {
+            finish(fit, error);
         });
 }
 
 void WinChancesWindow::cancel() {
-    if (!isRunning())
-        return;
     worker_->cancel();
-    status_->setText(QStringLiteral("Cancelling..."));
 }
 
-void WinChancesWindow::finish() {
+void WinChancesWindow::finish(const std::optional<analysis::JudgedFit>& fit,
+                              const std::optional<vz::Error>& error) {
     QApplication::restoreOverrideCursor();
     setRunning(false);
-    if (result_->error) {
+    if (error) {
         status_->setText(QStringLiteral("The fit failed: nothing was written."));
-        showCommonError(this, *result_->error);
-    } else if (!result_->fit || result_->fit->fit.cancelled) {
+        showCommonError(this, *error);
+    } else if (!fit || fit->fit.cancelled) {
         status_->setText(QStringLiteral("Cancelled: no model was written."));
     } else {
         progress_->setValue(progress_->maximum());
-        showModel(result_->fit->fit.model);
-        replaceChart(chart_, calibrationChart(result_->fit->walk));
-        const analysis::Judgement& j = result_->fit->walk.model;
+        showModel(fit->fit.model);
+        replaceChart(chart_, calibrationChart(fit->walk));
+        const analysis::Judgement& j = fit->walk.model;
         model_->setText(
             model_->text() +
             QStringLiteral("\nWalk-forward over the same races (refit every %1 "
                            "days): %2 priced, pseudo-R2 %3.")
                 .arg(analysis::kDefaultRefitDays)
-                .arg(result_->fit->walk.racesPriced)
+                .arg(fit->walk.racesPriced)
                 .arg(j.pseudoR2() ? QString::number(*j.pseudoR2(), 'f', 4) : QStringLiteral("-")));
         status_->setText(
             QStringLiteral("The model is in %1.").arg(qpath(analysis::modelFile(paths_.appDir))));

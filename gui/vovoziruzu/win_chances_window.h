@@ -16,6 +16,7 @@
 #include "core/base/dates.h"
 #include "core/base/paths.h"
 #include "core/processing/card.h"
+#include "gui/common/worker.h"
 
 class QChart;
 class QChartView;
@@ -30,8 +31,6 @@ class QTabWidget;
 class QTableWidget;
 
 namespace vz::gui {
-
-class Worker;
 
 // Predicted chance against the share that won, by band, with the diagonal
 // where a calibrated model lies.
@@ -52,9 +51,8 @@ class WinChancesWindow : public QDialog {
   public:
     WinChancesWindow(base::AppPaths paths, processing::TimeFactors factors,
                      QWidget* parent = nullptr);
-    ~WinChancesWindow() override;
 
-    bool isRunning() const;
+    bool isRunning() const { return worker_->running(); }
     QString statusText() const;
     QTableWidget* coefficients() const { return coefficients_; }
     QChartView* chart() const { return chart_; }
@@ -71,7 +69,8 @@ class WinChancesWindow : public QDialog {
     void reject() override;
 
   private:
-    void finish();
+    void finish(const std::optional<analysis::JudgedFit>& fit,
+                const std::optional<vz::Error>& error);
     void showModel(const analysis::WinModel& model);
     void setRunning(bool running);
 
@@ -95,8 +94,6 @@ class WinChancesWindow : public QDialog {
     QChartView* chart_;
 
     Worker* worker_;
-    struct Result;
-    std::unique_ptr<Result> result_;
 };
 
 // The checkable menu item that turns Win% and Fair on the reports on or off

@@ -43,29 +43,22 @@ WorkWindow::WorkWindow(const char* name, const QString& caption, const QString& 
     worker_->showProgressIn(progress_);
     worker_->showWaitsIn(label_);
 
-    cmdOK_ = new QPushButton(QString::fromUtf8(dogs::kStartCaption), this);
-    cmdOK_->setObjectName("cmdOK");
-    cmdOK_->setDefault(true);
-    cmdCancel_ = new QPushButton(QString::fromUtf8(dogs::kCancelCaption), this);
-    cmdCancel_->setObjectName("cmdCancel");
-    connect(cmdOK_, &QPushButton::clicked, this, &WorkWindow::start);
-    connect(cmdCancel_, &QPushButton::clicked, this, &WorkWindow::reject);
+    const JobButtons buttons = makeJobButtons(this, QString::fromUtf8(dogs::kStartCaption),
+                                              {[this] { start(); }, [this] { reject(); }});
+    cmdOK_ = buttons.start;
+    cmdCancel_ = buttons.cancel;
     if (calendar_) {
         // Clicking a date moves on to "Start".
         connect(calendar_, &QCalendarWidget::clicked, this, [this] { cmdOK_->setFocus(); });
     }
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK_);
-    buttons->addWidget(cmdCancel_);
     auto* all = new QVBoxLayout(this);
     all->addWidget(label_);
     if (calendar_) {
         all->addWidget(calendar_);
     }
     all->addWidget(progress_);
-    all->addLayout(buttons);
+    all->addLayout(buttons.row);
 }
 
 WorkWindow::~WorkWindow() {

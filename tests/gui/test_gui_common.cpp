@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLocalSocket>
 #include <QProgressBar>
 #include <QScopeGuard>
@@ -85,6 +86,59 @@ class GuiCommonTest : public QObject {
                 QCOMPARE(error->number(), 61);
             }
             QCOMPARE(bar.value(), c.barAtEnd);
+        }
+    }
+
+    // A job that returns what it made: the end gets it, or nothing and the
+    // error; Cancel says so in the status line.
+    void workerHandsBackWhatTheJobMade() {
+        const struct {
+            const char* name;
+            bool cancel;
+            bool fails;
+            const char* status;
+        } cases[] = {
+            {"made", false, false, "Working"},
+            {"cancelled", true, false, "Cancelling..."},
+            {"fails", false, true, "Working"},
+        };
+        for (const auto& c : cases) {
+            QWidget window;
+            QLabel status(QStringLiteral("Working"));
+            Worker worker(&window);
+            worker.showCancellingIn(&status);
+            worker.cancel();  // nothing runs: nothing to say
+            QCOMPARE(status.text(), QStringLiteral("Working"));
+            std::atomic<bool> go{false};
+            std::optional<int> made;
+            std::optional<vz::Error> error;
+            bool ended = false;
+            QVERIFY(worker.run(
+                [&](const vz::base::Progress&, const std::function<bool()>& cancelled) {
+                    while (!go) {
+                        std::this_thread::yield();
+                    }
+                    if (c.fails) {
+                        throw vz::Error("Disk full", 61);
+                    }
+                    return cancelled() ? -1 : 42;
+                },
+                [&](std::optional<int> m, const std::optional<vz::Error>& e) {
+                    made = m;
+                    error = e;
+                    ended = true;
+                }));
+            if (c.cancel) {
+                worker.cancel();
+            }
+            go = true;
+            QTRY_VERIFY2(ended, c.name);
+            QCOMPARE(status.text(), QString::fromLatin1(c.status));
+            QCOMPARE(error.has_value(), c.fails);
+            QCOMPARE(made.has_value(), !c.fails);
+            if (made) {
+                QCOMPARE(*made, c.cancel ? -1 : 42);
+            }
         }
     }
 
