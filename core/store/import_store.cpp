@@ -162,12 +162,16 @@ void ImportStore::addToCounters(std::int64_t rowId, int starts, int firsts, int 
     });
 }
 
+// The connection is asked for first: without a race file it refuses, and the
+// statement it would have prepared is not there to be read.
 void ImportStore::addRace(const base::Race& r) {
-    insert(raceFileConnection(), *st_->addRace, kRaces, r);
+    Connection& raceFile = raceFileConnection();
+    insert(raceFile, *st_->addRace, kRaces, r);
 }
 
 void ImportStore::addPost(const base::Post& p) {
-    insert(raceFileConnection(), *st_->addPost, kPosts, p);
+    Connection& raceFile = raceFileConnection();
+    insert(raceFile, *st_->addPost, kPosts, p);
 }
 
 Connection& ImportStore::raceFileConnection() const {
